@@ -1,0 +1,54 @@
+# The two commands of the README: `make run` and `make test`. Everything installs itself first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+JOBS       ?= $(shell nproc)
+EXAMPLE    ?= examples/shear-wall.fem
+CMAKE_GEN  := -G Ninja
+
+.PHONY: all deps configure build run test sanitize fuzz bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/run-example $(BUILD)/torva_fem $(EXAMPLE)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# AddressSanitizer + UndefinedBehaviorSanitizer build of the core and its tests.
+sanitize: deps
+	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTORVA_CORE_ONLY=ON -DTORVA_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+# A short libFuzzer run of every reader, seeded with files the program wrote; crashes land in fuzz/crashes.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTORVA_CORE_ONLY=ON -DTORVA_FUZZ=ON -DTORVA_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_model_file make_fuzz_seeds
+	@mkdir -p fuzz/corpus/model_file fuzz/crashes
+	@$(FUZZ_BUILD)/fuzz/make_fuzz_seeds fuzz/corpus/model_file
+	@$(FUZZ_BUILD)/fuzz/fuzz_model_file -max_total_time=$(FUZZ_SECONDS) -max_len=262144 -rss_limit_mb=4096 \
+		-artifact_prefix=fuzz/crashes/ fuzz/corpus/model_file fuzz/regressions/model_file 2>&1 | tail -5
+
+bench: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target benches
+	@for b in $(BUILD)/bench/*Bench; do echo "== $$b"; $$b; done
+
+format:
+	@git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+clean:
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,58 @@
+#include "cli/Cli.h"
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+namespace torva::cli {
+namespace {
+
+struct CommandWord {
+    const char* word;
+    int (*run)(const Arguments&);
+};
+
+// Every command word; later capabilities add a line here and a file of their own.
+constexpr CommandWord kCommands[] = {
+    {"new", &CommandNew},
+};
+
+constexpr const char* kUsage =
+    "Usage:\n"
+    "  torva_fem [MODEL.fem]                     the desktop program (a new model when none is given)\n"
+    "  torva_fem new MODEL.fem                   writes a new model with its construction defaults\n"
+    "  torva_fem --help | --version\n";
+
+} // namespace
+
+int Fail(const std::string& message, int code) {
+    std::cerr << "torva_fem: " << message << "\n";
+    return code;
+}
+
+bool IsCommandLine(int argc, char** argv) {
+    if (argc < 2) return false;
+    const std::string first = argv[1];
+    if (first == "--help" || first == "-h" || first == "--version") return true;
+    for (const CommandWord& command : kCommands)
+        if (first == command.word) return true;
+    return false;
+}
+
+int RunCommandLine(int argc, char** argv) {
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--help" || first == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (first == "--version") {
+        std::cout << "torva_fem " << TORVA_VERSION << "\n";
+        return 0;
+    }
+    const Arguments args(argv + 2, argv + argc);
+    for (const CommandWord& command : kCommands)
+        if (first == command.word) return command.run(args);
+    return Fail("unknown command '" + first + "' (see torva_fem --help)");
+}
+
+} // namespace torva::cli

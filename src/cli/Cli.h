@@ -1,0 +1,22 @@
+#pragma once
+// The headless commands of torva_fem: `torva_fem WORD ...`. Each command word has one function in a
+// file of its own; they print results on stdout and errors (one line a user understands) on stderr.
+#include <string>
+#include <vector>
+
+namespace torva::cli {
+
+using Arguments = std::vector<std::string>;  // the words after the command word
+
+// True when argv[1] names a headless command (or --help / --version).
+bool IsCommandLine(int argc, char** argv);
+// Runs it and returns the process exit code.
+int RunCommandLine(int argc, char** argv);
+
+// Command functions (exit code 0 success, 1 bad input, 2 the analysis could not be done).
+int CommandNew(const Arguments& args);
+
+// Prints "torva_fem: <message>" on stderr and returns `code`.
+int Fail(const std::string& message, int code = 1);
+
+} // namespace torva::cli

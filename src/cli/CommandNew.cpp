@@ -1,0 +1,17 @@
+#include <memory>
+
+#include "cli/Cli.h"
+#include "model/FramePat.h"
+#include "model/ModelFile.h"
+
+namespace torva::cli {
+
+int CommandNew(const Arguments& args) {
+    if (args.size() != 1) return Fail("usage: torva_fem new MODEL.fem");
+    auto model = std::make_unique<CFramePat>();
+    FileError error;
+    if (!SaveModelFile(args[0], *model, error)) return Fail(error.message + " " + error.detail);
+    return 0;
+}
+
+} // namespace torva::cli

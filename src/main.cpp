@@ -1,0 +1,8 @@
+// torva_fem: the desktop program, or a headless command when the first argument is a command word.
+#include "app/DesktopMain.h"
+#include "cli/Cli.h"
+
+int main(int argc, char** argv) {
+    if (torva::cli::IsCommandLine(argc, argv)) return torva::cli::RunCommandLine(argc, argv);
+    return torva::RunDesktop(argc, argv);
+}
