@@ -4,6 +4,9 @@
 //
 // Gravity acts towards increasing y, which the plan draws downwards, so every wall stands on its last
 // node line (largest y) and storeys are counted upwards from there.
+#include "model/FramePat.h"
+#include "model/ModelFile.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,9 +15,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "model/FramePat.h"
-#include "model/ModelFile.h"
 
 namespace {
 
@@ -47,13 +47,17 @@ void SetConcrete(CFramePat& m, int type, double thickness, int ec, double fc) {
 // Rebar of type `type`: bar area mm2 and spacing mm of the x (horizontal) and y (vertical) bars,
 // SD400 steel with Es = 200000 N/mm2.
 void SetRebar(CFramePat& m, int type, double areaX, double spacingX, double areaY, double spacingY) {
-    const int32_t values[7] = {static_cast<int32_t>(areaX * 100), static_cast<int32_t>(spacingX * 100), 40000,
-                               static_cast<int32_t>(areaY * 100), static_cast<int32_t>(spacingY * 100), 40000,
+    const int32_t values[7] = {static_cast<int32_t>(areaX * 100),
+                               static_cast<int32_t>(spacingX * 100),
+                               40000,
+                               static_cast<int32_t>(areaY * 100),
+                               static_cast<int32_t>(spacingY * 100),
+                               40000,
                                200};
     for (int p = 0; p < 7; ++p) m.Prop(torva::kRebarLayer, type, p) = values[p];
 }
 
-constexpr double kD10 = 78.54;   // bar areas in mm2
+constexpr double kD10 = 78.54; // bar areas in mm2
 constexpr double kD13 = 132.7;
 constexpr double kD16 = 201.06;
 
@@ -138,9 +142,9 @@ std::unique_ptr<CFramePat> ShearWall() {
     m->SpanLengthOf(torva::kAxisY, 2) = 1500;
 
     SetConcrete(*m, 1, 200, 25000, 30);
-    SetRebar(*m, 1, kD10, 200, kD10, 200);  // web
-    SetRebar(*m, 2, kD10, 200, kD16, 100);  // edge columns
-    SetRebar(*m, 3, kD13, 100, kD10, 200);  // spandrels over and sills under the windows
+    SetRebar(*m, 1, kD10, 200, kD10, 200); // web
+    SetRebar(*m, 2, kD10, 200, kD16, 100); // edge columns
+    SetRebar(*m, 3, kD13, 100, kD10, 200); // spandrels over and sills under the windows
 
     const int lastColumn = 2 + kColumns - 1;
     for (int y = 2; y < 2 + kRows; ++y) {
@@ -219,7 +223,8 @@ int main(int argc, char** argv) {
         const std::filesystem::path path = folder / example.file;
         if (check) {
             if (ReadFile(path) != torva::WriteModelImage(*model)) {
-                std::fprintf(stderr, "%s is out of date: run make_examples %s\n", path.c_str(), folder.c_str());
+                std::fprintf(stderr, "%s is out of date: run make_examples %s\n", path.c_str(),
+                             folder.c_str());
                 status = 1;
             }
             continue;

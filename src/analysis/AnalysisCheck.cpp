@@ -21,16 +21,22 @@ std::string Describe(const char* kind, int type, const char* what, double value,
 bool ConcreteTypeFaults(const CFramePat& model, int type, std::string& refusal) {
     auto prop = [&](int p) { return model.Prop(kConcreteLayer, type, p); };
     const char* kNotPositive = "is not positive";
-    if (prop(0) <= 0) return refusal = Describe("Concrete", type, "thickness", prop(0) / 100.0, 2, "mm", kNotPositive), true;
-    if (prop(1) <= 0) return refusal = Describe("Concrete", type, "Ec", prop(1) * 1000.0, 0, "N/mm2", kNotPositive), true;
+    if (prop(0) <= 0)
+        return refusal = Describe("Concrete", type, "thickness", prop(0) / 100.0, 2, "mm", kNotPositive),
+               true;
+    if (prop(1) <= 0)
+        return refusal = Describe("Concrete", type, "Ec", prop(1) * 1000.0, 0, "N/mm2", kNotPositive), true;
     if (prop(2) < 0 || prop(2) >= 5000)
         return refusal = Describe("Concrete", type, "Poisson ratio", prop(2) / 10000.0, 4, "",
                                   "is not in the range 0 <= v < 0.5"),
                true;
-    if (prop(4) <= 0) return refusal = Describe("Concrete", type, "fc", prop(4) / 100.0, 2, "N/mm2", kNotPositive), true;
-    if (prop(5) < 0) return refusal = Describe("Concrete", type, "ft", prop(5) / 100.0, 2, "N/mm2", "is negative"), true;
+    if (prop(4) <= 0)
+        return refusal = Describe("Concrete", type, "fc", prop(4) / 100.0, 2, "N/mm2", kNotPositive), true;
+    if (prop(5) < 0)
+        return refusal = Describe("Concrete", type, "ft", prop(5) / 100.0, 2, "N/mm2", "is negative"), true;
     if (prop(6) <= 0)
-        return refusal = Describe("Concrete", type, "strain at fc", prop(6) / 10000.0, 4, "", kNotPositive), true;
+        return refusal = Describe("Concrete", type, "strain at fc", prop(6) / 10000.0, 4, "", kNotPositive),
+               true;
     return false;
 }
 
@@ -54,7 +60,8 @@ bool RebarTypeFaults(const CFramePat& model, int type, std::string& refusal) {
                                       prop(base + 2) / 100.0, 2, "N/mm2", kNotPositive),
                    true;
     }
-    if (prop(6) <= 0) return refusal = Describe("Rebar", type, "Es", prop(6) * 1000.0, 0, "N/mm2", kNotPositive), true;
+    if (prop(6) <= 0)
+        return refusal = Describe("Rebar", type, "Es", prop(6) * 1000.0, 0, "N/mm2", kNotPositive), true;
     return false;
 }
 

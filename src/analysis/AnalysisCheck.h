@@ -10,10 +10,10 @@
 //   - a negative gravity, which the stream would carry as a huge positive value;
 //   - more nodes or elements than the engine holds (EngineCapacity.h).
 // Type rows that no element uses are sent to the engine but never read, so they are not checked.
-#include <string>
-
 #include "analysis/Mesh.h"
 #include "model/FramePat.h"
+
+#include <string>
 
 namespace torva {
 

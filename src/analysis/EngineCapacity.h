@@ -5,8 +5,8 @@
 
 namespace torva {
 
-constexpr int32_t kEngineMaxNodes = 3721;      // 61 × 61 node lines
-constexpr int32_t kEngineMaxElements = 3600;   // 60 × 60 elements
-constexpr int32_t kEngineMaxEquations = 7442;  // two degrees of freedom at every node
+constexpr int32_t kEngineMaxNodes = 3721;     // 61 × 61 node lines
+constexpr int32_t kEngineMaxElements = 3600;  // 60 × 60 elements
+constexpr int32_t kEngineMaxEquations = 7442; // two degrees of freedom at every node
 
 } // namespace torva

@@ -3,9 +3,11 @@
 namespace torva {
 namespace {
 
-constexpr int kTypeProperties = 7;  // properties 0..6 of a concrete or rebar type
+constexpr int kTypeProperties = 7; // properties 0..6 of a concrete or rebar type
 
-int32_t WidenUnsigned(int16_t value) { return static_cast<int32_t>(static_cast<uint16_t>(value)); }
+int32_t WidenUnsigned(int16_t value) {
+    return static_cast<int32_t>(static_cast<uint16_t>(value));
+}
 
 } // namespace
 
@@ -14,12 +16,15 @@ int EngineInputLength(const Mesh& mesh) {
            kTypeProperties * mesh.rebarTypeCount + 9 * mesh.elementCount + 3 * mesh.loadCount;
 }
 
-int32_t ControlDirectionOf(int32_t ctrlDirection) { return ctrlDirection == 2 ? 2 : 1; }
+int32_t ControlDirectionOf(int32_t ctrlDirection) {
+    return ctrlDirection == 2 ? 2 : 1;
+}
 
 int32_t ActiveOutputNumber(const CFramePat& model) {
     int32_t number = 0;
     for (int slot = 0; slot < kOutputSlots; ++slot)
-        if (model.outputElements[slot] >= 0 && model.outputElements[slot] == model.activeOutput) number = slot + 1;
+        if (model.outputElements[slot] >= 0 && model.outputElements[slot] == model.activeOutput)
+            number = slot + 1;
     return number;
 }
 
@@ -64,7 +69,7 @@ int PackEngineInput(const Mesh& mesh, const CFramePat& model, int32_t* stream, i
         *out++ = mesh.loadFy[l];
     }
 
-    *out++ = mesh.controlNodeIndex + 1;  // 0 when the model has no control node in the mesh
+    *out++ = mesh.controlNodeIndex + 1; // 0 when the model has no control node in the mesh
     *out++ = ControlDirectionOf(model.ctrlDirection);
     *out++ = WidenUnsigned(model.engineFlagA);
     *out++ = WidenUnsigned(model.engineFlagB);

@@ -16,11 +16,11 @@
 // Length: 13 + 2N + 2R + 7·NC + 7·NS + 9·E + 3L. The 16-bit model values (elementKind, gravity and the
 // two model selectors) are widened without sign. The control direction is 2 (y) when the model holds 2
 // and 1 (x) for every other value, so a push-over always has a direction.
-#include <cstdint>
-#include <vector>
-
 #include "analysis/Mesh.h"
 #include "model/FramePat.h"
+
+#include <cstdint>
+#include <vector>
 
 namespace torva {
 

@@ -21,7 +21,7 @@ bool ProcessLauncher::Start(const std::string& program, const std::string& folde
     // Everything the children need is prepared before fork: after it only async-signal-safe calls.
     char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
     const char* directory = folder.c_str();
-    int report[2];  // the grandchild writes errno here when exec fails; exec closes it on success
+    int report[2]; // the grandchild writes errno here when exec fails; exec closes it on success
     if (pipe2(report, O_CLOEXEC) != 0) return false;
 
     const pid_t middle = fork();
@@ -58,7 +58,7 @@ bool ProcessLauncher::Start(const std::string& program, const std::string& folde
     int middleStatus = 0;
     while (waitpid(middle, &middleStatus, 0) < 0 && errno == EINTR) {
     }
-    return got == 0;  // end of file without a report: exec succeeded
+    return got == 0; // end of file without a report: exec succeeded
 }
 
 } // namespace torva

@@ -14,7 +14,7 @@ void AppendPadded(std::string& out, const char* first, const char* last, int wid
 } // namespace
 
 void AppendFixed(std::string& out, double value, int width, int decimals) {
-    char text[400];  // room for any double in fixed notation
+    char text[400]; // room for any double in fixed notation
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     AppendPadded(out, text, result.ptr, width);
 }

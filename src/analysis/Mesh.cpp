@@ -7,10 +7,14 @@ namespace torva {
 
 int32_t RestraintCodeOf(int32_t boundaryKind) {
     switch (boundaryKind) {
-    case 1: return kFixedXY;  // Pin
-    case 2: return kFixedY;   // Roller X: slides along x
-    case 3: return kFixedX;   // Roller Y: slides along y
-    default: return kFree;
+    case 1:
+        return kFixedXY; // Pin
+    case 2:
+        return kFixedY; // Roller X: slides along x
+    case 3:
+        return kFixedX; // Roller Y: slides along y
+    default:
+        return kFree;
     }
 }
 

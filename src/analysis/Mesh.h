@@ -18,9 +18,9 @@
 // The tables have fixed capacities (the 102 × 102 plan and its 103 × 103 node lines), so a Mesh is
 // about 0.8 MB: create it on the heap or use Instance(). Displayed displacements and positions belong
 // to the analysis view, which resets them together with stage 1 and copies nodeX/nodeY after Scan.
-#include <cstdint>
-
 #include "model/FramePat.h"
+
+#include <cstdint>
 
 namespace torva {
 
@@ -35,8 +35,8 @@ int32_t RestraintCodeOf(int32_t boundaryKind);
 class Mesh {
 public:
     static constexpr int kGridLines = 103;
-    static constexpr int kGridNodeCapacity = kGridLines * kGridLines;  // 10,609
-    static constexpr int kElementCapacity = kPositions;                // 10,404
+    static constexpr int kGridNodeCapacity = kGridLines * kGridLines; // 10,609
+    static constexpr int kElementCapacity = kPositions;               // 10,404
     static constexpr int kRestraintCapacity = kPositions;
     static constexpr int kLoadCapacity = kGridNodeCapacity;
 
@@ -63,11 +63,11 @@ public:
     int32_t nx = 0;
     int32_t ny = 0;
 
-    int32_t gridIndex[kGridNodeCapacity];  // g of grid node (i, j) at i·103 + j
-    int32_t gridX[kGridNodeCapacity];      // coordinates of grid node g, mm
+    int32_t gridIndex[kGridNodeCapacity]; // g of grid node (i, j) at i·103 + j
+    int32_t gridX[kGridNodeCapacity];     // coordinates of grid node g, mm
     int32_t gridY[kGridNodeCapacity];
-    int32_t nodeMap[kGridNodeCapacity];  // grid node g -> mesh node index, −1 when unused
-    int32_t nodeX[kGridNodeCapacity];    // coordinates of mesh node k, mm
+    int32_t nodeMap[kGridNodeCapacity]; // grid node g -> mesh node index, −1 when unused
+    int32_t nodeX[kGridNodeCapacity];   // coordinates of mesh node k, mm
     int32_t nodeY[kGridNodeCapacity];
     int32_t elemNodes[4 * kElementCapacity];    // mesh node indices n1..n4 of element e at 4·e
     int32_t elemConcreteType[kElementCapacity]; // layer-2 type
@@ -76,17 +76,17 @@ public:
     int32_t elemDiscrete[kElementCapacity];     // 0 plane, 1 zero-width column, 2 zero-height row
     int32_t elemOutputNo[kElementCapacity];     // 0, or 1 + the output slot naming the element
     int32_t restraintNode[kRestraintCapacity];
-    int32_t restraintDir[kRestraintCapacity];  // RestraintCode
+    int32_t restraintDir[kRestraintCapacity]; // RestraintCode
     int32_t loadNode[kLoadCapacity];
-    int32_t loadFx[kLoadCapacity];  // N ×100, as stored in the model
+    int32_t loadFx[kLoadCapacity]; // N ×100, as stored in the model
     int32_t loadFy[kLoadCapacity];
 
     int32_t nodeCount = 0;
     int32_t elementCount = 0;
     int32_t restraintCount = 0;
     int32_t loadCount = 0;
-    int32_t controlNodeIndex = -1;  // mesh node of the control node; −1 when none or unused
-    int32_t concreteTypeCount = 0;  // highest type number used by an element, 0 when none
+    int32_t controlNodeIndex = -1; // mesh node of the control node; −1 when none or unused
+    int32_t concreteTypeCount = 0; // highest type number used by an element, 0 when none
     int32_t rebarTypeCount = 0;
     int32_t fibreTypeCount = 0;
 };

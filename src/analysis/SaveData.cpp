@@ -1,8 +1,8 @@
 #include "analysis/SaveData.h"
 
-#include <filesystem>
-
 #include "analysis/TextExport.h"
+
+#include <filesystem>
 
 namespace torva {
 

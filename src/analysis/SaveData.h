@@ -1,10 +1,10 @@
 #pragma once
 // "Save Data": writes "input_data.txt" into the output folder, then starts "Varnok.exe" from there.
-#include <string>
-
 #include "analysis/ExternalLauncher.h"
 #include "analysis/Mesh.h"
 #include "model/FramePat.h"
+
+#include <string>
 
 namespace torva {
 

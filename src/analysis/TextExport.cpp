@@ -1,12 +1,12 @@
 #include "analysis/TextExport.h"
 
+#include "analysis/FixedFormat.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-
-#include "analysis/FixedFormat.h"
 
 namespace torva {
 
@@ -102,7 +102,8 @@ std::string DefaultOutputFolder(const std::string& modelPath) {
     return std::filesystem::absolute(modelPath, ignored).parent_path().string();
 }
 
-bool WriteTextExport(const Mesh& mesh, const CFramePat& model, const std::string& folder, std::string& error) {
+bool WriteTextExport(const Mesh& mesh, const CFramePat& model, const std::string& folder,
+                     std::string& error) {
     const std::string path = (std::filesystem::path(folder) / kTextExportName).string();
     auto fail = [&](int code) {
         error = "Cannot write " + path + ": " + std::strerror(code);
@@ -115,7 +116,7 @@ bool WriteTextExport(const Mesh& mesh, const CFramePat& model, const std::string
     const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
     const int writeError = errno;
     FILE* handle = file.release();
-    const bool closed = std::fclose(handle) == 0;  // a full disk may only show at the final flush
+    const bool closed = std::fclose(handle) == 0; // a full disk may only show at the final flush
     if (!written) return fail(writeError);
     if (!closed) return fail(errno);
     return true;

@@ -3,10 +3,10 @@
 // nodes, restraints, gravity, concrete properties 0..3 of types 1..NC, elements with their concrete
 // type, and loads; no rebar, fibre, discrete flags, output numbers or control data. Lines end in "\n";
 // numbers are formatted in the C locale whatever the process locale is.
-#include <string>
-
 #include "analysis/Mesh.h"
 #include "model/FramePat.h"
+
+#include <string>
 
 namespace torva {
 

@@ -1,13 +1,13 @@
-#include <cstdio>
-#include <filesystem>
-#include <memory>
-#include <string>
-
 #include "analysis/Mesh.h"
 #include "analysis/TextExport.h"
 #include "cli/Cli.h"
 #include "model/FramePat.h"
 #include "model/ModelFile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
 
 namespace torva::cli {
 

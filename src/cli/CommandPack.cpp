@@ -1,12 +1,12 @@
-#include <cstdio>
-#include <memory>
-#include <string>
-
 #include "analysis/EngineInputPacker.h"
 #include "analysis/Mesh.h"
 #include "cli/Cli.h"
 #include "model/FramePat.h"
 #include "model/ModelFile.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
 
 namespace torva::cli {
 

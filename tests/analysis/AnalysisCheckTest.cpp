@@ -1,10 +1,11 @@
 // The check before an analysis: what the engine cannot analyse is refused with a message naming it.
-#include <gtest/gtest.h>
-#include <string>
+#include "analysis/AnalysisCheck.h"
 
 #include "TestModels.h"
-#include "analysis/AnalysisCheck.h"
 #include "analysis/EngineCapacity.h"
+
+#include <gtest/gtest.h>
+#include <string>
 
 using namespace torva;
 using test::GridModel;
@@ -36,9 +37,9 @@ std::string Refusal(const CFramePat& model) {
 TEST(AnalysisCheck, ASoundModelPasses) {
     auto model = TwoTypeModel();
     EXPECT_EQ(Refusal(*model), "");
-    model->Prop(kConcreteLayer, 1, 5) = 0;  // ft = 0: no tension, still sound
-    model->Prop(kRebarLayer, 3, 0) = 0;     // no x bars
-    model->Prop(kConcreteLayer, 2, 2) = 0;  // ν = 0
+    model->Prop(kConcreteLayer, 1, 5) = 0; // ft = 0: no tension, still sound
+    model->Prop(kRebarLayer, 3, 0) = 0;    // no x bars
+    model->Prop(kConcreteLayer, 2, 2) = 0; // ν = 0
     model->Prop(kConcreteLayer, 1, 2) = 4999;
     EXPECT_EQ(Refusal(*model), "");
 }
@@ -95,10 +96,10 @@ TEST(AnalysisCheck, RebarValuesNameTypeAndValue) {
 
 TEST(AnalysisCheck, TypesNoElementUsesAreNotChecked) {
     auto model = TwoTypeModel();
-    model->Prop(kConcreteLayer, 4, 0) = 0;  // beyond the highest used number
-    model->Prop(kRebarLayer, 1, 1) = 0;     // sent (rows 1..3) but used by no element
+    model->Prop(kConcreteLayer, 4, 0) = 0; // beyond the highest used number
+    model->Prop(kRebarLayer, 1, 1) = 0;    // sent (rows 1..3) but used by no element
     model->Prop(kRebarLayer, 2, 6) = 0;
-    model->Type(2, 2, kRebarLayer) = 1;  // a type without its rebar flag is no rebar
+    model->Type(2, 2, kRebarLayer) = 1; // a type without its rebar flag is no rebar
     EXPECT_EQ(Refusal(*model), "");
 }
 
@@ -113,7 +114,7 @@ TEST(AnalysisCheck, NegativeGravityIsRefused) {
 TEST(AnalysisCheck, MeshBeyondTheEngineIsRefused) {
     // No model file can hold such a grid; a model built in memory can, and the mesh takes it.
     auto model = GridModel(60, 60);
-    model->nxs = model->nys = 101;  // 99 × 99 elements
+    model->nxs = model->nys = 101; // 99 × 99 elements
     test::FillConcrete(*model);
     auto mesh = ScannedMesh(*model);
     ASSERT_EQ(mesh->elementCount, 99 * 99);
@@ -122,7 +123,7 @@ TEST(AnalysisCheck, MeshBeyondTheEngineIsRefused) {
     EXPECT_EQ(refusal, "The mesh has 10000 nodes and 9801 elements; the engine holds at most 3721 nodes and "
                        "3600 elements.");
 
-    model->nxs = model->nys = 62;  // the whole 60 × 60 plan fits
+    model->nxs = model->nys = 62; // the whole 60 × 60 plan fits
     mesh->Build(*model, kActualSize);
     EXPECT_TRUE(CheckAnalysable(*mesh, *model, refusal)) << refusal;
     EXPECT_EQ(mesh->nodeCount, kEngineMaxNodes);

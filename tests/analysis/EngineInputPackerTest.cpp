@@ -1,9 +1,10 @@
 // The engine input stream: every entry of small meshes, the length formula and the control rules.
-#include <gtest/gtest.h>
-#include <vector>
+#include "analysis/EngineInputPacker.h"
 
 #include "TestModels.h"
-#include "analysis/EngineInputPacker.h"
+
+#include <gtest/gtest.h>
+#include <vector>
 
 using namespace torva;
 using test::GridModel;
@@ -12,7 +13,7 @@ using test::ScannedMesh;
 
 TEST(EngineInput, EmptyMeshPacksThirteenEntries) {
     auto model = GridModel(3, 3);
-    Place(*model, 1, 1, kBoundaryLayer);  // dropped: no element
+    Place(*model, 1, 1, kBoundaryLayer); // dropped: no element
     model->ctrlDirection = 0;
     auto mesh = ScannedMesh(*model);
     const std::vector<int32_t> expected = {2, 0, 0, 0, 980, 0, 0, 0, 0, 1, 1, 1, 0};
@@ -42,17 +43,19 @@ TEST(EngineInput, OneElementEntryByEntry) {
         for (int p = 0; p < 7; ++p) model->Prop(kRebarLayer, type, p) = 100 * type + p;
     auto mesh = ScannedMesh(*model);
 
+    // clang-format off
     const std::vector<int32_t> expected = {
-        1, 4, 2, 1,                              // kind, N, R, L
-        0, 0, 100, 0, 0, 100, 100, 100,          // nodes
-        3, 12, 4, 1,                             // restraints: pin, roller Y
-        981,                                     // gravity
-        1, 10000, 22, 1666, 240000, 2800, 280, 30,  // concrete type 1
-        2, 100, 101, 102, 103, 104, 105, 106,    // rebar types 1 (unused) and 2
+        1, 4, 2, 1,                                 // kind, N, R, L
+        0, 0, 100, 0, 0, 100, 100, 100,             // nodes
+        3, 12, 4, 1,                                // restraints: pin, roller Y
+        981,                                        // gravity
+        1, 10000, 22, 1666, 240000, 2800, 280, 30,  // NC, concrete type 1
+        2, 100, 101, 102, 103, 104, 105, 106,       // NS, rebar types 1 (unused) and 2
         200, 201, 202, 203, 204, 205, 206,
-        1, 1, 2, 4, 3, 1, 2, 0, 3, 1,            // E, element
-        2, 1500, -250,                           // load
-        2, 2, 2, 0, 1};                          // control node, direction, selectors, active output
+        1, 1, 2, 4, 3, 1, 2, 0, 3, 1,               // E, element
+        2, 1500, -250,                              // load
+        2, 2, 2, 0, 1};                             // control node, direction, selectors, active output
+    // clang-format on
     const std::vector<int32_t> stream = PackEngineInput(*mesh, *model);
     EXPECT_EQ(stream, expected);
     EXPECT_EQ(EngineInputLength(*mesh), static_cast<int>(expected.size()));
@@ -65,16 +68,16 @@ TEST(EngineInput, TypeRowsUpToTheHighestUsedNumber) {
     for (int type = 1; type <= 3; ++type) model->Prop(kConcreteLayer, type, 0) = 1000 * type;
     auto mesh = ScannedMesh(*model);
     const std::vector<int32_t> stream = PackEngineInput(*mesh, *model);
-    const int nc = 4 + 2 * mesh->nodeCount + 1;  // header, nodes, no restraint, gravity
+    const int nc = 4 + 2 * mesh->nodeCount + 1; // header, nodes, no restraint, gravity
     ASSERT_EQ(stream[nc], 3);
     EXPECT_EQ(stream[nc + 1], 1000);
     EXPECT_EQ(stream[nc + 1 + 7], 2000);
     EXPECT_EQ(stream[nc + 1 + 14], 3000);
     const int ns = nc + 1 + 21;
-    EXPECT_EQ(stream[ns], 0);      // no rebar: no rebar rows
-    EXPECT_EQ(stream[ns + 1], 2);  // E
+    EXPECT_EQ(stream[ns], 0);     // no rebar: no rebar rows
+    EXPECT_EQ(stream[ns + 1], 2); // E
     EXPECT_EQ(stream[ns + 2 + 4], 3);
-    EXPECT_EQ(stream[ns + 2 + 5], 0);  // rebar type of the element
+    EXPECT_EQ(stream[ns + 2 + 5], 0); // rebar type of the element
     EXPECT_EQ(static_cast<int>(stream.size()), 13 + 2 * 6 + 21 + 18);
 }
 
@@ -89,7 +92,7 @@ TEST(EngineInput, ControlDirectionAlwaysNamesADirection) {
 TEST(EngineInput, ActiveOutputIsTheHighestMatchingSlot) {
     auto model = GridModel(3, 3);
     model->activeOutput = -1;
-    EXPECT_EQ(ActiveOutputNumber(*model), 0);  // empty slots hold −1 too, but never match
+    EXPECT_EQ(ActiveOutputNumber(*model), 0); // empty slots hold −1 too, but never match
     model->outputElements[2] = 303;
     model->outputElements[5] = 303;
     model->outputElements[7] = 404;
@@ -121,7 +124,7 @@ TEST(EngineInput, PacksFromEntryZeroAndLeavesTheRestAlone) {
     const int length = EngineInputLength(*mesh);
     std::vector<int32_t> buffer(length + 3, -7);
     EXPECT_EQ(PackEngineInput(*mesh, *model, buffer.data(), length - 1), -1);
-    for (int32_t value : buffer) EXPECT_EQ(value, -7);  // too small: nothing written
+    for (int32_t value : buffer) EXPECT_EQ(value, -7); // too small: nothing written
     EXPECT_EQ(PackEngineInput(*mesh, *model, buffer.data(), length), length);
     EXPECT_EQ(buffer[1], 4);
     EXPECT_EQ(buffer[length - 1], 0);

@@ -1,13 +1,13 @@
 // The example models: what their meshes hold, and that each can be analysed.
-#include <gtest/gtest.h>
-#include <memory>
-#include <string>
-
 #include "TestModels.h"
 #include "analysis/AnalysisCheck.h"
 #include "analysis/EngineInputPacker.h"
 #include "model/ModelFile.h"
 #include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
 
 using namespace torva;
 
@@ -16,7 +16,8 @@ namespace {
 std::unique_ptr<CFramePat> LoadExample(const std::string& name) {
     auto model = std::make_unique<CFramePat>();
     FileError error;
-    EXPECT_TRUE(LoadModelFile((test::SourceDir() / "examples" / name).string(), *model, error)) << error.Text();
+    EXPECT_TRUE(LoadModelFile((test::SourceDir() / "examples" / name).string(), *model, error))
+        << error.Text();
     return model;
 }
 
@@ -55,13 +56,13 @@ TEST(Examples, CantileverIsClampedAtOneEndAndLoadedAtTheTip) {
 TEST(Examples, ShearWallHasOpeningsSupportsLoadsAndAControlNode) {
     auto model = LoadExample("shear-wall.fem");
     auto mesh = test::ScannedMesh(*model);
-    EXPECT_EQ(mesh->elementCount, 7 * 30 - 2 * 10);  // two windows a storey
+    EXPECT_EQ(mesh->elementCount, 7 * 30 - 2 * 10); // two windows a storey
     EXPECT_EQ(mesh->nodeCount, 8 * 31);
     EXPECT_EQ(mesh->restraintCount, 8);
     EXPECT_EQ(mesh->loadCount, 10);
     EXPECT_EQ(mesh->nodeX[mesh->nodeCount - 1], 6000);
     EXPECT_EQ(mesh->nodeY[mesh->nodeCount - 1], 30000);
-    EXPECT_EQ(mesh->controlNodeIndex, 0);  // the roof corner
+    EXPECT_EQ(mesh->controlNodeIndex, 0); // the roof corner
     EXPECT_EQ(mesh->rebarTypeCount, 3);
     EXPECT_EQ(model->ctrlDirection, 1);
     EXPECT_EQ(model->segmentPoints[1], 10000);
@@ -70,8 +71,8 @@ TEST(Examples, ShearWallHasOpeningsSupportsLoadsAndAControlNode) {
 
     const std::vector<int32_t> stream = PackEngineInput(*mesh, *model);
     EXPECT_EQ(static_cast<int>(stream.size()), EngineInputLength(*mesh));
-    EXPECT_EQ(stream[stream.size() - 5], 1);  // control node 1
-    EXPECT_EQ(stream[stream.size() - 4], 1);  // x
+    EXPECT_EQ(stream[stream.size() - 5], 1); // control node 1
+    EXPECT_EQ(stream[stream.size() - 4], 1); // x
     ExpectAnalysable(*mesh, *model);
 }
 

@@ -1,4 +1,11 @@
 // "Save Data": the detached start of the external program, its failures, and the order of both halves.
+#include "analysis/ExternalLauncher.h"
+
+#include "TestModels.h"
+#include "analysis/SaveData.h"
+#include "analysis/TextExport.h"
+#include "support/TempDir.h"
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -6,12 +13,6 @@
 #include <iterator>
 #include <string>
 #include <thread>
-
-#include "TestModels.h"
-#include "analysis/ExternalLauncher.h"
-#include "analysis/SaveData.h"
-#include "analysis/TextExport.h"
-#include "support/TempDir.h"
 
 using namespace torva;
 namespace fs = std::filesystem;
@@ -40,7 +41,7 @@ std::string WaitForFile(const fs::path& path) {
 
 TEST(ProcessLauncher, StartsTheProgramInItsFolderWithoutArguments) {
     test::TempDir dir;
-    const fs::path folder = dir.path() / "out; echo injected $(id) 'quoted'";  // harmless without a shell
+    const fs::path folder = dir.path() / "out; echo injected $(id) 'quoted'"; // harmless without a shell
     fs::create_directory(folder);
     const fs::path report = dir.path() / "report.txt";
     WriteProgram(folder / "Varnok.exe", report);
@@ -49,7 +50,7 @@ TEST(ProcessLauncher, StartsTheProgramInItsFolderWithoutArguments) {
     ProcessLauncher launcher;
     ASSERT_TRUE(launcher.Start((folder / "Varnok.exe").string(), folder.string()));
     EXPECT_EQ(WaitForFile(report), fs::canonical(folder).string() + "\n0\n");
-    EXPECT_EQ(fs::current_path(), before);  // our own directory is left alone
+    EXPECT_EQ(fs::current_path(), before); // our own directory is left alone
 }
 
 TEST(ProcessLauncher, RelativeProgramNameIsResolvedBeforeEnteringTheFolder) {
@@ -69,17 +70,17 @@ TEST(ProcessLauncher, RelativeProgramNameIsResolvedBeforeEnteringTheFolder) {
 TEST(ProcessLauncher, MissingOrUnstartableProgramFails) {
     test::TempDir dir;
     ProcessLauncher launcher;
-    EXPECT_FALSE(launcher.Start(dir.file("Varnok.exe"), dir.path().string()));  // missing
+    EXPECT_FALSE(launcher.Start(dir.file("Varnok.exe"), dir.path().string())); // missing
 
     {
         std::ofstream plain(dir.file("Varnok.exe"));
         plain << "not a program\n";
     }
     fs::permissions(dir.file("Varnok.exe"), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_FALSE(launcher.Start(dir.file("Varnok.exe"), dir.path().string()));  // not executable
+    EXPECT_FALSE(launcher.Start(dir.file("Varnok.exe"), dir.path().string())); // not executable
 
     fs::permissions(dir.file("Varnok.exe"), fs::perms::owner_all);
-    EXPECT_FALSE(launcher.Start(dir.file("Varnok.exe"), dir.path().string()));  // no format exec knows
+    EXPECT_FALSE(launcher.Start(dir.file("Varnok.exe"), dir.path().string())); // no format exec knows
 
     fs::create_directory(dir.path() / "sub");
     fs::create_directory(dir.path() / "sub" / "Varnok.exe");
@@ -109,7 +110,7 @@ TEST(SaveData, AFailedStartIsReportedAndTheExportStays) {
     EXPECT_EQ(SaveData(*mesh, *model, dir.path().string(), launcher), "Error in Shell Command");
     EXPECT_EQ(fs::file_size(dir.file("input_data.txt")), TextExportContent(*mesh, *model).size());
 
-    ProcessLauncher real;  // no Varnok.exe in the folder
+    ProcessLauncher real; // no Varnok.exe in the folder
     EXPECT_EQ(SaveData(*mesh, *model, dir.path().string(), real), "Error in Shell Command");
 }
 

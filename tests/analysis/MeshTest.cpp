@@ -1,8 +1,9 @@
 // Mesh generation: node grid, element scan, node renumbering, restraint and load compaction.
-#include <gtest/gtest.h>
+#include "analysis/Mesh.h"
 
 #include "TestModels.h"
-#include "analysis/Mesh.h"
+
+#include <gtest/gtest.h>
 
 using namespace torva;
 using test::GridModel;
@@ -12,7 +13,7 @@ using test::ScannedMesh;
 TEST(MeshGrid, ActualSizeSumsSpanLengthsAndReturnsWidthAndHeight) {
     auto model = GridModel(3, 2);
     model->SpanLengthOf(kAxisX, 2) = 250;
-    model->SpanTypeOf(kAxisX, 3) = 2;  // second element column
+    model->SpanTypeOf(kAxisX, 3) = 2; // second element column
     model->SpanLengthOf(kAxisY, 1) = 400;
     Mesh mesh;
     float width = 0, height = 0;
@@ -36,9 +37,9 @@ TEST(MeshGrid, DefaultSizeSpansAreOneMillimetreButDiscreteFlagsFollowRealLengths
     auto model = GridModel(3, 3);
     test::FillConcrete(*model);
     model->SpanLengthOf(kAxisX, 2) = 0;
-    model->SpanTypeOf(kAxisX, 3) = 2;  // element column i = 1 has zero width
+    model->SpanTypeOf(kAxisX, 3) = 2; // element column i = 1 has zero width
     model->SpanLengthOf(kAxisY, 3) = 0;
-    model->SpanTypeOf(kAxisY, 4) = 3;  // element row j = 2 has zero height
+    model->SpanTypeOf(kAxisY, 4) = 3; // element row j = 2 has zero height
     Mesh mesh;
     float width = 0, height = 0;
     mesh.BuildNodeGrid(*model, kDefaultSize, width, height);
@@ -49,14 +50,14 @@ TEST(MeshGrid, DefaultSizeSpansAreOneMillimetreButDiscreteFlagsFollowRealLengths
     // Elements in scan order: e = 3j + i.
     for (int j = 0; j < 3; ++j)
         for (int i = 0; i < 3; ++i) {
-            const int expected = j == 2 ? 2 : i == 1 ? 1 : 0;  // a zero-height row wins
+            const int expected = j == 2 ? 2 : i == 1 ? 1 : 0; // a zero-height row wins
             EXPECT_EQ(mesh.elemDiscrete[3 * j + i], expected) << i << "," << j;
         }
-    EXPECT_EQ(mesh.nodeX[mesh.ElementNode(8, 2)], 3);  // coordinates are grid counts
+    EXPECT_EQ(mesh.nodeX[mesh.ElementNode(8, 2)], 3); // coordinates are grid counts
 
     mesh.Build(*model, kActualSize);
     EXPECT_EQ(mesh.nodeX[1], 100);
-    EXPECT_EQ(mesh.nodeX[2], 100);  // the zero-width column: two node lines at one x
+    EXPECT_EQ(mesh.nodeX[2], 100); // the zero-width column: two node lines at one x
     EXPECT_EQ(mesh.nodeY[mesh.ElementNode(8, 2)], mesh.nodeY[mesh.ElementNode(8, 0)]);
     EXPECT_EQ(mesh.elemDiscrete[4], 1);
 }
@@ -103,7 +104,7 @@ TEST(MeshScan, NoConcreteMeansNoNodesAndEverySupportAndLoadDropped) {
     auto model = GridModel(2, 2);
     Place(*model, 0, 0, kBoundaryLayer);
     Place(*model, 1, 1, kPointForceLayer);
-    Place(*model, 1, 1, kRebarLayer);  // rebar alone makes no element
+    Place(*model, 1, 1, kRebarLayer); // rebar alone makes no element
     auto mesh = ScannedMesh(*model);
     EXPECT_EQ(mesh->nodeCount, 0);
     EXPECT_EQ(mesh->elementCount, 0);
@@ -117,14 +118,14 @@ TEST(MeshScan, UnusedNodesAreRemovedWithTheirSupportsAndLoads) {
     auto model = GridModel(3, 2);
     Place(*model, 0, 0, kConcreteLayer);
     Place(*model, 2, 1, kConcreteLayer);
-    model->Prop(kBoundaryLayer, 2, 0) = 2;  // Roller X
-    model->Prop(kBoundaryLayer, 3, 0) = 3;  // Roller Y
-    model->Prop(kBoundaryLayer, 4, 0) = 7;  // no such kind: free
-    Place(*model, 3, 0, kBoundaryLayer);     // unused node: dropped
+    model->Prop(kBoundaryLayer, 2, 0) = 2; // Roller X
+    model->Prop(kBoundaryLayer, 3, 0) = 3; // Roller Y
+    model->Prop(kBoundaryLayer, 4, 0) = 7; // no such kind: free
+    Place(*model, 3, 0, kBoundaryLayer);   // unused node: dropped
     Place(*model, 1, 0, kBoundaryLayer, 2);
     Place(*model, 3, 1, kBoundaryLayer, 3);
     Place(*model, 2, 2, kBoundaryLayer, 4);
-    Place(*model, 0, 2, kPointForceLayer);  // unused node: dropped
+    Place(*model, 0, 2, kPointForceLayer); // unused node: dropped
     Place(*model, 3, 2, kPointForceLayer);
     auto mesh = ScannedMesh(*model);
 
@@ -142,7 +143,7 @@ TEST(MeshScan, UnusedNodesAreRemovedWithTheirSupportsAndLoads) {
     const int32_t second[4] = {4, 5, 7, 6};
     for (int c = 0; c < 4; ++c) EXPECT_EQ(mesh->ElementNode(1, c), second[c]);
 
-    ASSERT_EQ(mesh->restraintCount, 3);  // scan order: (1,0), (3,1), (2,2)
+    ASSERT_EQ(mesh->restraintCount, 3); // scan order: (1,0), (3,1), (2,2)
     EXPECT_EQ(mesh->restraintNode[0], 1);
     EXPECT_EQ(mesh->restraintDir[0], 2);
     EXPECT_EQ(mesh->restraintNode[1], 5);
@@ -155,8 +156,8 @@ TEST(MeshScan, UnusedNodesAreRemovedWithTheirSupportsAndLoads) {
 
 TEST(MeshScan, ConcreteOnTheLastNodeLineMakesNoElement) {
     auto model = GridModel(2, 2);
-    Place(*model, 2, 0, kConcreteLayer);  // x = nxs: left over from a larger grid
-    Place(*model, 0, 2, kConcreteLayer);  // y = nys
+    Place(*model, 2, 0, kConcreteLayer); // x = nxs: left over from a larger grid
+    Place(*model, 0, 2, kConcreteLayer); // y = nys
     Place(*model, 1, 1, kConcreteLayer);
     auto mesh = ScannedMesh(*model);
     EXPECT_EQ(mesh->elementCount, 1);
@@ -166,7 +167,7 @@ TEST(MeshScan, ConcreteOnTheLastNodeLineMakesNoElement) {
 TEST(MeshScan, OnlyFlagOneCountsAndStorageLayersPlayNoPart) {
     auto model = GridModel(2, 1);
     Place(*model, 0, 0, kConcreteLayer);
-    model->Flag(3, 2, kConcreteLayer) = 99;  // not an editing value for an element position
+    model->Flag(3, 2, kConcreteLayer) = 99; // not an editing value for an element position
     for (int layer = kFirstStorageLayer; layer < kLayers; ++layer) model->Flag(3, 2, layer) = 1;
     auto mesh = ScannedMesh(*model);
     EXPECT_EQ(mesh->elementCount, 1);
@@ -180,7 +181,7 @@ TEST(MeshScan, RebarFibreTypesAndHighestTypeNumbers) {
     Place(*model, 1, 0, kFibreLayer, 3);
     Place(*model, 2, 0, kConcreteLayer, 1);
     Place(*model, 2, 0, kRebarLayer, 2);
-    model->Type(2 + 2, 2, kFibreLayer) = 9;  // a type without its flag is no fibre sheet
+    model->Type(2 + 2, 2, kFibreLayer) = 9; // a type without its flag is no fibre sheet
     auto mesh = ScannedMesh(*model);
     ASSERT_EQ(mesh->elementCount, 3);
     EXPECT_EQ(mesh->elemRebarType[0], 0);
@@ -198,10 +199,10 @@ TEST(MeshScan, OutputNumberIsTheLowestMatchingSlotPlusOne) {
     model->outputElements[0] = PositionCode(4, 2);
     model->outputElements[3] = PositionCode(3, 3);
     model->outputElements[6] = PositionCode(3, 3);
-    model->outputElements[7] = PositionCode(3, 3) + 10000;  // matches by x mod 100 and y mod 100
+    model->outputElements[7] = PositionCode(3, 3) + 10000; // matches by x mod 100 and y mod 100
     auto mesh = ScannedMesh(*model);
-    EXPECT_EQ(mesh->elemOutputNo[2], 1);      // (4, 2): element i = 2, j = 0
-    EXPECT_EQ(mesh->elemOutputNo[3 + 1], 4);  // (3, 3)
+    EXPECT_EQ(mesh->elemOutputNo[2], 1);     // (4, 2): element i = 2, j = 0
+    EXPECT_EQ(mesh->elemOutputNo[3 + 1], 4); // (3, 3)
     EXPECT_EQ(mesh->elemOutputNo[0], 0);
     model->outputElements[3] = -1;
     mesh->Scan(*model);
@@ -211,10 +212,10 @@ TEST(MeshScan, OutputNumberIsTheLowestMatchingSlotPlusOne) {
 TEST(MeshScan, ControlNodeMapsToItsMeshNodeOrMinusOne) {
     auto model = GridModel(2, 2);
     Place(*model, 1, 1, kConcreteLayer);
-    model->controlNode = PositionCode(3, 4);  // grid node (1, 2): third mesh node
+    model->controlNode = PositionCode(3, 4); // grid node (1, 2): third mesh node
     auto mesh = ScannedMesh(*model);
     EXPECT_EQ(mesh->controlNodeIndex, 2);
-    model->controlNode = PositionCode(2, 2);  // grid node (0, 0), used by no element
+    model->controlNode = PositionCode(2, 2); // grid node (0, 0), used by no element
     mesh->Scan(*model);
     EXPECT_EQ(mesh->controlNodeIndex, -1);
     model->controlNode = 0;
@@ -228,12 +229,12 @@ TEST(MeshScan, RescanFollowsEditsButNotSpanChanges) {
     Mesh mesh;
     mesh.Build(*model, kActualSize);
     EXPECT_EQ(mesh.nodeCount, 6);
-    mesh.Scan(*model);  // idempotent
+    mesh.Scan(*model); // idempotent
     EXPECT_EQ(mesh.nodeCount, 6);
     EXPECT_EQ(mesh.ElementNode(1, 2), 5);
 
-    model->Flag(3, 2, kConcreteLayer) = 0;  // remove the second element
-    model->SpanLengthOf(kAxisX, 1) = 300;   // not seen until the grid is rebuilt
+    model->Flag(3, 2, kConcreteLayer) = 0; // remove the second element
+    model->SpanLengthOf(kAxisX, 1) = 300;  // not seen until the grid is rebuilt
     mesh.Scan(*model);
     EXPECT_EQ(mesh.nodeCount, 4);
     EXPECT_EQ(mesh.elementCount, 1);
@@ -241,7 +242,7 @@ TEST(MeshScan, RescanFollowsEditsButNotSpanChanges) {
 
     float width = 0, height = 0;
     mesh.BuildNodeGrid(*model, kActualSize, width, height);
-    EXPECT_EQ(mesh.nodeCount, 6);  // stage 1 alone: the full grid, nothing scanned
+    EXPECT_EQ(mesh.nodeCount, 6); // stage 1 alone: the full grid, nothing scanned
     EXPECT_EQ(mesh.elementCount, 0);
     mesh.Scan(*model);
     EXPECT_EQ(mesh.nodeX[1], 300);
@@ -264,7 +265,9 @@ TEST(MeshScan, FullPlanFitsTheTables) {
     EXPECT_EQ(mesh->nodeX[3720], 6000);
 }
 
-TEST(MeshScan, TheProgramHasOneMesh) { EXPECT_EQ(&Mesh::Instance(), &Mesh::Instance()); }
+TEST(MeshScan, TheProgramHasOneMesh) {
+    EXPECT_EQ(&Mesh::Instance(), &Mesh::Instance());
+}
 
 TEST(RestraintCodes, PinRollersAndOthers) {
     EXPECT_EQ(RestraintCodeOf(1), 12);

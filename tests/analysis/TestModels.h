@@ -1,9 +1,9 @@
 #pragma once
 // Small models for the analysis tests, built the way the plan editor leaves them.
-#include <memory>
-
 #include "analysis/Mesh.h"
 #include "model/FramePat.h"
+
+#include <memory>
 
 namespace torva::test {
 

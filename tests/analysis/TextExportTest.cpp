@@ -1,4 +1,11 @@
 // "input_data.txt": byte-exact formats, a golden file of an example, the output folder and write errors.
+#include "analysis/TextExport.h"
+
+#include "TestModels.h"
+#include "analysis/FixedFormat.h"
+#include "model/ModelFile.h"
+#include "support/TempDir.h"
+
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
@@ -6,12 +13,6 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
-
-#include "TestModels.h"
-#include "analysis/FixedFormat.h"
-#include "analysis/TextExport.h"
-#include "model/ModelFile.h"
-#include "support/TempDir.h"
 
 using namespace torva;
 using test::GridModel;
@@ -28,7 +29,8 @@ std::string ReadText(const std::filesystem::path& path) {
 std::unique_ptr<CFramePat> LoadExample(const std::string& name) {
     auto model = std::make_unique<CFramePat>();
     FileError error;
-    EXPECT_TRUE(LoadModelFile((test::SourceDir() / "examples" / name).string(), *model, error)) << error.Text();
+    EXPECT_TRUE(LoadModelFile((test::SourceDir() / "examples" / name).string(), *model, error))
+        << error.Text();
     return model;
 }
 
@@ -110,13 +112,14 @@ TEST(TextExport, EmptyMeshHasEveryHeaderAndNoRows) {
     auto mesh = ScannedMesh(*model);
     const std::string text = TextExportContent(*mesh, *model);
     EXPECT_NE(text.find("0\t0\t0\n"), std::string::npos);
-    EXPECT_NE(text.find("FEM Plate (Number of Elements, Number of Material Types)\n0\t0\n"), std::string::npos);
+    EXPECT_NE(text.find("FEM Plate (Number of Elements, Number of Material Types)\n0\t0\n"),
+              std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 33), "Load Distribution (node, Fx, Fy)\n");
 }
 
 TEST(FixedFormat, MatchesPrintfInTheCLocale) {
-    const double values[] = {0.0, -0.0, 0.005, 0.015, 0.125, 2.675, -9.8, 1e-7, -1e-7, 123456789.125, 15.0,
-                             -123.45, 0.16665, 1e15, 2400.0};
+    const double values[] = {0.0,   -0.0,          0.005, 0.015,   0.125,   2.675, -9.8,  1e-7,
+                             -1e-7, 123456789.125, 15.0,  -123.45, 0.16665, 1e15,  2400.0};
     for (double value : values)
         for (int decimals : {0, 2, 4}) {
             char expected[128];

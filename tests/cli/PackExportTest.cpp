@@ -1,4 +1,9 @@
 // The pack and export command words run as a user runs them: output, files, exit codes and messages.
+#include "model/FramePat.h"
+#include "model/ModelFile.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -9,11 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "model/FramePat.h"
-#include "model/ModelFile.h"
-#include "support/RunProgram.h"
-#include "support/TempDir.h"
-
 using namespace torva;
 using test::ProgramRun;
 using test::RunTorva;
@@ -21,7 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Example(const std::string& name) { return (test::SourceDir() / "examples" / name).string(); }
+std::string Example(const std::string& name) {
+    return (test::SourceDir() / "examples" / name).string();
+}
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -40,15 +42,18 @@ std::vector<long> Lines(const std::string& text) {
 TEST(CliPack, PrintsTheStreamOneIntegerALine) {
     ProgramRun run = RunTorva("pack " + Example("one-element.fem"));
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    const std::vector<long> expected = {2, 4, 2, 1,                                 // header
-                                        0, 0, 500, 0, 0, 500, 500, 500,            // nodes
-                                        3, 12, 4, 12,                              // pins at the base
-                                        980,                                       // gravity
-                                        1, 10000, 25, 2000, 240000, 3000, 200, 20, // concrete
-                                        0,                                         // no rebar
-                                        1, 1, 2, 4, 3, 1, 0, 0, 0, 0,              // element
-                                        2, 1000000, 0,                             // 10 kN in x
-                                        0, 1, 1, 1, 0};
+    // clang-format off
+    const std::vector<long> expected = {
+        2, 4, 2, 1,                                 // header
+        0, 0, 500, 0, 0, 500, 500, 500,             // nodes
+        3, 12, 4, 12,                               // pins at the base
+        980,                                        // gravity
+        1, 10000, 25, 2000, 240000, 3000, 200, 20,  // concrete
+        0,                                          // no rebar
+        1, 1, 2, 4, 3, 1, 0, 0, 0, 0,               // element
+        2, 1000000, 0,                              // 10 kN in x
+        0, 1, 1, 1, 0};                             // no control node, x, selectors, no output
+    // clang-format on
     EXPECT_EQ(Lines(run.output), expected);
 }
 
