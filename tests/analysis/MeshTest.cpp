@@ -264,15 +264,3 @@ TEST(MeshScan, FullPlanFitsTheTables) {
     EXPECT_EQ(mesh->ElementNode(3599, 2), 3720);
     EXPECT_EQ(mesh->nodeX[3720], 6000);
 }
-
-TEST(MeshScan, TheProgramHasOneMesh) {
-    EXPECT_EQ(&Mesh::Instance(), &Mesh::Instance());
-}
-
-TEST(RestraintCodes, PinRollersAndOthers) {
-    EXPECT_EQ(RestraintCodeOf(1), 12);
-    EXPECT_EQ(RestraintCodeOf(2), 2);
-    EXPECT_EQ(RestraintCodeOf(3), 1);
-    EXPECT_EQ(RestraintCodeOf(0), 0);
-    EXPECT_EQ(RestraintCodeOf(4), 0);
-}

@@ -6,7 +6,6 @@
 #include "model/ModelFile.h"
 #include "support/TempDir.h"
 
-#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -132,22 +131,6 @@ TEST(FixedFormat, MatchesPrintfInTheCLocale) {
     AppendInt(ints, -42, 5);
     AppendInt(ints, 123456, 5);
     EXPECT_EQ(ints, "  -42123456");
-}
-
-TEST(FixedFormat, IgnoresTheProcessLocale) {
-    const char* previous = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = previous ? previous : "C";
-    bool commaLocale = false;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
-        if (std::setlocale(LC_ALL, name)) {
-            commaLocale = true;
-            break;
-        }
-    if (!commaLocale) GTEST_SKIP() << "no locale with a decimal comma is installed";
-    std::string text;
-    AppendFixed(text, -9.8, 10, 2);
-    std::setlocale(LC_ALL, saved.c_str());
-    EXPECT_EQ(text, "     -9.80");
 }
 
 TEST(TextExportFile, WritesIntoTheFolderAndTruncatesAnOldFile) {
