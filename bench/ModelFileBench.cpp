@@ -1,14 +1,16 @@
 // Open and save a .fem file. Budget: < 20 ms each.
+#include "model/FramePat.h"
+#include "model/ModelFile.h"
+
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <memory>
 
-#include "model/FramePat.h"
-#include "model/ModelFile.h"
-
 namespace {
 
-std::string BenchPath() { return (std::filesystem::temp_directory_path() / "torva-bench.fem").string(); }
+std::string BenchPath() {
+    return (std::filesystem::temp_directory_path() / "torva-bench.fem").string();
+}
 
 void BM_SaveModelFile(benchmark::State& state) {
     auto model = std::make_unique<torva::CFramePat>();

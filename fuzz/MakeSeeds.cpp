@@ -1,10 +1,10 @@
 // Writes a few model files made by the program itself into the folder given as argument.
+#include "model/FramePat.h"
+#include "model/ModelFile.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
-
-#include "model/FramePat.h"
-#include "model/ModelFile.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) return std::fprintf(stderr, "usage: make_fuzz_seeds DIR\n"), 1;

@@ -1,8 +1,8 @@
-#include <memory>
-
 #include "cli/Cli.h"
 #include "model/FramePat.h"
 #include "model/ModelFile.h"
+
+#include <memory>
 
 namespace torva::cli {
 

@@ -42,9 +42,9 @@ constexpr int kYElementLength = 32888;
 constexpr int kFrameSize = 32777;
 constexpr int kCheckControlNode = 32806;
 constexpr int kCheckOutputElement = 32902;
-constexpr int kPopupType1 = 130;  // 130..139 assign type 1..10
+constexpr int kPopupType1 = 130; // 130..139 assign type 1..10
 constexpr int kPopupType10 = 139;
-constexpr int kPopupClear = 140;  // clear the dragged rectangle
+constexpr int kPopupClear = 140; // clear the dragged rectangle
 
 // Type editors.
 constexpr int kEditorList = 1001;

@@ -14,23 +14,23 @@
 
 namespace torva {
 
-constexpr int kGridSize = 102;                     // positions per axis
-constexpr int kPositions = kGridSize * kGridSize;  // 10,404
+constexpr int kGridSize = 102;                    // positions per axis
+constexpr int kPositions = kGridSize * kGridSize; // 10,404
 constexpr int kLayers = 11;
-constexpr int kLayerCells = kPositions * kLayers;  // 114,444
+constexpr int kLayerCells = kPositions * kLayers; // 114,444
 constexpr int kKinds = 10;
-constexpr int kTypes = 11;                          // 1..10 assignable, 11 = default row
+constexpr int kTypes = 11; // 1..10 assignable, 11 = default row
 constexpr int kDefaultType = 11;
 constexpr int kProperties = 10;
-constexpr int kTypePropCount = kKinds * kTypes * kProperties;  // 1,100
-constexpr int kTypeColorCount = kKinds * kTypes;               // 110
-constexpr int kSpanTypeCount = kGridSize * 2;                  // 204
-constexpr int kSpanLengthCount = kTypes * 2;                   // 22
+constexpr int kTypePropCount = kKinds * kTypes * kProperties; // 1,100
+constexpr int kTypeColorCount = kKinds * kTypes;              // 110
+constexpr int kSpanTypeCount = kGridSize * 2;                 // 204
+constexpr int kSpanLengthCount = kTypes * 2;                  // 22
 constexpr int kSegmentPoints = 151;
 constexpr int kMaxSegments = kSegmentPoints - 1;
 constexpr int kOutputSlots = 25;
 constexpr int kFileVersion = 20;
-constexpr int kMinGridCount = 3;  // nxs/nys: elements + 2, so 1..60 elements
+constexpr int kMinGridCount = 3; // nxs/nys: elements + 2, so 1..60 elements
 constexpr int kMaxGridCount = 62;
 
 enum Layer : int {
@@ -45,22 +45,40 @@ enum Layer : int {
 enum Axis : int { kAxisX = 0, kAxisY = 1 };
 
 // Index helpers: the one place where each array layout is spelt out.
-constexpr int PosIndex(int x, int y) { return x * kGridSize + y; }
-constexpr int LayerIndex(int x, int y, int layer) { return PosIndex(x, y) * kLayers + layer; }
+constexpr int PosIndex(int x, int y) {
+    return x * kGridSize + y;
+}
+constexpr int LayerIndex(int x, int y, int layer) {
+    return PosIndex(x, y) * kLayers + layer;
+}
 constexpr int TypePropIndex(int kind, int type, int property) {
     return kind + kKinds * (type - 1) + kKinds * kTypes * property;
 }
-constexpr int TypeColorIndex(int kind, int type) { return kind + kKinds * (type - 1); }
-constexpr int SpanTypeIndex(int axis, int line) { return 2 * line + axis; }
-constexpr int SpanLengthIndex(int axis, int type) { return 2 * (type - 1) + axis; }
+constexpr int TypeColorIndex(int kind, int type) {
+    return kind + kKinds * (type - 1);
+}
+constexpr int SpanTypeIndex(int axis, int line) {
+    return 2 * line + axis;
+}
+constexpr int SpanLengthIndex(int axis, int type) {
+    return 2 * (type - 1) + axis;
+}
 
 // Position codes name the control node and the output elements: x + 100·y, 0 = none.
-constexpr int PositionCode(int x, int y) { return x + 100 * y; }
-constexpr int CodeX(int code) { return code % 100; }
-constexpr int CodeY(int code) { return (code / 100) % 100; }
+constexpr int PositionCode(int x, int y) {
+    return x + 100 * y;
+}
+constexpr int CodeX(int code) {
+    return code % 100;
+}
+constexpr int CodeY(int code) {
+    return (code / 100) % 100;
+}
 
 // Row 0 and column 0 (but not (0, 0)) label the spans.
-constexpr bool IsLabelPosition(int x, int y) { return x * y == 0 && x + y > 0; }
+constexpr bool IsLabelPosition(int x, int y) {
+    return x * y == 0 && x + y > 0;
+}
 
 class CFramePat {
 public:
@@ -78,7 +96,9 @@ public:
 
     // Named access to the scaled tables.
     int32_t& Prop(int kind, int type, int property) { return typeProp[TypePropIndex(kind, type, property)]; }
-    int32_t Prop(int kind, int type, int property) const { return typeProp[TypePropIndex(kind, type, property)]; }
+    int32_t Prop(int kind, int type, int property) const {
+        return typeProp[TypePropIndex(kind, type, property)];
+    }
     int32_t& Color(int kind, int type) { return typeColor[TypeColorIndex(kind, type)]; }
     int32_t Color(int kind, int type) const { return typeColor[TypeColorIndex(kind, type)]; }
     uint8_t& Flag(int x, int y, int layer) { return layerFlag[LayerIndex(x, y, layer)]; }
@@ -101,14 +121,14 @@ public:
     int32_t typeColor[kTypeColorCount];
     uint8_t spanType[kSpanTypeCount];
     uint16_t spanLength[kSpanLengthCount];
-    int16_t elementKind;  // 1 plain 4-node isoparametric, 2 with incompatible modes
-    int16_t engineFlagA;  // concrete model selector: 1 secant, 2 hysteretic, other linear
-    int16_t engineFlagB;  // rebar model selector: 1 bilinear, 2 curved, other linear
-    int16_t gravity;      // m/sec2 ×100
+    int16_t elementKind; // 1 plain 4-node isoparametric, 2 with incompatible modes
+    int16_t engineFlagA; // concrete model selector: 1 secant, 2 hysteretic, other linear
+    int16_t engineFlagB; // rebar model selector: 1 bilinear, 2 curved, other linear
+    int16_t gravity;     // m/sec2 ×100
     int32_t ctrlDirection;
     int32_t segmentCount;
     int32_t stepsPerSegment;
-    int32_t segmentPoints[kSegmentPoints];  // 0.001 mm
+    int32_t segmentPoints[kSegmentPoints]; // 0.001 mm
     int32_t fileVersionOut;
     int32_t layersShown;
     int32_t curLayer;

@@ -88,7 +88,9 @@ private:
     const uint8_t* p_;
 };
 
-std::string Describe(const char* field, long value) { return std::string(field) + " is " + std::to_string(value); }
+std::string Describe(const char* field, long value) {
+    return std::string(field) + " is " + std::to_string(value);
+}
 
 // The values that index arrays later on; a file the program wrote always passes.
 bool Validate(const CFramePat& m, std::string& detail) {
@@ -100,15 +102,15 @@ bool Validate(const CFramePat& m, std::string& detail) {
     if (outside(m.nys, kMinGridCount, kMaxGridCount)) return detail = Describe("nys", m.nys), false;
     for (int i = 0; i < kPositions; ++i)
         if (outside(m.curType[i], 1, kTypes))
-            return detail = "curType at (" + std::to_string(i / kGridSize) + ", " + std::to_string(i % kGridSize) +
-                            ") is " + std::to_string(m.curType[i]),
+            return detail = "curType at (" + std::to_string(i / kGridSize) + ", " +
+                            std::to_string(i % kGridSize) + ") is " + std::to_string(m.curType[i]),
                    false;
     for (int i = 0; i < kLayerCells; ++i)
         if (outside(m.layerType[i], 1, kTypes)) {
             const int position = i / kLayers;
             return detail = "layerType of layer " + std::to_string(i % kLayers) + " at (" +
-                            std::to_string(position / kGridSize) + ", " + std::to_string(position % kGridSize) +
-                            ") is " + std::to_string(m.layerType[i]),
+                            std::to_string(position / kGridSize) + ", " +
+                            std::to_string(position % kGridSize) + ") is " + std::to_string(m.layerType[i]),
                    false;
         }
     for (int axis = kAxisX; axis <= kAxisY; ++axis)
@@ -117,7 +119,8 @@ bool Validate(const CFramePat& m, std::string& detail) {
                 return detail = std::string(axis == kAxisX ? "X" : "Y") + " span type of line " +
                                 std::to_string(line) + " is " + std::to_string(m.SpanTypeOf(axis, line)),
                        false;
-    if (outside(m.segmentCount, 0, kMaxSegments)) return detail = Describe("segmentCount", m.segmentCount), false;
+    if (outside(m.segmentCount, 0, kMaxSegments))
+        return detail = Describe("segmentCount", m.segmentCount), false;
     if (m.stepsPerSegment < 0) return detail = Describe("stepsPerSegment", m.stepsPerSegment), false;
     return true;
 }

@@ -2,12 +2,12 @@
 // The .fem file: the flat little-endian image of a CFramePat, 255,422 bytes, no header or tags.
 // Position arrays are written row by row (x fastest), layer arrays layer by layer, typeProp kind by
 // kind, span tables axis by axis; the output-element list and fileVersionIn are not in the file.
+#include "model/FramePat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "model/FramePat.h"
 
 namespace torva {
 

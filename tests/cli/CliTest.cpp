@@ -1,13 +1,13 @@
 // The headless command line as a user runs it: the real torva_fem binary, exit codes and files.
-#include <filesystem>
-#include <gtest/gtest.h>
-#include <memory>
-#include <string>
-
 #include "model/FramePat.h"
 #include "model/ModelFile.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
 
 using namespace torva;
 

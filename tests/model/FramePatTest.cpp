@@ -1,13 +1,15 @@
 // Construction, Reset, Copy and the layer working copy of the structure model.
+#include "model/FramePat.h"
+
 #include <gtest/gtest.h>
 #include <memory>
-
-#include "model/FramePat.h"
 
 using namespace torva;
 
 namespace {
-std::unique_ptr<CFramePat> NewModel() { return std::make_unique<CFramePat>(); }
+std::unique_ptr<CFramePat> NewModel() {
+    return std::make_unique<CFramePat>();
+}
 } // namespace
 
 TEST(FramePat, NewModelHasTenByTenGridAndDefaults) {
@@ -84,7 +86,7 @@ TEST(FramePat, ResetKeepsGridSizeAndTopLayer) {
     m->topLayer = 7;
     m->Flag(4, 4, kConcreteLayer) = 1;
     m->Prop(kConcreteLayer, 3, 1) = 30;
-    m->Prop(kConcreteLayer, 3, 8) = 77;  // a cell Reset does not name keeps its contents
+    m->Prop(kConcreteLayer, 3, 8) = 77; // a cell Reset does not name keeps its contents
     m->Color(kPointForceLayer, 2) = 0x123456;
     m->curLayer = 0;
     m->Reset();
@@ -155,7 +157,7 @@ TEST(FramePat, PositionCodes) {
     EXPECT_EQ(CodeX(403), 3);
     EXPECT_EQ(CodeY(403), 4);
     EXPECT_EQ(PositionCode(101, 101), 10201);
-    EXPECT_EQ(CodeY(10201), 2);  // (code / 100) mod 100, as the plan view decodes it
+    EXPECT_EQ(CodeY(10201), 2); // (code / 100) mod 100, as the plan view decodes it
     EXPECT_TRUE(IsLabelPosition(0, 5));
     EXPECT_FALSE(IsLabelPosition(0, 0));
     EXPECT_FALSE(IsLabelPosition(2, 2));

@@ -1,19 +1,22 @@
 // The .fem layout byte by byte, round trips, refusal of foreign files and safe saving.
+#include "model/ModelFile.h"
+
+#include "model/FramePat.h"
+#include "support/TempDir.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "model/FramePat.h"
-#include "model/ModelFile.h"
-#include "support/TempDir.h"
-
 using namespace torva;
 
 namespace {
 
-uint16_t U16At(const std::vector<uint8_t>& image, size_t offset) { return image[offset] | image[offset + 1] << 8; }
+uint16_t U16At(const std::vector<uint8_t>& image, size_t offset) {
+    return image[offset] | image[offset + 1] << 8;
+}
 int32_t I32At(const std::vector<uint8_t>& image, size_t offset) {
     uint32_t v = 0;
     for (int i = 0; i < 4; ++i) v |= uint32_t{image[offset + i]} << (8 * i);
@@ -97,10 +100,10 @@ TEST(ModelFileLayout, NewModelImageHeaderAndSize) {
 
 TEST(ModelFileLayout, OffsetsFollowTheFileLoopOrders) {
     auto m = std::make_unique<CFramePat>();
-    m->curFlag[PosIndex(3, 2)] = 0xAB;                 // rows are written x fastest
-    m->Flag(5, 1, 7) = 0xCD;                           // layer 7, y = 1, x = 5
+    m->curFlag[PosIndex(3, 2)] = 0xAB; // rows are written x fastest
+    m->Flag(5, 1, 7) = 0xCD;           // layer 7, y = 1, x = 5
     m->Type(2, 3, 10) = 9;
-    m->Prop(kRebarLayer, 4, 6) = -123456;              // kind 3, type 4, property 6
+    m->Prop(kRebarLayer, 4, 6) = -123456; // kind 3, type 4, property 6
     m->Color(kFibreLayer, 11) = 0x0A0B0C;
     m->SpanTypeOf(kAxisY, 5) = 8;
     m->SpanLengthOf(kAxisX, 2) = 65535;
@@ -114,13 +117,13 @@ TEST(ModelFileLayout, OffsetsFollowTheFileLoopOrders) {
     EXPECT_EQ(image[20820 + 7 * 10404 + 1 * 102 + 5], 0xCD);
     EXPECT_EQ(image[135264 + 10 * 10404 + 3 * 102 + 2], 9);
     EXPECT_EQ(I32At(image, 249708 + 4 * (3 * 110 + 3 * 10 + 6)), -123456);
-    EXPECT_EQ(I32At(image, 250592), 22);  // Ec of concrete type 1
+    EXPECT_EQ(I32At(image, 250592), 22); // Ec of concrete type 1
     EXPECT_EQ(I32At(image, 254108 + 4 * (4 * 11 + 10)), 0x0A0B0C);
     EXPECT_EQ(image[254548 + 102 + 5], 8);
     EXPECT_EQ(U16At(image, 254752 + 2 * 1), 65535);
     EXPECT_EQ(U16At(image, 254752 + 2 * (11 + 10)), 4321);
-    EXPECT_EQ(U16At(image, 254796), 2);    // elementKind
-    EXPECT_EQ(U16At(image, 254802), 980);  // gravity
+    EXPECT_EQ(U16At(image, 254796), 2);   // elementKind
+    EXPECT_EQ(U16At(image, 254802), 980); // gravity
     EXPECT_EQ(U16At(image, 254804), 6161);
     EXPECT_EQ(I32At(image, 254814), 500);
     EXPECT_EQ(I32At(image, 255422 - 4), -7);
@@ -212,8 +215,8 @@ TEST(ModelFileRefusal, ValuesTheProgramCouldNeverHaveWritten) {
 
 TEST(ModelFileRefusal, BoundaryValuesAreAccepted) {
     auto image = NewImage();
-    PutU16(image, 2, 11);  // layersShown 11
-    PutU16(image, 4, 10);  // curLayer 10
+    PutU16(image, 2, 11); // layersShown 11
+    PutU16(image, 4, 10); // curLayer 10
     PutU16(image, 8, 3);
     PutU16(image, 10, 62);
     PutI32(image, 254810, 0);

@@ -1,10 +1,10 @@
 #include "RunProgram.h"
 
+#include "TempDir.h"
+
 #include <array>
 #include <cstdio>
 #include <sys/wait.h>
-
-#include "TempDir.h"
 
 namespace torva::test {
 

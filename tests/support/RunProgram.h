@@ -5,7 +5,7 @@ namespace torva::test {
 
 struct ProgramRun {
     int exitCode;
-    std::string output;  // stdout and stderr together
+    std::string output; // stdout and stderr together
 };
 
 // Runs the built torva_fem with the given (shell-quoted) arguments.

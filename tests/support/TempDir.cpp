@@ -28,7 +28,11 @@ static std::filesystem::path FromEnvironment(const char* name) {
     return value ? std::filesystem::path(value) : std::filesystem::current_path();
 }
 
-std::filesystem::path SourceDir() { return FromEnvironment("TORVA_SOURCE_DIR"); }
-std::filesystem::path BinaryDir() { return FromEnvironment("TORVA_BINARY_DIR"); }
+std::filesystem::path SourceDir() {
+    return FromEnvironment("TORVA_SOURCE_DIR");
+}
+std::filesystem::path BinaryDir() {
+    return FromEnvironment("TORVA_BINARY_DIR");
+}
 
 } // namespace torva::test
