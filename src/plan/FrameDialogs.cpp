@@ -99,6 +99,7 @@ QString CInitializeBuilding::Text() {
 
 CEditFrame::CEditFrame(CFramePat& model, QWidget* parent) : QDialog(parent), model_(model) {
     setWindowTitle(tr("Frame Editor"));
+    setProperty("dialogId", 158);
     setModal(true);
 
     auto* picture = new QLabel(this);
@@ -162,6 +163,7 @@ void CEditFrame::OnOk() {
 CEditOptionStructure::CEditOptionStructure(CFramePat& model, QWidget* parent)
     : QDialog(parent), model_(model) {
     setWindowTitle(tr("Option for Structure"));
+    setProperty("dialogId", 168);
     setModal(true);
 
     auto* group = new QGroupBox(tr("Element"), this);
@@ -172,8 +174,7 @@ CEditOptionStructure::CEditOptionStructure(CFramePat& model, QWidget* parent)
     auto* radios = new QVBoxLayout(group);
     radios->addWidget(plain_);
     radios->addWidget(incompatible_);
-    connect(plain_, &QRadioButton::clicked, this, [this] { choice_ = 1; });
-    connect(incompatible_, &QRadioButton::clicked, this, [this] { choice_ = 2; });
+    connect(plain_, &QRadioButton::toggled, this, [this](bool on) { choice_ = on ? 1 : 2; });
 
     auto* gravityLabel = new QLabel(tr("Gravity acceleration (m/sec2)"), this);
     gravity_ = new QLineEdit(this);
@@ -229,6 +230,7 @@ void CEditOptionStructure::OnOk() {
 
 BusyDialog::BusyDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("WAIT"));
+    setProperty("dialogId", 103);
     setModal(false);
     auto* text = new QLabel(tr("Wait for a moment..."), this);
     auto* layout = new QVBoxLayout(this);

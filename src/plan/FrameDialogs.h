@@ -24,7 +24,9 @@ class CDefaultMember : public ConfirmDialog {
     Q_OBJECT
 public:
     static QString Text();
-    explicit CDefaultMember(QWidget* parent = nullptr) : ConfirmDialog(Text(), parent) {}
+    explicit CDefaultMember(QWidget* parent = nullptr) : ConfirmDialog(Text(), parent) {
+        setProperty("dialogId", 153);
+    }
     static bool Confirm(QWidget* parent) { return Ask(Text(), parent); }
 };
 
@@ -32,7 +34,9 @@ class CInitializeBuilding : public ConfirmDialog {
     Q_OBJECT
 public:
     static QString Text();
-    explicit CInitializeBuilding(QWidget* parent = nullptr) : ConfirmDialog(Text(), parent) {}
+    explicit CInitializeBuilding(QWidget* parent = nullptr) : ConfirmDialog(Text(), parent) {
+        setProperty("dialogId", 184);
+    }
     static bool Confirm(QWidget* parent) { return Ask(Text(), parent); }
 };
 

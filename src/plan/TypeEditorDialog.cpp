@@ -70,6 +70,7 @@ int EditHeight() {
 TypeEditorDialog::TypeEditorDialog(CFramePat& model, Look look, QWidget* parent)
     : QDialog(parent), model_(model), look_(std::move(look)) {
     setWindowTitle(look_.title);
+    setProperty("dialogId", look_.dialogId);
     setModal(true);
 
     auto* header = new QLabel(look_.header, this);

@@ -47,6 +47,7 @@ public:
 
 protected:
     struct Look {
+        int dialogId = 0; // the dialog's resource number, kept as the property "dialogId"
         QString title;
         QString header;
         QChar letter;

@@ -14,7 +14,7 @@ namespace torva {
 
 // Concrete: the analysis divides by the thickness and the modulus, so both must be at least one unit.
 CEditConcrete::CEditConcrete(CFramePat& model, QWidget* parent)
-    : TypeEditorDialog(model, {tr("Element Editor"), tr("ELEMENT"), QChar('E'), kConcreteLayer, true},
+    : TypeEditorDialog(model, {181, tr("Element Editor"), tr("ELEMENT"), QChar('E'), kConcreteLayer, true},
                        parent) {
     AddField({ctl::kThickness, tr("Thickness (mm)"), {}, 100, ValueRule::Positive, 0});
     AddField({ctl::kModulus,
@@ -32,8 +32,8 @@ CEditConcrete::CEditConcrete(CFramePat& model, QWidget* parent)
 
 // Fibre sheets are stored and sent but not analysed: zero is a usable value everywhere.
 CEditFiber::CEditFiber(CFramePat& model, QWidget* parent)
-    : TypeEditorDialog(model, {tr("Fiber Sheet Editor"), tr("FIBER SHEET"), QChar('F'), kFibreLayer, true},
-                       parent) {
+    : TypeEditorDialog(
+          model, {190, tr("Fiber Sheet Editor"), tr("FIBER SHEET"), QChar('F'), kFibreLayer, true}, parent) {
     AddField({ctl::kThickness, tr("Thickness (mm)"), {}, 100, ValueRule::NonNegative, 0});
     AddField({ctl::kModulus,
               tr("Modulus of Elasticity : Ef (N/mm2)"),
@@ -51,7 +51,7 @@ CEditFiber::CEditFiber(CFramePat& model, QWidget* parent)
 
 // Rebar: the ratio divides the area by the spacing and the yield strain divides by Es.
 CEditSteel::CEditSteel(CFramePat& model, QWidget* parent)
-    : TypeEditorDialog(model, {tr("Steel Editor"), tr("STEEL REBAR"), QChar('S'), kRebarLayer, true},
+    : TypeEditorDialog(model, {191, tr("Steel Editor"), tr("STEEL REBAR"), QChar('S'), kRebarLayer, true},
                        parent) {
     const int ids[2][3] = {{ctl::kAreaX, ctl::kSpaceX, ctl::kYieldX},
                            {ctl::kAreaY, ctl::kSpaceY, ctl::kYieldY}};
@@ -84,7 +84,8 @@ CEditSteel::CEditSteel(CFramePat& model, QWidget* parent)
 // Forces may be negative; they round symmetrically about zero.
 CEditPointForce::CEditPointForce(CFramePat& model, QWidget* parent)
     : TypeEditorDialog(
-          model, {tr("Point Force Editor"), tr("POINT FORCE"), QChar('P'), kPointForceLayer, false}, parent) {
+          model, {192, tr("Point Force Editor"), tr("POINT FORCE"), QChar('P'), kPointForceLayer, false},
+          parent) {
     AddField({ctl::kForceX, tr("X (N)"), tr("Force X (N)"), 100, ValueRule::Force, 0});
     AddField({ctl::kForceY, tr("Y (N)"), tr("Force Y (N)"), 100, ValueRule::Force, 1});
     PlaceGroup(tr("Force"), kFieldsLeft, kFieldsTop - 6, 0, 2);
@@ -94,7 +95,7 @@ CEditPointForce::CEditPointForce(CFramePat& model, QWidget* parent)
 CEditBoundary::CEditBoundary(CFramePat& model, QWidget* parent)
     : TypeEditorDialog(
           model,
-          {tr("Boundary Condition Editor"), tr("BOUNDARY CONDITION"), QChar('B'), kBoundaryLayer, false},
+          {193, tr("Boundary Condition Editor"), tr("BOUNDARY CONDITION"), QChar('B'), kBoundaryLayer, false},
           parent) {
     const int ids[3] = {ctl::kPin, ctl::kRollerX, ctl::kRollerY};
     const QString texts[3] = {tr("Pin"), tr("Roller X"), tr("Roller Y")};
@@ -111,7 +112,9 @@ CEditBoundary::CEditBoundary(CFramePat& model, QWidget* parent)
         radios_[i]->adjustSize();
         group->addButton(radios_[i], i + 1);
     }
-    connect(group, &QButtonGroup::idClicked, this, [this](int choice) {
+    // Toggled rather than clicked, so that arrow keys moving through the buttons count as well.
+    connect(group, &QButtonGroup::idToggled, this, [this](int choice, bool checked) {
+        if (!checked) return;
         choice_ = choice;
         update();
     });
@@ -170,11 +173,11 @@ QPixmap CEditBoundary::SupportPicture(int choice) {
 }
 
 CEditSpan::CEditSpan(CFramePat& model, int axis, QWidget* parent)
-    : TypeEditorDialog(model,
-                       {axis == kAxisX ? tr("X Span Editor") : tr("Y Span Editor"),
-                        axis == kAxisX ? tr("X Span") : tr("Y Span"), QChar(axis == kAxisX ? 'X' : 'Y'), 0,
-                        false},
-                       parent),
+    : TypeEditorDialog(
+          model,
+          {axis == kAxisX ? 194 : 195, axis == kAxisX ? tr("X Span Editor") : tr("Y Span Editor"),
+           axis == kAxisX ? tr("X Span") : tr("Y Span"), QChar(axis == kAxisX ? 'X' : 'Y'), 0, false},
+          parent),
       axis_(axis) {
     if (axis == kAxisX)
         AddField({ctl::kSpanX, tr("X (mm)"), tr("X span length (mm)"), 1, ValueRule::SpanLength});

@@ -48,13 +48,13 @@ inline void Click(const QWidget* dialog, int id) {
 }
 
 // A mouse click on a row of the type list.
-inline void ClickRow(const QWidget* dialog, int row) {
+inline void ClickRow(const QWidget* dialog, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     auto* list = Control<QListWidget>(dialog, ctl::kList);
     const QPoint at = list->visualItemRect(list->item(row)).center();
     QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
+                      Qt::LeftButton, modifiers);
     QMouseEvent release(QEvent::MouseButtonRelease, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+                        Qt::NoButton, modifiers);
     QApplication::sendEvent(list->viewport(), &press);
     QApplication::sendEvent(list->viewport(), &release);
 }

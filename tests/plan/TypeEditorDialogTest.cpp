@@ -142,6 +142,28 @@ TEST_F(EditorFixture, AddStepsToTheNextTypeAndWrapsAfterTheDefaultRow) {
     EXPECT_EQ(dialog->CurrentIndex(), 0);
     EXPECT_EQ(SelectedRow(dialog.get()), 0);
     EXPECT_EQ(Text(dialog.get(), ctl::kThickness), "100");
+
+    // With the focus on the list, Enter presses ADD again: E1 is stored as shown and E2 comes up.
+    Key(dialog->List(), Qt::Key_Return);
+    EXPECT_EQ(dialog->CurrentIndex(), 1);
+    EXPECT_EQ(model->Prop(kConcreteLayer, 1, 0), 10000);
+}
+
+TEST_F(EditorFixture, WithoutASelectionAddAndOkDoNothing) {
+    auto dialog = Open<CEditConcrete>();
+    ClickRow(dialog.get(), 0, Qt::ControlModifier); // deselects the selected row
+    ASSERT_EQ(SelectedRow(dialog.get()), -1);
+    EXPECT_EQ(dialog->CurrentIndex(), -1);
+    Type(dialog.get(), ctl::kThickness, "-5");
+    const auto before = std::make_unique<CFramePat>(*model);
+    Click(dialog.get(), ctl::kAdd);
+    Click(dialog.get(), ctl::kCopy);
+    Click(dialog.get(), ctl::kOk);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    EXPECT_TRUE(test::SameModel(*model, *before));
+    ClickRow(dialog.get(), 4);
+    EXPECT_EQ(dialog->CurrentIndex(), 4);
 }
 
 TEST_F(EditorFixture, AddOnTheDefaultRowAnsweredYesSetsAllElevenTypes) {
@@ -388,7 +410,14 @@ TEST_F(EditorFixture, BoundaryChoiceFollowsTheRadioButtons) {
     Click(dialog.get(), ctl::kCopy);
     EXPECT_EQ(model->Prop(kBoundaryLayer, 3, 0), 3);
     EXPECT_TRUE(checked(ctl::kRollerY));
+    // Arrow keys move through the buttons and change the choice too.
+    QWidget* rollerY = ctl::Find<QWidget>(dialog.get(), ctl::kRollerY);
+    QApplication::setActiveWindow(dialog.get());
+    rollerY->setFocus();
+    Key(rollerY, Qt::Key_Left);
+    EXPECT_EQ(dialog->Choice(), 2);
     Click(dialog.get(), ctl::kOk);
+    EXPECT_EQ(model->Prop(kBoundaryLayer, 3, 0), 2);
     EXPECT_EQ(model->Prop(kBoundaryLayer, 1, 0), 0); // never stored, stays as it was
 }
 
@@ -418,6 +447,7 @@ TEST(SupportPictures, RollerYIsTheRollerXTurnedAQuarter) {
 TEST_F(EditorFixture, EveryEditorHasItsTitleHeaderListAndButtons) {
     struct Look {
         int kind;
+        int dialogId;
         const char* title;
         const char* header;
         const char* first;
@@ -425,13 +455,13 @@ TEST_F(EditorFixture, EveryEditorHasItsTitleHeaderListAndButtons) {
         bool color;
     };
     const Look looks[] = {
-        {kPointForceLayer, "Point Force Editor", "POINT FORCE", "P1", "Pdef", false},
-        {kBoundaryLayer, "Boundary Condition Editor", "BOUNDARY CONDITION", "B1", "Bdef", false},
-        {kConcreteLayer, "Element Editor", "ELEMENT", "E1", "Edef", true},
-        {kRebarLayer, "Steel Editor", "STEEL REBAR", "S1", "Sdef", true},
-        {kFibreLayer, "Fiber Sheet Editor", "FIBER SHEET", "F1", "Fdef", true},
-        {10 + kAxisX, "X Span Editor", "X Span", "X1", "Xdef", false},
-        {10 + kAxisY, "Y Span Editor", "Y Span", "Y1", "Ydef", false},
+        {kPointForceLayer, 192, "Point Force Editor", "POINT FORCE", "P1", "Pdef", false},
+        {kBoundaryLayer, 193, "Boundary Condition Editor", "BOUNDARY CONDITION", "B1", "Bdef", false},
+        {kConcreteLayer, 181, "Element Editor", "ELEMENT", "E1", "Edef", true},
+        {kRebarLayer, 191, "Steel Editor", "STEEL REBAR", "S1", "Sdef", true},
+        {kFibreLayer, 190, "Fiber Sheet Editor", "FIBER SHEET", "F1", "Fdef", true},
+        {10 + kAxisX, 194, "X Span Editor", "X Span", "X1", "Xdef", false},
+        {10 + kAxisY, 195, "Y Span Editor", "Y Span", "Y1", "Ydef", false},
     };
     for (const Look& look : looks) {
         SCOPED_TRACE(look.title);
@@ -439,6 +469,7 @@ TEST_F(EditorFixture, EveryEditorHasItsTitleHeaderListAndButtons) {
                                       : MakeTypeEditor(look.kind, *model, nullptr);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->windowTitle(), look.title);
+        EXPECT_EQ(dialog->property("dialogId").toInt(), look.dialogId);
         bool header = false;
         for (QLabel* label : dialog->findChildren<QLabel*>()) header |= label->text() == look.header;
         EXPECT_TRUE(header);
