@@ -153,9 +153,8 @@ void Secant(const ConcreteLawInput& in, ConcreteLawHistory& h, LawResult& out) {
 // - The first unloading stage taken back past the unloading point returns to the envelope.
 //   The reloading line joins the envelope where its stress first reaches the envelope, so the
 //   intersection is found by comparing stresses at eps' and no strain of it is needed.
-// - The reloading line reaches the ascending envelope when its stress at epk is at least as
-//   compressive as fs (a straight line from ep cannot cross the concave ascending part after
-//   peak otherwise), else the descending line.
+//   So the line meets the ascending part exactly when its stress at epk is at least as
+//   compressive as fs, and the descending line (or the plateau) otherwise.
 // - A reversal on the quadratic whose Eu line does not meet the reloading line below it (the
 //   two are parallel after a bounded plastic strain) reloads straight to the unloading point.
 // - Of the cubic's real roots the accepted one nearest the reversal point is taken; without an

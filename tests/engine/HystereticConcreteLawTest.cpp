@@ -324,6 +324,57 @@ TEST(HystereticConcreteLaw, SofteningStepDroppingBelowEcrLandsOnUndamagedTension
     EXPECT_FALSE(c.last.crack);
 }
 
+TEST(HystereticConcreteLaw, UnloadingFarOnThePlateauKeepsAPositiveModulus) {
+    // At 6.5 |eps0| the plastic-strain rule alone would lie beyond the unloading strain.
+    ConcreteDriver c = Hysteretic();
+    const ConcreteLawInput& m = c.material;
+    c.To(-0.013, 200);
+    const double eu = c.eps, su = c.stress;
+    ASSERT_LT(PlasticStrain(m, eu), eu);
+    c.Step(1e-6);
+    EXPECT_GT(c.history.Eu, 0.0);
+    EXPECT_GT(c.history.ep, eu);
+    EXPECT_LE(c.history.ep, eu - su / m.E0 + 1e-15);
+    c.To(c.history.ep + 1e-5, 200);
+    EXPECT_EQ(c.history.state, 10);
+    EXPECT_GT(c.stress, 0.0);
+    EXPECT_LT(c.stress, m.ft);
+}
+
+TEST(HystereticConcreteLaw, AVeryWideCrackClosesOntoThePeak) {
+    // Contact stress -ft (1 + 0.02 (etu - ecr)/ecr) beyond fs: the crack closes onto (epk, fs).
+    ConcreteDriver c = Hysteretic();
+    const ConcreteLawInput& m = c.material;
+    c.To(0.07, 2000);
+    double previous = c.stress, worst = 0.0;
+    for (int i = 0; i < 7400; ++i) {
+        c.Step(-1e-5);
+        ASSERT_TRUE(std::isfinite(c.stress));
+        worst = std::max(worst, std::fabs(c.stress - previous));
+        previous = c.stress;
+    }
+    EXPECT_TRUE(c.history.closeLinear);
+    EXPECT_DOUBLE_EQ(c.history.er, m.epk);
+    EXPECT_LT(worst, 1.1 * m.E0 * 1e-5);
+    EXPECT_EQ(c.history.state, 5);
+    EXPECT_NEAR(c.stress, Envelope(m, c.eps), 1e-9);
+}
+
+TEST(HystereticConcreteLaw, ATinyCompressionLeavesNoTensilePlasticStrain) {
+    // Near the origin this envelope is stiffer than E0, so unloading with E0 would cross zero
+    // stress on the tension side.
+    ConcreteDriver c = Hysteretic();
+    const ConcreteLawInput& m = c.material;
+    c.To(-0.0001, 10);
+    ASSERT_GT(c.eps - c.stress / m.E0, 0.0);
+    c.Step(1e-7);
+    EXPECT_EQ(c.history.ep, 0.0);
+    c.To(0.5 * m.ecr, 100);
+    EXPECT_EQ(c.history.state, 6);
+    EXPECT_NEAR(c.stress, 0.5 * m.ft, 1e-9);
+    EXPECT_FALSE(c.last.crack);
+}
+
 // A path through many reversals, with strain targets from a fixed seed.
 std::vector<double> CyclicTargets(unsigned seed, int count) {
     std::mt19937 rng(seed);
