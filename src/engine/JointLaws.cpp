@@ -63,6 +63,11 @@ void ConcreteSpringLaw(const SpringLawInput& in, ConcreteSpringHistory& h, LawRe
             h.state = 2;
             h.tangent = k0;
             F = k0 * dn;
+        } else {
+            // On the secant through (dref, Fref), whatever tangent the caller stored back: a
+            // bounded tangent steeper than the secant would push an open crack into compression.
+            h.tangent = h.Fref / h.dref;
+            F = Fp + dd * h.tangent;
         }
         break;
     default:

@@ -1,6 +1,7 @@
 // Checks the concrete spring of a joint: cracking, softening, secant closing and elastic contact.
 #include "LawDriver.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -101,6 +102,20 @@ TEST(ConcreteSpringLaw, ReopeningReturnsToTheSofteningCurveWithTheSofteningTange
     EXPECT_TRUE(closed.last.branchChanged);
     EXPECT_DOUBLE_EQ(closed.last.tangent, -Single(0.1f) * kK0);
     EXPECT_NEAR(closed.force, Softening(closed.history.dref, closed.history.Fref, 3.5 * kDcr), 1e-9);
+}
+
+TEST(ConcreteSpringLaw, AWideCrackClosesOnTheSecantEvenWithTheBoundedTangentStoredBack) {
+    // The joint keeps one tangent, bounded by 0.01 k0; here the secant is far flatter.
+    SpringDriver spring;
+    spring.To(60.0 * kDcr, 60);
+    const double d1 = spring.d, F1 = spring.force;
+    ASSERT_LT(F1 / d1, 0.01 * kK0);
+    for (int i = 0; i < 60; ++i) {
+        spring.history.tangent = std::max(spring.history.tangent, 0.01 * kK0);
+        spring.Step(-kDcr);
+        EXPECT_NEAR(spring.force, F1 / d1 * spring.d, 1e-6) << spring.d;
+        EXPECT_GE(spring.force, -1e-9);
+    }
 }
 
 TEST(ConcreteSpringLaw, VirginClosingIsElastic) {
