@@ -251,6 +251,25 @@ TEST(HystereticConcreteLaw, TensionUnloadingClosesTheCrackOntoTheEnvelope) {
     EXPECT_NEAR(c.stress, SaenzStress(m, -0.0015), 1e-9);
 }
 
+TEST(HystereticConcreteLaw, UnloadingJustPastCrackingRunsIntoClosingWithoutAJump) {
+    // Just past ecr the secant stu/etu exceeds P(etu): the unloading line heads for the origin,
+    // and the closing curve starts where that line reaches zero stress.
+    ConcreteDriver c = Hysteretic();
+    const ConcreteLawInput& m = c.material;
+    c.To(1.005 * m.ecr, 201);
+    const double etu = c.eps, stu = c.stress;
+    ASSERT_GT(stu / etu, std::pow(m.E0, (m.ecr + 4.0 * etu) / (5.0 * etu)));
+    double previous = c.stress;
+    while (c.eps > -0.0002) {
+        c.Step(-1e-8);
+        ASSERT_LE(std::fabs(c.stress - previous), 1.1 * m.E0 * 1e-8 + 2e-3 * m.ft)
+            << c.eps << " state " << c.history.state;
+        previous = c.stress;
+    }
+    EXPECT_NEAR(c.history.Etu, stu / etu, 1e-6);
+    EXPECT_NEAR(c.history.et0, 0.0, 1e-15);
+}
+
 TEST(HystereticConcreteLaw, ReversalOnTheClosingCurveReloadsTowardsTheSofteningCurve) {
     ConcreteDriver c = Hysteretic();
     const ConcreteLawInput& m = c.material;
