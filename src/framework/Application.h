@@ -1,11 +1,11 @@
 #pragma once
 // The application object: the document templates in the order they were added, the main frame,
 // and the application's commands (New, Open, the recent files, Exit). One instance at a time.
+#include "framework/CommandTarget.h"
+
 #include <QString>
 #include <memory>
 #include <vector>
-
-#include "framework/CommandTarget.h"
 
 namespace torva {
 

@@ -2,10 +2,10 @@
 // A child frame: a QMainWindow (so it can carry toolbars and bars of its own) hosted by a
 // QMdiSubWindow in the main frame's MDI area, showing one view as its central widget. Its own
 // toolbar buttons are routed from its view: view -> document -> this frame -> main frame -> app.
+#include "framework/CommandTarget.h"
+
 #include <QMainWindow>
 #include <QRect>
-
-#include "framework/CommandTarget.h"
 
 class QMdiSubWindow;
 class QToolBar;

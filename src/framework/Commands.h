@@ -5,14 +5,14 @@
 //
 // States are refreshed before a watched menu opens, after every command, when the active child
 // frame changes and whenever someone calls RequestRefresh (e.g. a view after a mouse edit).
+#include "framework/CommandTarget.h"
+
 #include <QIcon>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <vector>
-
-#include "framework/CommandTarget.h"
 
 class QAction;
 class QMenu;

@@ -28,7 +28,15 @@ public:
     DocTemplate(const DocTemplate&) = delete;
     DocTemplate& operator=(const DocTemplate&) = delete;
 
-    enum DocStringIndex { WindowTitle, DocName, FileNewName, FilterName, FilterExt, RegFileTypeId, RegFileTypeName };
+    enum DocStringIndex {
+        WindowTitle,
+        DocName,
+        FileNewName,
+        FilterName,
+        FilterExt,
+        RegFileTypeId,
+        RegFileTypeName
+    };
     QString GetDocString(DocStringIndex index) const;
     int ResourceId() const { return resourceId_; }
 

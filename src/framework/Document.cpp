@@ -1,17 +1,17 @@
 #include "framework/Document.h"
 
-#include <QApplication>
-#include <QFileInfo>
-
 #include "framework/Application.h"
 #include "framework/Archive.h"
 #include "framework/ChildFrame.h"
+#include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/FileDialogs.h"
 #include "framework/MdiFrame.h"
 #include "framework/MessageService.h"
-#include "framework/CommandIds.h"
 #include "framework/View.h"
+
+#include <QApplication>
+#include <QFileInfo>
 
 namespace torva {
 
@@ -60,7 +60,7 @@ void Document::RemoveView(View* view) {
 }
 
 void Document::UpdateAllViews(View* sender, int hint) {
-    const std::vector<View*> views = views_;  // a view may close others while updating
+    const std::vector<View*> views = views_; // a view may close others while updating
     for (View* view : views) {
         if (view != sender && std::find(views_.begin(), views_.end(), view) != views_.end())
             view->OnUpdate(sender, hint);
@@ -128,16 +128,19 @@ bool Document::SaveModified() {
     const QString name = title_.isEmpty() ? QStringLiteral("Untitled") : title_;
     switch (MessageService::Show(QStringLiteral("Save changes to %1?").arg(name), MessageButtons::YesNoCancel,
                                  MessageIcon::Warning)) {
-    case MessageAnswer::Yes: return DoFileSave();
-    case MessageAnswer::No: return true;
-    default: return false;
+    case MessageAnswer::Yes:
+        return DoFileSave();
+    case MessageAnswer::No:
+        return true;
+    default:
+        return false;
     }
 }
 
 bool Document::CanCloseFrame(ChildFrame* frame) {
     if (closing_) return true;
     for (ChildFrame* other : Frames()) {
-        if (other != frame && !other->IsClosing()) return true;  // another frame still shows the document
+        if (other != frame && !other->IsClosing()) return true; // another frame still shows the document
     }
     return SaveModified();
 }

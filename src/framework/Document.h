@@ -5,11 +5,11 @@
 // Life cycle: a DocTemplate creates the document and its first frame and view. The document
 // closes itself (OnCloseDocument: frames closed, document deleted) when its last view goes.
 // Closing the last frame of a modified document first asks "Save changes to %1?".
+#include "framework/CommandTarget.h"
+
 #include <QObject>
 #include <QString>
 #include <vector>
-
-#include "framework/CommandTarget.h"
 
 namespace torva {
 

@@ -3,10 +3,11 @@
 // serves the main menu, the main toolbar and the accelerators along the route active view ->
 // document -> active child frame -> main frame -> application. Handles the window commands
 // ("Cascade", "Tile Horizontal", "Tile Vertical") and asks to save modified documents on close.
-#include <QMainWindow>
-#include <vector>
-
 #include "framework/CommandTarget.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <vector>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -49,7 +50,7 @@ private:
 
     QMdiArea* mdiArea_ = nullptr;
     CommandRouter* router_ = nullptr;
-    ChildFrame* lastActive_ = nullptr;
+    QPointer<ChildFrame> lastActive_;
 };
 
 } // namespace torva

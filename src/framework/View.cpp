@@ -1,9 +1,9 @@
 #include "framework/View.h"
 
-#include <QWidget>
-
 #include "framework/ChildFrame.h"
 #include "framework/Document.h"
+
+#include <QWidget>
 
 namespace torva {
 
@@ -19,7 +19,9 @@ ChildFrame* View::GetParentFrame() {
     return nullptr;
 }
 
-void View::OnInitialUpdate() { OnUpdate(nullptr, 0); }
+void View::OnInitialUpdate() {
+    OnUpdate(nullptr, 0);
+}
 
 void View::OnUpdate(View* /*sender*/, int /*hint*/) {
     if (QWidget* widget = Widget()) widget->update();

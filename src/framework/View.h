@@ -1,7 +1,8 @@
 #pragma once
 // The base of every view: a command target attached to one document and shown by one widget.
 // A concrete view derives from a Qt widget class and from View, e.g.
-//     class CTorvaView : public QAbstractScrollArea, public torva::View { QWidget* Widget() override { return this; } };
+//     class CTorvaView : public QAbstractScrollArea, public torva::View { QWidget* Widget() override { return
+//     this; } };
 // The document template creates it, attaches it to its document and puts it into a child frame.
 #include "framework/CommandTarget.h"
 
