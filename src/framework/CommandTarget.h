@@ -6,8 +6,8 @@ namespace torva {
 // What a menu entry or toolbar button shows for a command.
 struct CommandState {
     bool enabled = true;
-    bool checked = false; // check or radio mark
-    bool radio = false;   // the mark is drawn as a radio mark
+    bool checked = false;  // check or radio mark
+    bool radio = false;    // the mark is drawn as a radio mark
 };
 
 class CommandTarget {

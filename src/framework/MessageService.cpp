@@ -17,24 +17,16 @@ MessageService::Handler& HandlerStorage() {
 
 } // namespace
 
-QString MessageService::Title() {
-    return TitleStorage();
-}
-void MessageService::SetTitle(const QString& title) {
-    TitleStorage() = title;
-}
-void MessageService::SetHandler(Handler handler) {
-    HandlerStorage() = std::move(handler);
-}
+QString MessageService::Title() { return TitleStorage(); }
+void MessageService::SetTitle(const QString& title) { TitleStorage() = title; }
+void MessageService::SetHandler(Handler handler) { HandlerStorage() = std::move(handler); }
 
-MessageAnswer MessageService::Show(const QString& text, MessageButtons buttons, MessageIcon icon,
-                                   QWidget* parent) {
+MessageAnswer MessageService::Show(const QString& text, MessageButtons buttons, MessageIcon icon, QWidget* parent) {
     if (HandlerStorage()) return HandlerStorage()(text, buttons);
 
     QMessageBox::StandardButtons standard = QMessageBox::Ok;
     if (buttons == MessageButtons::YesNo) standard = QMessageBox::Yes | QMessageBox::No;
-    if (buttons == MessageButtons::YesNoCancel)
-        standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    if (buttons == MessageButtons::YesNoCancel) standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     QMessageBox::Icon boxIcon = QMessageBox::Information;
     if (icon == MessageIcon::Warning) boxIcon = QMessageBox::Warning;
     if (icon == MessageIcon::Error) boxIcon = QMessageBox::Critical;
@@ -42,14 +34,10 @@ MessageAnswer MessageService::Show(const QString& text, MessageButtons buttons, 
 
     QMessageBox box(boxIcon, Title(), text, standard, parent);
     switch (box.exec()) {
-    case QMessageBox::Yes:
-        return MessageAnswer::Yes;
-    case QMessageBox::No:
-        return MessageAnswer::No;
-    case QMessageBox::Cancel:
-        return MessageAnswer::Cancel;
-    default:
-        return MessageAnswer::Ok;
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    case QMessageBox::Cancel: return MessageAnswer::Cancel;
+    default: return MessageAnswer::Ok;
     }
 }
 
@@ -61,8 +49,6 @@ MessageRecorder::MessageRecorder() {
     });
 }
 
-MessageRecorder::~MessageRecorder() {
-    MessageService::SetHandler(nullptr);
-}
+MessageRecorder::~MessageRecorder() { MessageService::SetHandler(nullptr); }
 
 } // namespace torva
