@@ -7,7 +7,7 @@ constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSave = 57603;
 constexpr int kFileSaveAs = 57604;
-constexpr int kRecentFile1 = 57616; // 57616..57619: the recent-file entries of the File menu
+constexpr int kRecentFile1 = 57616;  // 57616..57619: the recent-file entries of the File menu
 constexpr int kRecentFile4 = 57619;
 constexpr int kFilePrintSetup = 57606;
 constexpr int kFilePrint = 57607;
@@ -44,9 +44,9 @@ constexpr int kYElementLength = 32888;
 constexpr int kFrameSize = 32777;
 constexpr int kCheckControlNode = 32806;
 constexpr int kCheckOutputElement = 32902;
-constexpr int kPopupType1 = 130; // 130..139 assign type 1..10
+constexpr int kPopupType1 = 130;  // 130..139 assign type 1..10
 constexpr int kPopupType10 = 139;
-constexpr int kPopupClear = 140; // clear the dragged rectangle
+constexpr int kPopupClear = 140;  // clear the dragged rectangle
 
 // Type editors.
 constexpr int kEditorList = 1001;
