@@ -6,11 +6,13 @@
 #include "app/MainFrame.h"
 #include "app/PlaceholderViews.h"
 #include "app/PlanFrame.h"
+#include "app/ToolbarIcons.h"
 #include "document/TorvaDoc.h"
+#include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/MessageService.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 namespace torva {
 
@@ -34,6 +36,7 @@ std::function<View*()> CTorvaApp::AnalysisViewFactory() {
 bool CTorvaApp::InitInstance(const QStringList& arguments) {
     MessageService::SetTitle(QStringLiteral("TORVA_FEM"));
     RegisterTorvaCommands();
+    QApplication::setWindowIcon(ToolbarIcon(cmd::kView3d));
     LoadStdProfileSettings(4);
 
     planTemplate = AddDocTemplate(std::make_unique<CMultiViewSingleDocTemplate>(
