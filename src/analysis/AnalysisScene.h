@@ -1,0 +1,137 @@
+#pragma once
+// The analysis view's result store: what the engine returned (elastic result, current step), what is
+// displayed, the per-step histories the response graphs draw, and what every repaint prepares for the
+// drawing (deformed node positions, principal-stress glyph vectors, the stress colour range).
+//
+// Layouts (element e, Gauss point g = 3a + b with a the first natural coordinate's index, node k):
+//   displacements  ux, uy of node k at 2k, 2k + 1
+//   Gauss values   first principal stress, second principal stress, angle (rad) at 27e + 3g + 0..2
+//   glyphs         the two glyph components at 18e + 2g + 0..1
+//   histories      row s = step s (0..60000): controlHistory (control displacement, force) at 2s, 2s + 1;
+//                  outputGaussHistory[q] slot g (q-th value of Gauss point g) and g + 9 (the (q + 4)-th)
+//                  at 18s + slot; outputDiscreteHistory[q] spring 1 and spring 2 at 2s, 2s + 1.
+//
+// The engine's result buffer holds, from 0: control displacement, control force, ux, uy of every node,
+// the 27 Gauss values of every element in mesh order, and then the output element's block: 8 values per
+// Gauss point for a plane element (72), or 8 values (4 per spring) for a discrete one.
+//
+// Everything is allocated once, at construction (about 50 MB, mostly histories); nothing is allocated
+// during a run. Create it on the heap.
+#include "analysis/MeshView.h"
+#include "analysis/Projection.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace torva {
+
+class ColourScale;
+
+// A Gauss point of the displayed mesh for the filled stress rendering: position in mm, first and
+// second displayed value.
+struct StressSample {
+    int x = 0, y = 0;
+    float s1 = 0, s2 = 0;
+};
+
+class AnalysisScene {
+public:
+    static constexpr int kElementCapacity = 10404;
+    static constexpr int kNodeCapacity = 10609;
+    static constexpr int kGaussPoints = 9;
+    static constexpr int kGaussValues = 3;
+    static constexpr int kElementValues = kGaussPoints * kGaussValues; // 27
+    static constexpr int kStepCapacity = 60000;
+    static constexpr int kHistoryRows = kStepCapacity + 1; // steps 0..60000
+    static constexpr int kSegmentCapacity = 200;
+    static constexpr int kOutputQuantities = 4;
+    static constexpr int kOutputGaussSlots = 2 * kGaussPoints; // 18
+    static constexpr int kOutputDiscreteSlots = 2;
+    static constexpr int kOutputValuesPerPoint = 8;
+    static constexpr int kPlaneOutputValues = kGaussPoints * kOutputValuesPerPoint; // 72
+    static constexpr int kDiscreteOutputValues = kOutputValuesPerPoint;             // 8
+    static constexpr float kGaussCoordinate = 0.7745967f;                           // √0.6
+    static constexpr float kTinyStress = 1e-11f;
+
+    AnalysisScene();
+    AnalysisScene(const AnalysisScene&) = delete;
+    AnalysisScene& operator=(const AnalysisScene&) = delete;
+
+    static constexpr int GaussIndex(int element, int gauss) {
+        return kElementValues * element + kGaussValues * gauss;
+    }
+    static constexpr int GlyphIndex(int element, int gauss) { return 2 * (kGaussPoints * element + gauss); }
+    static constexpr int OutputGaussIndex(int step, int slot) { return kOutputGaussSlots * step + slot; }
+    static constexpr int OutputDiscreteIndex(int step, int spring) {
+        return kOutputDiscreteSlots * step + spring;
+    }
+
+    // The output element whose block follows the Gauss values: the last element in mesh order with an
+    // output number, or −1.
+    static int OutputElementOf(const MeshView& mesh);
+    // Doubles of the result buffer that the reads below use for this mesh.
+    static int ResultValuesNeeded(const MeshView& mesh);
+
+    // Zeroes the first two displayed Gauss values and the glyphs, the elastic, step and displayed
+    // displacements, the displayed positions, the graph counters and every history row, and sets the
+    // segment bounds of segments 0..segments − 1 from segmentPoints (0.001 mm, pointCount entries).
+    void ClearRun(int segments, const int32_t* segmentPoints, int pointCount);
+
+    // Copy the engine's result buffer (count doubles). They refuse, changing nothing, when the mesh
+    // exceeds the store's capacities or the buffer is shorter than ResultValuesNeeded.
+    bool ReadElasticResults(const MeshView& mesh, const double* results, int count);
+    // The current step into the step arrays and, at row step (skipped outside 0..60000), the histories.
+    bool ReadStepResults(const MeshView& mesh, const double* results, int count, int step);
+
+    // Displayed = stored, as floats.
+    void FillDisplayFromElastic();
+    void FillDisplayFromStep();
+
+    // The preparation of a repaint, after the mesh scan: the colour range (smallest and largest of the
+    // first two displayed values over every element slot) into the colour scale, the displayed
+    // positions (node + responseScale × displayed displacement, truncated), the smallest plane element
+    // extent, the largest stress magnitude m (1 when below 1e-11) and the glyph vectors
+    // (minExtent / 5 / m × value), so that the longest glyph is a fifth of the smallest element.
+    void PrepareDisplay(const MeshView& mesh, float responseScale, ColourScale& colours);
+    void PrepareStressRange(ColourScale& colours);
+    void PrepareDeformedAndGlyphs(const MeshView& mesh, float responseScale);
+
+    // Gauss point g of element e on the displayed mesh, mm: the shape-function sum over the corners,
+    // truncated after each term.
+    void GaussPointPosition(const MeshView& mesh, int element, int gauss, int& x, int& y) const;
+    // Every Gauss point of every plane element, in element and Gauss order.
+    void CollectStressSamples(const MeshView& mesh, std::vector<StressSample>& samples) const;
+
+    int viewKind = 0; // the "View" list selection, 0..3
+    Projection projection;
+
+    std::vector<double> elasticDisp;  // 2 per node
+    std::vector<double> elasticGauss; // 27 per element
+    std::vector<double> stepDisp;
+    std::vector<double> stepGauss;
+    std::vector<float> shownDisp;
+    std::vector<float> shownGauss;
+
+    std::vector<float> controlHistory;                                        // 2 per row
+    std::array<std::vector<double>, kOutputQuantities> outputGaussHistory;    // 18 per row
+    std::array<std::vector<double>, kOutputQuantities> outputDiscreteHistory; // 2 per row
+    float segmentStart[kSegmentCapacity] = {};                                // mm
+    float segmentEnd[kSegmentCapacity] = {};
+    int graphCounterX = 0; // scale counters of the force-deformation graph
+    int graphCounterY = 0;
+
+    std::vector<int32_t> shownX; // displayed node positions, mm
+    std::vector<int32_t> shownY;
+    std::vector<float> glyph; // 2 per element per Gauss point
+    float minExtent = 0.0f;
+    float largestStress = 1.0f;
+    float glyphScale = 0.0f; // minExtent / 5 / largestStress
+    float stressMin = 0.0f;
+    float stressMax = 0.0f;
+
+    // Shape function of corner r (element node r + 1) at Gauss point g.
+    float gaussShape[4][kGaussPoints];
+};
+
+} // namespace torva

@@ -1,0 +1,427 @@
+#include "analysis/AnalysisState.h"
+
+#include "analysis/AnalysisScene.h"
+#include "framework/CommandIds.h"
+#include "model/FramePat.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace torva {
+
+AnalysisState& AnalysisState::Instance() {
+    static AnalysisState state;
+    return state;
+}
+
+const char* AnalysisCommandText(int id) {
+    switch (id) {
+    case cmd::kZoomPicture:
+        return "Zoom Picture";
+    case cmd::kMovePicture:
+        return "Move Picture";
+    case cmd::kDefaultSize:
+        return "Defaul Size";
+    case cmd::kActualSize:
+        return "Actual Size";
+    case cmd::kAnalyze:
+        return "Analyze";
+    case cmd::kPlay:
+        return "Play";
+    case cmd::kStop:
+        return "Stop";
+    case cmd::kReduceResponse:
+        return "Reduce the Response";
+    case cmd::kAmplifyResponse:
+        return "Amplify the Respnse";
+    case cmd::kPrincipalStress:
+        return "Principal Stress";
+    case cmd::kViewSeparation:
+        return "View Separation";
+    case cmd::kSaveData:
+        return "Save Data";
+    case cmd::kElasticRadio:
+        return "Elastic analysis";
+    case cmd::kPushoverRadio:
+        return "Nonlinear push-over analysis";
+    default:
+        return "";
+    }
+}
+
+bool UpdateAnalysisCommand(int id, const AnalysisState& state, const ViewControl& view,
+                           CommandState& command) {
+    const bool running = state.analysisDone == 1 && state.analysisMode == AnalysisState::kPushoverMode;
+    const bool timerStopped = state.timerStopped == 1;
+    const bool actualSize = state.sizeMode == 1;
+    auto set = [&](bool enabled, bool radio, bool checked) {
+        command.enabled = enabled;
+        command.radio = radio;
+        command.checked = checked;
+        return true;
+    };
+    switch (id) {
+    case cmd::kZoomPicture:
+        return set(true, true, state.mouseMode == 0);
+    case cmd::kMovePicture:
+        return set(true, true, state.mouseMode == 1);
+    case cmd::kDefaultSize:
+        return set(timerStopped, true, state.sizeMode == 0);
+    case cmd::kActualSize:
+        return set(timerStopped, true, actualSize);
+    case cmd::kAnalyze:
+        return set(actualSize, false, false);
+    case cmd::kPlay:
+    case cmd::kStop:
+        return set(running, false, false);
+    case cmd::kPause:
+        return set(running, true, view.paused == 1);
+    case cmd::kReduceResponse:
+    case cmd::kAmplifyResponse:
+    case cmd::kRenderStressField:
+        return set(true, false, false);
+    case cmd::kPrincipalStress:
+        return set(true, true, view.showPrincipal == 1);
+    case cmd::kViewSeparation:
+        return set(actualSize, true, view.separation == 1);
+    case cmd::kSaveData:
+        return set(actualSize, false, false);
+    case cmd::kElasticRadio:
+        return set(true, true, state.analysisMode == AnalysisState::kElasticMode);
+    case cmd::kPushoverRadio:
+        return set(true, true, state.analysisMode == AnalysisState::kPushoverMode);
+    default:
+        return false;
+    }
+}
+
+void SetMode(AnalysisState& state, ViewControl& view, int mode) {
+    state.analysisMode = mode;
+    view.separation = mode == AnalysisState::kPushoverMode ? 1 : 0;
+}
+
+ControlEffect StopStepTimer(AnalysisState& state) {
+    ControlEffect effect;
+    if (state.timerStopped == 0) {
+        effect.killTimer = true;
+        state.timerStopped = 1;
+    }
+    return effect;
+}
+
+void ClearRun(AnalysisState& state, AnalysisScene& scene, const CFramePat& model) {
+    state.runSegments = model.segmentCount == 0 ? 1 : model.segmentCount;
+    state.runStepsPerSegment = model.stepsPerSegment;
+    scene.ClearRun(state.runSegments, model.segmentPoints, kSegmentPoints);
+}
+
+ControlEffect SceneReset(AnalysisState& state, AnalysisScene& scene, const CFramePat& model,
+                         const NodeGridBuilder& buildGrid, ResultBuffer results) {
+    float width = 0.0f, height = 0.0f;
+    buildGrid(state.sizeMode, width, height);
+    scene.projection.Fit(width, height);
+    if (results.data) std::fill(results.data, results.data + results.size, 0.0);
+    ClearRun(state, scene, model);
+    state.stepCounter = 0;
+    // A timer left running would keep ticking past the history rows once timerStopped says 1.
+    return StopStepTimer(state);
+}
+
+namespace {
+
+void RememberGrid(ViewControl& view, const CFramePat& model) {
+    view.layers = model.topLayer + 1;
+    view.columns = model.nxs - 2;
+    view.rows = model.nys - 2;
+}
+
+// Merges what a later step asks for into what an earlier one did.
+void Merge(ControlEffect& into, const ControlEffect& from) {
+    into.redraw |= from.redraw;
+    into.erase |= from.erase;
+    into.killTimer |= from.killTimer;
+    into.startTimer |= from.startTimer;
+    into.hideResponseBar |= from.hideResponseBar;
+    if (from.selectViewItem >= 0) into.selectViewItem = from.selectViewItem;
+    if (!from.message.empty()) into.message = from.message;
+}
+
+} // namespace
+
+ControlEffect InitialUpdate(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                            const CFramePat& model, int clientWidth, int clientHeight,
+                            const NodeGridBuilder& buildGrid, ResultBuffer results) {
+    scene.projection.MeasureClient(clientWidth, clientHeight);
+    view.paused = 0;
+    view.dragging = false;
+    state.mouseMode = 1;
+    state.sizeMode = 0;
+    view.showPrincipal = 1;
+    view.renderOnce = 0;
+    view.separation = 0;
+    state.analysisDone = 0;
+    state.analysisMode = AnalysisState::kElasticMode;
+    state.glyphFactor = 1.0f;
+    RememberGrid(view, model);
+    ControlEffect effect = SceneReset(state, scene, model, buildGrid, results);
+    SetMode(state, view, AnalysisState::kElasticMode);
+    scene.viewKind = 0;
+    effect.erase = true;
+    return effect;
+}
+
+ControlEffect DocumentUpdate(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                             const CFramePat& model, const NodeGridBuilder& buildGrid, ResultBuffer results) {
+    ControlEffect effect;
+    if (view.layers != model.topLayer + 1 || view.columns != model.nxs - 2 || view.rows != model.nys - 2) {
+        RememberGrid(view, model);
+        effect = SceneReset(state, scene, model, buildGrid, results);
+    }
+    effect.erase = true;
+    return effect;
+}
+
+ControlEffect ZoomPicture(AnalysisState& state) {
+    state.mouseMode = 0;
+    return {};
+}
+
+ControlEffect MovePicture(AnalysisState& state) {
+    state.mouseMode = 1;
+    return {};
+}
+
+ControlEffect DefaultSize(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                          const CFramePat& model, int clientWidth, int clientHeight,
+                          const NodeGridBuilder& buildGrid, ResultBuffer results) {
+    state.sizeMode = 0;
+    scene.projection.MeasureClient(clientWidth, clientHeight);
+    state.analysisDone = 0;
+    state.analysisMode = AnalysisState::kElasticMode;
+    ControlEffect effect = SceneReset(state, scene, model, buildGrid, results);
+    SetMode(state, view, AnalysisState::kElasticMode);
+    effect.hideResponseBar = true;
+    view.separation = 0;
+    view.paused = 0;
+    effect.redraw = true;
+    return effect;
+}
+
+ControlEffect ActualSize(AnalysisState& state, AnalysisScene& scene, const CFramePat& model,
+                         const NodeGridBuilder& buildGrid, ResultBuffer results) {
+    state.sizeMode = 1;
+    ControlEffect effect = SceneReset(state, scene, model, buildGrid, results);
+    effect.redraw = true;
+    return effect;
+}
+
+std::string EngineStatusMessage(int status) {
+    switch (status) {
+    case 0:
+        return "";
+    case 3:
+        return "The control node does not move under the loads: the analysis step was not done.";
+    case 4:
+        return "The structure is unstable: its stiffness matrix is not positive definite. "
+               "Check the supports and look for a mechanism or an element without support.";
+    case 5:
+        return "The model cannot be analysed: it is larger than the analysis can hold or its input is "
+               "inconsistent.";
+    default: {
+        char text[80];
+        std::snprintf(text, sizeof text, "The analysis stopped with status %d.", status);
+        return text;
+    }
+    }
+}
+
+ControlEffect FinishAnalyze(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                            const CFramePat& model, const MeshView& mesh, ResultBuffer results, int status) {
+    // A new analysis ends any animation of the previous one.
+    ControlEffect effect = StopStepTimer(state);
+    state.engineStatus = status;
+    if (status != 0) {
+        effect.message = EngineStatusMessage(status);
+        return effect;
+    }
+    if (!results.data || results.size < AnalysisScene::ResultValuesNeeded(mesh) ||
+        mesh.nodeCount > AnalysisScene::kNodeCapacity ||
+        mesh.elementCount > AnalysisScene::kElementCapacity) {
+        effect.message = "The results of the analysis do not fit the mesh on display; nothing was read.";
+        return effect;
+    }
+    ClearRun(state, scene, model);
+    state.stepCounter = 1;
+    scene.ReadElasticResults(mesh, results.data, results.size);
+    scene.ReadStepResults(mesh, results.data, results.size, state.stepCounter);
+    Merge(effect, ShowElastic(state, view, scene));
+    effect.selectViewItem = 0;
+    return effect;
+}
+
+ControlEffect ShowElastic(AnalysisState& state, ViewControl& view, AnalysisScene& scene) {
+    SetMode(state, view, AnalysisState::kElasticMode);
+    view.paused = 0;
+    state.responseScale = 1.0f;
+    scene.FillDisplayFromElastic();
+    state.analysisDone = 1;
+    ControlEffect effect;
+    effect.redraw = true;
+    return effect;
+}
+
+ControlEffect ShowPushover(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                           const CFramePat& model) {
+    ControlEffect effect;
+    if (model.controlNode == 0) {
+        effect.message = kNoControlNodeText;
+        SetMode(state, view, AnalysisState::kElasticMode);
+        return effect;
+    }
+    SetMode(state, view, AnalysisState::kPushoverMode);
+    state.stepCounter = 0;
+    view.paused = 0;
+    state.responseScale = 1.0f;
+    scene.FillDisplayFromStep();
+    state.analysisDone = 1;
+    effect.redraw = true;
+    return effect;
+}
+
+ControlEffect Play(AnalysisState& state, ViewControl& view, AnalysisScene& scene, const CFramePat& model,
+                   int viewSelection) {
+    const long long segments = model.segmentCount == 0 ? 1 : model.segmentCount;
+    const long long total = segments * model.stepsPerSegment;
+    if (total > AnalysisScene::kStepCapacity) {
+        ControlEffect refused;
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "The run has %lld steps, but at most %d steps can be recorded. "
+                      "Reduce the steps per segment or the number of segments.",
+                      total, AnalysisScene::kStepCapacity);
+        refused.message = text;
+        return refused;
+    }
+    ControlEffect effect = StopStepTimer(state);
+    state.stepCounter = 0;
+    view.paused = 0;
+    effect.startTimer = true;
+    state.timerStopped = 0;
+    scene.viewKind = viewSelection;
+    ClearRun(state, scene, model);
+    return effect;
+}
+
+ControlEffect Stop(AnalysisState& state) {
+    return StopStepTimer(state);
+}
+
+ControlEffect TogglePause(ViewControl& view) {
+    view.paused = view.paused == 0 ? 1 : 0;
+    return {};
+}
+
+ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene, const MeshView& mesh,
+                   ResultBuffer results) {
+    ControlEffect effect;
+    if (view.paused == 0) {
+        if (state.analysisMode == AnalysisState::kElasticMode) {
+            scene.FillDisplayFromElastic();
+        } else if (state.analysisMode == AnalysisState::kPushoverMode) {
+            state.stepCounter += 1;
+            // No engine step is computed here: the step shown is the one Analyze left in the buffer.
+            state.engineStatus = 1;
+            if (state.engineStatus > 0) Merge(effect, StopStepTimer(state));
+            if (results.data) scene.ReadStepResults(mesh, results.data, results.size, state.stepCounter);
+            scene.FillDisplayFromStep();
+        }
+    }
+    if (state.stepCounter >= state.StepTotal()) Merge(effect, StopStepTimer(state));
+    effect.redraw = true;
+    return effect;
+}
+
+ControlEffect AmplifyResponse(AnalysisState& state) {
+    state.responseScale *= 2.0f;
+    ControlEffect effect;
+    effect.redraw = true;
+    return effect;
+}
+
+ControlEffect ReduceResponse(AnalysisState& state) {
+    state.responseScale *= 0.5f;
+    ControlEffect effect;
+    effect.redraw = true;
+    return effect;
+}
+
+ControlEffect TogglePrincipal(ViewControl& view) {
+    view.showPrincipal = view.showPrincipal == 1 ? 0 : 1;
+    ControlEffect effect;
+    effect.redraw = true;
+    return effect;
+}
+
+ControlEffect ToggleSeparation(ViewControl& view) {
+    view.separation = view.separation == 1 ? 0 : 1;
+    ControlEffect effect;
+    effect.redraw = true;
+    return effect;
+}
+
+ControlEffect ChooseView(AnalysisState& state, ViewControl& view, AnalysisScene& scene, int selection) {
+    scene.viewKind = selection;
+    SetMode(state, view, AnalysisState::kPushoverMode);
+    ControlEffect effect;
+    effect.redraw = true;
+    return effect;
+}
+
+float GlyphFactorOf(int position) {
+    const double p = position;
+    return static_cast<float>(1.0 + 0.0225 * p + 0.000175 * p * p);
+}
+
+ControlEffect ReleaseTrackbar(AnalysisState& state, int position) {
+    state.glyphFactor = GlyphFactorOf(position);
+    ControlEffect effect;
+    effect.erase = true;
+    return effect;
+}
+
+void BeginRenderOnce(ViewControl& view) {
+    view.renderOnce = 1;
+}
+void EndRenderOnce(ViewControl& view) {
+    view.renderOnce = 0;
+}
+
+bool ShouldRenderStressField(const AnalysisState& state, const ViewControl& view) {
+    return view.renderOnce == 1 && state.analysisDone == 1;
+}
+
+void PressButton(AnalysisState& state, ViewControl& view, bool rightButton, int x, int y) {
+    state.mouseMode = rightButton ? 1 : 0;
+    view.dragging = true;
+    view.lastX = x;
+    view.lastY = y;
+}
+
+ControlEffect MoveMouse(const AnalysisState& state, ViewControl& view, AnalysisScene& scene, int x, int y) {
+    ControlEffect effect;
+    if (!view.dragging) return effect;
+    const int dx = x - view.lastX, dy = y - view.lastY;
+    view.lastX = x;
+    view.lastY = y;
+    scene.projection.Drag(state.mouseMode, dx, dy);
+    effect.redraw = true;
+    return effect;
+}
+
+bool ReleaseButton(ViewControl& view) {
+    if (!view.dragging) return false;
+    view.dragging = false;
+    return true;
+}
+
+} // namespace torva

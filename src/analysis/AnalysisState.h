@@ -1,0 +1,168 @@
+#pragma once
+// The analysis state shared by every analysis view, the per-view control values, and the rules of the
+// analysis commands: what each command changes, when it is enabled and marked. The window turns menu,
+// toolbar, bar, mouse and timer events into these calls and carries out the returned ControlEffect
+// (timer, redraw, message box, bar and list changes); nothing here touches a widget.
+//
+// The run: "Analyze" calls the engine once in elastic mode and shows that result. The push-over radio
+// shows the step arrays; "Play" starts the 1-ms step timer, whose first tick in push-over mode records
+// step 1 and stops it. A run of more steps than the histories hold (60,000) is refused before it starts.
+#include "analysis/MeshView.h"
+#include "framework/CommandTarget.h"
+
+#include <functional>
+#include <string>
+
+namespace torva {
+
+class AnalysisScene;
+class CFramePat;
+
+struct AnalysisState {
+    static constexpr int kElasticMode = 1;
+    static constexpr int kPushoverMode = 2;
+
+    int analysisMode = kElasticMode; // 1 elastic, 2 push-over; handed to the engine
+    int stepCounter = 0;             // the engine's step argument (0 = not initialised)
+    int engineStatus = 0;            // the engine's status word; > 0 stops the step timer
+    int analysisDone = 0;            // 1 once results are shown
+    int timerStopped = 1;            // 1 = no step timer running
+    float responseScale = 1.0f;      // amplification of the displayed response
+    float glyphFactor = 1.0f;        // scale of the principal-stress crosses, from the "Floor" trackbar
+    int runSegments = 1;             // the model's segment count (0 taken as 1) when the run was cleared
+    int runStepsPerSegment = 0;
+    int sizeMode = 0;  // 0 every span drawn 1 mm long ("Defaul Size"), 1 true spans ("Actual Size")
+    int mouseMode = 1; // 0 a drag zooms, 1 a drag pans
+
+    // The program's one state.
+    static AnalysisState& Instance();
+
+    // Steps of a whole run: steps per segment × segments.
+    long long StepTotal() const { return static_cast<long long>(runStepsPerSegment) * runSegments; }
+};
+
+// Per analysis view.
+struct ViewControl {
+    int paused = 0;
+    int separation = 0; // 1 = the response strip is shown below the plot
+    int showPrincipal = 1;
+    int renderOnce = 0; // 1 while the one-shot filled stress rendering is being drawn
+    bool dragging = false;
+    int lastX = 0, lastY = 0; // the last mouse point of a drag
+    // Remembered at the last scene reset: topLayer + 1, nxs − 2, nys − 2.
+    int layers = 0, columns = 0, rows = 0;
+};
+
+// What the window has to do after a call; the state is already changed.
+struct ControlEffect {
+    bool redraw = false;          // invalidate the client area (without erasing)
+    bool erase = false;           // invalidate and erase
+    bool killTimer = false;       // kill step timer 1
+    bool startTimer = false;      // start step timer 1 (1 ms), after any kill
+    bool hideResponseBar = false; // hide the "Response Setting" bar
+    int selectViewItem = -1;      // select this item of the "View" list without treating it as a choice
+    std::string message;          // show in a message box with an OK button
+};
+
+// Rebuilds the mesh's node grid for a size mode and returns the model's width and height in mm.
+using NodeGridBuilder = std::function<void(int sizeMode, float& width, float& height)>;
+
+// The engine's result buffer.
+struct ResultBuffer {
+    double* data = nullptr;
+    int size = 0;
+};
+
+inline constexpr const char* kNoControlNodeText = "ERROR: Please select control node.";
+inline constexpr const char* kDrawingFinishedText = "Drawing Finished.";
+inline constexpr const char* kBusyText = "Wait for a moment...";
+inline constexpr int kStepTimerId = 1;
+inline constexpr int kStepTimerMs = 1;
+inline constexpr int kViewItemCount = 4;
+inline constexpr const char* kViewItems[kViewItemCount] = {
+    "1: Force-Deformation", "2: Concrete Stress-Strain", "3: Rebar Stress-Strain", "4: Discrete Element F-D"};
+
+// The text of an analysis command, "" for those without one (32847, 32905) and unknown ids.
+const char* AnalysisCommandText(int id);
+// Fills the enabling and mark of an analysis command id (the radios 1074/1075 mirror analysisMode);
+// false for ids that are not analysis commands.
+bool UpdateAnalysisCommand(int id, const AnalysisState& state, const ViewControl& view,
+                           CommandState& command);
+
+// Mode m: analysisMode = m, the response strip off in elastic mode and on in push-over mode.
+void SetMode(AnalysisState& state, ViewControl& view, int mode);
+// Kills the step timer if it runs.
+ControlEffect StopStepTimer(AnalysisState& state);
+// Empties the run: the scene's run arrays, and runSegments, runStepsPerSegment and the segment bounds
+// from the model.
+void ClearRun(AnalysisState& state, AnalysisScene& scene, const CFramePat& model);
+// A new node grid, fitted to the plot, an empty run and an engine result buffer of zeros.
+ControlEffect SceneReset(AnalysisState& state, AnalysisScene& scene, const CFramePat& model,
+                         const NodeGridBuilder& buildGrid, ResultBuffer results);
+
+// The view's first display, with its client size.
+ControlEffect InitialUpdate(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                            const CFramePat& model, int clientWidth, int clientHeight,
+                            const NodeGridBuilder& buildGrid, ResultBuffer results);
+// A document change: a new layer count or grid size resets the scene.
+ControlEffect DocumentUpdate(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                             const CFramePat& model, const NodeGridBuilder& buildGrid, ResultBuffer results);
+
+ControlEffect ZoomPicture(AnalysisState& state);
+ControlEffect MovePicture(AnalysisState& state);
+ControlEffect DefaultSize(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                          const CFramePat& model, int clientWidth, int clientHeight,
+                          const NodeGridBuilder& buildGrid, ResultBuffer results);
+ControlEffect ActualSize(AnalysisState& state, AnalysisScene& scene, const CFramePat& model,
+                         const NodeGridBuilder& buildGrid, ResultBuffer results);
+
+// The message for an engine status word other than 0.
+std::string EngineStatusMessage(int status);
+// "Analyze" after the engine call (the window packs the stream and calls the engine in elastic mode
+// with step 0). With status 0 the elastic and step-1 results are read and shown and the "View" list
+// goes to its first item; otherwise, or when the buffer does not hold the mesh's results, the message
+// says why and the results on display stay as they were. Any running animation stops.
+ControlEffect FinishAnalyze(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                            const CFramePat& model, const MeshView& mesh, ResultBuffer results, int status);
+
+// Radio 1074.
+ControlEffect ShowElastic(AnalysisState& state, ViewControl& view, AnalysisScene& scene);
+// Radio 1075; without a control node: kNoControlNodeText and back to elastic mode.
+ControlEffect ShowPushover(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                           const CFramePat& model);
+
+// "Play" with the "View" list's current selection; refused (message only) for a run longer than the
+// histories.
+ControlEffect Play(AnalysisState& state, ViewControl& view, AnalysisScene& scene, const CFramePat& model,
+                   int viewSelection);
+ControlEffect Stop(AnalysisState& state);
+ControlEffect TogglePause(ViewControl& view);
+// Timer 1.
+ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene, const MeshView& mesh,
+                   ResultBuffer results);
+
+ControlEffect AmplifyResponse(AnalysisState& state);
+ControlEffect ReduceResponse(AnalysisState& state);
+ControlEffect TogglePrincipal(ViewControl& view);
+ControlEffect ToggleSeparation(ViewControl& view);
+// A choice in the "View" list.
+ControlEffect ChooseView(AnalysisState& state, ViewControl& view, AnalysisScene& scene, int selection);
+
+// The "Floor" trackbar at p (−100..100): 1 + 0.0225 p + 0.000175 p².
+float GlyphFactorOf(int position);
+ControlEffect ReleaseTrackbar(AnalysisState& state, int position);
+
+// Command 32905: renderOnce is 1 between these two calls; the filled rendering is drawn by a repaint
+// while it is 1 and results are shown.
+void BeginRenderOnce(ViewControl& view);
+void EndRenderOnce(ViewControl& view);
+bool ShouldRenderStressField(const AnalysisState& state, const ViewControl& view);
+
+// Mouse: either button starts a drag (left zooms, right pans) from (x, y); the window captures the
+// mouse. A move during the drag zooms or pans and asks for a redraw; releasing returns true when the
+// capture is to be released.
+void PressButton(AnalysisState& state, ViewControl& view, bool rightButton, int x, int y);
+ControlEffect MoveMouse(const AnalysisState& state, ViewControl& view, AnalysisScene& scene, int x, int y);
+bool ReleaseButton(ViewControl& view);
+
+} // namespace torva
