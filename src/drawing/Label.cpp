@@ -13,10 +13,12 @@ QFont DrawingFont() {
     return font;
 }
 
-void DrawLabel(QPainter& painter, int x, int y, const QString& text, const QColor& colour, bool opaque) {
+void DrawLabel(QPainter& painter, int x, int y, const QString& text, const QColor& colour, bool opaque,
+               bool above) {
     const QFont font = DrawingFont();
     painter.setFont(font);
     const QFontMetrics metrics(font);
+    if (above) y -= metrics.height();
     if (opaque)
         painter.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), Qt::white);
     painter.setPen(colour);

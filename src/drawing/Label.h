@@ -14,8 +14,10 @@ namespace torva {
 // picture looks the same on every screen.
 QFont DrawingFont();
 
-// Draws text with its top-left corner at (x, y); with opaque set, on a white box the size of the text.
-void DrawLabel(QPainter& painter, int x, int y, const QString& text, const QColor& colour, bool opaque = true);
+// Draws text with its top-left corner at (x, y), or with its bottom-left corner there when `above`;
+// with opaque set, on a white box the size of the text.
+void DrawLabel(QPainter& painter, int x, int y, const QString& text, const QColor& colour, bool opaque = true,
+               bool above = false);
 
 // Truncation toward zero of a pixel coordinate. Values beyond a million pixels (and NaN) would be
 // undefined as int; they are held at ±1,000,000 (NaN as 0), far outside any picture.
