@@ -27,8 +27,7 @@ void DrawCross(QPainter& painter, QPoint centre, int half) {
 // The curve of one small plot: from the centre through (across, up) of every row.
 void DrawSmallCurve(QPainter& painter, QPoint centre, int half, const double* across, const double* up,
                     int stride, int slot, int firstRow, int count) {
-    if (count <= 0 || !across || !up)
-        return;
+    if (count <= 0 || !across || !up) return;
     QPolygon line;
     line.reserve(count + 1);
     line << centre;
@@ -42,8 +41,7 @@ void DrawSmallCurve(QPainter& painter, QPoint centre, int half, const double* ac
 } // namespace
 
 void ResponseGraphs::Draw(QPainter& painter, const GraphInput& input, int& counterX, int& counterY) {
-    if (input.analysisMode != 2)
-        return;
+    if (input.analysisMode != 2) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     switch (input.kind) {
@@ -88,8 +86,7 @@ void ResponseGraphs::DrawForceDeformation(QPainter& painter, int width, const fl
     DrawLabel(painter, a - 185, 107, QString::asprintf("%7.0f", fMax / 2), Qt::black);
     DrawLabel(painter, a - 135, 20, QStringLiteral("F(N)"), Qt::black);
 
-    if (count <= 0 || !control)
-        return;
+    if (count <= 0 || !control) return;
     QPolygon curve;
     curve.reserve(count + 1);
     curve << QPoint(left, base);
@@ -113,7 +110,7 @@ void ResponseGraphs::DrawForceDeformation(QPainter& painter, int width, const fl
 
 QPoint ResponseGraphs::StressStrainCentre(int gauss, int component) {
     // Columns of plots (left to right) hold Gauss points 7..9, 4..6, 1..3, the highest number on top.
-    const int column = (9 - gauss) / 3; // 0 for 7..9, 2 for 1..3
+    const int column = (9 - gauss) / 3;  // 0 for 7..9, 2 for 1..3
     const int row = 2 - (gauss - 1) % 3; // 0 for 3, 6, 9 (top)
     return QPoint(40 + 150 * column + 70 * component, 40 + 70 * row);
 }
@@ -132,7 +129,8 @@ void ResponseGraphs::DrawStressStrain(QPainter& painter, bool rebar, const Graph
         }
 }
 
-void ResponseGraphs::DrawDiscrete(QPainter& painter, const GraphHistories& histories, int firstRow, int count) {
+void ResponseGraphs::DrawDiscrete(QPainter& painter, const GraphHistories& histories, int firstRow,
+                                  int count) {
     struct Plot {
         int centreX;
         bool steel;

@@ -36,9 +36,9 @@ enum OutputQuantity : int {
 };
 
 struct GraphHistories {
-    const float* control = nullptr;     // control displacement, force at 2s, 2s + 1
-    const double* gauss[4] = {};        // per OutputQuantity: 18 per row, slot g − 1 x, g + 8 y (g 1..9)
-    const double* discrete[4] = {};     // per OutputQuantity: 2 per row, spring 1, spring 2
+    const float* control = nullptr; // control displacement, force at 2s, 2s + 1
+    const double* gauss[4] = {};    // per OutputQuantity: 18 per row, slot g − 1 x, g + 8 y (g 1..9)
+    const double* discrete[4] = {}; // per OutputQuantity: 2 per row, spring 1, spring 2
 };
 
 struct GraphInput {
@@ -62,8 +62,8 @@ public:
 
     // Kind 0. The labels show the scales the counters give on entry; every point beyond the current
     // scale then widens it by one unit for the points after it and for the next paint.
-    static void DrawForceDeformation(QPainter& painter, int width, const float* control, int firstRow, int count,
-                                     int& counterX, int& counterY);
+    static void DrawForceDeformation(QPainter& painter, int width, const float* control, int firstRow,
+                                     int count, int& counterX, int& counterY);
     // Kinds 1 (concrete, blue) and 2 (rebar, red).
     static void DrawStressStrain(QPainter& painter, bool rebar, const GraphHistories& histories, int firstRow,
                                  int count);

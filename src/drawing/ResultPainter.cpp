@@ -17,11 +17,11 @@ namespace torva {
 
 namespace {
 
-const QColor kBlack(0, 0, 0);      // palette 2
-const QColor kRed(255, 0, 0);      // palette 14
-const QColor kGreen(0, 255, 0);    // palette 6
+const QColor kBlack(0, 0, 0);   // palette 2
+const QColor kRed(255, 0, 0);   // palette 14
+const QColor kGreen(0, 255, 0); // palette 6
 const QColor kBlue(0, 0, 255);
-constexpr float kQuarterTurn = 1.5707f; // the second principal direction, as the crosses have always used
+constexpr double kQuarterTurn = 1.5707; // the second principal direction, as the crosses have always used
 
 QPen Pen(const QColor& colour, int width = 1) {
     QPen pen(colour);
@@ -83,8 +83,9 @@ void DrawGlyphs(QPainter& painter, const PaintInput& in, int elements, std::vect
 void DrawLegend(QPainter& painter, const ColourScale& colours) {
     for (int i = 0; i < colours.Count(); ++i) {
         const Rgb8 c = colours.LegendColour(i);
-        painter.fillRect(QRect(ColourScale::kLegendX, ColourScale::kLegendTop + i, ColourScale::kLegendWidth, 1),
-                         QColor(c.r, c.g, c.b));
+        painter.fillRect(
+            QRect(ColourScale::kLegendX, ColourScale::kLegendTop + i, ColourScale::kLegendWidth, 1),
+            QColor(c.r, c.g, c.b));
     }
     // The minimum ends just above the red end of the bar, the maximum starts just below the other end,
     // so neither hides a colour.
@@ -118,10 +119,10 @@ void DrawAxesGlyph(QPainter& painter) {
     painter.translate(20, 20);
     painter.setPen(Pen(kBlack));
     const QLine lines[] = {
-        {0, 0, 30, 0},   {30, 0, 25, -5}, {30, 0, 25, 5},    // x axis
-        {0, 0, 0, 30},   {0, 30, -5, 25}, {0, 30, 5, 25},    // y axis
-        {35, 5, 45, -5}, {45, 5, 35, -5},                    // X
-        {0, 45, 0, 40},  {0, 40, -5, 35}, {0, 40, 5, 35},    // Y
+        {0, 0, 30, 0},   {30, 0, 25, -5}, {30, 0, 25, 5}, // x axis
+        {0, 0, 0, 30},   {0, 30, -5, 25}, {0, 30, 5, 25}, // y axis
+        {35, 5, 45, -5}, {45, 5, 35, -5},                 // X
+        {0, 45, 0, 40},  {0, 40, -5, 35}, {0, 40, 5, 35}, // Y
     };
     painter.drawLines(lines, static_cast<int>(std::size(lines)));
     painter.restore();
@@ -141,14 +142,22 @@ GlyphLines PrincipalGlyph(float l1, float l2, float theta, float pixelsPerMm) {
     GlyphLines glyph;
     glyph.a1 = TruncPixel(l1);
     glyph.a2 = TruncPixel(l2);
-    auto half = [pixelsPerMm](float angle, int length) {
-        const float magnitude = static_cast<float>(std::abs(length));
-        const int hx = TruncPixel(std::cos(angle) * magnitude);
-        const int hy = TruncPixel(std::sin(angle) * magnitude);
-        return QPoint(TruncPixel(static_cast<float>(hx) * pixelsPerMm), TruncPixel(static_cast<float>(hy) * pixelsPerMm));
+    if (glyph.a1 == 0 && glyph.a2 == 0) return glyph;
+    // In double precision, as theta + 1.5707 is a double sum. The direction across comes from the
+    // angle-sum rule, which saves a second trigonometric call per cross (they dominate a repaint).
+    static const double kCosQuarter = std::cos(kQuarterTurn);
+    static const double kSinQuarter = std::sin(kQuarterTurn);
+    const double c = std::cos(static_cast<double>(theta));
+    const double s = std::sin(static_cast<double>(theta));
+    auto half = [pixelsPerMm](double cosine, double sine, int length) {
+        const double magnitude = std::abs(length);
+        const int hx = TruncPixel(cosine * magnitude);
+        const int hy = TruncPixel(sine * magnitude);
+        return QPoint(TruncPixel(static_cast<float>(hx) * pixelsPerMm),
+                      TruncPixel(static_cast<float>(hy) * pixelsPerMm));
     };
-    glyph.half1 = half(theta, glyph.a1);
-    glyph.half2 = half(theta + kQuarterTurn, glyph.a2);
+    glyph.half1 = half(c, s, glyph.a1);
+    glyph.half2 = half(c * kCosQuarter - s * kSinQuarter, s * kCosQuarter + c * kSinQuarter, glyph.a2);
     return glyph;
 }
 
@@ -189,8 +198,8 @@ void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize client) {
     DrawOutlines(painter, in.mesh, scene.projection, in.mesh.nodeX, in.mesh.nodeY, elements, kBlack, lines);
     if (done) {
         scene.PrepareDeformedAndGlyphs(in.mesh, state.responseScale);
-        DrawOutlines(painter, in.mesh, scene.projection, scene.shownX.data(), scene.shownY.data(), elements, kRed,
-                     lines);
+        DrawOutlines(painter, in.mesh, scene.projection, scene.shownX.data(), scene.shownY.data(), elements,
+                     kRed, lines);
         if (view.showPrincipal == 1) DrawGlyphs(painter, in, elements, lines, more);
     }
     if (ShouldRenderStressField(state, view)) {
@@ -202,8 +211,8 @@ void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize client) {
     DrawLegend(painter, *in.colours);
     DrawLoadArrows(painter, in, plotHeight, done, lines);
     DrawAxesGlyph(painter);
-    DrawLabel(painter, width - kAmpTextRightOffset, kOverlayTextY, QString::fromStdString(AmpText(state.responseScale)),
-              kBlack);
+    DrawLabel(painter, width - kAmpTextRightOffset, kOverlayTextY,
+              QString::fromStdString(AmpText(state.responseScale)), kBlack);
     const bool pushover = state.analysisMode == AnalysisState::kPushoverMode;
     if (pushover) {
         DrawProgressBar(painter, width, state.stepCounter, state.StepTotal());

@@ -3,8 +3,8 @@
 #include "drawing/ResultPainter.h"
 
 #include "PaintFixture.h"
-#include "drawing/ResponseGraphs.h"
 #include "Pixels.h"
+#include "drawing/ResponseGraphs.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -39,7 +39,8 @@ TEST(ResultPainter, BeforeAnalysisOnlyTheBlackMeshArrowsAndAxesAppear) {
     EXPECT_EQ(Count(image, meshArea, IsPureRed), 0);
     EXPECT_EQ(Count(image, meshArea, IsPureBlue), 0);
     EXPECT_EQ(Count(image, meshArea, IsFieldColour), 0);
-    for (QPoint p : {QPoint(100, 200), QPoint(200, 100), QPoint(300, 250), QPoint(450, 300), QPoint(500, 150)})
+    for (QPoint p :
+         {QPoint(100, 200), QPoint(200, 100), QPoint(300, 250), QPoint(450, 300), QPoint(500, 150)})
         EXPECT_TRUE(IsBlack(image.pixel(p))) << p.x() << "," << p.y();
     // The arrow points right with its tip at the node (500, 100): shaft 500 / 20 = 25 px long.
     EXPECT_TRUE(Near(image, 480, 100, IsPureGreen));

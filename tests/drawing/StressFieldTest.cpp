@@ -87,7 +87,8 @@ TEST(StressField, PointsAreMappedAndColouredEachByItsOwnValue) {
     projection.baseScale = 0.5f;
     StressField field;
     // (-120, 40) mm -> (40, 120) px, red; (100, -100) mm -> (150, 50) px, violet-blue.
-    const QImage image = Render(field, {{-120, 40, -10.0f, 0.0f}, {100, -100, 1.0f, 10.0f}}, projection, colours);
+    const QImage image =
+        Render(field, {{-120, 40, -10.0f, 0.0f}, {100, -100, 1.0f, 10.0f}}, projection, colours);
     const QRgb red = image.pixel(40, 120);
     const QRgb blue = image.pixel(150, 50);
     EXPECT_GT(qRed(red), 250);
