@@ -112,15 +112,13 @@ TEST(ResponseGraphs, ForceDeformationScaleGrowsOneUnitPerPointBeyondIt) {
     EXPECT_TRUE(Near(second.image, 316, 167, IsPureBlue));
     // Its labels differ from the first paint's (6.0 and 3.0 instead of 2.0 and 1.0).
     EXPECT_NE(first.image.copy(0, 185, kWidth, 20), second.image.copy(0, 185, kWidth, 20));
-}
 
-TEST(ResponseGraphs, NegativeValuesNeverGrowTheScales) {
-    Histories h;
+    // Negative values never grow the scales.
     h.control[2] = -9.0f;
     h.control[3] = -5e5f;
-    const Drawn drawn = Draw(h, kGraphForceDeformation, 1);
-    EXPECT_EQ(drawn.counterX, 0);
-    EXPECT_EQ(drawn.counterY, 0);
+    const Drawn negative = Draw(h, kGraphForceDeformation, 1);
+    EXPECT_EQ(negative.counterX, 0);
+    EXPECT_EQ(negative.counterY, 0);
 }
 
 TEST(ResponseGraphs, AStepCounterOfZeroDrawsOnlyAxesAndLabels) {
