@@ -177,20 +177,6 @@ TEST(AnalysisScene, ClearRunEmptiesTheRunAndSetsSegmentBoundsInMillimetres) {
     EXPECT_FLOAT_EQ(scene->segmentEnd[1], -1.0f);
 }
 
-TEST(AnalysisScene, DisplayFillCopiesElasticOrStepValuesAsFloats) {
-    auto scene = NewScene();
-    scene->elasticDisp[3] = 0.125;
-    scene->elasticGauss[5] = -2.5;
-    scene->stepDisp[3] = 7.0;
-    scene->stepGauss[5] = 1.0 / 3.0;
-    scene->FillDisplayFromElastic();
-    EXPECT_EQ(scene->shownDisp[3], 0.125f);
-    EXPECT_EQ(scene->shownGauss[5], -2.5f);
-    scene->FillDisplayFromStep();
-    EXPECT_EQ(scene->shownDisp[3], 7.0f);
-    EXPECT_EQ(scene->shownGauss[5], static_cast<float>(1.0 / 3.0));
-}
-
 TEST(AnalysisScene, PrepareDisplayFindsRangeDeformedPositionsExtentAndGlyphs) {
     // A plane element 300 × 200, a joint column of width 0 and a plane element 100 × 200.
     TestMesh mesh = RowMesh({0, 300, 300, 400}, 200, {0, 1, 0});

@@ -80,10 +80,3 @@ TEST(ColourScale, LegendColoursTruncateAndRangeTextsUseSixDecimals) {
     EXPECT_EQ(scale.LoText(), "-3.500000");
     EXPECT_EQ(scale.HiText(), "12.250000");
 }
-
-TEST(ColourScale, ProgramWideScaleKeepsItsRange) {
-    ColourScale::Instance().SetRange(2.0f, 4.0f);
-    EXPECT_FLOAT_EQ(ColourScale::Instance().Lo(), 2.0f);
-    EXPECT_FLOAT_EQ(ColourScale::Instance().Hi(), 4.0f);
-    ColourScale::Instance().SetRange(0.0f, 1.0f);
-}
