@@ -39,7 +39,9 @@ void Decompose(const double s[3], int crack, double storedAngle, double q[2], do
     q[1] = a - r;
     if (std::fabs(d) <= kTinyShear && d != 0.0) d = std::copysign(kTinyShear, d);
     if (std::fabs(txy) <= kTinyShear) {
-        theta = 0.0;
+        // Without shear the first principal direction is x, or y when sy is the larger normal stress
+        // (an angle of 0 there would put the larger stress on x and swap sx and sy on the way back).
+        theta = d < 0.0 ? kHalfPi : 0.0;
         return;
     }
     // atan(txy / 0) is ±pi/2 in double; written out so that no division by zero happens.
