@@ -1,66 +1,201 @@
 #include "engine/ColumnSolve.h"
 
+#include <algorithm>
+
 namespace torva::engine {
 namespace {
 
-// Dot product of two contiguous runs with eight independent partial sums, which the compiler turns
-// into packed multiplies and adds (a single running sum would serialise on the add latency).
-inline double Dot(const double* __restrict a, const double* __restrict b, int n) {
-    double s0 = 0, s1 = 0, s2 = 0, s3 = 0, s4 = 0, s5 = 0, s6 = 0, s7 = 0;
+#if defined(__x86_64__) || defined(__i386__)
+#define TORVA_WIDE_KERNEL 1
+#define TORVA_TARGET_WIDE __attribute__((target("avx2")))
+#else
+#define TORVA_WIDE_KERNEL 0
+#define TORVA_TARGET_WIDE
+#endif
+#define TORVA_INLINE inline __attribute__((always_inline))
+
+typedef double Pair __attribute__((vector_size(16)));
+typedef double Quad __attribute__((vector_size(32)));
+
+// Four lanes as two 16-byte registers (any x86-64 processor).
+struct Lanes2 {
+    Pair lo, hi;
+    static TORVA_INLINE Lanes2 Zero() {
+        Lanes2 v;
+        v.lo = Pair{0, 0};
+        v.hi = Pair{0, 0};
+        return v;
+    }
+    static TORVA_INLINE Lanes2 Load(const double* p) {
+        Lanes2 v;
+        __builtin_memcpy(&v.lo, p, 16);
+        __builtin_memcpy(&v.hi, p + 2, 16);
+        return v;
+    }
+    TORVA_INLINE void MulAdd(const Lanes2& a, const Lanes2& b) {
+        lo += a.lo * b.lo;
+        hi += a.hi * b.hi;
+    }
+    TORVA_INLINE double Sum() const {
+        const Pair s = lo + hi; // (l0 + l2, l1 + l3)
+        return s[0] + s[1];
+    }
+};
+
+// The same four lanes as one 32-byte register. Always inlined into FactoriseWide, whose target
+// makes them AVX instructions (so no 32-byte value ever crosses a call).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+struct Lanes4 {
+    Quad v;
+    static TORVA_INLINE Lanes4 Zero() {
+        Lanes4 r;
+        r.v = Quad{0, 0, 0, 0};
+        return r;
+    }
+    static TORVA_INLINE Lanes4 Load(const double* p) {
+        Lanes4 r;
+        __builtin_memcpy(&r.v, p, 32);
+        return r;
+    }
+    TORVA_INLINE void MulAdd(const Lanes4& a, const Lanes4& b) { v += a.v * b.v; }
+    TORVA_INLINE double Sum() const { return (v[0] + v[2]) + (v[1] + v[3]); }
+};
+
+// a · b over n terms: packed lanes, then the remaining terms one by one.
+template <class V> TORVA_INLINE double Dot(const double* a, const double* b, int n) {
+    V s0 = V::Zero(), s1 = V::Zero();
     int i = 0;
     for (; i + 8 <= n; i += 8) {
-        s0 += a[i] * b[i];
-        s1 += a[i + 1] * b[i + 1];
-        s2 += a[i + 2] * b[i + 2];
-        s3 += a[i + 3] * b[i + 3];
-        s4 += a[i + 4] * b[i + 4];
-        s5 += a[i + 5] * b[i + 5];
-        s6 += a[i + 6] * b[i + 6];
-        s7 += a[i + 7] * b[i + 7];
+        s0.MulAdd(V::Load(a + i), V::Load(b + i));
+        s1.MulAdd(V::Load(a + i + 4), V::Load(b + i + 4));
     }
-    for (; i < n; ++i) s0 += a[i] * b[i];
-    return ((s0 + s1) + (s2 + s3)) + ((s4 + s5) + (s6 + s7));
+    if (i + 4 <= n) {
+        s0.MulAdd(V::Load(a + i), V::Load(b + i));
+        i += 4;
+    }
+    double r = s0.Sum() + s1.Sum();
+    for (; i < n; ++i) r += a[i] * b[i];
+    return r;
 }
 
-int Factorise(double* A, const int32_t* D, int n) {
-    for (int j = 1; j <= n; ++j) {
-        const int kl = D[j] + 1, ku = D[j + 1] - 1, kh = ku - kl;
-        const double diagonal = A[D[j]];
-        if (kh > 0) {
-            // Reduce each term, from the second-highest down to the one next to the diagonal, by the
-            // dot product of the factorised column of its row with the terms above it in column j.
-            int k = j - kh, ic = 0;
-            for (int klt = ku - 1; klt >= kl; --klt) {
-                ++ic;
-                const int ki = D[k];
-                const int nd = D[k + 1] - ki - 1;
-                if (nd > 0) A[klt] -= Dot(&A[ki + 1], &A[klt + 1], ic < nd ? ic : nd);
-                ++k;
-            }
+// a · b1 and a · b2 in one pass over a.
+template <class V>
+TORVA_INLINE void DotPair(const double* a, const double* b1, const double* b2, int n, double& r1,
+                          double& r2) {
+    V s = V::Zero(), t = V::Zero();
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const V x = V::Load(a + i);
+        s.MulAdd(x, V::Load(b1 + i));
+        t.MulAdd(x, V::Load(b2 + i));
+    }
+    r1 = s.Sum();
+    r2 = t.Sum();
+    for (; i < n; ++i) {
+        r1 += a[i] * b1[i];
+        r2 += a[i] * b2[i];
+    }
+}
+
+// The reduction of one term by m terms above it. The first two terms were stored moments ago: taken
+// one by one, so that no packed load has to wait for those stores.
+template <class V> TORVA_INLINE double RowDot(const double* a, const double* b, int m) {
+    double f = 0.0;
+    if (m >= 1) f = a[0] * b[0];
+    if (m >= 2) f += a[1] * b[1];
+    if (m > 2) f += Dot<V>(a + 2, b + 2, m - 2);
+    return f;
+}
+
+// Column j after its reduction: L = term / diagonal above, and the diagonal loses the sum of L · term.
+TORVA_INLINE void ScaleColumn(double* A, const int32_t* D, int j) {
+    double b = 0.0;
+    int k = j;
+    for (int p = D[j] + 1; p <= D[j + 1] - 1; ++p) {
+        --k;
+        const double c = A[p] / A[D[k]];
+        b += c * A[p];
+        A[p] = c;
+    }
+    A[D[j]] -= b;
+}
+
+// Factorisation, two columns at a time. In rows: the term x(r) of column c loses the sum over i of
+// L(r - i, r) x(r - i), where L(r - i, r) = A(D(r) + i) is the factorised column r and x(r - i) are the
+// terms above it, already reduced. Columns j and j + 1 share the factorised column of every row above
+// j, so one pass over it serves both, and their two chains of reductions run side by side.
+template <class V> TORVA_INLINE int Factorise(double* A, const int32_t* D, int n, const double* source) {
+    auto height = [D](int r) { return D[r + 1] - D[r] - 1; };
+    for (int j = 1; j <= n; j += 2) {
+        if (source != nullptr)
+            __builtin_memcpy(&A[D[j]], &source[D[j]], sizeof(double) * (D[std::min(j + 2, n + 1)] - D[j]));
+        const int topJ = j - height(j); // the top row of column j
+        const double diagonalJ = A[D[j]];
+        auto x = [A, D](int column, int row) { return &A[D[column] + column - row]; };
+        if (j == n) {
+            for (int r = topJ + 1; r <= j - 1; ++r)
+                *x(j, r) -= RowDot<V>(&A[D[r] + 1], x(j, r) + 1, std::min(r - topJ, height(r)));
+            ScaleColumn(A, D, j);
+            return A[D[j]] > kPivotRatio * diagonalJ ? 0 : j;
         }
-        if (kh >= 0) {
-            double b = 0.0;
-            int k = j;
-            for (int p = kl; p <= ku; ++p) {
-                --k;
-                const double c = A[p] / A[D[k]];
-                b += c * A[p];
-                A[p] = c;
-            }
-            A[D[j]] -= b;
+        const int k = j + 1, topK = k - height(k);
+        const double diagonalK = A[D[k]];
+        // Rows that only one of the two columns reaches, then the rows both reach.
+        const int common = std::max(topJ, topK) + 1;
+        for (int r = topJ + 1; r < common && r <= j - 1; ++r)
+            *x(j, r) -= RowDot<V>(&A[D[r] + 1], x(j, r) + 1, std::min(r - topJ, height(r)));
+        for (int r = topK + 1; r < common && r <= j - 1; ++r)
+            *x(k, r) -= RowDot<V>(&A[D[r] + 1], x(k, r) + 1, std::min(r - topK, height(r)));
+        for (int r = common; r <= j - 1; ++r) {
+            const int mj = std::min(r - topJ, height(r)), mk = std::min(r - topK, height(r));
+            const double* a = &A[D[r] + 1];
+            const double* bj = x(j, r) + 1;
+            const double* bk = x(k, r) + 1;
+            double fj = 0.0, fk = 0.0;
+            if (mj >= 1) fj = a[0] * bj[0];
+            if (mj >= 2) fj += a[1] * bj[1];
+            if (mk >= 1) fk = a[0] * bk[0];
+            if (mk >= 2) fk += a[1] * bk[1];
+            const int shared = std::max(std::min(mj, mk), 2);
+            double dj = 0.0, dk = 0.0;
+            if (shared > 2) DotPair<V>(a + 2, bj + 2, bk + 2, shared - 2, dj, dk);
+            if (mj > shared) dj += Dot<V>(a + shared, bj + shared, mj - shared);
+            if (mk > shared) dk += Dot<V>(a + shared, bk + shared, mk - shared);
+            *x(j, r) -= fj + dj;
+            *x(k, r) -= fk + dk;
         }
-        if (!(A[D[j]] > kPivotRatio * diagonal)) return j;
+        ScaleColumn(A, D, j);
+        if (!(A[D[j]] > kPivotRatio * diagonalJ)) return j;
+        if (j > topK) *x(k, j) -= RowDot<V>(&A[D[j] + 1], x(k, j) + 1, std::min(j - topK, height(j)));
+        ScaleColumn(A, D, k);
+        if (!(A[D[k]] > kPivotRatio * diagonalK)) return k;
     }
     return 0;
 }
 
+int FactorisePortable(double* A, const int32_t* D, int n, const double* source) {
+    return Factorise<Lanes2>(A, D, n, source);
+}
+
+#if TORVA_WIDE_KERNEL
+TORVA_TARGET_WIDE int FactoriseWide(double* A, const int32_t* D, int n, const double* source) {
+    return Factorise<Lanes4>(A, D, n, source);
+}
+#else
+int FactoriseWide(double* A, const int32_t* D, int n, const double* source) {
+    return Factorise<Lanes2>(A, D, n, source);
+}
+#endif
+
+// Forward reduction (dot products down the column) and back-substitution (axpy up the column).
 void Substitute(const double* A, double* V, const int32_t* D, int n) {
-    // Forward reduction: V(j) -= sum of A(D(j) + k) V(j - k).
     for (int j = 1; j <= n; ++j) {
         const int h = D[j + 1] - D[j] - 1;
         if (h <= 0) continue;
         const double* a = &A[D[j] + 1];
-        const double* v = &V[j - 1];
+        const double* v = &V[j - 1]; // V(j - 1), V(j - 2), ...
         double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
         int k = 0;
         for (; k + 4 <= h; k += 4) {
@@ -73,7 +208,6 @@ void Substitute(const double* A, double* V, const int32_t* D, int n) {
         V[j] -= (s0 + s1) + (s2 + s3);
     }
     for (int j = 1; j <= n; ++j) V[j] /= A[D[j]];
-    // Back-substitution: V(j - k) -= A(D(j) + k) V(j).
     for (int j = n; j >= 2; --j) {
         const int h = D[j + 1] - D[j] - 1;
         if (h <= 0) continue;
@@ -86,10 +220,25 @@ void Substitute(const double* A, double* V, const int32_t* D, int n) {
 
 } // namespace
 
-int ColumnSolve(double* A, double* V, const int32_t* D, int n, int mode) {
-    if (mode == 1) return Factorise(A, D, n);
-    Substitute(A, V, D, n);
-    return 0;
+bool WideKernelAvailable() {
+#if TORVA_WIDE_KERNEL
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+#else
+    return false;
+#endif
+}
+
+int ColumnSolve(double* A, double* V, const int32_t* D, int n, int mode, SolverKernel kernel,
+                const double* source) {
+    if (mode != 1) {
+        Substitute(A, V, D, n);
+        return 0;
+    }
+    const bool wide =
+        kernel == SolverKernel::Wide || (kernel == SolverKernel::Automatic && WideKernelAvailable());
+    return wide && WideKernelAvailable() ? FactoriseWide(A, D, n, source)
+                                         : FactorisePortable(A, D, n, source);
 }
 
 } // namespace torva::engine

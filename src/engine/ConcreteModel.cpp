@@ -98,7 +98,7 @@ void InitConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& mate
 }
 
 void ConcreteTangent(double angle, ConcreteGaussPoint& gp) {
-    const double s = std::sin(angle), c = std::cos(angle);
+    const double s = angle == 0.0 ? 0.0 : std::sin(angle), c = angle == 0.0 ? 1.0 : std::cos(angle);
     const double e1 = gp.dir[0].E, e2 = gp.dir[1].E, nu = gp.nu;
     const double r = std::sqrt(e1 * e2);
     const double m = 1.0 / (1.0 - nu * nu);

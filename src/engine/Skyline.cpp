@@ -201,9 +201,8 @@ bool Engine::SolveForIncrement() {
     // The work copy is factorised, so the profile itself always holds the matrix; an unchanged profile
     // keeps its factors from the last solve.
     if (!factorValid_) {
-        std::copy_n(profile_.begin() + 1, profileLength_, workProfile_.begin() + 1);
-        const int failed =
-            ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(), n, 1);
+        const int failed = ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(), n, 1,
+                                       SolverKernel::Automatic, profile_.data());
         if (failed != 0) {
             failedEquation_ = failed;
             failedPivot_ = workProfile_[diagonalAddress_[failed]];

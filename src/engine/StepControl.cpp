@@ -134,9 +134,12 @@ void Engine::ComputeInternalForces() {
             for (int g = 0; g < kGaussPoints; ++g) {
                 const PlaneGaussGeometry& geometry = geometry_[9 * e + g];
                 const double* s = gauss_[9 * e + g].totalStress;
-                for (int l = 0; l < 8; ++l)
-                    f[l] += (geometry.B0[0][l] * s[0] + geometry.B0[1][l] * s[1] + geometry.B0[2][l] * s[2]) *
-                            geometry.factor;
+                // B0' s f, without the zero entries of B0.
+                for (int a = 0; a < 4; ++a) {
+                    const double dx = geometry.B0[0][2 * a], dy = geometry.B0[1][2 * a + 1];
+                    f[2 * a] += (dx * s[0] + dy * s[2]) * geometry.factor;
+                    f[2 * a + 1] += (dy * s[1] + dx * s[2]) * geometry.factor;
+                }
             }
         }
         const int32_t* list = &dofList_[kMaxElementDofs * e];

@@ -121,3 +121,37 @@ TEST(ColumnSolve, PivotTestIsRelativeToTheDiagonal) {
     std::vector<int32_t> one = {0, 1, 2};
     EXPECT_EQ(ColumnSolve(negative.data(), nullptr, one.data(), 1, 1), 1);
 }
+
+TEST(ColumnSolve, BothKernelsGiveBitwiseIdenticalFactors) {
+    if (!WideKernelAvailable()) GTEST_SKIP() << "no AVX2 on this processor";
+    for (unsigned seed : {4u, 5u}) {
+        SkylineSystem system(250, seed);
+        std::vector<double> portable = system.A, wide = system.A;
+        ASSERT_EQ(ColumnSolve(portable.data(), nullptr, system.D.data(), system.n, 1, SolverKernel::Portable),
+                  0);
+        ASSERT_EQ(ColumnSolve(wide.data(), nullptr, system.D.data(), system.n, 1, SolverKernel::Wide), 0);
+        EXPECT_EQ(portable, wide);
+    }
+}
+
+TEST(ColumnSolve, PortableKernelSolvesToo) {
+    SkylineSystem system(301, 9); // an odd count: the last column is factorised on its own
+    std::vector<double> exact(system.n + 1, 1.0), A = system.A;
+    std::vector<double> V = system.Multiply(exact);
+    ASSERT_EQ(ColumnSolve(A.data(), V.data(), system.D.data(), system.n, 1, SolverKernel::Portable), 0);
+    ColumnSolve(A.data(), V.data(), system.D.data(), system.n, 2);
+    for (int i = 1; i <= system.n; ++i) EXPECT_NEAR(V[i], 1.0, 1e-9);
+}
+
+TEST(ColumnSolve, FactorisesACopyOfItsSource) {
+    SkylineSystem system(120, 11);
+    std::vector<double> inPlace = system.A, copy(system.A.size(), -1.0);
+    const std::vector<double> source = system.A;
+    ASSERT_EQ(ColumnSolve(inPlace.data(), nullptr, system.D.data(), system.n, 1), 0);
+    ASSERT_EQ(ColumnSolve(copy.data(), nullptr, system.D.data(), system.n, 1, SolverKernel::Automatic,
+                          source.data()),
+              0);
+    EXPECT_EQ(std::vector<double>(copy.begin() + 1, copy.end()),
+              std::vector<double>(inPlace.begin() + 1, inPlace.end()));
+    EXPECT_EQ(source, system.A);
+}
