@@ -8,19 +8,19 @@
 namespace torva::engine {
 
 struct ConcreteLawInput {
-    double eps = 0;   // strain before the step
-    double sp = 0;    // stress before the step
-    double de = 0;    // strain increment
-    double E0de = 0;  // E0 · de, the elastic trial increment
-    double E0 = 0;    // initial modulus
-    double fs = 0;    // softened peak stress beta_k · fp_k
-    double epk = 0;   // peak strain epk_k
-    double Es = 0;    // secant modulus at the peak, fs / epk
-    double ecr = 0;   // cracking strain ft_k / E0
-    double ft = 0;    // tensile strength of the direction, ft_k
-    double fc = 0;    // compressive strength of the type
-    double eps0 = 0;  // strain at compressive strength of the type
-    int step = 0;     // engine step counter (0 on the initialising step)
+    double eps = 0;  // strain before the step
+    double sp = 0;   // stress before the step
+    double de = 0;   // strain increment
+    double E0de = 0; // E0 · de, the elastic trial increment
+    double E0 = 0;   // initial modulus
+    double fs = 0;   // softened peak stress beta_k · fp_k
+    double epk = 0;  // peak strain epk_k
+    double Es = 0;   // secant modulus at the peak, fs / epk
+    double ecr = 0;  // cracking strain ft_k / E0
+    double ft = 0;   // tensile strength of the direction, ft_k
+    double fc = 0;   // compressive strength of the type
+    double eps0 = 0; // strain at compressive strength of the type
+    int step = 0;    // engine step counter (0 on the initialising step)
 };
 
 // Branch state and history of one direction. `tangent` is the model tangent Et the law keeps
@@ -31,10 +31,14 @@ struct ConcreteLawHistory {
     // Secant model: current crack reference (ec, sc) and unloading point (eu, su).
     double ec = 0, sc = 0, eu = 0, su = 0;
     // Hysteretic model: see ConcreteLaws.cpp.
-    int side = 0;  // 0, 1 or 2: from which side the current segment was entered
+    int side = 0; // 0, 1 or 2: from which side the current segment was entered
     double ep = 0, ea = 0, sa = 0, eb = 0, sb = 0, Eu = 0, Er = 0;
     double etu = 0, stu = 0, et0 = 0, Etu = 0, er = 0, sr = 0, etl = 0, ez = 0, closeA = 1.0;
     double segE0 = 0, segS0 = 0, segE1 = 0, segS1 = 0, prevDe = 0;
+    double segSlope = 0;          // slope of the current segment (states 2 and 11)
+    double lineE = 0, lineEr = 0; // compression reloading line in force: zero at lineE, slope lineEr
+    double Ec = 0, closeD = 0;    // closing curve: modulus at the contact point and its offset d
+    bool closeLinear = false;     // the closing curve degenerated to a straight line
 };
 
 void InitConcreteLawHistory(ConcreteLawHistory& history, double E0);

@@ -7,17 +7,17 @@
 namespace torva::engine {
 
 struct SpringLawInput {
-    double d = 0;     // opening before the step
-    double Fp = 0;    // force before the step
-    double dd = 0;    // opening increment
-    double k0dd = 0;  // k0 · dd, the elastic trial increment
-    double k0 = 0;    // spring stiffness
-    double Fcr = 0;   // cracking force
+    double d = 0;    // opening before the step
+    double Fp = 0;   // force before the step
+    double dd = 0;   // opening increment
+    double k0dd = 0; // k0 · dd, the elastic trial increment
+    double k0 = 0;   // spring stiffness
+    double Fcr = 0;  // cracking force
 };
 
 struct ConcreteSpringHistory {
     int state = 1;
-    double tangent = 0;  // k0 at set-up
+    double tangent = 0; // k0 at set-up
     double dref = 0, Fref = 0;
 };
 

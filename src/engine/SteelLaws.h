@@ -8,22 +8,22 @@
 namespace torva::engine {
 
 struct BarLawInput {
-    double e = 0;    // strain before the step
-    double sp = 0;   // stress before the step
-    double de = 0;   // strain increment
-    double Ede = 0;  // E · de, the elastic trial increment
-    double E = 0;    // elastic modulus
-    double fy = 0;   // yield stress
-    double ey = 0;   // yield strain fy / E
-    int step = 0;    // engine step counter (0 on the initialising step)
+    double e = 0;   // strain before the step
+    double sp = 0;  // stress before the step
+    double de = 0;  // strain increment
+    double Ede = 0; // E · de, the elastic trial increment
+    double E = 0;   // elastic modulus
+    double fy = 0;  // yield stress
+    double ey = 0;  // yield strain fy / E
+    int step = 0;   // engine step counter (0 on the initialising step)
 };
 
 // Branch state and history of one bar direction or spring. `tangent` is the stored tangent (E at set-up).
 struct BarLawHistory {
     int state = 1;
     double tangent = 0;
-    double eA = 0, sA = 0, eB = 0, sB = 0;  // bilinear: ends of the current elastic range
-    double prevDe = 0, er = 0, sr = 0;      // curved: previous increment and reversal point
+    double eA = 0, sA = 0, eB = 0, sB = 0; // bilinear: ends of the current elastic range
+    double prevDe = 0, er = 0, sr = 0;     // curved: previous increment and reversal point
 };
 
 void InitBarLawHistory(BarLawHistory& history, double E);
