@@ -15,12 +15,16 @@ struct CommandWord {
 // Every command word; later capabilities add a line here and a file of their own.
 constexpr CommandWord kCommands[] = {
     {"new", &CommandNew},
+    {"pack", &CommandPack},
+    {"export", &CommandExport},
 };
 
 constexpr const char* kUsage =
     "Usage:\n"
     "  torva_fem [MODEL.fem]                     the desktop program (a new model when none is given)\n"
     "  torva_fem new MODEL.fem                   writes a new model with its construction defaults\n"
+    "  torva_fem pack MODEL.fem                  the engine input stream, one integer a line\n"
+    "  torva_fem export MODEL.fem [-o DIR]       writes DIR/input_data.txt (default: the model's folder)\n"
     "  torva_fem --help | --version\n";
 
 } // namespace

@@ -15,6 +15,8 @@ int RunCommandLine(int argc, char** argv);
 
 // Command functions (exit code 0 success, 1 bad input, 2 the analysis could not be done).
 int CommandNew(const Arguments& args);
+int CommandPack(const Arguments& args);
+int CommandExport(const Arguments& args);
 
 // Prints "torva_fem: <message>" on stderr and returns `code`.
 int Fail(const std::string& message, int code = 1);

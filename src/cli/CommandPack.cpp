@@ -1,0 +1,28 @@
+#include "analysis/EngineInputPacker.h"
+#include "analysis/Mesh.h"
+#include "cli/Cli.h"
+#include "model/FramePat.h"
+#include "model/ModelFile.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace torva::cli {
+
+// The engine input stream of a model in actual size, one integer a line, exactly as packed: no check
+// is made, so an empty mesh prints its 13 entries.
+int CommandPack(const Arguments& args) {
+    if (args.size() != 1) return Fail("usage: torva_fem pack MODEL.fem");
+    auto model = std::make_unique<CFramePat>();
+    FileError error;
+    if (!LoadModelFile(args[0], *model, error)) return Fail(error.message + " " + error.detail);
+    auto mesh = std::make_unique<Mesh>();
+    mesh->Build(*model, kActualSize);
+    std::string text;
+    for (int32_t value : PackEngineInput(*mesh, *model)) text += std::to_string(value) + '\n';
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+} // namespace torva::cli
