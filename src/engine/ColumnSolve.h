@@ -1,0 +1,36 @@
+#pragma once
+// The active-column (skyline) LDL' solver of the global stiffness. Arrays are 1-based (element 0
+// unused): A is the profile of the upper triangle, column j stored from its diagonal upwards,
+//
+//      D(j)      : K(j, j)            column j of height h = D(j+1) - D(j) - 1
+//      D(j) + 1  : K(j-1, j)
+//        ...
+//      D(j) + h  : K(j-h, j)          the top row of column j
+//
+// with D(1) = 1. Mode 1 factorises A = L' diag L in place; mode 2 reduces V and back-substitutes.
+// The factorisation stops at column j when its pivot is not greater than kPivotRatio times the
+// column's diagonal term before factorisation (also when it is NaN): the matrix is singular to working
+// precision or not positive definite, and that column is reported; columns after it are left
+// unfactorised (the next one may be partly reduced).
+//
+// Columns are factorised two at a time with 4-lane dot products; on processors with AVX2 the lanes
+// are one register, otherwise two. Both kernels do the same arithmetic in the same order, so the
+// factors are bitwise identical whichever runs.
+#include <cstdint>
+
+namespace torva::engine {
+
+constexpr double kPivotRatio = 1e-11;
+
+enum class SolverKernel { Automatic, Portable, Wide };
+
+// Mode 1: returns 0 when the whole profile is factorised, else the failing column j (A(D(j)) then
+// holds its pivot). With a `source`, A receives its columns one by one just before they are
+// factorised (a factorised copy, the source left as it is). Mode 2: returns 0.
+int ColumnSolve(double* A, double* V, const int32_t* D, int n, int mode,
+                SolverKernel kernel = SolverKernel::Automatic, const double* source = nullptr);
+
+// Whether the wide kernel can run on this processor.
+bool WideKernelAvailable();
+
+} // namespace torva::engine

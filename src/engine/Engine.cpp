@@ -1,0 +1,204 @@
+#include "engine/Engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace torva::engine {
+namespace {
+
+double Ratio(double value, double normaliser) {
+    return normaliser != 0.0 ? value / normaliser : 0.0;
+}
+
+} // namespace
+
+Engine::Engine()
+    : nodeX_(kMaxNodes + 1), nodeY_(kMaxNodes + 1), restraintNode_(kMaxRestraints),
+      restraintCode_(kMaxRestraints), concreteTypes_(kMaxTypes + 1), rebarTypes_(kMaxTypes + 1),
+      elements_(kMaxElements), loads_(kMaxPointLoads), equationNumber_(kMaxDofs + 1),
+      restrained_(kMaxDofs + 1), tieRoot_(kMaxDofs + 1), tieMaster_(kMaxMasters * (kMaxDofs + 1)),
+      tieFactor_(kMaxMasters * (kMaxDofs + 1)), dofList_(kMaxElementDofs * kMaxElements),
+      dofCount_(kMaxElements), transform_(8 * 20 * kMaxElements), localCount_(8 * kMaxElements),
+      localEntry_(8 * kMaxMasters * kMaxElements), localFactor_(8 * kMaxMasters * kMaxElements),
+      stiffness_(20 * 20 * kMaxElements), gravityLoad_(8 * kMaxElements), condensation_(32 * kMaxElements),
+      elementChanged_(kMaxElements), gauss_(kGaussPoints * kMaxElements),
+      geometry_(kGaussPoints * kMaxElements), jointProperties_(kMaxElements), joints_(kMaxElements),
+      columnHeight_(kMaxEquations + 2), diagonalAddress_(kMaxEquations + 2), profile_(kMaxProfile + 1),
+      workProfile_(kMaxProfile + 1), workVector_(kMaxEquations + 1), totalDisplacement_(kMaxEquations + 1),
+      displacementIncrement_(kMaxEquations + 1), loadIncrement_(kMaxEquations + 1),
+      internalForce_(kMaxEquations + 1), dofLoad_(kMaxDofs + 1), countedBy_(kMaxEquations + 1) {}
+
+void Engine::Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
+                 const int& mode, int& step, int& status) {
+    status = kStatusDone;
+    if (mode != kElasticMode && mode != kPushoverMode) {
+        status = kStatusBadInput;
+        return;
+    }
+    if (step == 0) {
+        initialised_ = false;
+        if (!DecodeInput(stream) || results.size() < size_t(ResultValuesNeeded(nodeCount_, elementCount_))) {
+            status = kStatusBadInput;
+            return;
+        }
+        NumberEquations();
+        BuildTieMaps();
+        BuildElementDofLists();
+        if (!BuildSkylineProfile()) {
+            status = kStatusBadInput;
+            return;
+        }
+        BuildElementTransforms();
+        if (!InitialiseAnalysis(results, mode, status)) return;
+        initialised_ = true;
+        step = 1;
+    } else if (!initialised_ || results.size() < size_t(ResultValuesNeeded(nodeCount_, elementCount_))) {
+        status = kStatusBadInput;
+        return;
+    }
+    AdvanceStep(results, increment, mode, step, status);
+}
+
+bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status) {
+    std::fill_n(totalDisplacement_.begin() + 1, equationCount_, 0.0);
+    std::fill_n(loadIncrement_.begin() + 1, equationCount_, 0.0);
+    std::fill_n(profile_.begin() + 1, profileLength_, 0.0);
+    factorValid_ = false;
+    InitialiseElementStates();
+    AssembleStiffness();
+    if (!SolveForIncrement()) {
+        status = kStatusUnstable;
+        return false;
+    }
+    std::copy_n(displacementIncrement_.begin() + 1, equationCount_, totalDisplacement_.begin() + 1);
+    UpdateElementStates(mode, 0);
+    ComputeInternalForces();
+    WriteResults(results, mode, 0);
+    return true;
+}
+
+void Engine::WriteResults(std::span<double> results, int mode, int step) {
+    if (step == 0) std::fill(results.begin(), results.end(), 0.0);
+    // Displacement of a dof: through its tie map, so a tied dof follows its master and a restrained
+    // one reads 0.
+    auto displacement = [this](int dof) {
+        double u = 0.0;
+        for (int pair = 0; pair < kMaxMasters; ++pair) {
+            const int master = tieMaster_[kMaxMasters * dof + pair];
+            if (master == 0 || equationNumber_[master] == 0) continue;
+            u += tieFactor_[kMaxMasters * dof + pair] * totalDisplacement_[equationNumber_[master]];
+        }
+        return u;
+    };
+
+    results[0] = results[1] = 0.0;
+    if (mode == kPushoverMode && controlNode_ != 0) {
+        const int controlDof = 2 * (controlNode_ - 1) + controlDirection_;
+        results[0] = displacement(controlDof);
+        // Control force: the internal force at every loaded dof in the control direction, record by
+        // record. A record on a tied dof counts at its master's equation unless another node's record
+        // already counts that equation there (its load went to the same equation).
+        double force = 0.0;
+        for (int r = 0; r < loadCount_; ++r) {
+            const int dof = 2 * (loads_[r].node - 1) + controlDirection_;
+            if (equationNumber_[dof] > 0) countedBy_[equationNumber_[dof]] = loads_[r].node;
+        }
+        for (int r = 0; r < loadCount_; ++r) {
+            const int node = loads_[r].node, dof = 2 * (node - 1) + controlDirection_;
+            int equation = equationNumber_[dof];
+            if (equation == 0 && tieRoot_[dof] != 0) {
+                equation = equationNumber_[tieRoot_[dof]];
+                if (equation == 0 || (countedBy_[equation] != 0 && countedBy_[equation] != node)) continue;
+                countedBy_[equation] = node;
+            }
+            if (equation > 0) force += internalForce_[equation];
+        }
+        for (int r = 0; r < loadCount_; ++r) {
+            const int dof = 2 * (loads_[r].node - 1) + controlDirection_;
+            const int root = tieRoot_[dof] != 0 ? tieRoot_[dof] : dof;
+            countedBy_[equationNumber_[root]] = 0;
+            countedBy_[equationNumber_[dof]] = 0;
+        }
+        results[1] = force;
+    }
+    int index = 2;
+    for (int dof = 1; dof <= 2 * nodeCount_; ++dof) results[index++] = displacement(dof);
+    for (int e = 0; e < elementCount_; ++e)
+        for (int g = 0; g < kGaussPoints; ++g) {
+            const double* principal = gauss_[9 * e + g].concrete.principal;
+            results[index++] = principal[0];
+            results[index++] = principal[1];
+            results[index++] = principal[2];
+        }
+    if (outputElement_ != 0) WriteOutputBlock(results, index);
+}
+
+void Engine::WriteOutputBlock(std::span<double> results, int& index) const {
+    const int e = outputElement_ - 1;
+    const ElementRecord& element = elements_[e];
+    if (element.discrete != 0) {
+        const JointProperties& p = jointProperties_[e];
+        for (const JointSpring& spring : joints_[e].spring) {
+            results[index++] = p.hasConcrete ? Ratio(spring.concreteForce, std::fabs(p.Fc)) : 0.0;
+            results[index++] =
+                p.hasConcrete ? Ratio(spring.concreteOpening, std::fabs(5.0 * p.Fc / p.k0)) : 0.0;
+            results[index++] = p.hasSteel ? Ratio(spring.steelForce, p.Fy) : 0.0;
+            results[index++] = p.hasSteel ? Ratio(spring.steelOpening, 5.0 * p.Fy / p.ks) : 0.0;
+        }
+        return;
+    }
+    // Normalisers: fc and eps0 as the type gives them (positive); an absent kind writes 0.
+    double fc = 0, eps0 = 0;
+    if (element.concreteType != 0) {
+        fc = concreteTypes_[element.concreteType].fc;
+        eps0 = concreteTypes_[element.concreteType].eps0;
+    }
+    RebarMaterial rebar;
+    const bool hasRebar = RebarMaterialOf(e, rebar);
+    double stressScale[2] = {0, 0}, strainScale[2] = {0, 0};
+    for (int k = 0; k < 2 && hasRebar; ++k) {
+        stressScale[k] = rebar.rho[k] * rebar.fy[k];
+        strainScale[k] = 5.0 * rebar.fy[k] / rebar.Es;
+    }
+    for (int g = 0; g < kGaussPoints; ++g) {
+        const GaussPointState& gp = gauss_[9 * e + g];
+        for (int k = 0; k < 2; ++k) {
+            results[index++] = Ratio(gp.concrete.principal[k], fc);
+            results[index++] = Ratio(gp.concrete.dir[k].eps, 5.0 * eps0);
+            results[index++] = hasRebar ? Ratio(gp.rebarStress[k], stressScale[k]) : 0.0;
+            results[index++] = hasRebar ? Ratio(gp.strain[k], strainScale[k]) : 0.0;
+        }
+    }
+}
+
+std::span<const int32_t> Engine::ElementDofList(int element) const {
+    return {dofList_.data() + kMaxElementDofs * (element - 1), size_t(dofCount_[element - 1])};
+}
+
+double Engine::ElementTransform(int element, int local, int entry) const {
+    return transform_[160 * (element - 1) + 8 * (entry - 1) + (local - 1)];
+}
+
+double Engine::ElementStiffness(int element, int i, int j) const {
+    return stiffness_[400 * (element - 1) + (i - 1) + 20 * (j - 1)];
+}
+
+int Engine::FailedDof() const {
+    if (failedEquation_ == 0) return 0;
+    for (int dof = 1; dof <= 2 * nodeCount_; ++dof)
+        if (equationNumber_[dof] == failedEquation_) return dof;
+    return 0;
+}
+
+Engine& ProcessEngine() {
+    static const std::unique_ptr<Engine> engine = std::make_unique<Engine>();
+    return *engine;
+}
+
+void RunEngine(std::span<double> results, const double& increment, std::span<const int32_t> stream,
+               const int& mode, int& step, int& status) {
+    ProcessEngine().Run(results, increment, stream, mode, step, status);
+}
+
+} // namespace torva::engine

@@ -1,0 +1,215 @@
+#pragma once
+// The analysis engine: one object holds the whole state of an analysis in arrays of fixed capacity,
+// allocated once at construction; nothing is allocated during an analysis. Numbers of nodes, elements,
+// degrees of freedom and equations count from 1, 0 meaning none (node k has dofs 2k - 1 (x), 2k (y)).
+//
+// Protocol (Run, or RunEngine on the process-wide instance): a call with step 0 decodes the stream,
+// numbers the equations, builds the skyline profile, runs the gravity state, sets step to 1 and runs
+// step 1 in the same call; every later call (step counter increased by the caller) runs one more load
+// step. Mode 1: force control, each step adds the full point-load pattern. Mode 2: displacement
+// control, the control dof moves by `increment` (mm). Status after the call: 0 done, 3 the control
+// dof does not respond, 4 not positive definite (mechanism, missing supports), 5 a stream that is
+// inconsistent or beyond the capacities. On 3 and 4 displacements, element states and the result
+// buffer keep the previous step.
+//
+// Result buffer (doubles): [0] control displacement, [1] control force (mode 2 with a control node,
+// else 0); [2 + 2(k-1)], [3 + 2(k-1)] ux, uy of node k; then per element 9 Gauss points × (first and
+// second principal concrete stress, angle of the first in rad); then, with an output element, its
+// block: a plane element 9 × 8 normalised values (s1/fc, e1/(5 eps0), rebar sx/(rho_x fy_x),
+// ex/(5 fy_x/Es), s2/fc, e2/(5 eps0), rebar sy/(rho_y fy_y), ey/(5 fy_y/Es)), a joint 2 × 4 (concrete
+// force/|Fc|, opening/|5 Fc/k0|, steel force/Fy, opening/(5 Fy/ks)) per spring.
+#include "engine/ConcreteModel.h"
+#include "engine/EngineLimits.h"
+#include "engine/JointElement.h"
+#include "engine/PlaneElement.h"
+#include "engine/RebarModel.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace torva::engine {
+
+// Decoded type records, real units. Concrete: t (mm), Ec, nu, density (kg/m3), fc (positive), ft,
+// eps0 (positive). Rebar: Es, then area, spacing and yield strength in x, then in y.
+struct ConcreteType {
+    double thickness = 0, Ec = 0, nu = 0, density = 0, fc = 0, ft = 0, eps0 = 0;
+};
+struct RebarType {
+    double Es = 0, Ax = 0, sx = 0, fyx = 0, Ay = 0, sy = 0, fyy = 0;
+};
+
+struct ElementRecord {
+    int32_t nodes[4] = {0, 0, 0, 0}; // anticlockwise
+    int32_t concreteType = 0;        // 0 none
+    int32_t rebarType = 0;           // 0 none
+    int32_t discrete = 0;            // 0 plane, 1 zero-width column joint, 2 zero-height row joint
+    int32_t fibreType = 0;           // carried, not analysed
+    int32_t output = 0;              // output number, 0 none
+};
+
+struct PointLoad {
+    int32_t node = 0;
+    double fx = 0, fy = 0;
+};
+
+// Everything a plane element keeps per Gauss point.
+struct GaussPointState {
+    double D[9];           // Dc + Ds of the last stiffness formation
+    double Ds[9];          // rebar tangent
+    double strain[3];      // total strain
+    double rebarStress[3]; // smeared rebar stress
+    double totalStress[3]; // concrete + rebar
+    ConcreteGaussPoint concrete;
+    RebarGaussPoint rebar;
+};
+
+class Engine {
+public:
+    Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    void Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
+             const int& mode, int& step, int& status);
+
+    // The routines of one analysis, public so that they can be exercised one by one.
+    bool DecodeInput(std::span<const int32_t> stream);
+    void NumberEquations();
+    void BuildTieMaps();
+    void BuildElementDofLists();
+    bool BuildSkylineProfile();
+    void BuildElementTransforms();
+    bool InitialiseAnalysis(std::span<double> results, int mode, int& status);
+    void InitialiseElementStates();
+    void AssembleStiffness();
+    void AddElementMatrix(int element, const double* matrix); // n × n, column-major in a 20 × 20 frame
+    void AddElementGravityLoad(int element);
+    void UpdateChangedStiffness();
+    bool SolveForIncrement();
+    void DiscreteElementStiffness(int element);
+    void AdvanceStep(std::span<double> results, double increment, int mode, int step, int& status);
+    void BuildReferenceLoad();
+    void ScaleToControlIncrement(double increment, int& status);
+    void UpdateElementStates(int mode, int step);
+    void ComputeInternalForces();
+    void WriteResults(std::span<double> results, int mode, int step);
+
+    // Model and numbering.
+    int NodeCount() const { return nodeCount_; }
+    int ElementCount() const { return elementCount_; }
+    int EquationCount() const { return equationCount_; }
+    int Formulation() const { return formulation_; }
+    double Gravity() const { return gravity_; }
+    const ConcreteType& Concrete(int type) const { return concreteTypes_[type]; }
+    const RebarType& Rebar(int type) const { return rebarTypes_[type]; }
+    const ElementRecord& Element(int element) const { return elements_[element - 1]; }
+    const PointLoad& Load(int record) const { return loads_[record - 1]; }
+    int OutputElementNumber() const { return outputElement_; }
+    int EquationNumber(int dof) const { return equationNumber_[dof]; }
+    int TieMaster(int dof, int pair) const { return tieMaster_[3 * dof + pair - 1]; }
+    double TieFactor(int dof, int pair) const { return tieFactor_[3 * dof + pair - 1]; }
+
+    // Skyline and element lists.
+    int ColumnHeight(int equation) const { return columnHeight_[equation]; }
+    int DiagonalAddress(int equation) const { return diagonalAddress_[equation]; }
+    int ProfileLength() const { return profileLength_; }
+    double Profile(int position) const { return profile_[position]; }
+    std::span<const int32_t> ElementDofList(int element) const;
+    double ElementTransform(int element, int local, int entry) const; // T(l, m), 1-based
+    double ElementStiffness(int element, int i, int j) const;         // 1-based, list order
+
+    // Global vectors (equation order, 1-based).
+    double TotalDisplacement(int equation) const { return totalDisplacement_[equation]; }
+    double DisplacementIncrement(int equation) const { return displacementIncrement_[equation]; }
+    double LoadIncrement(int equation) const { return loadIncrement_[equation]; }
+    double InternalForce(int equation) const { return internalForce_[equation]; }
+
+    // Element states (1-based element and Gauss point).
+    const GaussPointState& GaussPoint(int element, int g) const { return gauss_[9 * (element - 1) + g - 1]; }
+    const PlaneGaussGeometry& Geometry(int element, int g) const {
+        return geometry_[9 * (element - 1) + g - 1];
+    }
+    const double* Condensation(int element) const { return &condensation_[32 * (element - 1)]; }
+    const double* ElementGravityLoad(int element) const { return &gravityLoad_[8 * (element - 1)]; }
+    const JointProperties& JointOf(int element) const { return jointProperties_[element - 1]; }
+    const JointState& JointStateOf(int element) const { return joints_[element - 1]; }
+    bool ElementChanged(int element) const { return elementChanged_[element - 1] != 0; }
+    int StiffnessChanged() const { return stiffnessChanged_; }
+
+    // The column whose pivot stopped the last factorisation (0 none), its pivot and its dof.
+    int FailedEquation() const { return failedEquation_; }
+    double FailedPivot() const { return failedPivot_; }
+    int FailedDof() const;
+
+private:
+    // Element routines.
+    void FormPlaneElement(int e, bool initial);
+    void StoreElementStiffness(int e, const double K[64]);
+    void GatherLocalIncrement(int e, double du[8]) const;
+    ConcreteMaterial ConcreteMaterialOf(int type) const;
+    bool RebarMaterialOf(int e, RebarMaterial& material) const;
+    void WriteOutputBlock(std::span<double> results, int& index) const;
+
+    bool initialised_ = false;
+
+    // Decoded model.
+    int formulation_ = 0;
+    int nodeCount_ = 0, restraintCount_ = 0, loadCount_ = 0, elementCount_ = 0;
+    int concreteTypeCount_ = 0, rebarTypeCount_ = 0;
+    double gravity_ = 0;
+    std::vector<double> nodeX_, nodeY_;
+    std::vector<int32_t> restraintNode_, restraintCode_;
+    std::vector<ConcreteType> concreteTypes_; // 1-based
+    std::vector<RebarType> rebarTypes_;       // 1-based
+    std::vector<ElementRecord> elements_;
+    std::vector<PointLoad> loads_;
+    int controlNode_ = 0, controlDirection_ = 0, concreteSelector_ = 0, rebarSelector_ = 0;
+    int activeOutput_ = 0, outputElement_ = 0;
+
+    // Numbering and ties (per dof, 1-based).
+    int equationCount_ = 0;
+    std::vector<int32_t> equationNumber_;
+    std::vector<uint8_t> restrained_;
+    std::vector<int32_t> tieRoot_; // the independent dof a tied dof follows, 0 when not tied
+    std::vector<int32_t> tieMaster_;
+    std::vector<double> tieFactor_;
+
+    // Elements.
+    std::vector<int32_t> dofList_; // 20 per element
+    std::vector<int32_t> dofCount_;
+    std::vector<double> transform_;    // 8 × 20 per element, T(l, m) at 8 m + l
+    std::vector<int8_t> localCount_;   // per element and local dof: its nonzero entries of T
+    std::vector<int8_t> localEntry_;   // 3 per local dof
+    std::vector<double> localFactor_;  // 3 per local dof
+    std::vector<double> stiffness_;    // 20 × 20 column-major per element
+    std::vector<double> gravityLoad_;  // 8 per element
+    std::vector<double> condensation_; // T of the incompatible modes, 4 × 8 per element
+    std::vector<uint8_t> elementChanged_;
+    std::vector<GaussPointState> gauss_;
+    std::vector<PlaneGaussGeometry> geometry_; // 9 per element
+    std::vector<JointProperties> jointProperties_;
+    std::vector<JointState> joints_;
+    int stiffnessChanged_ = 0; // once set, stays set for the life of the engine
+    double lastInverse_[4] = {0, 0, 0, 0};
+
+    // Skyline system (1-based).
+    std::vector<int32_t> columnHeight_, diagonalAddress_;
+    int profileLength_ = 0;
+    std::vector<double> profile_, workProfile_, workVector_;
+    bool factorValid_ = false; // workProfile_ holds the factors of profile_ as it stands
+    int failedEquation_ = 0;
+    double failedPivot_ = 0;
+
+    // Global vectors (1-based equation order) and per-dof output copies.
+    std::vector<double> totalDisplacement_, displacementIncrement_, loadIncrement_, internalForce_;
+    std::vector<double> outputDisplacement_, outputForce_, dofLoad_;
+    std::vector<int32_t> countedBy_; // control force: the node whose record counted an equation
+};
+
+// The engine entry on the process-wide engine (created on first use).
+void RunEngine(std::span<double> results, const double& increment, std::span<const int32_t> stream,
+               const int& mode, int& step, int& status);
+Engine& ProcessEngine();
+
+} // namespace torva::engine

@@ -1,0 +1,219 @@
+// Element dof lists and transformations, the skyline profile, assembly of element matrices and
+// gravity loads, re-formation of changed elements, and the solve on work copies of the profile.
+#include "engine/ColumnSolve.h"
+#include "engine/Engine.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace torva::engine {
+namespace {
+
+// Global dof of local dof l (0..7: n1 x, n1 y, ..., n4 y) of an element.
+int GlobalDof(const ElementRecord& element, int l) {
+    return 2 * (element.nodes[l / 2] - 1) + l % 2 + 1;
+}
+
+} // namespace
+
+void Engine::BuildElementDofLists() {
+    for (int e = 0; e < elementCount_; ++e) {
+        int candidate[8 * kMaxMasters];
+        for (int l = 0; l < 8; ++l)
+            for (int p = 0; p < kMaxMasters; ++p)
+                candidate[kMaxMasters * l + p] = tieMaster_[kMaxMasters * GlobalDof(elements_[e], l) + p];
+        // Each independent dof once, at the position of its last occurrence.
+        int32_t* list = &dofList_[kMaxElementDofs * e];
+        int count = 0;
+        for (int c = 0; c < 8 * kMaxMasters; ++c) {
+            if (candidate[c] == 0 || equationNumber_[candidate[c]] == 0) continue;
+            if (std::find(candidate + c + 1, candidate + 8 * kMaxMasters, candidate[c]) !=
+                candidate + 8 * kMaxMasters)
+                continue;
+            list[count++] = candidate[c];
+        }
+        dofCount_[e] = count;
+    }
+}
+
+bool Engine::BuildSkylineProfile() {
+    const int n = equationCount_;
+    std::fill_n(columnHeight_.begin(), n + 2, 0);
+    for (int e = 0; e < elementCount_; ++e) {
+        const int32_t* list = &dofList_[kMaxElementDofs * e];
+        int lowest = INT_MAX;
+        for (int m = 0; m < dofCount_[e]; ++m) lowest = std::min(lowest, equationNumber_[list[m]]);
+        for (int m = 0; m < dofCount_[e]; ++m) {
+            const int eq = equationNumber_[list[m]];
+            columnHeight_[eq] = std::max(columnHeight_[eq], eq - lowest);
+        }
+    }
+    diagonalAddress_[1] = 1;
+    diagonalAddress_[2] = 2;
+    for (int j = 2; j <= n; ++j) {
+        diagonalAddress_[j + 1] = diagonalAddress_[j] + columnHeight_[j] + 1;
+        if (diagonalAddress_[j + 1] - 1 > kMaxProfile) return false;
+    }
+    profileLength_ = diagonalAddress_[n + 1] - diagonalAddress_[1];
+    return true;
+}
+
+void Engine::BuildElementTransforms() {
+    for (int e = 0; e < elementCount_; ++e) {
+        double* T = &transform_[160 * e];
+        std::fill_n(T, 160, 0.0);
+        const int32_t* list = &dofList_[kMaxElementDofs * e];
+        for (int l = 0; l < 8; ++l) {
+            const int dof = GlobalDof(elements_[e], l);
+            int8_t& count = localCount_[8 * e + l];
+            count = 0;
+            for (int m = 0; m < dofCount_[e]; ++m) {
+                double factor = 0.0;
+                bool matched = false;
+                for (int p = 0; p < kMaxMasters; ++p)
+                    if (tieMaster_[kMaxMasters * dof + p] == list[m]) {
+                        factor = tieFactor_[kMaxMasters * dof + p];
+                        matched = true;
+                    }
+                T[8 * m + l] = factor;
+                if (matched && count < kMaxMasters) {
+                    localEntry_[kMaxMasters * (8 * e + l) + count] = int8_t(m);
+                    localFactor_[kMaxMasters * (8 * e + l) + count] = factor;
+                    ++count;
+                }
+            }
+        }
+    }
+}
+
+void Engine::AddElementMatrix(int element, const double* matrix) {
+    const int e = element - 1;
+    const int32_t* list = &dofList_[kMaxElementDofs * e];
+    const int n = dofCount_[e];
+    for (int j = 0; j < n; ++j) {
+        const int ej = equationNumber_[list[j]];
+        for (int i = 0; i < n; ++i) {
+            const int ei = equationNumber_[list[i]];
+            if (ei > 0 && ej > 0 && ej >= ei) profile_[diagonalAddress_[ej] + ej - ei] += matrix[i + 20 * j];
+        }
+    }
+    factorValid_ = false;
+}
+
+void Engine::AddElementGravityLoad(int element) {
+    const int e = element - 1;
+    const int32_t* list = &dofList_[kMaxElementDofs * e];
+    for (int m = 0; m < dofCount_[e]; ++m) {
+        double f = 0.0;
+        for (int l = 0; l < 8; ++l) f += transform_[160 * e + 8 * m + l] * gravityLoad_[8 * e + l];
+        const int eq = equationNumber_[list[m]];
+        if (eq > 0) loadIncrement_[eq] += f;
+    }
+}
+
+// ElementStiffness = T' K T, from the nonzero entries of each row of T.
+void Engine::StoreElementStiffness(int e, const double K[64]) {
+    double* S = &stiffness_[400 * e];
+    const int n = dofCount_[e];
+    for (int j = 0; j < n; ++j) std::fill_n(S + 20 * j, n, 0.0);
+    for (int l1 = 0; l1 < 8; ++l1)
+        for (int a = 0; a < localCount_[8 * e + l1]; ++a) {
+            const int m1 = localEntry_[kMaxMasters * (8 * e + l1) + a];
+            const double f1 = localFactor_[kMaxMasters * (8 * e + l1) + a];
+            for (int l2 = 0; l2 < 8; ++l2)
+                for (int b = 0; b < localCount_[8 * e + l2]; ++b) {
+                    const int m2 = localEntry_[kMaxMasters * (8 * e + l2) + b];
+                    const double f2 = localFactor_[kMaxMasters * (8 * e + l2) + b];
+                    S[m1 + 20 * m2] += f1 * K[8 * l1 + l2] * f2;
+                }
+        }
+}
+
+void Engine::DiscreteElementStiffness(int element) {
+    const int e = element - 1;
+    double K[64];
+    JointLocalStiffness(joints_[e], elements_[e].discrete, K);
+    StoreElementStiffness(e, K);
+}
+
+void Engine::FormPlaneElement(int e, bool initial) {
+    const ElementRecord& element = elements_[e];
+    PlaneGaussGeometry* geometry = &geometry_[9 * e];
+    if (initial) {
+        double x[4], y[4];
+        for (int a = 0; a < 4; ++a) x[a] = nodeX_[element.nodes[a]], y[a] = nodeY_[element.nodes[a]];
+        const ConcreteType* concrete =
+            element.concreteType != 0 ? &concreteTypes_[element.concreteType] : nullptr;
+        FormPlaneGeometry(x, y, concrete ? concrete->thickness : 0.0, geometry, lastInverse_);
+        PlaneGravityLoad(geometry, concrete ? concrete->density : 0.0, gravity_, &gravityLoad_[8 * e]);
+    }
+    RebarMaterial rebar;
+    const bool hasRebar = RebarMaterialOf(e, rebar);
+    double D[9][9];
+    for (int g = 0; g < kGaussPoints; ++g) {
+        GaussPointState& gp = gauss_[9 * e + g];
+        if (element.concreteType != 0) ConcreteTangent(0.0, gp.concrete);
+        if (hasRebar)
+            RebarTangent(gp.rebar, rebar, gp.Ds);
+        else
+            std::fill_n(gp.Ds, 9, 0.0);
+        for (int i = 0; i < 9; ++i) {
+            gp.D[i] = (element.concreteType != 0 ? gp.concrete.Dc[i] : 0.0) + gp.Ds[i];
+            D[g][i] = gp.D[i];
+        }
+    }
+    double K[64];
+    PlaneElementStiffness(geometry, D, formulation_, K, &condensation_[32 * e]);
+    StoreElementStiffness(e, K);
+}
+
+void Engine::AssembleStiffness() {
+    for (int e = 0; e < elementCount_; ++e) {
+        if (elements_[e].discrete != 0)
+            DiscreteElementStiffness(e + 1);
+        else
+            FormPlaneElement(e, true);
+        AddElementMatrix(e + 1, &stiffness_[400 * e]);
+        AddElementGravityLoad(e + 1);
+    }
+}
+
+void Engine::UpdateChangedStiffness() {
+    double old[400], difference[400];
+    for (int e = 0; e < elementCount_; ++e) {
+        if (!elementChanged_[e]) continue;
+        const int n = dofCount_[e];
+        double* S = &stiffness_[400 * e];
+        for (int j = 0; j < n; ++j) std::copy_n(S + 20 * j, n, old + 20 * j);
+        if (elements_[e].discrete != 0)
+            DiscreteElementStiffness(e + 1);
+        else
+            FormPlaneElement(e, false);
+        for (int j = 0; j < n; ++j)
+            for (int i = 0; i < n; ++i) difference[i + 20 * j] = S[i + 20 * j] - old[i + 20 * j];
+        AddElementMatrix(e + 1, difference);
+    }
+}
+
+bool Engine::SolveForIncrement() {
+    const int n = equationCount_;
+    failedEquation_ = 0;
+    // The work copy is factorised, so the profile itself always holds the matrix; an unchanged profile
+    // keeps its factors from the last solve.
+    if (!factorValid_) {
+        const int failed = ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(), n, 1,
+                                       SolverKernel::Automatic, profile_.data());
+        if (failed != 0) {
+            failedEquation_ = failed;
+            failedPivot_ = workProfile_[diagonalAddress_[failed]];
+            return false;
+        }
+        factorValid_ = true;
+    }
+    std::copy_n(loadIncrement_.begin() + 1, n, workVector_.begin() + 1);
+    ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(), n, 2);
+    std::copy_n(workVector_.begin() + 1, n, displacementIncrement_.begin() + 1);
+    return true;
+}
+
+} // namespace torva::engine

@@ -1,0 +1,155 @@
+// One load step: the reference load, re-formation of changed elements, the solve, displacement
+// control, the element state update and the internal forces. Forward steps without equilibrium
+// iterations: the unbalance of a step is not carried into the next.
+#include "engine/Engine.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace torva::engine {
+namespace {
+
+constexpr double kNoResponse = 1.0e-15;
+
+} // namespace
+
+void Engine::AdvanceStep(std::span<double> results, double increment, int mode, int step, int& status) {
+    if (step == 1) BuildReferenceLoad();
+    if (stiffnessChanged_ == 1) UpdateChangedStiffness();
+    if (step == 1 || stiffnessChanged_ == 1) {
+        if (!SolveForIncrement()) {
+            status = kStatusUnstable;
+            return;
+        }
+    }
+    if (mode == kPushoverMode) {
+        ScaleToControlIncrement(increment, status);
+        if (status == kStatusNoResponse) return;
+    }
+    for (int eq = 1; eq <= equationCount_; ++eq) totalDisplacement_[eq] += displacementIncrement_[eq];
+    UpdateElementStates(mode, step);
+    ComputeInternalForces();
+    WriteResults(results, mode, step);
+}
+
+// The point-load pattern. A load on a tied dof goes to its master's equation through the tie map;
+// loads on restrained dofs are taken by the supports.
+void Engine::BuildReferenceLoad() {
+    const int dofs = 2 * nodeCount_;
+    std::fill_n(dofLoad_.begin() + 1, dofs, 0.0);
+    for (int r = 0; r < loadCount_; ++r) {
+        dofLoad_[2 * loads_[r].node - 1] = loads_[r].fx;
+        dofLoad_[2 * loads_[r].node] = loads_[r].fy;
+    }
+    for (int dof = 1; dof <= dofs; ++dof)
+        if (equationNumber_[dof] > 0) loadIncrement_[equationNumber_[dof]] = dofLoad_[dof];
+    for (int dof = 1; dof <= dofs; ++dof) {
+        if (equationNumber_[dof] > 0 || dofLoad_[dof] == 0.0) continue;
+        for (int pair = 0; pair < kMaxMasters; ++pair) {
+            const int master = tieMaster_[kMaxMasters * dof + pair];
+            if (master == 0 || master == dof || equationNumber_[master] == 0) continue;
+            loadIncrement_[equationNumber_[master]] += tieFactor_[kMaxMasters * dof + pair] * dofLoad_[dof];
+        }
+    }
+}
+
+void Engine::ScaleToControlIncrement(double increment, int& status) {
+    const int equation = controlNode_ != 0 ? equationNumber_[2 * (controlNode_ - 1) + controlDirection_] : 0;
+    if (equation == 0 || !(std::fabs(displacementIncrement_[equation]) >= kNoResponse)) {
+        status = kStatusNoResponse;
+        return;
+    }
+    const double factor = increment / displacementIncrement_[equation];
+    for (int eq = 1; eq <= equationCount_; ++eq) {
+        displacementIncrement_[eq] *= factor;
+        loadIncrement_[eq] *= factor;
+    }
+}
+
+void Engine::GatherLocalIncrement(int e, double du[8]) const {
+    const int32_t* list = &dofList_[kMaxElementDofs * e];
+    for (int l = 0; l < 8; ++l) {
+        double sum = 0.0;
+        for (int a = 0; a < localCount_[8 * e + l]; ++a) {
+            const int m = localEntry_[kMaxMasters * (8 * e + l) + a];
+            sum += localFactor_[kMaxMasters * (8 * e + l) + a] *
+                   displacementIncrement_[equationNumber_[list[m]]];
+        }
+        du[l] = sum;
+    }
+}
+
+void Engine::UpdateElementStates(int mode, int step) {
+    for (int e = 0; e < elementCount_; ++e) {
+        const ElementRecord& element = elements_[e];
+        elementChanged_[e] = 0;
+        double du[8];
+        GatherLocalIncrement(e, du);
+        bool changed = false;
+        if (element.discrete != 0) {
+            changed = UpdateJoint(joints_[e], jointProperties_[e], element.discrete, du, step);
+        } else {
+            double alpha[4] = {0, 0, 0, 0};
+            if (formulation_ == 2) {
+                const double* T = &condensation_[32 * e];
+                for (int a = 0; a < 4; ++a) {
+                    double sum = 0.0;
+                    for (int l = 0; l < 8; ++l) sum += T[8 * a + l] * du[l];
+                    alpha[a] = sum;
+                }
+            }
+            const bool hasConcrete = element.concreteType != 0;
+            const ConcreteMaterial concrete =
+                hasConcrete ? ConcreteMaterialOf(element.concreteType) : ConcreteMaterial{};
+            RebarMaterial rebar;
+            const bool hasRebar = RebarMaterialOf(e, rebar);
+            for (int g = 0; g < kGaussPoints; ++g) {
+                GaussPointState& gp = gauss_[9 * e + g];
+                double de[3];
+                PlaneStrainIncrement(geometry_[9 * e + g], du, alpha, de);
+                for (int i = 0; i < 3; ++i) gp.strain[i] += de[i];
+                if (hasConcrete &&
+                    UpdateConcreteGaussPoint(gp.concrete, concrete, de, concreteSelector_, mode, step))
+                    changed = true;
+                if (hasRebar && UpdateRebarGaussPoint(gp.rebar, rebar, gp.strain, de, rebarSelector_, step,
+                                                      gp.rebarStress))
+                    changed = true;
+                for (int i = 0; i < 3; ++i) gp.totalStress[i] = gp.concrete.stress[i] + gp.rebarStress[i];
+            }
+        }
+        if (changed) {
+            elementChanged_[e] = 1;
+            stiffnessChanged_ = 1;
+        }
+    }
+}
+
+void Engine::ComputeInternalForces() {
+    std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
+    for (int e = 0; e < elementCount_; ++e) {
+        double f[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+        if (elements_[e].discrete != 0) {
+            JointLocalForces(joints_[e], elements_[e].discrete, f);
+        } else {
+            for (int g = 0; g < kGaussPoints; ++g) {
+                const PlaneGaussGeometry& geometry = geometry_[9 * e + g];
+                const double* s = gauss_[9 * e + g].totalStress;
+                // B0' s f, without the zero entries of B0.
+                for (int a = 0; a < 4; ++a) {
+                    const double dx = geometry.B0[0][2 * a], dy = geometry.B0[1][2 * a + 1];
+                    f[2 * a] += (dx * s[0] + dy * s[2]) * geometry.factor;
+                    f[2 * a + 1] += (dy * s[1] + dx * s[2]) * geometry.factor;
+                }
+            }
+        }
+        const int32_t* list = &dofList_[kMaxElementDofs * e];
+        for (int l = 0; l < 8; ++l)
+            for (int a = 0; a < localCount_[8 * e + l]; ++a) {
+                const int m = localEntry_[kMaxMasters * (8 * e + l) + a];
+                internalForce_[equationNumber_[list[m]]] +=
+                    localFactor_[kMaxMasters * (8 * e + l) + a] * f[l];
+            }
+    }
+}
+
+} // namespace torva::engine
