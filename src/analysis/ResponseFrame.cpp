@@ -26,10 +26,11 @@ bool CResp3D::OnCreate() {
                              {cmd::kMovePicture, cmd::kZoomPicture, 0, cmd::kDefaultSize, cmd::kActualSize, 0,
                               cmd::kAnalyze, 0, cmd::kAmplifyResponse, cmd::kReduceResponse},
                              Qt::BottomToolBarArea);
-    // Toolbar 143, docked at the top.
-    resultBar_ = CreateCommandToolBar(QStringLiteral("Results"),
-                                      {cmd::kSaveData, 0, cmd::kPrincipalStress, cmd::kRenderStressField},
-                                      Qt::TopToolBarArea);
+    // Toolbar 143, docked at the top, and the button that shows the "Response Setting" bar.
+    resultBar_ = CreateCommandToolBar(
+        QStringLiteral("Results"),
+        {cmd::kSaveData, 0, cmd::kPrincipalStress, cmd::kRenderStressField, 0, cmd::kShowResponseSetting},
+        Qt::TopToolBarArea);
 
     // "Response Setting" (bar 186): hidden, not dockable.
     responseBar_ = new QDockWidget(QStringLiteral("Response Setting"), this);
@@ -83,6 +84,10 @@ bool CResp3D::OnCreate() {
     connect(pushover_, &QRadioButton::clicked, this, [this] { Router()->Execute(cmd::kPushoverRadio); });
     connect(viewList_, &QComboBox::activated, this, [this] { Router()->Execute(cmd::kViewCombo); });
     connect(trackbar_, &QSlider::sliderReleased, this, [this] { Router()->Execute(cmd::kFloorTrackbar); });
+    // A click on the groove or a key moves the trackbar without a drag; that is a release too.
+    connect(trackbar_, &QSlider::valueChanged, this, [this] {
+        if (!trackbar_->isSliderDown()) Router()->Execute(cmd::kFloorTrackbar);
+    });
     return pictureBar_ && resultBar_ && floorBar_ && responseBar_;
 }
 

@@ -55,6 +55,8 @@ void RegisterTorvaCommands() {
         {cmd::kRenderStressField, ""},
         {cmd::kViewSeparation, "View Separation"},
         {cmd::kSaveData, "Save Data"},
+        {cmd::kShowResponseSetting, "Response Setting"},
+        {cmd::kSavePicture, "Save Picture"},
     };
     for (const Entry& entry : entries)
         RegisterCommandInfo(entry.id, QString::fromUtf8(entry.text), ToolbarIcon(entry.id));

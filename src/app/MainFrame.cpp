@@ -111,6 +111,10 @@ void CMainFrame::CreateMenus() {
     item(view, cmd::kWindowCascade, QStringLiteral("Cascade(&C)"));
     item(view, cmd::kWindowTileHorizontal, QStringLiteral("Tile Horizontal (&H)"));
     item(view, cmd::kWindowTileVertical, QStringLiteral("Tile Vertical(&V)"));
+    // The analysis window's own: enabled while it is the active window.
+    view->addSeparator();
+    item(view, cmd::kShowResponseSetting, QStringLiteral("Response Setting(&R)"));
+    item(view, cmd::kSavePicture, QStringLiteral("Save Picture(&P)..."));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
     item(help, cmd::kAppAbout, QStringLiteral("About TORVA_FEM...(&A)"));

@@ -332,6 +332,26 @@ void StressField(QPainter& p) {
     p.drawRect(QRectF(0.5, 0.5, 15, 14));
 }
 
+void ResponseSetting(QPainter& p) {
+    // A small floating panel: two radio buttons, the upper one chosen, and a drop-down list.
+    p.setPen(Pen(kInk));
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(0.5, 0.5, 15, 14));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(2, 2.5, 4, 4));
+    p.drawEllipse(QRectF(2, 8, 4, 4));
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBlue);
+    p.drawEllipse(QRectF(3, 3.5, 2, 2));
+    p.setPen(Pen(kGrid));
+    p.drawLine(QPointF(7.5, 4.5), QPointF(13.5, 4.5));
+    p.setPen(Pen(kInk));
+    p.drawRect(QRectF(7.5, 8.5, 6, 3.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    p.drawPolygon(QPolygonF{QPointF(10, 9.8), QPointF(13, 9.8), QPointF(11.5, 11.3)});
+}
+
 const std::map<int, PaintFn>& Painters() {
     static const std::map<int, PaintFn> painters = {
         {cmd::kFileNew, FileNew},
@@ -361,6 +381,7 @@ const std::map<int, PaintFn>& Painters() {
         {cmd::kSaveData, SaveData},
         {cmd::kPrincipalStress, PrincipalStress},
         {cmd::kRenderStressField, StressField},
+        {cmd::kShowResponseSetting, ResponseSetting},
     };
     return painters;
 }

@@ -1,5 +1,6 @@
 #include "app/TorvaApp.h"
 
+#include "analysis/AnalysisView.h"
 #include "analysis/ResponseFrame.h"
 #include "app/AboutBox.h"
 #include "app/CommandTable.h"
@@ -30,7 +31,7 @@ std::function<View*()> CTorvaApp::PlanViewFactory() {
 }
 
 std::function<View*()> CTorvaApp::AnalysisViewFactory() {
-    return [] { return new PlaceholderAnalysisView; };
+    return [] { return new C3dView; };
 }
 
 bool CTorvaApp::InitInstance(const QStringList& arguments) {

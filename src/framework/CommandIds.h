@@ -73,6 +73,9 @@ constexpr int kElasticRadio = 1074;
 constexpr int kPushoverRadio = 1075;
 constexpr int kViewCombo = 1030;
 constexpr int kFloorTrackbar = 1032;
+// The analysis window's own additions: show the "Response Setting" bar, save the view as a picture.
+constexpr int kShowResponseSetting = 32930;
+constexpr int kSavePicture = 32931;
 
 // Controls of the bars.
 constexpr int kLayerNameEdit = 1001;

@@ -26,6 +26,7 @@ const int kToolbarCommands[] = {
     cmd::kZoomPicture,       cmd::kDefaultSize,      cmd::kActualSize,
     cmd::kAnalyze,           cmd::kAmplifyResponse,  cmd::kReduceResponse,
     cmd::kSaveData,          cmd::kPrincipalStress,  cmd::kRenderStressField,
+    cmd::kShowResponseSetting,
 };
 
 QImage Render(int id, QSize size, QIcon::Mode mode = QIcon::Normal) {

@@ -114,7 +114,8 @@ TEST_F(AppTest, MainMenuCarriesEveryEntryWithItsId) {
                                           "Check Control Node(&N)=32806", "Check Output Element(&O)=32902"}));
     EXPECT_EQ(Entries(MenuNamed(Main(), "Option(&O)")), QStringList{"Structure=32872"});
     EXPECT_EQ(Entries(MenuNamed(Main(), "View(&V)")),
-              (QStringList{"Cascade(&C)=57650", "Tile Horizontal (&H)=57651", "Tile Vertical(&V)=57652"}));
+              (QStringList{"Cascade(&C)=57650", "Tile Horizontal (&H)=57651", "Tile Vertical(&V)=57652", "-",
+                           "Response Setting(&R)=32930", "Save Picture(&P)...=32931"}));
     EXPECT_EQ(Entries(MenuNamed(Main(), "Help(&H)")), QStringList{"About TORVA_FEM...(&A)=57664"});
     QStringList titles;
     for (QAction* action : Main()->menuBar()->actions()) titles << action->text();
@@ -186,7 +187,8 @@ TEST_F(AppTest, ToolbarsStatusBarAndBarsOfTheFrames) {
               (QList<int>{cmd::kMovePicture, cmd::kZoomPicture, 0, cmd::kDefaultSize, cmd::kActualSize, 0,
                           cmd::kAnalyze, 0, cmd::kAmplifyResponse, cmd::kReduceResponse}));
     EXPECT_EQ(Buttons(analysis->ResultToolBar()),
-              (QList<int>{cmd::kSaveData, 0, cmd::kPrincipalStress, cmd::kRenderStressField}));
+              (QList<int>{cmd::kSaveData, 0, cmd::kPrincipalStress, cmd::kRenderStressField, 0,
+                          cmd::kShowResponseSetting}));
     EXPECT_EQ(analysis->toolBarArea(analysis->PictureToolBar()), Qt::BottomToolBarArea);
     EXPECT_EQ(analysis->toolBarArea(analysis->ResultToolBar()), Qt::TopToolBarArea);
     EXPECT_EQ(analysis->toolBarArea(analysis->FloorBar()), Qt::TopToolBarArea);

@@ -1,0 +1,332 @@
+#include "analysis/AnalysisView.h"
+
+#include "analysis/AnalysisRun.h"
+#include "analysis/ColourScale.h"
+#include "analysis/ExternalLauncher.h"
+#include "analysis/Mesh.h"
+#include "analysis/MeshView.h"
+#include "analysis/ResponseFrame.h"
+#include "analysis/SaveData.h"
+#include "document/TorvaDoc.h"
+#include "framework/CommandIds.h"
+#include "framework/Commands.h"
+#include "framework/FileDialogs.h"
+#include "framework/MessageService.h"
+#include "plan/FrameDialogs.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QLayout>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QSlider>
+
+namespace torva {
+
+namespace {
+
+constexpr int kTrackbarMin = -100;
+constexpr int kTrackbarMax = 100;
+constexpr int kTrackbarTick = 10;
+
+QString ToQString(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+C3dView::C3dView()
+    : state_(AnalysisState::Instance()), scene_(std::make_unique<AnalysisScene>()), mesh_(Mesh::Instance()) {
+    setObjectName(QStringLiteral("C3dView"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(40, 40);
+    stepTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&stepTimer_, &QTimer::timeout, this, [this] { OnStepTimer(); });
+}
+
+C3dView::~C3dView() {
+    // A timer that dies with its view leaves the program-wide state saying that none runs.
+    if (stepTimer_.isActive()) Stop(state_);
+}
+
+CResp3D* C3dView::Frame() {
+    return dynamic_cast<CResp3D*>(GetParentFrame());
+}
+
+const CFramePat* C3dView::Model() const {
+    const auto* document = dynamic_cast<const CTorvaDoc*>(GetDocument());
+    return document ? document->GetFramePat() : nullptr;
+}
+
+QString C3dView::OutputFolder() const {
+    const QString path = GetDocument() ? GetDocument()->GetPathName() : QString();
+    if (path.isEmpty()) return QDir::currentPath();
+    return QFileInfo(path).absolutePath();
+}
+
+NodeGridBuilder C3dView::GridBuilder() {
+    return [this](int sizeMode, float& width, float& height) {
+        // A new grid starts a new analysis: the stream goes with the results (the scene reset clears
+        // the result buffer).
+        EngineBuffers::Instance().Clear();
+        mesh_.BuildNodeGrid(*Model(), sizeMode, width, height);
+    };
+}
+
+void C3dView::RefreshMesh() {
+    const CFramePat* model = Model();
+    if (!model) return;
+    float width = 0.0f, height = 0.0f;
+    mesh_.BuildNodeGrid(*model, state_.sizeMode, width, height);
+    mesh_.Scan(*model);
+}
+
+PaintInput C3dView::CurrentPaintInput() {
+    PaintInput input;
+    input.scene = scene_.get();
+    input.mesh = MeshViewOf(mesh_);
+    input.loads = LoadViewOf(mesh_);
+    input.state = &state_;
+    input.view = &control_;
+    input.colours = &ColourScale::Instance();
+    return input;
+}
+
+QImage C3dView::Picture() {
+    RefreshMesh();
+    return RenderAnalysis(CurrentPaintInput(), size());
+}
+
+void C3dView::Apply(const ControlEffect& effect) {
+    if (effect.killTimer) stepTimer_.stop();
+    if (effect.startTimer) stepTimer_.start(kStepTimerMs);
+    if (CResp3D* frame = Frame()) {
+        frame->SetRadios(state_.analysisMode);
+        if (effect.hideResponseBar) frame->HideResponseSetting();
+        if (effect.selectViewItem >= 0) {
+            // Setting the list is not a choice of the user's.
+            const QSignalBlocker blocker(frame->ViewList());
+            frame->ViewList()->setCurrentIndex(effect.selectViewItem);
+        }
+    }
+    if (effect.redraw || effect.erase) update();
+    if (!effect.message.empty()) MessageService::Error(ToQString(effect.message), this);
+}
+
+void C3dView::OnInitialUpdate() {
+    const CFramePat* model = Model();
+    if (!model) return;
+    CResp3D* frame = Frame();
+    // The frame is still hidden: lay it out so that the client size is the one it will show.
+    if (frame) {
+        if (QMdiSubWindow* sub = frame->SubWindow(); sub && sub->layout()) sub->layout()->activate();
+        if (frame->layout()) frame->layout()->activate();
+        frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
+    }
+    Apply(InitialUpdate(state_, control_, *scene_, *model, width(), height(), GridBuilder(),
+                        EngineBuffers::Instance().Results()));
+    if (frame) {
+        QSlider* trackbar = frame->Trackbar();
+        const QSignalBlocker blocker(trackbar);
+        trackbar->setRange(kTrackbarMin, kTrackbarMax);
+        trackbar->setTickInterval(kTrackbarTick);
+        frame->ViewList()->setCurrentIndex(scene_->viewKind);
+    }
+}
+
+void C3dView::OnUpdate(View* /*sender*/, int /*hint*/) {
+    const CFramePat* model = Model();
+    if (!model) return;
+    Apply(DocumentUpdate(state_, control_, *scene_, *model, GridBuilder(),
+                         EngineBuffers::Instance().Results()));
+}
+
+bool C3dView::OnUpdateCommand(int id, CommandState& command) {
+    switch (id) {
+    case cmd::kViewCombo:
+    case cmd::kFloorTrackbar:
+    case cmd::kSavePicture:
+        command.enabled = true;
+        return true;
+    case cmd::kShowResponseSetting: {
+        // Asked while the frame is still making its bars, too.
+        const QDockWidget* bar = Frame() ? Frame()->ResponseSettingBar() : nullptr;
+        command.enabled = bar != nullptr;
+        command.checked = bar && bar->isVisible();
+        return true;
+    }
+    default:
+        return UpdateAnalysisCommand(id, state_, control_, command);
+    }
+}
+
+bool C3dView::OnCommand(int id) {
+    const CFramePat* model = Model();
+    if (!model) return false;
+    CResp3D* frame = Frame();
+    switch (id) {
+    case cmd::kZoomPicture:
+        Apply(ZoomPicture(state_));
+        return true;
+    case cmd::kMovePicture:
+        Apply(MovePicture(state_));
+        return true;
+    case cmd::kDefaultSize:
+        Apply(DefaultSize(state_, control_, *scene_, *model, width(), height(), GridBuilder(),
+                          EngineBuffers::Instance().Results()));
+        return true;
+    case cmd::kActualSize:
+        Apply(ActualSize(state_, *scene_, *model, GridBuilder(), EngineBuffers::Instance().Results()));
+        return true;
+    case cmd::kAnalyze:
+        OnAnalyze();
+        return true;
+    case cmd::kPlay: {
+        const int selection = frame ? frame->ViewList()->currentIndex() : scene_->viewKind;
+        Apply(Play(state_, control_, *scene_, *model, selection));
+        return true;
+    }
+    case cmd::kStop:
+        Apply(Stop(state_));
+        return true;
+    case cmd::kPause:
+        Apply(TogglePause(control_));
+        return true;
+    case cmd::kReduceResponse:
+        Apply(ReduceResponse(state_));
+        return true;
+    case cmd::kAmplifyResponse:
+        Apply(AmplifyResponse(state_));
+        return true;
+    case cmd::kPrincipalStress:
+        Apply(TogglePrincipal(control_));
+        return true;
+    case cmd::kRenderStressField:
+        OnRenderStressField();
+        return true;
+    case cmd::kViewSeparation:
+        Apply(ToggleSeparation(control_));
+        return true;
+    case cmd::kSaveData:
+        OnSaveData();
+        return true;
+    case cmd::kElasticRadio:
+        Apply(ShowElastic(state_, control_, *scene_));
+        return true;
+    case cmd::kPushoverRadio:
+        Apply(ShowPushover(state_, control_, *scene_, *model));
+        return true;
+    case cmd::kViewCombo:
+        if (!frame) return false;
+        Apply(ChooseView(state_, control_, *scene_, frame->ViewList()->currentIndex()));
+        return true;
+    case cmd::kFloorTrackbar:
+        if (!frame) return false;
+        Apply(ReleaseTrackbar(state_, frame->Trackbar()->value()));
+        return true;
+    case cmd::kShowResponseSetting:
+        OnToggleResponseSetting();
+        return true;
+    case cmd::kSavePicture:
+        OnSavePicture();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void C3dView::OnAnalyze() {
+    const CFramePat& model = *Model();
+    RefreshMesh();
+    int status = 0;
+    std::string refusal;
+    EngineBuffers& buffers = EngineBuffers::Instance();
+    if (!RunElasticAnalysis(mesh_, model, buffers, status, refusal)) {
+        ControlEffect effect = StopStepTimer(state_);
+        effect.message = refusal;
+        Apply(effect);
+        return;
+    }
+    Apply(FinishAnalyze(state_, control_, *scene_, model, MeshViewOf(mesh_), buffers.Results(), status));
+}
+
+void C3dView::OnStepTimer() {
+    RefreshMesh();
+    Apply(Tick(state_, control_, *scene_, MeshViewOf(mesh_), EngineBuffers::Instance().Results()));
+}
+
+void C3dView::OnSaveData() {
+    RefreshMesh();
+    ProcessLauncher processes;
+    ExternalLauncher& launcher = launcher_ ? *launcher_ : processes;
+    const std::string message = SaveData(mesh_, *Model(), OutputFolder().toStdString(), launcher);
+    if (!message.empty()) MessageService::Error(ToQString(message), this);
+}
+
+void C3dView::OnRenderStressField() {
+    BeginRenderOnce(control_);
+    BusyDialog busy(this);
+    busy.Present();
+    // The field is drawn by this repaint; the message comes once it is on the screen.
+    repaint();
+    MessageService::Info(QString::fromLatin1(kDrawingFinishedText), this);
+    EndRenderOnce(control_);
+    busy.hide();
+}
+
+void C3dView::OnSavePicture() {
+    const QString title = GetDocument() ? QFileInfo(GetDocument()->GetTitle()).completeBaseName() : QString();
+    const QString suggested =
+        QDir(OutputFolder()).filePath((title.isEmpty() ? QStringLiteral("analysis") : title) + ".png");
+    QString path = FileDialogs::SaveFileName(this, suggested, QStringLiteral("PNG Files (*.png)"));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+    if (!Picture().save(path, "PNG"))
+        MessageService::Error(
+            QStringLiteral("Cannot write the picture %1.").arg(QDir::toNativeSeparators(path)), this);
+}
+
+void C3dView::OnToggleResponseSetting() {
+    CResp3D* frame = Frame();
+    if (!frame || !frame->ResponseSettingBar()) return;
+    if (frame->ResponseSettingBar()->isVisible())
+        frame->HideResponseSetting();
+    else
+        frame->ShowResponseSetting();
+}
+
+void C3dView::paintEvent(QPaintEvent* /*event*/) {
+    if (CResp3D* frame = Frame()) frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
+    QPainter painter(this);
+    if (!Model()) {
+        painter.fillRect(rect(), Qt::white);
+        return;
+    }
+    RefreshMesh();
+    PaintAnalysis(painter, CurrentPaintInput(), size());
+}
+
+void C3dView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
+    const QPoint at = event->position().toPoint();
+    PressButton(state_, control_, event->button() == Qt::RightButton, at.x(), at.y());
+    // The routers show the zoom or pan mark that the button chose.
+    CommandRouter::RequestRefresh();
+}
+
+void C3dView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    Apply(MoveMouse(state_, control_, *scene_, at.x(), at.y()));
+}
+
+void C3dView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
+    ReleaseButton(control_); // Qt releases its implicit grab itself
+}
+
+} // namespace torva

@@ -1,0 +1,89 @@
+#pragma once
+// The analysis view: shows the mesh of the document's model and the analysis results, and owns the
+// analysis commands. Every rule lives in AnalysisState (what a command changes, when it is enabled
+// and marked); this widget turns menu, toolbar, bar, mouse and timer events into those calls and
+// carries out what they return. The picture is painted by PaintAnalysis.
+//
+// The mesh is program-wide (Mesh::Instance) and is rebuilt from the model at every repaint and before
+// every analysis, so span and layer edits in the plan are always what is drawn and analysed; a new
+// grid size or layer count also resets the results (a document update).
+#include "analysis/AnalysisScene.h"
+#include "analysis/AnalysisState.h"
+#include "drawing/ResultPainter.h"
+#include "framework/View.h"
+
+#include <QImage>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+namespace torva {
+
+class CFramePat;
+class CResp3D;
+class ExternalLauncher;
+class Mesh;
+
+class C3dView : public QWidget, public View {
+    Q_OBJECT
+public:
+    C3dView();
+    ~C3dView() override;
+
+    QWidget* Widget() override { return this; }
+    void OnInitialUpdate() override;
+    void OnUpdate(View* sender, int hint) override;
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
+
+    // The frame holding the view, or nullptr without one.
+    CResp3D* Frame();
+    // The document's model, or nullptr before the view is attached.
+    const CFramePat* Model() const;
+
+    AnalysisScene& Scene() { return *scene_; }
+    const ViewControl& Control() const { return control_; }
+    bool StepTimerRunning() const { return stepTimer_.isActive(); }
+
+    // "Save Data" starts the external program through this launcher (nullptr: the real one).
+    void SetLauncher(ExternalLauncher* launcher) { launcher_ = launcher; }
+    // Where "Save Data" writes: the model file's folder, or the current folder for an unsaved model.
+    QString OutputFolder() const;
+
+    // The mesh rebuilt from the model (both stages) on the current size mode, as a repaint does.
+    void RefreshMesh();
+    // What a repaint draws, for the current mesh.
+    PaintInput CurrentPaintInput();
+    // The view as it stands, painted into a picture of its size.
+    QImage Picture();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // Carries out what a command rule asks for; the radios follow the analysis mode.
+    void Apply(const ControlEffect& effect);
+    NodeGridBuilder GridBuilder();
+
+    void OnAnalyze();
+    void OnSaveData();
+    void OnRenderStressField();
+    void OnSavePicture();
+    void OnToggleResponseSetting();
+    // Timer 1. The tick only replays the step that Analyze left in the result buffer; a push-over
+    // that computes steps replaces this one function.
+    void OnStepTimer();
+
+    AnalysisState& state_;
+    ViewControl control_;
+    std::unique_ptr<AnalysisScene> scene_;
+    Mesh& mesh_;
+    QTimer stepTimer_;
+    ExternalLauncher* launcher_ = nullptr;
+};
+
+} // namespace torva

@@ -1,0 +1,355 @@
+// The analysis window driven as a user drives it: size modes, Analyze and its refusals, the mode
+// switches through the bar's radios and list, Play, the response scale, the trackbar, mouse zoom and
+// pan, resizing, Save Data and the "Response Setting" command.
+#include "AnalysisViewFixture.h"
+#include "analysis/AnalysisRun.h"
+#include "analysis/EngineInputPacker.h"
+#include "analysis/ExternalLauncher.h"
+#include "analysis/Mesh.h"
+#include "engine/Engine.h"
+
+#include <QComboBox>
+#include <QDockWidget>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QRadioButton>
+#include <QSlider>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace torva {
+namespace {
+
+using test::AnalysisViewTest;
+using test::Flush;
+using test::WallModel;
+
+TEST_F(AnalysisViewTest, AnalyzeIsDisabledInDefaultSizeAndEnabledByActualSize) {
+    StartOnExample("shear-wall.fem");
+    EXPECT_EQ(Frame()->FrameTitle(), "2D");
+    EXPECT_TRUE(Query(cmd::kDefaultSize).checked);
+    for (int id : {cmd::kAnalyze, cmd::kSaveData, cmd::kViewSeparation, cmd::kPlay, cmd::kStop, cmd::kPause})
+        EXPECT_FALSE(Query(id).enabled) << id;
+    EXPECT_FALSE(Run(cmd::kAnalyze));
+    EXPECT_EQ(State().analysisDone, 0);
+
+    ASSERT_TRUE(Run(cmd::kActualSize));
+    EXPECT_TRUE(Query(cmd::kActualSize).checked);
+    EXPECT_FALSE(Query(cmd::kDefaultSize).checked);
+    for (int id : {cmd::kAnalyze, cmd::kSaveData, cmd::kViewSeparation}) EXPECT_TRUE(Query(id).enabled) << id;
+    // The toolbar button follows the rule, as the user sees it.
+    EXPECT_TRUE(Frame()->Router()->FindAction(cmd::kAnalyze)->isEnabled());
+    // Actual size draws the true spans: the wall is 6 m wide and 30 m high.
+    const Mesh& mesh = Mesh::Instance();
+    EXPECT_EQ(*std::max_element(mesh.nodeX, mesh.nodeX + mesh.nodeCount), 6000);
+    EXPECT_EQ(*std::max_element(mesh.nodeY, mesh.nodeY + mesh.nodeCount), 30000);
+}
+
+TEST_F(AnalysisViewTest, AnalyzeShowsTheElasticResultOfTheEngine) {
+    StartOnExample("shear-wall.fem");
+    Frame()->ViewList()->setCurrentIndex(2);
+    State().responseScale = 8.0f;
+    ASSERT_TRUE(Analyze());
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Last().toStdString();
+
+    EXPECT_TRUE(Frame()->ElasticRadio()->isChecked());
+    EXPECT_FALSE(Frame()->PushoverRadio()->isChecked());
+    EXPECT_EQ(State().responseScale, 1.0f);
+    EXPECT_EQ(Frame()->ViewList()->currentIndex(), 0);
+    EXPECT_EQ(State().stepCounter, 1);
+    EXPECT_EQ(State().analysisDone, 1);
+    EXPECT_EQ(View()->Control().separation, 0);
+    EXPECT_FALSE(Query(cmd::kPlay).enabled); // elastic mode has no steps to play
+
+    // The displayed displacements and stresses are the engine's result buffer...
+    const Mesh& mesh = Mesh::Instance();
+    const std::vector<double>& buffer = EngineBuffers::Instance().ResultValues();
+    ASSERT_GT(mesh.nodeCount, 200);
+    for (int i = 0; i < 2 * mesh.nodeCount; ++i)
+        ASSERT_EQ(Scene().shownDisp[i], static_cast<float>(buffer[2 + i])) << i;
+    for (int i = 0; i < 27 * mesh.elementCount; ++i)
+        ASSERT_EQ(Scene().shownGauss[i], static_cast<float>(buffer[2 + 2 * mesh.nodeCount + i])) << i;
+
+    // ... and that buffer is what an engine of its own computes for the same model.
+    auto engine = std::make_unique<engine::Engine>();
+    const std::vector<int32_t> stream = PackEngineInput(mesh, *Doc()->GetFramePat());
+    std::vector<double> results(engine::kResultBufferSize, 0.0);
+    int step = 0, status = -1;
+    engine->Run(results, 0.0, stream, 1, step, status);
+    ASSERT_EQ(status, 0);
+    for (int i = 0; i < 2 * mesh.nodeCount; ++i) ASSERT_EQ(buffer[2 + i], results[2 + i]) << i;
+    // The lateral load pushes the wall's top towards +x by a visible amount.
+    const float top = Scene().shownDisp[0];
+    EXPECT_GT(top, 0.01f);
+    EXPECT_LT(top, 100.0f);
+}
+
+TEST_F(AnalysisViewTest, ViewChoiceTurnsOnPushoverAndSeparationAndElasticTurnsThemOff) {
+    StartOnExample("shear-wall.fem");
+    ASSERT_TRUE(Analyze());
+    // As a user's choice in the list: the selection moves, then the list says it was activated.
+    Frame()->ViewList()->setCurrentIndex(1);
+    emit Frame()->ViewList()->activated(1);
+    EXPECT_EQ(Scene().viewKind, 1);
+    EXPECT_EQ(State().analysisMode, AnalysisState::kPushoverMode);
+    EXPECT_TRUE(Frame()->PushoverRadio()->isChecked());
+    EXPECT_FALSE(Frame()->ElasticRadio()->isChecked());
+    EXPECT_EQ(View()->Control().separation, 1);
+    EXPECT_TRUE(Query(cmd::kViewSeparation).checked);
+
+    Frame()->ElasticRadio()->click();
+    EXPECT_EQ(State().analysisMode, AnalysisState::kElasticMode);
+    EXPECT_TRUE(Frame()->ElasticRadio()->isChecked());
+    EXPECT_FALSE(Frame()->PushoverRadio()->isChecked());
+    EXPECT_EQ(View()->Control().separation, 0);
+    EXPECT_FALSE(Query(cmd::kViewSeparation).checked);
+
+    // Clicking the radio that is already on leaves it on.
+    Frame()->ElasticRadio()->click();
+    EXPECT_TRUE(Frame()->ElasticRadio()->isChecked());
+}
+
+TEST_F(AnalysisViewTest, PlayInPushoverModeTicksOnceAndStops) {
+    StartOnExample("shear-wall.fem");
+    ASSERT_TRUE(Analyze());
+    Frame()->PushoverRadio()->click();
+    ASSERT_EQ(State().analysisMode, AnalysisState::kPushoverMode);
+    EXPECT_EQ(State().stepCounter, 0);
+    ASSERT_TRUE(Query(cmd::kPlay).enabled);
+
+    ASSERT_TRUE(Run(cmd::kPlay));
+    EXPECT_TRUE(View()->StepTimerRunning());
+    EXPECT_EQ(State().timerStopped, 0);
+    EXPECT_FALSE(Query(cmd::kDefaultSize).enabled); // the sizes wait for the animation
+    ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }));
+    EXPECT_EQ(State().stepCounter, 1);
+    EXPECT_EQ(State().timerStopped, 1);
+    EXPECT_TRUE(Query(cmd::kPlay).enabled);
+    EXPECT_TRUE(Query(cmd::kDefaultSize).enabled);
+    // The tick showed step 1 of the buffer Analyze left, and recorded it as the first history row.
+    const std::vector<double>& buffer = EngineBuffers::Instance().ResultValues();
+    EXPECT_EQ(Scene().shownDisp[0], static_cast<float>(buffer[2]));
+    EXPECT_EQ(Scene().controlHistory[2], static_cast<float>(buffer[0]));
+
+    // Paused, a tick holds the step; Play starts again from 0.
+    ASSERT_TRUE(Run(cmd::kPause));
+    EXPECT_TRUE(Query(cmd::kPause).checked);
+    ASSERT_TRUE(Run(cmd::kPlay));
+    EXPECT_EQ(State().stepCounter, 0);
+    EXPECT_EQ(View()->Control().paused, 0);
+    ASSERT_TRUE(Run(cmd::kStop));
+    EXPECT_FALSE(View()->StepTimerRunning());
+    EXPECT_EQ(State().timerStopped, 1);
+}
+
+TEST_F(AnalysisViewTest, PushoverWithoutControlNodeIsRefusedAndTheElasticRadioComesBack) {
+    auto model = WallModel(3, 2);
+    model->controlNode = 0;
+    StartOn(*model);
+    ASSERT_TRUE(Analyze());
+    Frame()->PushoverRadio()->click();
+    EXPECT_EQ(messages.Last(), "ERROR: Please select control node.");
+    EXPECT_EQ(State().analysisMode, AnalysisState::kElasticMode);
+    EXPECT_TRUE(Frame()->ElasticRadio()->isChecked());
+    EXPECT_FALSE(Frame()->PushoverRadio()->isChecked());
+}
+
+TEST_F(AnalysisViewTest, AmplifyThreeTimesThenReduceGivesFourAndMovesTheRedMesh) {
+    StartOn(*WallModel(4, 4));
+    ASSERT_TRUE(Analyze());
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(Run(cmd::kAmplifyResponse));
+    ASSERT_TRUE(Run(cmd::kReduceResponse));
+    EXPECT_EQ(State().responseScale, 4.0f);
+    // The displayed mesh is the node plus four times its displacement.
+    Shot();
+    const Mesh& mesh = Mesh::Instance();
+    for (int k = 0; k < mesh.nodeCount; ++k) {
+        EXPECT_EQ(Scene().shownX[k], static_cast<int>(mesh.nodeX[k] + 4.0f * Scene().shownDisp[2 * k])) << k;
+        EXPECT_EQ(Scene().shownY[k], static_cast<int>(mesh.nodeY[k] + 4.0f * Scene().shownDisp[2 * k + 1]))
+            << k;
+    }
+}
+
+TEST_F(AnalysisViewTest, TrackbarReleaseSetsTheGlyphFactor) {
+    StartOn(*WallModel(2, 2));
+    QSlider* trackbar = Frame()->Trackbar();
+    EXPECT_EQ(trackbar->minimum(), -100);
+    EXPECT_EQ(trackbar->maximum(), 100);
+    EXPECT_EQ(trackbar->tickInterval(), 10);
+    EXPECT_EQ(State().glyphFactor, 1.0f);
+
+    // Dragged: nothing changes until the handle is released.
+    trackbar->setSliderDown(true);
+    trackbar->setValue(50);
+    EXPECT_EQ(State().glyphFactor, 1.0f);
+    trackbar->setSliderDown(false);
+    EXPECT_FLOAT_EQ(State().glyphFactor, 2.5625f);
+
+    // A click on the groove moves it without a drag.
+    trackbar->setValue(-100);
+    EXPECT_FLOAT_EQ(State().glyphFactor, 0.5f);
+}
+
+TEST_F(AnalysisViewTest, LeftDragZoomsWithAFloorAndRightDragPans) {
+    StartOn(*WallModel(3, 3));
+    ASSERT_TRUE(Run(cmd::kActualSize));
+    ASSERT_EQ(Scene().projection.zoom, 1.0f);
+    Drag(Qt::LeftButton, {100, 100}, {130, 120});
+    EXPECT_FLOAT_EQ(Scene().projection.zoom, 1.5f);
+    EXPECT_TRUE(Query(cmd::kZoomPicture).checked);
+    EXPECT_FALSE(Query(cmd::kMovePicture).checked);
+    // A move without a button held does nothing.
+    Mouse(QEvent::MouseMove, Qt::NoButton, {300, 300});
+    EXPECT_FLOAT_EQ(Scene().projection.zoom, 1.5f);
+
+    Drag(Qt::LeftButton, {600, 100}, {100, 100});
+    EXPECT_FLOAT_EQ(Scene().projection.zoom, 0.2f);
+
+    // "Zoom Picture" chosen, but the right button pans and marks "Move Picture".
+    ASSERT_TRUE(Run(cmd::kZoomPicture));
+    EXPECT_TRUE(Query(cmd::kZoomPicture).checked);
+    const int x = Scene().projection.originX, y = Scene().projection.originY;
+    Drag(Qt::RightButton, {50, 50}, {60, 75});
+    EXPECT_EQ(Scene().projection.originX, x + 10);
+    EXPECT_EQ(Scene().projection.originY, y + 25);
+    EXPECT_FLOAT_EQ(Scene().projection.zoom, 0.2f);
+    EXPECT_TRUE(Query(cmd::kMovePicture).checked);
+    EXPECT_FALSE(Query(cmd::kZoomPicture).checked);
+}
+
+TEST_F(AnalysisViewTest, ResizingResetsThePanButNotTheZoom) {
+    StartOn(*WallModel(3, 3));
+    ASSERT_TRUE(Run(cmd::kActualSize));
+    Drag(Qt::LeftButton, {100, 100}, {110, 110});
+    Drag(Qt::RightButton, {100, 100}, {140, 90});
+    Shot("before");
+    const float zoom = Scene().projection.zoom;
+    ASSERT_FLOAT_EQ(zoom, 1.2f);
+    ASSERT_NE(Scene().projection.originX, View()->width() / 5);
+
+    QMdiSubWindow* sub = Frame()->SubWindow();
+    sub->resize(sub->width() + 60, sub->height() + 40);
+    Flush();
+    Shot("after"); // the repaint measures the new size
+    EXPECT_EQ(Scene().projection.originX, View()->width() / 5);
+    EXPECT_EQ(Scene().projection.originY, View()->height() / 5);
+    EXPECT_EQ(Scene().projection.clientWidth, View()->width());
+    EXPECT_FLOAT_EQ(Scene().projection.zoom, zoom);
+}
+
+TEST_F(AnalysisViewTest, AnUnstableModelIsReportedAndTheDisplayStaysAsItWas) {
+    auto model = WallModel(4, 3);
+    StartOn(*model);
+    ASSERT_TRUE(Analyze());
+    ASSERT_TRUE(messages.Texts().isEmpty());
+    const std::vector<float> disp = Scene().shownDisp;
+    const std::vector<double> buffer = EngineBuffers::Instance().ResultValues();
+    const QImage before = Shot("before");
+
+    // The supports go; the grid stays, so the results stay on display.
+    CFramePat& edited = *Doc()->GetFramePat();
+    for (int i = 2; i <= 6; ++i) edited.Flag(i, 5, kBoundaryLayer) = 0;
+    Doc()->UpdateAllViews(nullptr);
+    ASSERT_TRUE(Run(cmd::kAnalyze));
+    ASSERT_EQ(messages.Texts().size(), 1);
+    EXPECT_TRUE(messages.Last().startsWith("The structure is unstable")) << messages.Last().toStdString();
+    EXPECT_TRUE(messages.Last().contains("supports"));
+    EXPECT_EQ(State().analysisDone, 1);
+    EXPECT_EQ(State().stepCounter, 1);
+    EXPECT_EQ(Scene().shownDisp, disp);
+    EXPECT_EQ(EngineBuffers::Instance().ResultValues(), buffer);
+    // Supports are not drawn: the picture is the one before.
+    EXPECT_EQ(Shot("after"), before);
+}
+
+TEST_F(AnalysisViewTest, AModelTheCheckRefusesIsNeverAnalysed) {
+    auto model = WallModel(2, 2);
+    model->Prop(kConcreteLayer, 1, 0) = 0; // no thickness
+    StartOn(*model);
+    ASSERT_TRUE(Analyze());
+    ASSERT_EQ(messages.Texts().size(), 1);
+    EXPECT_TRUE(messages.Last().contains("thickness")) << messages.Last().toStdString();
+    EXPECT_EQ(State().analysisDone, 0);
+    EXPECT_EQ(State().stepCounter, 0);
+}
+
+TEST_F(AnalysisViewTest, AnalyzeUsesTheSpansAsTheyAreNow) {
+    auto model = WallModel(2, 2, true, 500);
+    StartOn(*model);
+    ASSERT_TRUE(Run(cmd::kActualSize));
+    // A span edit in the plan is no grid-size change: the results are not reset, but the mesh that is
+    // drawn and analysed has the new lengths.
+    Doc()->GetFramePat()->SpanLengthOf(kAxisX, 1) = 800;
+    Doc()->UpdateAllViews(nullptr);
+    ASSERT_TRUE(Run(cmd::kAnalyze));
+    const Mesh& mesh = Mesh::Instance();
+    EXPECT_EQ(*std::max_element(mesh.nodeX, mesh.nodeX + mesh.nodeCount), 1600);
+    const std::vector<int32_t>& stream = EngineBuffers::Instance().Input();
+    EXPECT_EQ(stream[4 + 2 * 2], 1600); // third node: x of the right edge of the top row
+}
+
+TEST_F(AnalysisViewTest, ANewGridSizeResetsTheResults) {
+    StartOn(*WallModel(3, 2));
+    ASSERT_TRUE(Analyze());
+    ASSERT_EQ(State().stepCounter, 1);
+    Drag(Qt::LeftButton, {10, 10}, {40, 10});
+    Doc()->GetFramePat()->nxs += 1;
+    Doc()->UpdateAllViews(nullptr);
+    EXPECT_EQ(State().stepCounter, 0);
+    EXPECT_EQ(Scene().projection.zoom, 1.0f); // refitted
+    EXPECT_TRUE(
+        std::all_of(Scene().shownDisp.begin(), Scene().shownDisp.end(), [](float v) { return v == 0; }));
+    EXPECT_TRUE(std::all_of(EngineBuffers::Instance().ResultValues().begin(),
+                            EngineBuffers::Instance().ResultValues().end(), [](double v) { return v == 0; }));
+}
+
+TEST_F(AnalysisViewTest, SaveDataWritesBesideTheModelAndStartsTheProgramThere) {
+    StartOn(*WallModel(2, 1));
+    FakeLauncher launcher;
+    View()->SetLauncher(&launcher);
+    EXPECT_FALSE(Run(cmd::kSaveData)); // default size
+    ASSERT_TRUE(Run(cmd::kActualSize));
+    ASSERT_TRUE(Run(cmd::kSaveData));
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Last().toStdString();
+    const QString folder = QString::fromStdString(dir.path());
+    EXPECT_EQ(QFileInfo(View()->OutputFolder()).canonicalFilePath(), QFileInfo(folder).canonicalFilePath());
+    QFile text(View()->OutputFolder() + "/input_data.txt");
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_GT(text.size(), 50);
+    ASSERT_EQ(launcher.requests.size(), 1u);
+    EXPECT_TRUE(QString::fromStdString(launcher.requests[0].program).endsWith("/Varnok.exe"));
+    EXPECT_EQ(launcher.requests[0].folder, View()->OutputFolder().toStdString());
+
+    launcher.result = false;
+    ASSERT_TRUE(Run(cmd::kSaveData));
+    EXPECT_EQ(messages.Last(), "Error in Shell Command");
+    View()->SetLauncher(nullptr);
+}
+
+TEST_F(AnalysisViewTest, ResponseSettingCommandShowsTheBarFloatingBelowTheFrameCorner) {
+    StartOn(*WallModel(2, 1));
+    QDockWidget* bar = Frame()->ResponseSettingBar();
+    ASSERT_TRUE(bar->isHidden());
+    EXPECT_FALSE(Query(cmd::kShowResponseSetting).checked);
+    ASSERT_TRUE(Run(cmd::kShowResponseSetting));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->isFloating());
+    EXPECT_EQ(bar->pos(), Frame()->mapToGlobal(QPoint(0, 0)) + QPoint(40, 70));
+    EXPECT_TRUE(Query(cmd::kShowResponseSetting).checked);
+    // Also from the main menu while the analysis window is active.
+    QAction* entry = Main()->Router()->FindAction(cmd::kShowResponseSetting);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_TRUE(entry->isEnabled());
+
+    // "Defaul Size" hides it again.
+    ASSERT_TRUE(Run(cmd::kDefaultSize));
+    EXPECT_FALSE(bar->isVisible());
+    ASSERT_TRUE(Run(cmd::kShowResponseSetting));
+    ASSERT_TRUE(Run(cmd::kShowResponseSetting));
+    EXPECT_FALSE(bar->isVisible());
+}
+
+} // namespace
+} // namespace torva
