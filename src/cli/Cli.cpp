@@ -17,6 +17,7 @@ constexpr CommandWord kCommands[] = {
     {"new", &CommandNew},
     {"pack", &CommandPack},
     {"export", &CommandExport},
+    {"analyze", &CommandAnalyze},
 };
 
 constexpr const char* kUsage =
@@ -25,6 +26,15 @@ constexpr const char* kUsage =
     "  torva_fem new MODEL.fem                   writes a new model with its construction defaults\n"
     "  torva_fem pack MODEL.fem                  the engine input stream, one integer a line\n"
     "  torva_fem export MODEL.fem [-o DIR]       writes DIR/input_data.txt (default: the model's folder)\n"
+    "  torva_fem analyze MODEL.fem [options]     the analysis, headless:\n"
+    "      --raw                   the used part of the result buffer, one value a line\n"
+    "      --json                  a JSON report (status, steps, nodes, principal stresses, histories)\n"
+    "      --pushover              the push-over of the model's loading segments\n"
+    "      --increments A,B,...    after the elastic analysis, one push-over step per increment (mm)\n"
+    "      --control-direction x|y overrides the model's control direction\n"
+    "      --output-element X,Y    an output element at plan position (X, Y), repeatable\n"
+    "      --active-output X,Y     makes another listed output element the active one\n"
+    "      --curve FILE.csv        the force-deformation history\n"
     "  torva_fem --help | --version\n";
 
 } // namespace

@@ -6,7 +6,7 @@
 
 namespace torva::cli {
 
-using Arguments = std::vector<std::string>;  // the words after the command word
+using Arguments = std::vector<std::string>; // the words after the command word
 
 // True when argv[1] names a headless command (or --help / --version).
 bool IsCommandLine(int argc, char** argv);
@@ -15,6 +15,7 @@ int RunCommandLine(int argc, char** argv);
 
 // Command functions (exit code 0 success, 1 bad input, 2 the analysis could not be done).
 int CommandNew(const Arguments& args);
+int CommandAnalyze(const Arguments& args);
 int CommandPack(const Arguments& args);
 int CommandExport(const Arguments& args);
 

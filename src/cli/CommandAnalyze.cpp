@@ -1,0 +1,391 @@
+// torva_fem analyze MODEL.fem [options]: the analysis without the window. The elastic analysis is the
+// call "Analyze" makes (mode 1, step 0, increment 0); --increments adds one push-over call per value;
+// --pushover runs the model's loading segments instead.
+#include "analysis/AnalysisCheck.h"
+#include "analysis/EngineInputPacker.h"
+#include "analysis/Mesh.h"
+#include "analysis/PushoverDriver.h"
+#include "analysis/ResultSummary.h"
+#include "cli/Cli.h"
+#include "engine/Engine.h"
+#include "model/FramePat.h"
+#include "model/ModelFile.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace torva::cli {
+namespace {
+
+constexpr const char* kAnalyzeUsage =
+    "usage: torva_fem analyze MODEL.fem [--raw] [--json] [--pushover | --increments A,B,...]\n"
+    "       [--control-direction x|y] [--output-element X,Y]... [--active-output X,Y] [--curve FILE.csv]";
+
+using Position = std::pair<int, int>;
+
+struct Options {
+    std::string model;
+    bool raw = false, json = false, pushover = false, hasIncrements = false;
+    std::vector<double> increments;
+    int controlDirection = 0; // 0: the model's own
+    std::vector<Position> outputs;
+    bool hasActive = false;
+    Position active;
+    std::string curve;
+};
+
+bool ParseNumber(const std::string& text, double& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text.c_str(), &end);
+    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
+}
+
+bool ParseList(const std::string& text, std::vector<double>& values) {
+    size_t start = 0;
+    while (true) {
+        const size_t comma = text.find(',', start);
+        double value;
+        if (!ParseNumber(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start),
+                         value))
+            return false;
+        values.push_back(value);
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
+bool ParsePosition(const std::string& text, Position& position) {
+    std::vector<double> values;
+    if (!ParseList(text, values) || values.size() != 2) return false;
+    for (double v : values)
+        if (v != std::floor(v) || v < 0 || v > 101) return false;
+    position = {int(values[0]), int(values[1])};
+    return true;
+}
+
+bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--", 0) != 0) {
+            if (!o.model.empty()) return error = "more than one model file given ('" + arg + "')", false;
+            o.model = arg;
+            continue;
+        }
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const bool hasValue = equals != std::string::npos;
+        if (name == "--raw" || name == "--json" || name == "--pushover") {
+            if (hasValue) return error = name + " takes no value", false;
+            (name == "--raw" ? o.raw : name == "--json" ? o.json : o.pushover) = true;
+            continue;
+        }
+        std::string value;
+        if (hasValue) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return error = name + " needs a value", false;
+        }
+        if (name == "--increments") {
+            if (!ParseList(value, o.increments))
+                return error = "--increments needs numbers in mm, such as 0.5,0.5,-1", false;
+            o.hasIncrements = true;
+        } else if (name == "--control-direction") {
+            if (value != "x" && value != "y") return error = "--control-direction is x or y", false;
+            o.controlDirection = value == "x" ? 1 : 2;
+        } else if (name == "--output-element") {
+            Position p;
+            if (!ParsePosition(value, p))
+                return error = "--output-element needs a plan position X,Y such as 2,2", false;
+            o.outputs.push_back(p);
+        } else if (name == "--active-output") {
+            if (!ParsePosition(value, o.active))
+                return error = "--active-output needs a plan position X,Y", false;
+            o.hasActive = true;
+        } else if (name == "--curve") {
+            o.curve = value;
+        } else {
+            return error = "unknown option '" + name + "'", false;
+        }
+    }
+    if (o.model.empty()) return error = "no model file given", false;
+    if (o.pushover && o.hasIncrements) return error = "--pushover and --increments cannot be combined", false;
+    if (o.outputs.size() > size_t(kOutputSlots)) return error = "at most 25 output elements", false;
+    return true;
+}
+
+// One engine call and what it left.
+struct Call {
+    int mode = 0, step = 0, status = 0;
+    double increment = 0, displacement = 0, force = 0;
+    std::vector<double> output; // the output element's block
+};
+
+int OutputBlockLength(const engine::Engine& engine) {
+    const int e = engine.OutputElementNumber();
+    return e == 0 ? 0 : engine.Element(e).discrete != 0 ? 8 : 72;
+}
+
+int UsedLength(const engine::Engine& engine) {
+    return 2 + 2 * engine.NodeCount() + 27 * engine.ElementCount() + OutputBlockLength(engine);
+}
+
+Call Record(const engine::Engine& engine, std::span<const double> results, int mode, double increment,
+            int step, int status) {
+    Call call{mode, step, status, increment, results[0], results[1], {}};
+    const int from = 2 + 2 * engine.NodeCount() + 27 * engine.ElementCount();
+    call.output.assign(results.begin() + from, results.begin() + from + OutputBlockLength(engine));
+    return call;
+}
+
+std::string Number(double value) {
+    if (!std::isfinite(value)) return "null";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+void PrintRaw(std::span<const double> results, int length) {
+    std::string text;
+    text.reserve(size_t(length) * 24);
+    char line[40];
+    for (int i = 0; i < length; ++i) {
+        std::snprintf(line, sizeof line, "%.17g\n", results[i]);
+        text += line;
+    }
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void PrintBlockHeader(int call, int step, int status) {
+    std::printf("# call %d step %d status %d\n", call, step, status);
+}
+
+std::string StatusWord(int status) {
+    switch (status) {
+    case engine::kStatusDone:
+        return "done";
+    case engine::kStatusNoResponse:
+        return "the control node does not respond";
+    case engine::kStatusUnstable:
+        return "unstable";
+    default:
+        return "input refused";
+    }
+}
+
+std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine& engine,
+                       std::span<const double> results, const std::vector<Call>& calls,
+                       const std::string& message) {
+    std::string j = "{\n";
+    const int status = calls.empty() ? 0 : calls.back().status;
+    int steps = 0;
+    for (const Call& c : calls)
+        if (c.status == engine::kStatusDone) steps = c.step;
+    j += "  \"model\": \"" + o.model + "\",\n";
+    j += "  \"analysis\": \"" +
+         std::string(o.pushover        ? "pushover"
+                     : o.hasIncrements ? "increments"
+                                       : "elastic") +
+         "\",\n";
+    j += "  \"status\": " + std::to_string(status) + ",\n";
+    j += "  \"steps\": " + std::to_string(steps) + ",\n";
+    std::string escaped;
+    for (char ch : message) escaped += ch == '"' || ch == '\\' ? std::string("\\") + ch : std::string(1, ch);
+    j += "  \"message\": \"" + escaped + "\",\n";
+    j += "  \"calls\": [";
+    for (size_t k = 0; k < calls.size(); ++k) {
+        const Call& c = calls[k];
+        j += std::string(k ? ",\n" : "\n") + "    {\"call\": " + std::to_string(k + 1) +
+             ", \"mode\": " + std::to_string(c.mode) + ", \"step\": " + std::to_string(c.step) +
+             ", \"status\": " + std::to_string(c.status) + ", \"increment\": " + Number(c.increment) +
+             ", \"controlDisplacement\": " + Number(c.displacement) +
+             ", \"controlForce\": " + Number(c.force) + "}";
+    }
+    j += "\n  ],\n  \"nodes\": [";
+    for (int k = 0; k < mesh.nodeCount; ++k) {
+        int x, y;
+        NodePlanPosition(mesh, k, x, y);
+        j += std::string(k ? ",\n" : "\n") + "    {\"node\": " + std::to_string(k + 1) + ", \"position\": [" +
+             std::to_string(x) + ", " + std::to_string(y) + "], \"x\": " + std::to_string(mesh.nodeX[k]) +
+             ", \"y\": " + std::to_string(mesh.nodeY[k]) + ", \"ux\": " + Number(results[2 + 2 * k]) +
+             ", \"uy\": " + Number(results[3 + 2 * k]) + "}";
+    }
+    j += "\n  ],\n  \"elements\": [";
+    const int base = 2 + 2 * mesh.nodeCount;
+    for (int e = 0; e < mesh.elementCount; ++e) {
+        int x, y;
+        ElementPlanPosition(mesh, e, x, y);
+        j += std::string(e ? ",\n" : "\n") + "    {\"element\": " + std::to_string(e + 1) +
+             ", \"position\": [" + std::to_string(x) + ", " + std::to_string(y) +
+             "], \"discrete\": " + std::to_string(mesh.elemDiscrete[e]) + ", \"principal\": [";
+        for (int g = 0; g < 9; ++g) {
+            const double* r = &results[base + 27 * e + 3 * g];
+            j += std::string(g ? ", " : "") + "[" + Number(r[0]) + ", " + Number(r[1]) + ", " + Number(r[2]) +
+                 "]";
+        }
+        j += "]}";
+    }
+    j += "\n  ]";
+    if (engine.OutputElementNumber() != 0) {
+        int x, y;
+        ElementPlanPosition(mesh, engine.OutputElementNumber() - 1, x, y);
+        j += ",\n  \"output\": {\"element\": " + std::to_string(engine.OutputElementNumber()) +
+             ", \"position\": [" + std::to_string(x) + ", " + std::to_string(y) +
+             "], \"discrete\": " + std::to_string(engine.Element(engine.OutputElementNumber()).discrete) +
+             ", \"history\": [";
+        bool first = true;
+        for (const Call& c : calls) {
+            if (c.status != engine::kStatusDone) continue;
+            j += std::string(first ? "\n" : ",\n") + "    [";
+            for (size_t v = 0; v < c.output.size(); ++v) j += (v ? ", " : "") + Number(c.output[v]);
+            j += "]";
+            first = false;
+        }
+        j += "\n  ]}";
+    }
+    return j + "\n}\n";
+}
+
+void PrintSummary(const Mesh& mesh, std::span<const double> results, const std::vector<Call>& calls,
+                  bool pushover) {
+    const Call& last = calls.back();
+    int steps = 0;
+    for (const Call& c : calls)
+        if (c.status == engine::kStatusDone) steps = c.step;
+    std::printf("status %d (%s), %d step%s\n", last.status, StatusWord(last.status).c_str(), steps,
+                steps == 1 ? "" : "s");
+    const ResultSummary s = SummariseResults(mesh, results);
+    std::printf("largest displacement %.4g mm (ux %.4g, uy %.4g) at node %d, plan position (%d, %d)\n",
+                s.displacement, s.ux, s.uy, s.node, s.nodeX, s.nodeY);
+    if (s.maxElement != 0) {
+        std::printf("largest principal stress %.4g N/mm2 at element %d (%d, %d), Gauss point %d\n",
+                    s.maxStress, s.maxElement, s.maxX, s.maxY, s.maxGauss);
+        std::printf("smallest principal stress %.4g N/mm2 at element %d (%d, %d), Gauss point %d\n",
+                    s.minStress, s.minElement, s.minX, s.minY, s.minGauss);
+    }
+    bool pushed = pushover;
+    for (const Call& c : calls) pushed = pushed || c.mode == engine::kPushoverMode;
+    if (pushed) {
+        for (auto it = calls.rbegin(); it != calls.rend(); ++it)
+            if (it->status == engine::kStatusDone && it->mode == engine::kPushoverMode) {
+                std::printf("control displacement %.6g mm, control force %.6g N\n", it->displacement,
+                            it->force);
+                break;
+            }
+    }
+}
+
+bool WriteCurve(const std::string& path, const std::vector<Call>& calls, std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return error = "Cannot write " + path, false;
+    out << "step,control displacement (mm),control force (N)\n";
+    for (const Call& c : calls)
+        if (c.status == engine::kStatusDone && c.mode == engine::kPushoverMode)
+            out << c.step << ',' << Number(c.displacement) << ',' << Number(c.force) << '\n';
+    out.close();
+    if (!out) return error = "Cannot write " + path, false;
+    return true;
+}
+
+} // namespace
+
+int CommandAnalyze(const Arguments& args) {
+    Options o;
+    std::string error;
+    if (!ParseOptions(args, o, error)) return Fail(error + "\n" + kAnalyzeUsage);
+
+    auto model = std::make_unique<CFramePat>();
+    FileError fileError;
+    if (!LoadModelFile(o.model, *model, fileError)) return Fail(fileError.message + " " + fileError.detail);
+    if (o.controlDirection != 0) model->ctrlDirection = o.controlDirection;
+    // Output elements fill the slots in order; the first (or --active-output) is the active one.
+    for (int slot = 0; slot < kOutputSlots; ++slot) model->outputElements[slot] = -1;
+    model->outputCount = int(o.outputs.size());
+    for (size_t k = 0; k < o.outputs.size(); ++k)
+        model->outputElements[k] = PositionCode(o.outputs[k].first, o.outputs[k].second);
+    model->activeOutput = o.outputs.empty() ? -1 : model->outputElements[0];
+    if (o.hasActive) {
+        const int code = PositionCode(o.active.first, o.active.second);
+        bool listed = false;
+        for (size_t k = 0; k < o.outputs.size(); ++k) listed = listed || model->outputElements[k] == code;
+        if (!listed) return Fail("--active-output must name one of the --output-element positions");
+        model->activeOutput = code;
+    }
+
+    auto mesh = std::make_unique<Mesh>();
+    mesh->Build(*model, kActualSize);
+    for (size_t k = 0; k < o.outputs.size(); ++k) {
+        bool found = false;
+        for (int e = 0; e < mesh->elementCount; ++e) found = found || mesh->elemOutputNo[e] == int(k) + 1;
+        if (!found && model->outputElements[k] == model->activeOutput)
+            return Fail("there is no element at plan position (" + std::to_string(o.outputs[k].first) + ", " +
+                        std::to_string(o.outputs[k].second) + ")");
+    }
+
+    engine::Engine& engine = engine::ProcessEngine();
+    std::vector<double> results(engine::kResultBufferSize, 0.0);
+    std::vector<Call> calls;
+    std::string message;
+    const bool blocks = o.raw && (o.pushover || o.hasIncrements);
+    auto afterCall = [&](int mode, double increment, int step, int status) {
+        calls.push_back(Record(engine, results, mode, increment, step, status));
+        if (blocks && !(calls.size() == 1 && status != engine::kStatusDone)) {
+            PrintBlockHeader(int(calls.size()), step, status);
+            PrintRaw(results, UsedLength(engine));
+        }
+    };
+
+    if (o.pushover) {
+        PushoverDriver driver(engine, results);
+        if (!driver.Start(*model, *mesh, message)) return Fail(message);
+        while (!driver.Finished()) {
+            const int status = driver.RunStep();
+            afterCall(engine::kPushoverMode, driver.LastIncrement(), driver.AttemptedStep(), status);
+        }
+        message = driver.StopMessage();
+    } else {
+        if (!CheckAnalysable(*mesh, *model, message)) return Fail(message);
+        if (o.hasIncrements && (model->controlNode == 0 || mesh->controlNodeIndex < 0))
+            return Fail(model->controlNode == 0 ? "ERROR: Please select control node."
+                                                : "The control node is not a node of any element.");
+        const std::vector<int32_t> stream = PackEngineInput(*mesh, *model);
+        int mode = engine::kElasticMode, step = 0, status = 1;
+        double increment = 0.0;
+        engine.Run(results, increment, stream, mode, step, status);
+        afterCall(mode, increment, step, status);
+        for (size_t k = 0; k < o.increments.size() && status == engine::kStatusDone; ++k) {
+            mode = engine::kPushoverMode;
+            increment = o.increments[k];
+            ++step;
+            engine.Run(results, increment, stream, mode, step, status);
+            afterCall(mode, increment, step, status);
+        }
+        if (status != engine::kStatusDone) message = EngineStatusMessage(status, step == 0 ? 1 : step);
+    }
+
+    const bool firstCallFailed = calls.empty() || calls.front().status != engine::kStatusDone;
+    if (!firstCallFailed) {
+        if (o.raw && !blocks) PrintRaw(results, UsedLength(engine));
+        if (o.json) {
+            const std::string report = JsonReport(o, *mesh, engine, results, calls, message);
+            std::fwrite(report.data(), 1, report.size(), stdout);
+        }
+        if (!o.raw && !o.json) PrintSummary(*mesh, results, calls, o.pushover);
+    }
+    if (!o.curve.empty() && !WriteCurve(o.curve, calls, error)) return Fail(error);
+    if (!message.empty()) return Fail(message, 2);
+    return 0;
+}
+
+} // namespace torva::cli
