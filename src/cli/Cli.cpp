@@ -35,6 +35,7 @@ constexpr const char* kUsage =
     "      --output-element X,Y    an output element at plan position (X, Y), repeatable\n"
     "      --active-output X,Y     makes another listed output element the active one\n"
     "      --curve FILE.csv        the force-deformation history\n"
+    "      --picture FILE.png      the analysis view as a picture (displaced mesh, stresses, legend)\n"
     "  torva_fem --help | --version\n";
 
 } // namespace

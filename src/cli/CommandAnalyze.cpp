@@ -6,6 +6,7 @@
 #include "analysis/Mesh.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/ResultSummary.h"
+#include "cli/AnalyzePicture.h"
 #include "cli/Cli.h"
 #include "engine/Engine.h"
 #include "model/FramePat.h"
@@ -27,7 +28,8 @@ namespace {
 
 constexpr const char* kAnalyzeUsage =
     "usage: torva_fem analyze MODEL.fem [--raw] [--json] [--pushover | --increments A,B,...]\n"
-    "       [--control-direction x|y] [--output-element X,Y]... [--active-output X,Y] [--curve FILE.csv]";
+    "       [--control-direction x|y] [--output-element X,Y]... [--active-output X,Y] [--curve FILE.csv]\n"
+    "       [--picture FILE.png]";
 
 using Position = std::pair<int, int>;
 
@@ -40,6 +42,7 @@ struct Options {
     bool hasActive = false;
     Position active;
     std::string curve;
+    std::string picture;
 };
 
 bool ParseNumber(const std::string& text, double& value) {
@@ -115,6 +118,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
             o.hasActive = true;
         } else if (name == "--curve") {
             o.curve = value;
+        } else if (name == "--picture") {
+            o.picture = value;
         } else {
             return error = "unknown option '" + name + "'", false;
         }
@@ -338,8 +343,11 @@ int CommandAnalyze(const Arguments& args) {
     std::vector<Call> calls;
     std::string message;
     const bool blocks = o.raw && (o.pushover || o.hasIncrements);
+    std::unique_ptr<AnalysisPicture> picture;
+    if (!o.picture.empty()) picture = std::make_unique<AnalysisPicture>(*model, *mesh);
     auto afterCall = [&](int mode, double increment, int step, int status) {
         calls.push_back(Record(engine, results, mode, increment, step, status));
+        if (picture && status == engine::kStatusDone) picture->Record(mode, results, step);
         if (blocks && !(calls.size() == 1 && status != engine::kStatusDone)) {
             PrintBlockHeader(int(calls.size()), step, status);
             PrintRaw(results, UsedLength(engine));
@@ -384,6 +392,7 @@ int CommandAnalyze(const Arguments& args) {
         if (!o.raw && !o.json) PrintSummary(*mesh, results, calls, o.pushover);
     }
     if (!o.curve.empty() && !WriteCurve(o.curve, calls, error)) return Fail(error);
+    if (picture && !firstCallFailed && !picture->Save(o.picture, error)) return Fail(error);
     if (!message.empty()) return Fail(message, 2);
     return 0;
 }

@@ -1,0 +1,116 @@
+#include "cli/AnalyzePicture.h"
+
+#include "analysis/MeshView.h"
+#include "drawing/ResultPainter.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+
+namespace torva::cli {
+
+namespace {
+
+constexpr int kMaxRepaints = 200;
+
+// A painting needs an application object; the command line has none of its own.
+void EnsureGuiApplication() {
+    if (QCoreApplication::instance()) return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "torva_fem";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    (void)app;
+}
+
+} // namespace
+
+AnalysisPicture::AnalysisPicture(const CFramePat& model, const Mesh& mesh)
+    : model_(model), mesh_(mesh), scene_(std::make_unique<AnalysisScene>()) {
+    ClearRun(state_, *scene_, model_);
+    state_.sizeMode = 1;
+    view_.showPrincipal = 1;
+}
+
+void AnalysisPicture::Record(int mode, std::span<const double> results, int step) {
+    const MeshView mesh = MeshViewOf(mesh_);
+    const int count = static_cast<int>(results.size());
+    if (mode == AnalysisState::kElasticMode) {
+        scene_->ReadElasticResults(mesh, results.data(), count);
+    } else {
+        pushover_ = true;
+    }
+    scene_->ReadStepResults(mesh, results.data(), count, step);
+    lastStep_ = step;
+    recorded_ = true;
+}
+
+float AnalysisPicture::ReadableAmplification() const {
+    double largest = 0.0;
+    for (int k = 0; k < mesh_.nodeCount; ++k)
+        largest = std::max(
+            largest, std::hypot(double(scene_->shownDisp[2 * k]), double(scene_->shownDisp[2 * k + 1])));
+    const double extent = std::max(*std::max_element(mesh_.nodeX, mesh_.nodeX + mesh_.nodeCount),
+                                   *std::max_element(mesh_.nodeY, mesh_.nodeY + mesh_.nodeCount));
+    float scale = 1.0f;
+    if (largest <= 0.0 || mesh_.nodeCount == 0) return scale;
+    for (int n = 0; n < kMaxAmplifications && largest * scale < kReadableShare * extent; ++n) scale *= 2.0f;
+    return scale;
+}
+
+bool AnalysisPicture::Save(const std::string& path, std::string& error) {
+    EnsureGuiApplication();
+    if (recorded_) {
+        state_.analysisDone = 1;
+        state_.stepCounter = lastStep_;
+        state_.analysisMode = pushover_ ? AnalysisState::kPushoverMode : AnalysisState::kElasticMode;
+        if (pushover_) {
+            scene_->FillDisplayFromStep();
+            // Explicit increments may run past the model's own segments.
+            if (state_.StepTotal() < lastStep_) {
+                state_.runSegments = 1;
+                state_.runStepsPerSegment = lastStep_;
+            }
+        } else {
+            scene_->FillDisplayFromElastic();
+        }
+    }
+    state_.responseScale = ReadableAmplification();
+    view_.separation = pushover_ ? 1 : 0;
+    scene_->viewKind = 0; // the force-deformation curve
+
+    // Fitted into the plot that the picture really has (above the response strip in push-over).
+    const QSize client(kWidth, kHeight);
+    scene_->projection.MeasureClient(kWidth, pushover_ ? kHeight - Projection::kStripHeight : kHeight);
+    const auto maxX = std::max_element(mesh_.nodeX, mesh_.nodeX + mesh_.nodeCount);
+    const auto maxY = std::max_element(mesh_.nodeY, mesh_.nodeY + mesh_.nodeCount);
+    scene_->projection.Fit(mesh_.nodeCount > 0 ? static_cast<float>(*maxX) : 0.0f,
+                           mesh_.nodeCount > 0 ? static_cast<float>(*maxY) : 0.0f);
+
+    PaintInput input;
+    input.scene = scene_.get();
+    input.mesh = MeshViewOf(mesh_);
+    input.loads = LoadViewOf(mesh_);
+    input.state = &state_;
+    input.view = &view_;
+    input.colours = &colours_;
+    // The curve's full scales grow by one unit a point while it is drawn; the labels show them from
+    // the next painting on.
+    QImage image;
+    for (int i = 0; i < kMaxRepaints; ++i) {
+        const int x = scene_->graphCounterX, y = scene_->graphCounterY;
+        image = RenderAnalysis(input, client);
+        if (scene_->graphCounterX == x && scene_->graphCounterY == y) break;
+    }
+    if (!image.save(QString::fromStdString(path), "PNG")) {
+        error = "Cannot write the picture " + path;
+        return false;
+    }
+    return true;
+}
+
+} // namespace torva::cli

@@ -1,0 +1,126 @@
+// `analyze --picture`: the elastic picture shows the red displaced mesh with its stress crosses, the
+// push-over picture adds the bar and the curve strip, an unwritable file is an error, and the
+// amplification makes the largest displacement readable.
+#include "cli/AnalyzePicture.h"
+
+#include "model/FramePat.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+#include <QImage>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace torva;
+using test::ProgramRun;
+using test::RunTorva;
+
+namespace {
+
+std::string Example(const std::string& name) {
+    return (test::SourceDir() / "examples" / name).string();
+}
+
+int CountPixels(const QImage& image, QRect region, bool (*is)(QRgb)) {
+    region = region.intersected(image.rect());
+    int n = 0;
+    for (int y = region.top(); y <= region.bottom(); ++y)
+        for (int x = region.left(); x <= region.right(); ++x) n += is(image.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+bool Red(QRgb c) {
+    return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
+}
+bool Blue(QRgb c) {
+    return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60;
+}
+bool Black(QRgb c) {
+    return qRed(c) < 40 && qGreen(c) < 40 && qBlue(c) < 40;
+}
+
+TEST(CliAnalyzePicture, ElasticPictureShowsTheDisplacedMeshAndItsCrosses) {
+    test::TempDir dir;
+    const std::string file = dir.file("cantilever.png");
+    ProgramRun run = RunTorva("analyze " + Example("cantilever.fem") + " --picture " + file);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    QImage picture(QString::fromStdString(file));
+    ASSERT_FALSE(picture.isNull()) << run.output;
+    EXPECT_EQ(picture.size(), QSize(cli::AnalysisPicture::kWidth, cli::AnalysisPicture::kHeight));
+    const QRect plot(80, 60, picture.width() - 80, picture.height() - 60); // without legend and overlays
+    EXPECT_GT(CountPixels(picture, plot, Red), 1000);
+    EXPECT_GT(CountPixels(picture, plot, Blue), 50); // tension along the top fibre
+    // The cantilever bends downwards: red mesh below the undeformed bottom edge near its tip.
+    int lowestRed = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 500; x < 700; ++x)
+            if (Red(picture.pixel(x, y))) lowestRed = y;
+    int lowestBlack = 0;
+    for (int y = 60; y < picture.height(); ++y)
+        for (int x = 500; x < 700; ++x)
+            if (Black(picture.pixel(x, y))) lowestBlack = y;
+    EXPECT_GT(lowestRed, lowestBlack + 10);
+    // Elastic: no response strip.
+    EXPECT_EQ(CountPixels(picture, QRect(0, picture.height() - 225, picture.width(), 5), Black), 0);
+}
+
+TEST(CliAnalyzePicture, PushoverPictureHasTheBarAndTheCurve) {
+    test::TempDir dir;
+    const std::string file = dir.file("wall.png");
+    ProgramRun run = RunTorva("analyze " + Example("cantilever.fem") + " --pushover --picture=" + file);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    QImage picture(QString::fromStdString(file));
+    ASSERT_FALSE(picture.isNull());
+    const int w = picture.width(), h = picture.height();
+    EXPECT_EQ(CountPixels(picture, QRect(0, h - 225, w, 5), Black), 5 * w);
+    // The curve and axes of the force-deformation graph, and a full progress bar.
+    EXPECT_GT(CountPixels(picture, QRect(0, h - 220, w, 220), Blue), 400);
+    EXPECT_EQ(CountPixels(picture, QRect(w - 300, 26, 79, 8), Blue), 79 * 8);
+}
+
+TEST(CliAnalyzePicture, AFileThatCannotBeWrittenIsAnError) {
+    test::TempDir dir;
+    ProgramRun run =
+        RunTorva("analyze " + Example("one-element.fem") + " --picture " + dir.file("missing/x.png"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("Cannot write the picture"), std::string::npos) << run.output;
+    // A refused model writes no picture.
+    ProgramRun none = RunTorva("analyze " + Example("one-element.fem") + " --increments 1 --picture " +
+                               dir.file("never.png"));
+    EXPECT_NE(none.exitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("never.png")));
+}
+
+TEST(CliAnalyzePicture, AmplificationDoublesUntilTheLargestDisplacementIsReadable) {
+    auto model = std::make_unique<CFramePat>();
+    model->nxs = 4; // 2 × 1 elements of 1000 mm
+    model->nys = 3;
+    model->Reset();
+    model->SpanLengthOf(kAxisX, 1) = 1000;
+    model->SpanLengthOf(kAxisY, 1) = 1000;
+    for (int x = 2; x <= 3; ++x) {
+        model->Flag(x, 2, kConcreteLayer) = 1;
+        model->Type(x, 2, kConcreteLayer) = 1;
+    }
+    auto mesh = std::make_unique<Mesh>();
+    mesh->Build(*model, kActualSize);
+    ASSERT_EQ(mesh->nodeCount, 6);
+    std::vector<double> results(2 + 2 * 6 + 27 * 2, 0.0);
+    cli::AnalysisPicture picture(*model, *mesh);
+    picture.Record(1, results, 1);
+    test::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(picture.Save(dir.file("still.png"), error)) << error;
+    EXPECT_EQ(picture.ReadableAmplification(), 1.0f); // nothing moves
+
+    // 0.6 mm and 0.8 mm make 1 mm; 5 % of 2000 mm is 100 mm: 2^7 = 128.
+    results[2 + 2 * 4] = 0.6;
+    results[3 + 2 * 4] = -0.8;
+    picture.Record(1, results, 1);
+    ASSERT_TRUE(picture.Save(dir.file("moved.png"), error)) << error;
+    EXPECT_EQ(picture.ReadableAmplification(), 128.0f);
+}
+
+} // namespace
