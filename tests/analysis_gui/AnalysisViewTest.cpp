@@ -144,6 +144,27 @@ TEST_F(AnalysisViewTest, PlayInPushoverModeTicksOnceAndStops) {
     EXPECT_EQ(State().timerStopped, 1);
 }
 
+TEST_F(AnalysisViewTest, ARunLongerThanTheHistoriesIsRefusedBeforeTheTimerStarts) {
+    auto model = WallModel(2, 2);
+    model->segmentCount = 2;
+    model->stepsPerSegment = 30001; // 60,002 steps
+    StartOn(*model);
+    ASSERT_TRUE(Analyze());
+    Frame()->PushoverRadio()->click();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    EXPECT_TRUE(messages.Last().contains("60000")) << messages.Last().toStdString();
+    EXPECT_FALSE(View()->StepTimerRunning());
+    EXPECT_EQ(State().timerStopped, 1);
+
+    // 60,000 steps fit.
+    Doc()->GetFramePat()->stepsPerSegment = 30000;
+    messages.Clear();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    EXPECT_TRUE(View()->StepTimerRunning());
+    ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }));
+}
+
 TEST_F(AnalysisViewTest, PushoverWithoutControlNodeIsRefusedAndTheElasticRadioComesBack) {
     auto model = WallModel(3, 2);
     model->controlNode = 0;
