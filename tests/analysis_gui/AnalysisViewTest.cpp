@@ -109,6 +109,22 @@ TEST_F(AnalysisViewTest, ViewChoiceTurnsOnPushoverAndSeparationAndElasticTurnsTh
     // Clicking the radio that is already on leaves it on.
     Frame()->ElasticRadio()->click();
     EXPECT_TRUE(Frame()->ElasticRadio()->isChecked());
+
+    // "View Separation" on its own toggles the strip, not the mode.
+    ASSERT_TRUE(Run(cmd::kViewSeparation));
+    EXPECT_EQ(View()->Control().separation, 1);
+    EXPECT_TRUE(Query(cmd::kViewSeparation).checked);
+    EXPECT_EQ(State().analysisMode, AnalysisState::kElasticMode);
+    ASSERT_TRUE(Run(cmd::kViewSeparation));
+    EXPECT_EQ(View()->Control().separation, 0);
+
+    // "Defaul Size" forgets the results: Analyze and the push-over commands wait again.
+    emit Frame()->ViewList()->activated(0);
+    ASSERT_TRUE(Run(cmd::kDefaultSize));
+    EXPECT_EQ(State().analysisDone, 0);
+    EXPECT_TRUE(Frame()->ElasticRadio()->isChecked());
+    for (int id : {cmd::kAnalyze, cmd::kPlay, cmd::kStop, cmd::kPause, cmd::kViewSeparation})
+        EXPECT_FALSE(Query(id).enabled) << id;
 }
 
 TEST_F(AnalysisViewTest, PlayInPushoverModeTicksOnceAndStops) {
