@@ -323,7 +323,8 @@ void PlanEditor::RightButtonDown(PlanPoint p) {
         if (pos && m.curFlag[PosIndex(pos->x, pos->y)] != 0) {
             if (pos->x * pos->y == 0) {
                 // Span labels take types in the element layers only.
-                if (pos->x + pos->y > 1 && m.curLayer >= kConcreteLayer) letter = pos->y == 0 ? "X" : "Y";
+                if (pos->x + pos->y > 1 && m.curLayer >= kConcreteLayer)
+                    letter.assign(1, pos->y == 0 ? 'X' : 'Y');
             } else {
                 letter = LayerLetter(m.curLayer);
             }
