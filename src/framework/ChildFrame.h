@@ -13,6 +13,7 @@ class QToolBar;
 namespace torva {
 
 class CommandRouter;
+class DocTemplate;
 class Document;
 class View;
 
@@ -29,6 +30,10 @@ public:
     virtual QRect InitialGeometry() const { return {}; }
     // Whether the caption shows the document title (the frame may set its own caption instead).
     virtual bool AddsTitle() const { return true; }
+
+    // The template that made the frame (its kind of window), or nullptr.
+    DocTemplate* GetDocTemplate() const { return template_; }
+    void SetDocTemplate(DocTemplate* docTemplate) { template_ = docTemplate; }
 
     // --- View, document, window.
     View* GetActiveView() const { return view_; }
@@ -71,6 +76,7 @@ protected:
 
 private:
     View* view_ = nullptr;
+    DocTemplate* template_ = nullptr;
     CommandRouter* router_ = nullptr;
     bool closing_ = false;
 };

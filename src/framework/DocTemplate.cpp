@@ -43,6 +43,7 @@ ChildFrame* DocTemplate::CreateNewFrame(Document* document, ChildFrame* /*other*
         return nullptr;
     }
     frame->SetView(view);
+    frame->SetDocTemplate(this);
     Application* app = Application::Instance();
     MdiFrame* main = app ? app->MainFrame() : nullptr;
     if (main) main->AddChild(frame, frame->InitialGeometry());
