@@ -41,6 +41,12 @@ MessageAnswer MessageService::Show(const QString& text, MessageButtons buttons, 
     }
 }
 
+MessageAnswer MessageService::Ask(const QString& text, MessageButtons buttons,
+                                  const std::function<MessageAnswer()>& dialog) {
+    if (HandlerStorage()) return HandlerStorage()(text, buttons);
+    return dialog();
+}
+
 MessageRecorder::MessageRecorder() {
     MessageService::SetHandler([this](const QString& text, MessageButtons buttons) {
         texts_.push_back(text);

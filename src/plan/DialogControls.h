@@ -1,0 +1,59 @@
+#pragma once
+// Control ids of the model dialogs and the way a control carries its id: every control gets the
+// property "controlId" and the object name "control_<id>", so routing and tests find it by id.
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+namespace torva::ctl {
+
+constexpr int kOk = 1;     // the dialogs' OK / YES button
+constexpr int kCancel = 2; // Cancel / NO
+
+// Type editors (the list, ADD, Copy and Color ids are the command ids in framework/CommandIds.h).
+constexpr int kList = 1001;
+constexpr int kAdd = 1002;
+constexpr int kCopy = 32773;
+constexpr int kColor = 1107;
+constexpr int kThickness = 1096;
+constexpr int kModulus = 1097; // Ec or Ef
+constexpr int kPoisson = 1079;
+constexpr int kDensity = 1080;
+constexpr int kTension = 1078; // Ft of a fibre sheet
+constexpr int kRebarModulus = 1098;
+constexpr int kAreaX = 1099;
+constexpr int kSpaceX = 1100; // also the X span length
+constexpr int kAreaY = 1101;
+constexpr int kSpaceY = 1102; // also the Y span length
+constexpr int kYieldX = 1104; // also the X force
+constexpr int kYieldY = 1105;
+constexpr int kForceX = 1104;
+constexpr int kForceY = 1103;
+constexpr int kSpanX = 1100;
+constexpr int kSpanY = 1102;
+constexpr int kPin = 1042;
+constexpr int kRollerX = 1043;
+constexpr int kRollerY = 1044;
+
+// Frame editor and structure options.
+constexpr int kFrameX = 1010;
+constexpr int kFrameY = 1013;
+constexpr int kElementPlain = 1085;
+constexpr int kElementIncompatible = 1086;
+constexpr int kGravity = 1057;
+
+inline void SetControlId(QWidget* widget, int id) {
+    widget->setProperty("controlId", id);
+    widget->setObjectName(QStringLiteral("control_%1").arg(id));
+}
+
+inline int ControlId(const QWidget* widget) {
+    return widget->property("controlId").toInt();
+}
+
+// The control with the given id inside a dialog (nullptr if there is none of that class).
+template <class T> T* Find(const QWidget* dialog, int id) {
+    return dialog->findChild<T*>(QStringLiteral("control_%1").arg(id));
+}
+
+} // namespace torva::ctl
