@@ -1,6 +1,8 @@
 // Repaint of the plan view of a full 60 × 60 model: budget < 30 ms.
+#include "document/TorvaDoc.h"
 #include "model/FramePat.h"
 #include "plan/CellGrid.h"
+#include "plan/PlanView.h"
 
 #include <QApplication>
 #include <QImage>
@@ -48,6 +50,24 @@ void BM_PlanDrawWhole(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PlanDrawWhole)->Unit(benchmark::kMillisecond);
+
+// The view itself, large enough to show the whole plan: one full repaint of its viewport.
+void BM_PlanViewRepaint(benchmark::State& state) {
+    auto* document = new CTorvaDoc;
+    document->framePat = FullModel();
+    auto* view = new CTorvaView;
+    document->AddView(view);
+    view->resize(1960, 1960);
+    view->show();
+    view->OnInitialUpdate();
+    QImage image(view->viewport()->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        view->viewport()->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    delete view; // the document goes with its last view
+}
+BENCHMARK(BM_PlanViewRepaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
