@@ -98,8 +98,8 @@ void CMainFrame::CreateMenus() {
     member->addSeparator();
     item(member, cmd::kConcreteElement, QStringLiteral("Element(&C)"));
     // Commands the plan view has without another place in the menus or toolbars.
-    item(member, cmd::kSteelRebarElement, QStringLiteral("Steel Rebar(&S)"));
-    item(member, cmd::kFiberElement, QStringLiteral("Fiber Sheet(&I)"));
+    item(member, cmd::kSteelRebarElement, QStringLiteral("Steel Rebar Element(&S)"));
+    item(member, cmd::kFiberElement, QStringLiteral("Fiber Element(&I)"));
     member->addSeparator();
     item(member, cmd::kCheckControlNode, QStringLiteral("Check Control Node(&N)"));
     item(member, cmd::kCheckOutputElement, QStringLiteral("Check Output Element(&O)"));

@@ -9,6 +9,7 @@
 #include "document/TorvaDoc.h"
 #include "framework/DocTemplate.h"
 #include "framework/MessageService.h"
+#include "plan/PlanView.h"
 
 #include <QCoreApplication>
 
@@ -24,7 +25,7 @@ CTorvaApp::~CTorvaApp() {
 }
 
 std::function<View*()> CTorvaApp::PlanViewFactory() {
-    return [] { return new PlaceholderPlanView; };
+    return [] { return new CTorvaView; };
 }
 
 std::function<View*()> CTorvaApp::AnalysisViewFactory() {
