@@ -36,6 +36,10 @@ int NodeElementMark(const CFramePat& m, int x, int y) {
     return mark;
 }
 
+double Luminance(const QColor& c) {
+    return 0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF();
+}
+
 } // namespace
 
 CellGrid::CellGrid() {
@@ -180,10 +184,14 @@ void CellGrid::Cell::Draw(QPainter& painter, const CFramePat& m, const CellGrid&
 
     if (flag >= 1 && flag <= 9) {
         const QString text = QString::fromStdString(LayerLetter(layer)) + QString::number(type);
-        if (layer < kConcreteLayer)
+        if (layer < kConcreteLayer) {
             grid.DrawText(painter, px - 12, py - 9, text, Palette(kTypeLabel));
-        else
+        } else {
+            // White on yellow, cyan or green is hard to read: a shadow in a dark shade of the
+            // square's colour sets the label off.
+            if (Luminance(fill) > 0.55) grid.DrawText(painter, px + 4, py + 7, text, fill.darker(260));
             grid.DrawText(painter, px + 3, py + 6, text, Palette(kTypeLabel));
+        }
     }
 }
 

@@ -127,6 +127,20 @@ TEST(CellGrid, ConcreteSquaresTakeTheirTypeColourAndLabel) {
     EXPECT_GT(CountColour(image, QRect(CellLeft(3) + 3, CellTop(4) + 6, 24, 16), kWhite), 15);
     EXPECT_EQ(CountOther(image, QRect(CellLeft(3) + 1, CellTop(4) + 1, 28, 5), kBlue), 0);
 
+    // On light colours the white label gets a dark shadow; on dark ones it stands alone.
+    auto dark = [&](const QRect& r) {
+        int count = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor c = QColor::fromRgb(image.pixel(x, y));
+                if (c.red() + c.green() + c.blue() < 200) ++count;
+            }
+        return count;
+    };
+    EXPECT_GT(dark(SquareInside(7, 8)), 10);
+    EXPECT_GT(dark(SquareInside(5, 6)), 10);
+    EXPECT_EQ(dark(SquareInside(3, 4)), 0);
+
     // Different type numbers draw different labels.
     const QRect e3 = SquareInside(5, 6), e1 = SquareInside(3, 4);
     auto mask = [&](const QRect& r) {

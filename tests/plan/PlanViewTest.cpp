@@ -2,13 +2,18 @@
 // the pixels of the rendered view (partial repaints included), plus menus, messages, editors, printing.
 #include "plan/PlanView.h"
 
+#include "app/MainFrame.h"
+#include "app/PlanFrame.h"
+#include "app/TorvaApp.h"
 #include "document/TorvaDoc.h"
 #include "framework/ChildFrame.h"
 #include "framework/CommandIds.h"
+#include "framework/Commands.h"
 #include "framework/MessageService.h"
 #include "plan/PlanTestSupport.h"
 #include "support/TempDir.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -432,4 +437,60 @@ TEST_F(PlanViewTest, PrintingScalesThePlanToThePage) {
     CommandState state;
     ASSERT_TRUE(view->OnUpdateCommand(cmd::kFilePrint, state));
     EXPECT_TRUE(state.enabled);
+}
+
+// The plan window of the running program: its frame, toolbars, menu marks and accelerator reach the view.
+TEST(PlanWindow, TheProgramsPlanWindowHoldsThePlanView) {
+    CTorvaView::ResetHooks();
+    CTorvaApp app;
+    ASSERT_TRUE(app.InitInstance({}));
+    const auto views = app.MainWindow()->findChildren<CTorvaView*>();
+    ASSERT_EQ(views.size(), 1);
+    CTorvaView* view = views.front();
+    auto* frame = dynamic_cast<CTorvaFrame*>(view->GetParentFrame());
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(view->Model(), nullptr);
+    EXPECT_EQ(view->Model(), dynamic_cast<CTorvaDoc*>(view->GetDocument())->GetFramePat());
+
+    QImage image(view->viewport()->size(), QImage::Format_RGB32);
+    view->viewport()->render(&image);
+    EXPECT_EQ(frame->FrameTitle(), "PLAN");
+    EXPECT_EQ(frame->LayerNameEdit()->text(), "Element");
+
+    // The member toolbar offers every layer and both check modes, with radio marks.
+    QList<int> ids;
+    for (QAction* action : frame->MemberToolBar()->actions())
+        if (CommandIdOf(action) > 0) ids.push_back(CommandIdOf(action));
+    for (int id : {cmd::kPointForce, cmd::kBoundaryCondition, cmd::kConcreteElement, cmd::kSteelRebarElement,
+                   cmd::kFiberElement, cmd::kCheckControlNode, cmd::kCheckOutputElement})
+        EXPECT_TRUE(ids.contains(id)) << id;
+    auto checked = [&](int id) {
+        for (QAction* action : frame->MemberToolBar()->actions())
+            if (CommandIdOf(action) == id) return action->isChecked();
+        return false;
+    };
+    CommandRouter::RefreshAll();
+    EXPECT_TRUE(checked(cmd::kConcreteElement));
+    EXPECT_FALSE(checked(cmd::kSteelRebarElement));
+    EXPECT_TRUE(frame->Router()->Execute(cmd::kSteelRebarElement));
+    EXPECT_EQ(view->Model()->curLayer, kRebarLayer);
+    EXPECT_TRUE(checked(cmd::kSteelRebarElement));
+    EXPECT_FALSE(checked(cmd::kConcreteElement));
+    EXPECT_TRUE(frame->Router()->Execute(cmd::kCheckOutputElement));
+    EXPECT_TRUE(checked(cmd::kCheckOutputElement));
+    EXPECT_FALSE(checked(cmd::kCheckControlNode));
+    view->viewport()->render(&image);
+    EXPECT_EQ(frame->LayerNameEdit()->text(), "Steel Rebar");
+
+    // Ctrl+P in the main window reaches the plan view when its window is active.
+    frame->ActivateFrame();
+    int dialogs = 0;
+    CTorvaView::Hooks().printDialog = [&](QPrinter&, QWidget*) {
+        ++dialogs;
+        return false;
+    };
+    ASSERT_NE(CommandRouter::Main(), nullptr);
+    EXPECT_TRUE(CommandRouter::Main()->Execute(cmd::kFilePrint));
+    EXPECT_EQ(dialogs, 1);
+    CTorvaView::ResetHooks();
 }
