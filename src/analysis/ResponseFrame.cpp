@@ -7,6 +7,7 @@
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QSlider>
 #include <QToolBar>
@@ -18,6 +19,7 @@ CResp3D::CResp3D(QWidget* parent) : ChildFrame(parent) {}
 
 bool CResp3D::OnCreate() {
     SetFrameTitle(QStringLiteral("2D"));
+    if (QMdiSubWindow* sub = SubWindow()) sub->setWindowIcon(LookupCommandInfo(cmd::kView3d).icon);
     // Toolbar 147, docked at the bottom.
     pictureBar_ =
         CreateCommandToolBar(QStringLiteral("Picture"),

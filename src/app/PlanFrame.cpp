@@ -1,8 +1,10 @@
 #include "app/PlanFrame.h"
 
 #include "framework/CommandIds.h"
+#include "framework/Commands.h"
 
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QToolBar>
 
 namespace torva {
@@ -11,6 +13,7 @@ CTorvaFrame::CTorvaFrame(QWidget* parent) : ChildFrame(parent) {}
 
 bool CTorvaFrame::OnCreate() {
     SetFrameTitle(QStringLiteral("PLAN"));
+    if (QMdiSubWindow* sub = SubWindow()) sub->setWindowIcon(LookupCommandInfo(cmd::kPlanView).icon);
     // Toolbar 131, docked at the bottom.
     patternBar_ = CreateCommandToolBar(QStringLiteral("Pattern"),
                                        {cmd::kClearPattern, 0, cmd::kMoveUpperFloor, cmd::kCopyLowerPattern,

@@ -46,15 +46,16 @@ void Letter(QPainter& p, const QRectF& box, const QString& text, const QColor& c
     p.drawText(box, Qt::AlignCenter, text);
 }
 
-// A small plan grid of 3 x 3 squares at (x, y), 4 units a square.
+// A small plan grid of 3 x 3 squares at (x, y), 4 units a square, framed.
 void PlanGrid(QPainter& p, qreal x, qreal y) {
     p.setPen(Pen(Qt::white));
+    p.setBrush(QColor(175, 175, 175));
     for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            p.setBrush(QColor(200, 200, 200));
-            p.drawRect(QRectF(x + 4 * i, y + 4 * j, 4, 4));
-        }
+        for (int j = 0; j < 3; ++j) p.drawRect(QRectF(x + 4 * i, y + 4 * j, 4, 4));
     }
+    p.setPen(Pen(QColor(90, 90, 90)));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(x - 0.5, y - 0.5, 13, 13));
 }
 
 // Two stacked floors (parallelograms), the upper one highlighted when `upper`.
@@ -221,21 +222,22 @@ void CheckOutputElement(QPainter& p) {
 }
 
 void SpanLength(QPainter& p, bool x) {
-    p.save();
-    if (!x) {
-        p.translate(16, 0);
-        p.rotate(90);
-        p.scale(15.0 / 16.0, 16.0 / 15.0);
-    }
     p.setPen(Pen(kInk));
-    p.drawLine(QPointF(1.5, 9), QPointF(1.5, 14));
-    p.drawLine(QPointF(14.5, 9), QPointF(14.5, 14));
-    p.drawLine(QPointF(4, 11.5), QPointF(12, 11.5));
-    ArrowHead(p, QPointF(1.5, 11.5), -1, 0, 3, kInk);
-    ArrowHead(p, QPointF(14.5, 11.5), 1, 0, 3, kInk);
-    p.restore();
-    const QRectF box = x ? QRectF(3, 0, 10, 9) : QRectF(0, 3, 9, 9);
-    Letter(p, box, x ? QStringLiteral("X") : QStringLiteral("Y"), kBlue, 9);
+    if (x) {
+        p.drawLine(QPointF(1.5, 9), QPointF(1.5, 14));
+        p.drawLine(QPointF(14.5, 9), QPointF(14.5, 14));
+        p.drawLine(QPointF(4, 11.5), QPointF(12, 11.5));
+        ArrowHead(p, QPointF(1.5, 11.5), -1, 0, 3, kInk);
+        ArrowHead(p, QPointF(14.5, 11.5), 1, 0, 3, kInk);
+        Letter(p, QRectF(3, 0, 10, 9), QStringLiteral("X"), kBlue, 9);
+    } else {
+        p.drawLine(QPointF(10, 0.5), QPointF(15, 0.5));
+        p.drawLine(QPointF(10, 14.5), QPointF(15, 14.5));
+        p.drawLine(QPointF(12.5, 3), QPointF(12.5, 12));
+        ArrowHead(p, QPointF(12.5, 0.5), 0, -1, 3, kInk);
+        ArrowHead(p, QPointF(12.5, 14.5), 0, 1, 3, kInk);
+        Letter(p, QRectF(0, 3, 10, 9), QStringLiteral("Y"), kBlue, 9);
+    }
 }
 
 void XLength(QPainter& p) {
@@ -246,8 +248,8 @@ void YLength(QPainter& p) {
 }
 
 void FrameSize(QPainter& p) {
-    p.setPen(Pen(kGrid));
-    p.setBrush(QColor(225, 225, 225));
+    p.setPen(Pen(QColor(90, 90, 90)));
+    p.setBrush(QColor(205, 205, 205));
     p.drawRect(QRectF(0.5, 0.5, 10, 10));
     p.drawLine(QPointF(5.5, 0.5), QPointF(5.5, 10.5));
     p.drawLine(QPointF(0.5, 5.5), QPointF(10.5, 5.5));

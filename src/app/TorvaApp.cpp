@@ -6,12 +6,14 @@
 #include "app/MainFrame.h"
 #include "app/PlaceholderViews.h"
 #include "app/PlanFrame.h"
+#include "app/ToolbarIcons.h"
 #include "document/TorvaDoc.h"
+#include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/MessageService.h"
 #include "plan/PlanView.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 namespace torva {
 
@@ -35,6 +37,7 @@ std::function<View*()> CTorvaApp::AnalysisViewFactory() {
 bool CTorvaApp::InitInstance(const QStringList& arguments) {
     MessageService::SetTitle(QStringLiteral("TORVA_FEM"));
     RegisterTorvaCommands();
+    QApplication::setWindowIcon(ToolbarIcon(cmd::kView3d));
     LoadStdProfileSettings(4);
 
     planTemplate = AddDocTemplate(std::make_unique<CMultiViewSingleDocTemplate>(

@@ -43,7 +43,7 @@ ChildFrame* MdiFrame::ActiveChild() const {
     // currentSubWindow stays set while the main window itself is inactive.
     QMdiSubWindow* sub = mdiArea_->currentSubWindow();
     auto* frame = sub ? qobject_cast<ChildFrame*>(sub->widget()) : nullptr;
-    if (frame && !frame->IsClosing() && sub->isVisible()) return frame;
+    if (frame && !frame->IsClosing() && !sub->isHidden()) return frame;
     return nullptr;
 }
 
@@ -82,7 +82,7 @@ std::vector<QMdiSubWindow*> Arrangeable(QMdiArea* area) {
     std::vector<QMdiSubWindow*> list;
     for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
         auto* frame = qobject_cast<ChildFrame*>(sub->widget());
-        if (sub->isVisible() && !sub->isMinimized() && !(frame && frame->IsClosing())) list.push_back(sub);
+        if (!sub->isHidden() && !sub->isMinimized() && !(frame && frame->IsClosing())) list.push_back(sub);
     }
     return list;
 }
