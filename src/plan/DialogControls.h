@@ -1,6 +1,8 @@
 #pragma once
 // Control ids of the model dialogs and the way a control carries its id: every control gets the
 // property "controlId" and the object name "control_<id>", so routing and tests find it by id.
+#include "framework/CommandIds.h"
+
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -10,11 +12,11 @@ namespace torva::ctl {
 constexpr int kOk = 1;     // the dialogs' OK / YES button
 constexpr int kCancel = 2; // Cancel / NO
 
-// Type editors (the list, ADD, Copy and Color ids are the command ids in framework/CommandIds.h).
-constexpr int kList = 1001;
-constexpr int kAdd = 1002;
-constexpr int kCopy = 32773;
-constexpr int kColor = 1107;
+// Type editors: the list and the buttons send the editor command ids.
+constexpr int kList = cmd::kEditorList;
+constexpr int kAdd = cmd::kEditorAdd;
+constexpr int kCopy = cmd::kEditorCopy;
+constexpr int kColor = cmd::kEditorColor;
 constexpr int kThickness = 1096;
 constexpr int kModulus = 1097; // Ec or Ef
 constexpr int kPoisson = 1079;
