@@ -11,6 +11,7 @@
 #include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/MessageService.h"
+#include "plan/PlanView.h"
 
 #include <QApplication>
 
@@ -26,7 +27,7 @@ CTorvaApp::~CTorvaApp() {
 }
 
 std::function<View*()> CTorvaApp::PlanViewFactory() {
-    return [] { return new PlaceholderPlanView; };
+    return [] { return new CTorvaView; };
 }
 
 std::function<View*()> CTorvaApp::AnalysisViewFactory() {
