@@ -11,6 +11,7 @@
 #include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/MessageService.h"
+#include "plan/Editors.h"
 #include "plan/PlanView.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@ std::function<View*()> CTorvaApp::AnalysisViewFactory() {
 bool CTorvaApp::InitInstance(const QStringList& arguments) {
     MessageService::SetTitle(QStringLiteral("TORVA_FEM"));
     RegisterTorvaCommands();
+    CTorvaDoc::SetStructureEditor(&RunStructureOptions);
     QApplication::setWindowIcon(ToolbarIcon(cmd::kView3d));
     LoadStdProfileSettings(4);
 
