@@ -1,0 +1,51 @@
+#pragma once
+// The analysis window's frame: the picture toolbar at the bottom, the results toolbar and the
+// "Floor" bar (a trackbar scaling the stress glyphs) at the top, and the "Response Setting" bar
+// (analysis type radios and the "View" list) that is created hidden and never docks.
+#include "framework/ChildFrame.h"
+
+class QComboBox;
+class QDockWidget;
+class QRadioButton;
+class QSlider;
+class QToolBar;
+
+namespace torva {
+
+class CResp3D : public ChildFrame {
+    Q_OBJECT
+public:
+    explicit CResp3D(QWidget* parent = nullptr);
+
+    bool OnCreate() override;
+    QRect InitialGeometry() const override { return QRect(465, 0, 465, 589); }
+    bool AddsTitle() const override { return false; }
+
+    // Controls the analysis view reads and sets.
+    QSlider* Trackbar() const { return trackbar_; }           // control 1032 of the "Floor" bar
+    QComboBox* ViewList() const { return viewList_; }         // control 1030 of "Response Setting"
+    QRadioButton* ElasticRadio() const { return elastic_; }   // 1074
+    QRadioButton* PushoverRadio() const { return pushover_; } // 1075
+    QDockWidget* ResponseSettingBar() const { return responseBar_; }
+    QToolBar* PictureToolBar() const { return pictureBar_; }
+    QToolBar* ResultToolBar() const { return resultBar_; }
+    QToolBar* FloorBar() const { return floorBar_; }
+
+    // Mode 1 turns "Elastic analysis" on and the push-over radio off; mode 2 the reverse.
+    void SetRadios(int mode);
+    void HideResponseSetting();
+    // Shows the "Response Setting" bar floating 40 pixels right of and 70 below the frame's corner.
+    void ShowResponseSetting();
+
+private:
+    QToolBar* pictureBar_ = nullptr;
+    QToolBar* resultBar_ = nullptr;
+    QToolBar* floorBar_ = nullptr;
+    QDockWidget* responseBar_ = nullptr;
+    QSlider* trackbar_ = nullptr;
+    QComboBox* viewList_ = nullptr;
+    QRadioButton* elastic_ = nullptr;
+    QRadioButton* pushover_ = nullptr;
+};
+
+} // namespace torva

@@ -1,0 +1,102 @@
+#include "document/TorvaDoc.h"
+
+#include "framework/Application.h"
+#include "framework/Archive.h"
+#include "framework/ChildFrame.h"
+#include "framework/CommandIds.h"
+#include "framework/DocTemplate.h"
+#include "framework/MdiFrame.h"
+#include "model/ModelFile.h"
+
+namespace torva {
+
+namespace {
+
+CTorvaDoc::StructureEditor& EditorStorage() {
+    static CTorvaDoc::StructureEditor editor;
+    return editor;
+}
+
+} // namespace
+
+CTorvaDoc::CTorvaDoc() : framePat(std::make_unique<CFramePat>()) {}
+
+CTorvaDoc::~CTorvaDoc() = default;
+
+void CTorvaDoc::ResetModel() {
+    framePat = std::make_unique<CFramePat>();
+    planWidth = 3120;
+    planHeight = 3119;
+}
+
+bool CTorvaDoc::OnNewDocument() {
+    if (!Document::OnNewDocument()) return false;
+    ResetModel();
+    OpenAnalysisWindow();
+    return true;
+}
+
+bool CTorvaDoc::OnOpenDocument(const QString& path) {
+    ResetModel();
+    if (!Document::OnOpenDocument(path)) return false;
+    OpenAnalysisWindow();
+    return true;
+}
+
+void CTorvaDoc::Serialize(Archive& archive) {
+    FileError error;
+    const std::string path = archive.Path().toStdString();
+    // Loading reads into a fresh model and replaces ours only on success; saving writes a
+    // temporary file and renames it over the old one.
+    const bool ok =
+        archive.IsStoring() ? SaveModelFile(path, *framePat, error) : LoadModelFile(path, *framePat, error);
+    if (!ok) archive.Fail(QString::fromStdString(error.message), QString::fromStdString(error.detail));
+}
+
+void CTorvaDoc::OpenAnalysisWindow() {
+    Application* app = Application::Instance();
+    if (!app) return;
+    const std::vector<DocTemplate*> templates = app->Templates();
+    if (templates.size() < 2) return;
+    DocTemplate* analysis = templates[1];
+    ChildFrame* frame = analysis->CreateNewFrame(this, nullptr);
+    if (frame) analysis->InitialUpdateFrame(frame, this, true);
+}
+
+void CTorvaDoc::SetStructureEditor(StructureEditor editor) {
+    EditorStorage() = std::move(editor);
+}
+
+bool CTorvaDoc::HasStructureEditor() {
+    return static_cast<bool>(EditorStorage());
+}
+
+bool CTorvaDoc::OnOptionStructure() {
+    if (!EditorStorage()) return false;
+    auto copy = std::make_unique<CFramePat>();
+    copy->CopyFrom(*framePat);
+    Application* app = Application::Instance();
+    QWidget* parent = app ? app->MainFrame() : nullptr;
+    if (!EditorStorage()(*copy, parent)) return false;
+    framePat->CopyFrom(*copy);
+    SetModifiedFlag(true);
+    return true;
+}
+
+bool CTorvaDoc::OnCommand(int id) {
+    if (id == cmd::kOptionStructure) {
+        OnOptionStructure();
+        return true;
+    }
+    return Document::OnCommand(id);
+}
+
+bool CTorvaDoc::OnUpdateCommand(int id, CommandState& state) {
+    if (id == cmd::kOptionStructure) {
+        state.enabled = HasStructureEditor();
+        return true;
+    }
+    return Document::OnUpdateCommand(id, state);
+}
+
+} // namespace torva

@@ -1,0 +1,152 @@
+#include "drawing/ResponseGraphs.h"
+
+#include "drawing/Label.h"
+
+#include <QPainter>
+#include <QPolygon>
+
+namespace torva {
+
+namespace {
+
+const QColor kBlue(0, 0, 255);
+const QColor kRed(255, 0, 0);
+
+QPen ThinPen(const QColor& colour) {
+    QPen pen(colour);
+    pen.setWidth(1);
+    return pen;
+}
+
+// A small stress-strain or spring plot: two axes crossing at the centre, half-size pixels each way.
+void DrawCross(QPainter& painter, QPoint centre, int half) {
+    painter.drawLine(centre.x() - half, centre.y(), centre.x() + half, centre.y());
+    painter.drawLine(centre.x(), centre.y() - half, centre.x(), centre.y() + half);
+}
+
+// The curve of one small plot: from the centre through (across, up) of every row.
+void DrawSmallCurve(QPainter& painter, QPoint centre, int half, const double* across, const double* up,
+                    int stride, int slot, int firstRow, int count) {
+    if (count <= 0 || !across || !up) return;
+    QPolygon line;
+    line.reserve(count + 1);
+    line << centre;
+    for (int k = 0; k < count; ++k) {
+        const long long at = static_cast<long long>(firstRow + k) * stride + slot;
+        line << QPoint(centre.x() + TruncPixel(half * across[at]), centre.y() - TruncPixel(half * up[at]));
+    }
+    painter.drawPolyline(line);
+}
+
+} // namespace
+
+void ResponseGraphs::Draw(QPainter& painter, const GraphInput& input, int& counterX, int& counterY) {
+    if (input.analysisMode != 2) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    switch (input.kind) {
+    case kGraphForceDeformation:
+        DrawForceDeformation(painter, input.width, input.histories.control, input.firstRow, input.count,
+                             counterX, counterY);
+        break;
+    case kGraphConcreteStressStrain:
+    case kGraphRebarStressStrain:
+        DrawStressStrain(painter, input.kind == kGraphRebarStressStrain, input.histories, input.firstRow,
+                         input.count);
+        break;
+    case kGraphDiscreteForceDeformation:
+        DrawDiscrete(painter, input.histories, input.firstRow, input.count);
+        break;
+    default:
+        break;
+    }
+    painter.restore();
+}
+
+void ResponseGraphs::DrawForceDeformation(QPainter& painter, int width, const float* control, int firstRow,
+                                          int count, int& counterX, int& counterY) {
+    const int a = width / 2;
+    const int left = a - 125;
+    const int base = 180;
+
+    painter.setPen(ThinPen(kBlue));
+    painter.drawLine(left, base, a + 125, base);
+    painter.drawLine(a, 175, a, base);
+    painter.drawLine(a + 125, 175, a + 125, base);
+    painter.drawLine(left, base, left, 50);
+    painter.drawLine(a - 120, 115, left, 115);
+    painter.drawLine(a - 120, 50, left, 50);
+
+    double dMax = kDisplacementUnit * (counterX + 1.0);
+    double fMax = kForceUnit * (counterY + 1.0);
+    DrawLabel(painter, a + 117, 185, QString::asprintf("%3.1f", dMax), Qt::black);
+    DrawLabel(painter, a - 8, 185, QString::asprintf("%3.1f", dMax / 2), Qt::black);
+    DrawLabel(painter, a + 140, 165, QStringLiteral("D(mm)"), Qt::black);
+    DrawLabel(painter, a - 185, 42, QString::asprintf("%7.0f", fMax), Qt::black);
+    DrawLabel(painter, a - 185, 107, QString::asprintf("%7.0f", fMax / 2), Qt::black);
+    DrawLabel(painter, a - 135, 20, QStringLiteral("F(N)"), Qt::black);
+
+    if (count <= 0 || !control) return;
+    QPolygon curve;
+    curve.reserve(count + 1);
+    curve << QPoint(left, base);
+    for (int k = 0; k < count; ++k) {
+        const long long row = firstRow + k;
+        const double d = control[2 * row];
+        const double f = control[2 * row + 1];
+        curve << QPoint(left + TruncPixel(250.0 * d / dMax), base - TruncPixel(130.0 * f / fMax));
+        if (d > dMax) {
+            ++counterX;
+            dMax = kDisplacementUnit * (counterX + 1.0);
+        }
+        if (f > fMax) {
+            ++counterY;
+            fMax = kForceUnit * (counterY + 1.0);
+        }
+    }
+    painter.setPen(ThinPen(kBlue));
+    painter.drawPolyline(curve);
+}
+
+QPoint ResponseGraphs::StressStrainCentre(int gauss, int component) {
+    // Columns of plots (left to right) hold Gauss points 7..9, 4..6, 1..3, the highest number on top.
+    const int column = (9 - gauss) / 3;  // 0 for 7..9, 2 for 1..3
+    const int row = 2 - (gauss - 1) % 3; // 0 for 3, 6, 9 (top)
+    return QPoint(40 + 150 * column + 70 * component, 40 + 70 * row);
+}
+
+void ResponseGraphs::DrawStressStrain(QPainter& painter, bool rebar, const GraphHistories& histories,
+                                      int firstRow, int count) {
+    painter.setPen(ThinPen(rebar ? kRed : kBlue));
+    const double* stress = histories.gauss[rebar ? kRebarStress : kConcreteStress];
+    const double* strain = histories.gauss[rebar ? kRebarStrain : kConcreteStrain];
+    for (int g = 1; g <= 9; ++g)
+        for (int component = 0; component < 2; ++component) {
+            const QPoint centre = StressStrainCentre(g, component);
+            DrawCross(painter, centre, 30);
+            const int slot = component == 0 ? g - 1 : g + 8;
+            DrawSmallCurve(painter, centre, 30, strain, stress, 18, slot, firstRow, count);
+        }
+}
+
+void ResponseGraphs::DrawDiscrete(QPainter& painter, const GraphHistories& histories, int firstRow,
+                                  int count) {
+    struct Plot {
+        int centreX;
+        bool steel;
+        int spring;
+    };
+    static constexpr Plot kPlots[4] = {{70, false, 0}, {170, false, 1}, {280, true, 0}, {380, true, 1}};
+    for (const Plot& plot : kPlots) {
+        painter.setPen(ThinPen(plot.steel ? kRed : kBlue));
+        const QPoint centre(plot.centreX, 100);
+        DrawCross(painter, centre, 45);
+        const double* up = histories.discrete[plot.steel ? kRebarStress : kConcreteStress];
+        const double* across = histories.discrete[plot.steel ? kRebarStrain : kConcreteStrain];
+        DrawSmallCurve(painter, centre, 45, across, up, 2, plot.spring, firstRow, count);
+    }
+    DrawLabel(painter, 90, 170, QStringLiteral("Concrete"), kBlue);
+    DrawLabel(painter, 310, 170, QStringLiteral("Steel"), kRed);
+}
+
+} // namespace torva

@@ -1,0 +1,77 @@
+#pragma once
+// The response graphs of a push-over run, drawn into the 220-pixel strip below the analysis view's
+// plot (the painter's origin is the strip's top-left corner, width is the client width):
+//
+//   kind 0  force-deformation: control displacement (mm, across) against control force (N, up), with
+//           full scales of 2 mm and 1e5 N units that grow while the curve passes them;
+//   kind 1  concrete stress-strain (blue) and
+//   kind 2  rebar stress-strain (red) of the output plane element: eighteen small plots, laid out like
+//           the element's Gauss points (x component left, y component right of each);
+//   kind 3  the two springs of the output discrete element: concrete (blue), then steel (red).
+//
+// The histories hold one row per step (row s = step s, row 0 the unloaded state); a graph runs from
+// the axis origin through rows firstRow .. firstRow + count − 1. Stresses, strains, spring forces and
+// openings are normalised, so 1 lands on the end of a small plot's axis; larger values run past it.
+// Pixel positions are truncated toward zero.
+#include <cstdint>
+
+class QPainter;
+class QPoint;
+
+namespace torva {
+
+enum GraphKind : int {
+    kGraphForceDeformation = 0,
+    kGraphConcreteStressStrain = 1,
+    kGraphRebarStressStrain = 2,
+    kGraphDiscreteForceDeformation = 3,
+};
+
+// Quantities of the output element histories.
+enum OutputQuantity : int {
+    kConcreteStress = 0, // plane element; for a joint: concrete spring force
+    kConcreteStrain = 1, //                             concrete spring opening
+    kRebarStress = 2,    //                             steel spring force
+    kRebarStrain = 3,    //                             steel spring opening
+};
+
+struct GraphHistories {
+    const float* control = nullptr; // control displacement, force at 2s, 2s + 1
+    const double* gauss[4] = {};    // per OutputQuantity: 18 per row, slot g − 1 x, g + 8 y (g 1..9)
+    const double* discrete[4] = {}; // per OutputQuantity: 2 per row, spring 1, spring 2
+};
+
+struct GraphInput {
+    int analysisMode = 1; // 2 = push-over: the only mode with a graph
+    int kind = kGraphForceDeformation;
+    int width = 0; // client width, pixels
+    GraphHistories histories;
+    int firstRow = 1;
+    int count = 0;
+};
+
+class ResponseGraphs {
+public:
+    static constexpr int kStripHeight = 220;
+    static constexpr float kDisplacementUnit = 2.0f; // mm per full-scale counter step
+    static constexpr float kForceUnit = 1e5f;        // N per full-scale counter step
+
+    // The graph of input.kind, only in push-over mode; counterX, counterY are the full-scale counters
+    // of the force-deformation graph, kept by the caller and grown by it.
+    static void Draw(QPainter& painter, const GraphInput& input, int& counterX, int& counterY);
+
+    // Kind 0. The labels show the scales the counters give on entry; every point beyond the current
+    // scale then widens it by one unit for the points after it and for the next paint.
+    static void DrawForceDeformation(QPainter& painter, int width, const float* control, int firstRow,
+                                     int count, int& counterX, int& counterY);
+    // Kinds 1 (concrete, blue) and 2 (rebar, red).
+    static void DrawStressStrain(QPainter& painter, bool rebar, const GraphHistories& histories, int firstRow,
+                                 int count);
+    // Kind 3.
+    static void DrawDiscrete(QPainter& painter, const GraphHistories& histories, int firstRow, int count);
+
+    // Centre of the small plot of Gauss point g (1..9), component 0 (x) or 1 (y).
+    static QPoint StressStrainCentre(int gauss, int component);
+};
+
+} // namespace torva

@@ -1,0 +1,29 @@
+#include "framework/FileDialogs.h"
+
+#include <QFileDialog>
+
+namespace torva {
+namespace {
+
+FileDialogs::Handler& HandlerStorage() {
+    static FileDialogs::Handler handler;
+    return handler;
+}
+
+} // namespace
+
+void FileDialogs::SetHandler(Handler handler) {
+    HandlerStorage() = std::move(handler);
+}
+
+QString FileDialogs::OpenFileName(QWidget* parent, const QString& filter) {
+    if (HandlerStorage()) return HandlerStorage()(false, QString());
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(), filter);
+}
+
+QString FileDialogs::SaveFileName(QWidget* parent, const QString& suggested, const QString& filter) {
+    if (HandlerStorage()) return HandlerStorage()(true, suggested);
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), suggested, filter);
+}
+
+} // namespace torva

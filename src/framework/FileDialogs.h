@@ -1,0 +1,23 @@
+#pragma once
+// File-name prompts of Open and Save As. Tests install a handler that answers instead of a dialog.
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace torva {
+
+class FileDialogs {
+public:
+    // An existing file to open, or an empty string when cancelled.
+    static QString OpenFileName(QWidget* parent, const QString& filter);
+    // A file name to save to (`suggested` pre-filled), or an empty string when cancelled.
+    static QString SaveFileName(QWidget* parent, const QString& suggested, const QString& filter);
+
+    // The handler gets whether it is a save prompt and the suggested name; nullptr restores the
+    // real dialogs.
+    using Handler = std::function<QString(bool save, const QString& suggested)>;
+    static void SetHandler(Handler handler);
+};
+
+} // namespace torva
