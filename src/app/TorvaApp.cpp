@@ -39,6 +39,7 @@ bool CTorvaApp::InitInstance(const QStringList& arguments) {
     MessageService::SetTitle(QStringLiteral("TORVA_FEM"));
     RegisterTorvaCommands();
     CTorvaDoc::SetStructureEditor(&RunStructureOptions);
+    CTorvaDoc::SetModelEditor(cmd::kOptionLoading, &RunLoadingEditor);
     QApplication::setWindowIcon(ToolbarIcon(cmd::kView3d));
     LoadStdProfileSettings(4);
 
