@@ -27,6 +27,7 @@ void RegisterTorvaCommands() {
         {cmd::kWindowTileHorizontal, "Tile Horizontal"},
         {cmd::kWindowTileVertical, "Tile Vertical"},
         {cmd::kOptionStructure, "Structure"},
+        {cmd::kOptionLoading, "Loading..."},
         {cmd::kMoveLowerFloor, "Move to Lower Floor"},
         {cmd::kMoveUpperFloor, "Move to Upper Floor"},
         {cmd::kCopyLowerPattern, "Copy Lower Pattern"},

@@ -106,6 +106,7 @@ void CMainFrame::CreateMenus() {
 
     QMenu* option = menuBar()->addMenu(QStringLiteral("Option(&O)"));
     item(option, cmd::kOptionStructure, QStringLiteral("Structure"));
+    item(option, cmd::kOptionLoading, QStringLiteral("Loading..."));
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View(&V)"));
     item(view, cmd::kWindowCascade, QStringLiteral("Cascade(&C)"));

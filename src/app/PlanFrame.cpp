@@ -19,10 +19,13 @@ bool CTorvaFrame::OnCreate() {
                                        {cmd::kClearPattern, 0, cmd::kMoveUpperFloor, cmd::kCopyLowerPattern,
                                         0, cmd::kMoveLowerFloor, cmd::kCopyUpperPattern},
                                        Qt::BottomToolBarArea);
-    // Toolbar 139, docked at the top.
+    // Toolbar 139, docked at the top, with the rebar and fibre layers and the two check modes,
+    // which have no other button.
     memberBar_ = CreateCommandToolBar(QStringLiteral("Member"),
-                                      {cmd::kPointForce, cmd::kBoundaryCondition, 0, cmd::kConcreteElement, 0,
-                                       cmd::kXElementLength, cmd::kYElementLength, 0, cmd::kFrameSize},
+                                      {cmd::kPointForce, cmd::kBoundaryCondition, 0, cmd::kConcreteElement,
+                                       cmd::kSteelRebarElement, cmd::kFiberElement, 0, cmd::kXElementLength,
+                                       cmd::kYElementLength, 0, cmd::kFrameSize, 0, cmd::kCheckControlNode,
+                                       cmd::kCheckOutputElement},
                                       Qt::TopToolBarArea);
     // The "Floor" layer bar (bar 139): one read-only edit box, beside the pattern toolbar.
     layerBar_ = new QToolBar(QStringLiteral("Floor"), this);

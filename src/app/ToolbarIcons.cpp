@@ -179,14 +179,46 @@ void Boundary(QPainter& p) {
     for (int i = 0; i < 5; ++i) p.drawLine(QPointF(3 + 3 * i, 11.5), QPointF(1 + 3 * i, 14.5));
 }
 
-void ConcreteElement(QPainter& p) {
+// A square of a layer's first type colour with the layer's letter, as the plan draws it.
+void LayerSquare(QPainter& p, const QColor& fill, const QString& letter) {
     p.setPen(Pen(Qt::white));
-    p.setBrush(QColor(60, 110, 230));
+    p.setBrush(fill);
     p.drawRect(QRectF(2.5, 2, 11, 11));
     p.setPen(Pen(kInk));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(1.5, 1, 13, 13));
-    Letter(p, QRectF(2.5, 2, 11, 11), QStringLiteral("E"), Qt::white, 9);
+    Letter(p, QRectF(2.5, 2, 11, 11), letter, Qt::white, 9);
+}
+
+void ConcreteElement(QPainter& p) {
+    LayerSquare(p, QColor(60, 110, 230), QStringLiteral("E"));
+}
+
+void SteelRebar(QPainter& p) {
+    LayerSquare(p, QColor(215, 40, 40), QStringLiteral("S"));
+}
+
+void FiberElement(QPainter& p) {
+    LayerSquare(p, QColor(20, 150, 40), QStringLiteral("F"));
+}
+
+void CheckControlNode(QPainter& p) {
+    // The orange control-node disc on a grid corner.
+    PlanGrid(p, 0.5, 2.5);
+    p.setPen(Pen(QColor(255, 140, 0)));
+    p.setBrush(QColor(255, 140, 0));
+    p.drawEllipse(QPointF(10.5, 6.5), 4.5, 4.5);
+}
+
+void CheckOutputElement(QPainter& p) {
+    // A green output frame around a square with its number.
+    p.setPen(Pen(Qt::white));
+    p.setBrush(QColor(60, 110, 230));
+    p.drawRect(QRectF(2.5, 2.5, 10, 10));
+    p.setPen(Pen(QColor(0, 200, 0), 2.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(2, 2, 11, 11));
+    Letter(p, QRectF(6, 0, 10, 9), QStringLiteral("1"), QColor(255, 215, 0), 8);
 }
 
 void SpanLength(QPainter& p, bool x) {
@@ -368,6 +400,10 @@ const std::map<int, PaintFn>& Painters() {
         {cmd::kPointForce, PointForce},
         {cmd::kBoundaryCondition, Boundary},
         {cmd::kConcreteElement, ConcreteElement},
+        {cmd::kSteelRebarElement, SteelRebar},
+        {cmd::kFiberElement, FiberElement},
+        {cmd::kCheckControlNode, CheckControlNode},
+        {cmd::kCheckOutputElement, CheckOutputElement},
         {cmd::kXElementLength, XLength},
         {cmd::kYElementLength, YLength},
         {cmd::kFrameSize, FrameSize},

@@ -12,6 +12,8 @@
 #include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/MessageService.h"
+#include "plan/Editors.h"
+#include "plan/PlanView.h"
 
 #include <QApplication>
 
@@ -27,7 +29,7 @@ CTorvaApp::~CTorvaApp() {
 }
 
 std::function<View*()> CTorvaApp::PlanViewFactory() {
-    return [] { return new PlaceholderPlanView; };
+    return [] { return new CTorvaView; };
 }
 
 std::function<View*()> CTorvaApp::AnalysisViewFactory() {
@@ -37,6 +39,8 @@ std::function<View*()> CTorvaApp::AnalysisViewFactory() {
 bool CTorvaApp::InitInstance(const QStringList& arguments) {
     MessageService::SetTitle(QStringLiteral("TORVA_FEM"));
     RegisterTorvaCommands();
+    CTorvaDoc::SetStructureEditor(&RunStructureOptions);
+    CTorvaDoc::SetModelEditor(cmd::kOptionLoading, &RunLoadingEditor);
     QApplication::setWindowIcon(ToolbarIcon(cmd::kView3d));
     LoadStdProfileSettings(4);
 

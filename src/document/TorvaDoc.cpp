@@ -8,13 +8,20 @@
 #include "framework/MdiFrame.h"
 #include "model/ModelFile.h"
 
+#include <iterator>
+
 namespace torva {
 
 namespace {
 
-CTorvaDoc::StructureEditor& EditorStorage() {
-    static CTorvaDoc::StructureEditor editor;
-    return editor;
+// The model commands and the editors installed for them.
+constexpr int kModelCommands[] = {cmd::kOptionStructure, cmd::kOptionLoading};
+
+CTorvaDoc::ModelEditor* EditorOf(int commandId) {
+    static CTorvaDoc::ModelEditor editors[std::size(kModelCommands)];
+    for (std::size_t i = 0; i < std::size(kModelCommands); ++i)
+        if (kModelCommands[i] == commandId) return &editors[i];
+    return nullptr;
 }
 
 } // namespace
@@ -63,37 +70,49 @@ void CTorvaDoc::OpenAnalysisWindow() {
     if (frame) analysis->InitialUpdateFrame(frame, this, true);
 }
 
-void CTorvaDoc::SetStructureEditor(StructureEditor editor) {
-    EditorStorage() = std::move(editor);
+void CTorvaDoc::SetModelEditor(int commandId, ModelEditor editor) {
+    if (ModelEditor* slot = EditorOf(commandId)) *slot = std::move(editor);
 }
 
+bool CTorvaDoc::HasModelEditor(int commandId) {
+    const ModelEditor* slot = EditorOf(commandId);
+    return slot && static_cast<bool>(*slot);
+}
+
+void CTorvaDoc::SetStructureEditor(ModelEditor editor) {
+    SetModelEditor(cmd::kOptionStructure, std::move(editor));
+}
 bool CTorvaDoc::HasStructureEditor() {
-    return static_cast<bool>(EditorStorage());
+    return HasModelEditor(cmd::kOptionStructure);
+}
+bool CTorvaDoc::OnOptionStructure() {
+    return RunModelEditor(cmd::kOptionStructure);
 }
 
-bool CTorvaDoc::OnOptionStructure() {
-    if (!EditorStorage()) return false;
+bool CTorvaDoc::RunModelEditor(int commandId) {
+    if (!HasModelEditor(commandId)) return false;
     auto copy = std::make_unique<CFramePat>();
     copy->CopyFrom(*framePat);
     Application* app = Application::Instance();
     QWidget* parent = app ? app->MainFrame() : nullptr;
-    if (!EditorStorage()(*copy, parent)) return false;
+    if (!(*EditorOf(commandId))(*copy, parent)) return false;
     framePat->CopyFrom(*copy);
     SetModifiedFlag(true);
+    UpdateAllViews(nullptr, 0);
     return true;
 }
 
 bool CTorvaDoc::OnCommand(int id) {
-    if (id == cmd::kOptionStructure) {
-        OnOptionStructure();
+    if (EditorOf(id)) {
+        RunModelEditor(id);
         return true;
     }
     return Document::OnCommand(id);
 }
 
 bool CTorvaDoc::OnUpdateCommand(int id, CommandState& state) {
-    if (id == cmd::kOptionStructure) {
-        state.enabled = HasStructureEditor();
+    if (EditorOf(id)) {
+        state.enabled = HasModelEditor(id);
         return true;
     }
     return Document::OnUpdateCommand(id, state);

@@ -35,12 +35,17 @@ public:
     // Opens the analysis window: the second registered template makes a frame for this document.
     void OpenAnalysisWindow();
 
-    // The "Option for Structure" dialog: edits the model it is given and returns true for OK.
-    using StructureEditor = std::function<bool(CFramePat& model, QWidget* parent)>;
-    static void SetStructureEditor(StructureEditor editor);
+    // A dialog of the Option menu: edits the model it is given and returns true for OK.
+    using ModelEditor = std::function<bool(CFramePat& model, QWidget* parent)>;
+    using StructureEditor = ModelEditor;
+    // Installs the editor that a model command (Option > Structure, Option > Loading...) runs.
+    static void SetModelEditor(int commandId, ModelEditor editor);
+    static bool HasModelEditor(int commandId);
+    static void SetStructureEditor(ModelEditor editor);
     static bool HasStructureEditor();
-    // Option > Structure: runs the editor on a copy; OK copies it back and marks the document
-    // modified. Returns whether the model was committed.
+    // Runs the command's editor on a copy; OK copies it back and marks the document modified.
+    // Returns whether the model was committed.
+    bool RunModelEditor(int commandId);
     bool OnOptionStructure();
 
     bool OnCommand(int id) override;

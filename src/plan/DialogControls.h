@@ -44,6 +44,21 @@ constexpr int kElementPlain = 1085;
 constexpr int kElementIncompatible = 1086;
 constexpr int kGravity = 1057;
 
+// Loading dialog and its presets.
+constexpr int kDirectionX = 1140;
+constexpr int kDirectionY = 1141;
+constexpr int kSegmentCount = 1142;
+constexpr int kStepsPerSegment = 1143;
+constexpr int kTargetTable = 1144;
+constexpr int kMonotonic = 1145;
+constexpr int kCyclic = 1146;
+constexpr int kStepTotal = 1147;     // the total steps line
+constexpr int kLargestTarget = 1148; // the largest target line
+constexpr int kPresetTarget = 1150;
+constexpr int kPresetSteps = 1151;
+constexpr int kPresetAmplitudes = 1152;
+constexpr int kPresetCycles = 1153;
+
 inline void SetControlId(QWidget* widget, int id) {
     widget->setProperty("controlId", id);
     widget->setObjectName(QStringLiteral("control_%1").arg(id));

@@ -2,6 +2,7 @@
 
 #include "model/FramePat.h"
 #include "plan/FrameDialogs.h"
+#include "plan/LoadingDialog.h"
 #include "plan/TypeEditors.h"
 
 namespace torva {
@@ -46,6 +47,11 @@ bool RunFrameEditor(CFramePat& copy, QWidget* parent) {
 
 bool RunStructureOptions(CFramePat& copy, QWidget* parent) {
     CEditOptionStructure dialog(copy, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool RunLoadingEditor(CFramePat& copy, QWidget* parent) {
+    LoadingDialog dialog(copy, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -18,6 +18,8 @@ bool RunTypeEditor(int kind, CFramePat& copy, QWidget* parent);
 bool RunSpanEditor(int axis, CFramePat& copy, QWidget* parent);
 bool RunFrameEditor(CFramePat& copy, QWidget* parent);
 bool RunStructureOptions(CFramePat& copy, QWidget* parent);
+// Option ▸ "Loading...": control direction, segments, steps and target displacements of a push-over.
+bool RunLoadingEditor(CFramePat& copy, QWidget* parent);
 
 // The editor of a kind 0..4 (or nullptr for another kind), not yet shown.
 std::unique_ptr<TypeEditorDialog> MakeTypeEditor(int kind, CFramePat& copy, QWidget* parent);

@@ -5,6 +5,7 @@
 #include "app/TorvaApp.h"
 #include "document/TorvaDoc.h"
 #include "framework/ChildFrame.h"
+#include "framework/CommandIds.h"
 #include "framework/FileDialogs.h"
 #include "framework/MessageService.h"
 #include "framework/Settings.h"
@@ -37,6 +38,7 @@ protected:
         Flush();
         FileDialogs::SetHandler(nullptr);
         CTorvaDoc::SetStructureEditor(nullptr);
+        CTorvaDoc::SetModelEditor(cmd::kOptionLoading, nullptr);
         Settings::UseFile(QString());
     }
     // Starts the program with the given command line (without the program name).

@@ -167,7 +167,7 @@ TEST_F(AppTest, StructureRunsTheInstalledEditorOnACopy) {
     Start();
     QAction* structure = Main()->Router()->FindAction(cmd::kOptionStructure);
     ASSERT_NE(structure, nullptr);
-    EXPECT_FALSE(structure->isEnabled()); // no dialog yet
+    EXPECT_TRUE(structure->isEnabled()); // the program's own dialog is installed at start-up
 
     bool accept = false;
     QWidget* parent = nullptr;
@@ -186,6 +186,28 @@ TEST_F(AppTest, StructureRunsTheInstalledEditorOnACopy) {
     accept = true;
     structure->trigger();
     EXPECT_EQ(doc->framePat->gravity, 1);
+    EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(AppTest, LoadingEditsACopyAndCommitsOnlyOnOk) {
+    Start();
+    bool accept = false;
+    CTorvaDoc::SetModelEditor(cmd::kOptionLoading, [&](CFramePat& model, QWidget*) {
+        model.ctrlDirection = 2;
+        model.segmentPoints[1] = 5000;
+        return accept;
+    });
+    CTorvaDoc* doc = ActiveDoc();
+    Main()->Router()->UpdateActions();
+    QAction* loading = Main()->Router()->FindAction(cmd::kOptionLoading);
+    ASSERT_NE(loading, nullptr);
+    loading->trigger();
+    EXPECT_EQ(doc->framePat->ctrlDirection, 0);
+    EXPECT_FALSE(doc->IsModified());
+    accept = true;
+    loading->trigger();
+    EXPECT_EQ(doc->framePat->ctrlDirection, 2);
+    EXPECT_EQ(doc->framePat->segmentPoints[1], 5000);
     EXPECT_TRUE(doc->IsModified());
 }
 

@@ -4,8 +4,11 @@
 #include "model/FramePat.h"
 #include "plan/Editors.h"
 #include "plan/FrameDialogs.h"
+#include "plan/LoadingDialog.h"
 #include "plan/TypeEditors.h"
 
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -38,13 +41,25 @@ std::vector<Shot> AllDialogs() {
         {"default_member", [](CFramePat&) { return std::make_unique<CDefaultMember>(); }},
         {"initialize_building", [](CFramePat&) { return std::make_unique<CInitializeBuilding>(); }},
         {"busy", [](CFramePat&) { return std::make_unique<BusyDialog>(); }},
+        {"loading", [](CFramePat& m) { return std::make_unique<LoadingDialog>(m); }},
+        {"loading_monotonic",
+         [](CFramePat&) {
+             static LoadingProtocol protocol;
+             return std::make_unique<MonotonicLoadingDialog>(protocol);
+         }},
+        {"loading_cyclic",
+         [](CFramePat&) {
+             static LoadingProtocol protocol;
+             return std::make_unique<CyclicLoadingDialog>(protocol);
+         }},
     };
 }
 
 bool IsControl(const QWidget* w) {
     return qobject_cast<const QLabel*>(w) || qobject_cast<const QLineEdit*>(w) ||
            qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QComboBox*>(w) ||
-           qobject_cast<const QGroupBox*>(w) || qobject_cast<const QListWidget*>(w);
+           qobject_cast<const QGroupBox*>(w) || qobject_cast<const QAbstractItemView*>(w) ||
+           qobject_cast<const QAbstractSpinBox*>(w);
 }
 
 // Controls that are direct children of parent (the dialog or one of its group boxes).

@@ -1,0 +1,212 @@
+#include "analysis/CurveExport.h"
+
+#include "analysis/AnalysisScene.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace torva {
+namespace {
+
+constexpr int kGaussPoints = 9;
+constexpr int kPlaneSlots = 2 * kGaussPoints;
+constexpr int kSprings = 2;
+constexpr int kValuesPerPoint = 8;
+
+// printf's "%.17g" in the C locale.
+void AppendNumber(std::string& out, double value) {
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
+    out.append(text, result.ptr);
+}
+
+void AppendStep(std::string& out, int step) {
+    char text[16];
+    const auto result = std::to_chars(text, text + sizeof text, step);
+    out.append(text, result.ptr);
+}
+
+// Value v (1..8) of a Gauss point or spring: values 1..4 are quantities 0..3 of its first slot, values
+// 5..8 the same quantities of its second slot (g + 9, or spring 2).
+constexpr const char* kPlaneValueNames[kValuesPerPoint] = {
+    "concrete_stress_1", "concrete_strain_1", "rebar_stress_x", "strain_x",
+    "concrete_stress_2", "concrete_strain_2", "rebar_stress_y", "strain_y"};
+constexpr const char* kSpringValueNames[4] = {"concrete_force", "concrete_opening", "steel_force",
+                                              "steel_opening"};
+
+struct Temporary {
+    std::string path;      // the file it will become
+    std::string temporary; // where it is written first
+};
+
+std::string ErrorText(const std::string& path, int code) {
+    return "Cannot write " + path + ": " + std::strerror(code);
+}
+
+// Writes content to a fresh file beside path; false with the error (nothing left behind) on failure.
+bool WriteTemporary(const std::string& path, const std::string& content, Temporary& out, std::string& error) {
+    std::vector<char> name(path.begin(), path.end());
+    const char suffix[] = ".XXXXXX";
+    name.insert(name.end(), suffix, suffix + sizeof suffix); // with the terminating 0
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = ErrorText(path, errno);
+        return false;
+    }
+    out = {path, name.data()};
+    auto fail = [&](int code) {
+        error = ErrorText(path, code);
+        ::unlink(out.temporary.c_str());
+        return false;
+    };
+    // mkstemp makes the file private; give it the mode any new file of the user gets.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0666 & ~mask) != 0) {
+        const int code = errno;
+        ::close(fd);
+        return fail(code);
+    }
+    std::size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int code = n < 0 ? errno : EIO;
+            ::close(fd);
+            return fail(code);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    const bool synced = ::fsync(fd) == 0;
+    const int syncError = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!synced) return fail(syncError);
+    if (!closed) return fail(errno);
+    return true;
+}
+
+// Renames every temporary over its file; on the first failure removes the temporaries not yet renamed.
+bool Commit(const std::vector<Temporary>& files, std::string& error) {
+    // A folder in the way would only be found by the rename, perhaps after another file was replaced.
+    for (const Temporary& file : files) {
+        struct stat status {};
+        if (::stat(file.path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+            error = ErrorText(file.path, EISDIR);
+            for (const Temporary& each : files) ::unlink(each.temporary.c_str());
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (std::rename(files[i].temporary.c_str(), files[i].path.c_str()) != 0) {
+            error = ErrorText(files[i].path, errno);
+            for (std::size_t j = i; j < files.size(); ++j) ::unlink(files[j].temporary.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+CurveHistory CurveHistoryOf(const AnalysisScene& scene, const MeshView& mesh, int steps) {
+    CurveHistory history;
+    history.control = scene.controlHistory.data();
+    history.steps = std::clamp(steps, 0, AnalysisScene::kStepCapacity);
+    const int output = AnalysisScene::OutputElementOf(mesh);
+    if (output < 0) return history;
+    const bool plane = mesh.elemDiscrete[output] == 0;
+    history.outputKind = plane ? OutputElementKind::Plane : OutputElementKind::Discrete;
+    for (std::size_t q = 0; q < history.output.size(); ++q)
+        history.output[q] =
+            plane ? scene.outputGaussHistory[q].data() : scene.outputDiscreteHistory[q].data();
+    return history;
+}
+
+std::string CurveCsv(const CurveHistory& history) {
+    std::string out = "step,control_displacement_mm,control_force_N\n";
+    if (!history.control) return out;
+    out.reserve(out.size() + static_cast<std::size_t>(history.steps) * 56);
+    for (int step = 1; step <= history.steps; ++step) {
+        AppendStep(out, step);
+        out += ',';
+        AppendNumber(out, history.control[2 * step]);
+        out += ',';
+        AppendNumber(out, history.control[2 * step + 1]);
+        out += '\n';
+    }
+    return out;
+}
+
+std::string OutputElementCsv(const CurveHistory& history) {
+    if (history.outputKind == OutputElementKind::None) return {};
+    for (const double* values : history.output)
+        if (!values) return {};
+    const bool plane = history.outputKind == OutputElementKind::Plane;
+    const int points = plane ? kGaussPoints : 1; // a joint's values are one row of two springs
+    const int slots = plane ? kPlaneSlots : kSprings;
+    const int secondSlot = plane ? kGaussPoints : 1;
+
+    std::string out = "step";
+    for (int p = 0; p < points; ++p) {
+        for (int v = 0; v < kValuesPerPoint; ++v) {
+            out += ',';
+            if (plane) {
+                out += "gp" + std::to_string(p + 1) + "_" + kPlaneValueNames[v];
+            } else {
+                out += "spring" + std::to_string(v / 4 + 1) + "_" + kSpringValueNames[v % 4];
+            }
+        }
+    }
+    out += '\n';
+    for (int step = 1; step <= history.steps; ++step) {
+        AppendStep(out, step);
+        for (int p = 0; p < points; ++p) {
+            for (int v = 0; v < kValuesPerPoint; ++v) {
+                const int slot = p + (v < 4 ? 0 : secondSlot);
+                out += ',';
+                AppendNumber(out, history.output[static_cast<std::size_t>(v % 4)][slots * step + slot]);
+            }
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::string OutputElementCsvPath(const std::string& curvePath) {
+    const std::size_t slash = curvePath.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = curvePath.find_last_of('.');
+    // A dot that starts the name (".csv") or lies in a folder name is no extension.
+    if (dot == std::string::npos || dot <= nameStart) dot = curvePath.size();
+    return curvePath.substr(0, dot) + "_element" + curvePath.substr(dot);
+}
+
+bool WriteCurveExport(const CurveHistory& history, const std::string& path, std::string& error) {
+    std::vector<Temporary> files(1);
+    if (!WriteTemporary(path, CurveCsv(history), files[0], error)) return false;
+    const std::string element = OutputElementCsv(history);
+    if (!element.empty()) {
+        files.emplace_back();
+        if (!WriteTemporary(OutputElementCsvPath(path), element, files[1], error)) {
+            ::unlink(files[0].temporary.c_str());
+            return false;
+        }
+    }
+    return Commit(files, error);
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& error) {
+    std::vector<Temporary> files(1);
+    if (!WriteTemporary(path, content, files[0], error)) return false;
+    return Commit(files, error);
+}
+
+} // namespace torva
