@@ -330,12 +330,16 @@ int CommandAnalyze(const Arguments& args) {
 
     auto mesh = std::make_unique<Mesh>();
     mesh->Build(*model, kActualSize);
-    for (size_t k = 0; k < o.outputs.size(); ++k) {
+    for (const Position& position : o.outputs) {
         bool found = false;
-        for (int e = 0; e < mesh->elementCount; ++e) found = found || mesh->elemOutputNo[e] == int(k) + 1;
-        if (!found && model->outputElements[k] == model->activeOutput)
-            return Fail("there is no element at plan position (" + std::to_string(o.outputs[k].first) + ", " +
-                        std::to_string(o.outputs[k].second) + ")");
+        for (int e = 0; e < mesh->elementCount && !found; ++e) {
+            int x, y;
+            ElementPlanPosition(*mesh, e, x, y);
+            found = x == position.first && y == position.second;
+        }
+        if (!found)
+            return Fail("there is no element at plan position (" + std::to_string(position.first) + ", " +
+                        std::to_string(position.second) + ")");
     }
 
     engine::Engine& engine = engine::ProcessEngine();

@@ -189,23 +189,34 @@ int FactoriseWide(double* A, const int32_t* D, int n, const double* source) {
 }
 #endif
 
-// Forward reduction (dot products down the column) and back-substitution (axpy up the column).
+// Two terms of a run that goes backwards in memory, as a pair in running order.
+TORVA_INLINE Pair LoadBackwards(const double* p) { // (p[0], p[-1])
+    Pair v;
+    __builtin_memcpy(&v, p - 1, 16);
+    return __builtin_shufflevector(v, v, 1, 0);
+}
+
+// Forward reduction (dot products down the column, V read backwards) and back-substitution (axpy up
+// the column, V written backwards), two terms at a time.
 void Substitute(const double* A, double* V, const int32_t* D, int n) {
     for (int j = 1; j <= n; ++j) {
         const int h = D[j + 1] - D[j] - 1;
         if (h <= 0) continue;
         const double* a = &A[D[j] + 1];
         const double* v = &V[j - 1]; // V(j - 1), V(j - 2), ...
-        double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+        Pair s0 = {0, 0}, s1 = {0, 0};
         int k = 0;
         for (; k + 4 <= h; k += 4) {
-            s0 += a[k] * v[-k];
-            s1 += a[k + 1] * v[-k - 1];
-            s2 += a[k + 2] * v[-k - 2];
-            s3 += a[k + 3] * v[-k - 3];
+            Pair a0, a1;
+            __builtin_memcpy(&a0, a + k, 16);
+            __builtin_memcpy(&a1, a + k + 2, 16);
+            s0 += a0 * LoadBackwards(v - k);
+            s1 += a1 * LoadBackwards(v - k - 2);
         }
-        for (; k < h; ++k) s0 += a[k] * v[-k];
-        V[j] -= (s0 + s1) + (s2 + s3);
+        const Pair s = s0 + s1;
+        double sum = s[0] + s[1];
+        for (; k < h; ++k) sum += a[k] * v[-k];
+        V[j] -= sum;
     }
     for (int j = 1; j <= n; ++j) V[j] /= A[D[j]];
     for (int j = n; j >= 2; --j) {
@@ -214,7 +225,16 @@ void Substitute(const double* A, double* V, const int32_t* D, int n) {
         const double* a = &A[D[j] + 1];
         double* v = &V[j - 1];
         const double vj = V[j];
-        for (int k = 0; k < h; ++k) v[-k] -= a[k] * vj;
+        const Pair scale = {vj, vj};
+        int k = 0;
+        for (; k + 2 <= h; k += 2) {
+            Pair ak, vk;
+            __builtin_memcpy(&ak, a + k, 16);
+            vk = LoadBackwards(v - k) - ak * scale;
+            const Pair stored = __builtin_shufflevector(vk, vk, 1, 0); // back to memory order
+            __builtin_memcpy(v - k - 1, &stored, 16);
+        }
+        for (; k < h; ++k) v[-k] -= a[k] * vj;
     }
 }
 

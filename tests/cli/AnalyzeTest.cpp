@@ -219,6 +219,10 @@ TEST(CliAnalyze, FailuresAreExplainedWithTheirExitCodes) {
     EXPECT_EQ(RunTorva("analyze " + Example("cantilever.fem") + " --pushover --increments 1").exitCode, 1);
     EXPECT_EQ(RunTorva("analyze " + Example("cantilever.fem") + " --control-direction z").exitCode, 1);
     EXPECT_EQ(RunTorva("analyze " + Example("cantilever.fem") + " --output-element 40,40").exitCode, 1);
+    ProgramRun second =
+        RunTorva("analyze " + Example("cantilever.fem") + " --output-element 2,2 --output-element 2,9");
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_TRUE(Contains(second.output, "no element at plan position (2, 9)")) << second.output;
     EXPECT_EQ(RunTorva("analyze " + Example("cantilever.fem") + " --output-element 2,2 --active-output 3,3")
                   .exitCode,
               1);
