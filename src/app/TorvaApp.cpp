@@ -5,7 +5,6 @@
 #include "app/AboutBox.h"
 #include "app/CommandTable.h"
 #include "app/MainFrame.h"
-#include "app/PlaceholderViews.h"
 #include "app/PlanFrame.h"
 #include "app/ToolbarIcons.h"
 #include "document/TorvaDoc.h"
