@@ -273,7 +273,10 @@ void C3dView::OnPlay() {
 }
 
 void C3dView::OnStepTimer() {
-    Apply(Tick(state_, control_, *scene_, run_.get()));
+    const ControlEffect effect = Tick(state_, control_, *scene_, run_.get());
+    Apply(effect);
+    // What the buttons allow follows the run: the sizes when it ends, the export once a step is in.
+    if (effect.redraw || effect.killTimer) CommandRouter::RequestRefresh();
 }
 
 void C3dView::OnExportCurve() {
