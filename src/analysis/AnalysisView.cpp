@@ -264,8 +264,8 @@ void C3dView::OnPlay() {
     const int selection = frame ? frame->ViewList()->currentIndex() : scene_->viewKind;
     RefreshMesh();
     const ResultBuffer buffer = EngineBuffers::Instance().Results();
-    auto run = std::make_unique<PushoverDriver>(engine::ProcessEngine(),
-                                                std::span<double>(buffer.data, static_cast<size_t>(buffer.size)));
+    auto run = std::make_unique<PushoverDriver>(
+        engine::ProcessEngine(), std::span<double>(buffer.data, static_cast<size_t>(buffer.size)));
     const ControlEffect effect = PlayPushover(state_, control_, *scene_, *Model(), mesh_, *run, selection);
     // A refused start leaves the last run (and what "Export Curve..." reads with it) as it was.
     if (effect.startTimer) run_ = std::move(run);

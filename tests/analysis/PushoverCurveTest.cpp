@@ -36,7 +36,9 @@ struct Analysis {
     std::unique_ptr<engine::Engine> engine = std::make_unique<engine::Engine>();
     std::vector<double> results = std::vector<double>(engine::kResultBufferSize, 0.0);
 
-    explicit Analysis(std::unique_ptr<CFramePat> m) : model(std::move(m)) { mesh->Build(*model, kActualSize); }
+    explicit Analysis(std::unique_ptr<CFramePat> m) : model(std::move(m)) {
+        mesh->Build(*model, kActualSize);
+    }
 
     // The whole push-over of the model's loading.
     std::vector<CurvePoint> Pushover(std::string* stop = nullptr) {
@@ -181,9 +183,9 @@ TEST(PushoverCurve, ACyclicLoadingTurnsExactlyAtItsTargets) {
     const double atZero = loops[19].force; // back at 0 after +0.5 mm
     const double half = loops[9].force - atZero;
     EXPECT_GT(half, 0.0);
-    EXPECT_NEAR(loops[29].force - atZero, -half, 1e-6 * half); // -0.5 mm
-    EXPECT_NEAR(loops[39].force, atZero, 1e-6 * half);         // back at 0
-    EXPECT_NEAR(loops[49].force - atZero, 2.0 * half, 1e-6 * half); // +1 mm
+    EXPECT_NEAR(loops[29].force - atZero, -half, 1e-6 * half);       // -0.5 mm
+    EXPECT_NEAR(loops[39].force, atZero, 1e-6 * half);               // back at 0
+    EXPECT_NEAR(loops[49].force - atZero, 2.0 * half, 1e-6 * half);  // +1 mm
     EXPECT_NEAR(loops[69].force - atZero, -2.0 * half, 1e-6 * half); // -1 mm
 }
 

@@ -120,6 +120,10 @@ TEST_F(PushoverViewTest, PlayRunsTheExampleWallToItsLastStep) {
     EXPECT_EQ(StepText(State().stepCounter, State().StepTotal()), "100 / 100");
     EXPECT_TRUE(Query(cmd::kPlay).enabled);
     EXPECT_TRUE(Query(cmd::kExportCurve).enabled);
+    // The buttons follow the end of the run without a click.
+    test::Flush();
+    EXPECT_TRUE(Button(cmd::kExportCurve)->isEnabled());
+    EXPECT_TRUE(Frame()->Router()->FindAction(cmd::kDefaultSize)->isEnabled());
 
     // Every step is in the histories, and the display shows the last one as the engine left it.
     const std::vector<CurvePoint>& curve = View()->Run()->Curve();
