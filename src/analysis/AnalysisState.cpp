@@ -1,6 +1,7 @@
 #include "analysis/AnalysisState.h"
 
 #include "analysis/AnalysisScene.h"
+#include "analysis/PushoverDriver.h"
 #include "framework/CommandIds.h"
 #include "model/FramePat.h"
 
@@ -30,6 +31,8 @@ const char* AnalysisCommandText(int id) {
         return "Play";
     case cmd::kStop:
         return "Stop";
+    case cmd::kExportCurve:
+        return "Export Curve...";
     case cmd::kReduceResponse:
         return "Reduce the Response";
     case cmd::kAmplifyResponse:
@@ -76,6 +79,8 @@ bool UpdateAnalysisCommand(int id, const AnalysisState& state, const ViewControl
         return set(running, false, false);
     case cmd::kPause:
         return set(running, true, view.paused == 1);
+    case cmd::kExportCurve:
+        return set(ExportableSteps(state) > 0, false, false);
     case cmd::kReduceResponse:
     case cmd::kAmplifyResponse:
     case cmd::kRenderStressField:
@@ -112,6 +117,7 @@ ControlEffect StopStepTimer(AnalysisState& state) {
 void ClearRun(AnalysisState& state, AnalysisScene& scene, const CFramePat& model) {
     state.runSegments = model.segmentCount == 0 ? 1 : model.segmentCount;
     state.runStepsPerSegment = model.stepsPerSegment;
+    state.recordedSteps = 0;
     scene.ClearRun(state.runSegments, model.segmentPoints, kSegmentPoints);
 }
 
@@ -312,6 +318,17 @@ ControlEffect Play(AnalysisState& state, ViewControl& view, AnalysisScene& scene
     return effect;
 }
 
+ControlEffect PlayPushover(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                           const CFramePat& model, const Mesh& mesh, PushoverDriver& run, int viewSelection) {
+    std::string refusal;
+    if (!run.Start(model, mesh, refusal)) {
+        ControlEffect refused;
+        refused.message = refusal;
+        return refused;
+    }
+    return Play(state, view, scene, model, viewSelection);
+}
+
 ControlEffect Stop(AnalysisState& state) {
     return StopStepTimer(state);
 }
@@ -321,24 +338,40 @@ ControlEffect TogglePause(ViewControl& view) {
     return {};
 }
 
-ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene, const MeshView& mesh,
-                   ResultBuffer results) {
+ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene, PushoverDriver* run,
+                   std::chrono::steady_clock::duration budget) {
     ControlEffect effect;
     if (view.paused == 0) {
         if (state.analysisMode == AnalysisState::kElasticMode) {
             scene.FillDisplayFromElastic();
         } else if (state.analysisMode == AnalysisState::kPushoverMode) {
-            state.stepCounter += 1;
-            // No engine step is computed here: the step shown is the one Analyze left in the buffer.
-            state.engineStatus = 1;
-            if (state.engineStatus > 0) Merge(effect, StopStepTimer(state));
-            if (results.data) scene.ReadStepResults(mesh, results.data, results.size, state.stepCounter);
-            scene.FillDisplayFromStep();
+            if (run && run->Running()) {
+                // Each step is read with the mesh it was packed from, into the row of its step.
+                const MeshView mesh = run->RunMesh();
+                const std::span<double> results = run->Results();
+                run->RunFor(budget, [&](int status) {
+                    state.engineStatus = status;
+                    if (status != 0) return;
+                    state.stepCounter = run->Step();
+                    state.recordedSteps = state.stepCounter;
+                    scene.ReadStepResults(mesh, results.data(), static_cast<int>(results.size()),
+                                          state.stepCounter);
+                });
+                scene.FillDisplayFromStep();
+                if (state.engineStatus > 0) effect.message = run->StopMessage();
+            }
+            // Nothing more to compute: the last step, a step the engine could not do, or no run.
+            if (!run || !run->Running()) Merge(effect, StopStepTimer(state));
         }
+        effect.redraw = true;
     }
     if (state.stepCounter >= state.StepTotal()) Merge(effect, StopStepTimer(state));
-    effect.redraw = true;
     return effect;
+}
+
+int ExportableSteps(const AnalysisState& state) {
+    if (state.analysisDone != 1 || state.analysisMode != AnalysisState::kPushoverMode) return 0;
+    return std::clamp(std::min(state.stepCounter, state.recordedSteps), 0, AnalysisScene::kStepCapacity);
 }
 
 ControlEffect AmplifyResponse(AnalysisState& state) {

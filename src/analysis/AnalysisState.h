@@ -5,11 +5,16 @@
 // (timer, redraw, message box, bar and list changes); nothing here touches a widget.
 //
 // The run: "Analyze" calls the engine once in elastic mode and shows that result. The push-over radio
-// shows the step arrays; "Play" starts the 1-ms step timer, whose first tick in push-over mode records
-// step 1 and stops it. A run of more steps than the histories hold (60,000) is refused before it starts.
+// shows the step arrays; "Play" packs the model, starts a push-over run of its loading and the 1-ms step
+// timer. Every tick runs engine steps for at most a slice of time, records each step in the scene's
+// arrays and histories, and shows the last; the timer stops at the run's last step, on "Stop", or at a
+// step the engine cannot do (with a message naming the step). While paused a tick does nothing, and
+// resuming continues the same run. A run the loading or the histories (60,000 steps) cannot hold is
+// refused before it starts.
 #include "analysis/MeshView.h"
 #include "framework/CommandTarget.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -17,6 +22,8 @@ namespace torva {
 
 class AnalysisScene;
 class CFramePat;
+class Mesh;
+class PushoverDriver;
 
 struct AnalysisState {
     static constexpr int kElasticMode = 1;
@@ -31,8 +38,9 @@ struct AnalysisState {
     float glyphFactor = 1.0f;        // scale of the principal-stress crosses, from the "Floor" trackbar
     int runSegments = 1;             // the model's segment count (0 taken as 1) when the run was cleared
     int runStepsPerSegment = 0;
-    int sizeMode = 0;  // 0 every span drawn 1 mm long ("Defaul Size"), 1 true spans ("Actual Size")
-    int mouseMode = 1; // 0 a drag zooms, 1 a drag pans
+    int recordedSteps = 0; // push-over steps recorded in the scene since the run was last cleared
+    int sizeMode = 0;      // 0 every span drawn 1 mm long ("Defaul Size"), 1 true spans ("Actual Size")
+    int mouseMode = 1;     // 0 a drag zooms, 1 a drag pans
 
     // The program's one state.
     static AnalysisState& Instance();
@@ -78,6 +86,9 @@ inline constexpr const char* kDrawingFinishedText = "Drawing Finished.";
 inline constexpr const char* kBusyText = "Wait for a moment...";
 inline constexpr int kStepTimerId = 1;
 inline constexpr int kStepTimerMs = 1;
+// Engine time one tick may take before the window gets control back; a step of the largest model costs
+// well under 20 ms and its repaint under 30 ms, so the window is never held much beyond 100 ms.
+inline constexpr std::chrono::milliseconds kStepSlice{40};
 inline constexpr int kViewItemCount = 4;
 inline constexpr const char* kViewItems[kViewItemCount] = {
     "1: Force-Deformation", "2: Concrete Stress-Strain", "3: Rebar Stress-Strain", "4: Discrete Element F-D"};
@@ -131,15 +142,24 @@ ControlEffect ShowElastic(AnalysisState& state, ViewControl& view, AnalysisScene
 ControlEffect ShowPushover(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
                            const CFramePat& model);
 
-// "Play" with the "View" list's current selection; refused (message only) for a run longer than the
-// histories.
+// The rules of "Play" with the "View" list's current selection: a new run of the timer from step 0 with
+// the run arrays cleared; refused (message only) for a run longer than the histories.
 ControlEffect Play(AnalysisState& state, ViewControl& view, AnalysisScene& scene, const CFramePat& model,
                    int viewSelection);
+// "Play" of the program: starts `run` on the model and its scanned mesh (the first engine call is the
+// first tick's), then Play's rules. Refused with the run's message, changing nothing on display, when
+// the run cannot start.
+ControlEffect PlayPushover(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                           const CFramePat& model, const Mesh& mesh, PushoverDriver& run, int viewSelection);
 ControlEffect Stop(AnalysisState& state);
 ControlEffect TogglePause(ViewControl& view);
-// Timer 1.
-ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene, const MeshView& mesh,
-                   ResultBuffer results);
+// Timer 1. In push-over mode it runs steps of `run` until the run ends or `budget` has passed, reading
+// every step into the scene at row stepCounter; without a run going on there is nothing to compute and
+// the timer stops. Elastic mode shows the elastic arrays. Paused, nothing changes.
+ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene, PushoverDriver* run,
+                   std::chrono::steady_clock::duration budget = kStepSlice);
+// Steps of the push-over on display that "Export Curve..." writes (rows 1..n of the scene), 0 for none.
+int ExportableSteps(const AnalysisState& state);
 
 ControlEffect AmplifyResponse(AnalysisState& state);
 ControlEffect ReduceResponse(AnalysisState& state);

@@ -2,12 +2,15 @@
 
 #include "analysis/AnalysisRun.h"
 #include "analysis/ColourScale.h"
+#include "analysis/CurveExport.h"
 #include "analysis/ExternalLauncher.h"
 #include "analysis/Mesh.h"
 #include "analysis/MeshView.h"
+#include "analysis/PushoverDriver.h"
 #include "analysis/ResponseFrame.h"
 #include "analysis/SaveData.h"
 #include "document/TorvaDoc.h"
+#include "engine/Engine.h"
 #include "framework/CommandIds.h"
 #include "framework/Commands.h"
 #include "framework/FileDialogs.h"
@@ -186,11 +189,12 @@ bool C3dView::OnCommand(int id) {
     case cmd::kAnalyze:
         OnAnalyze();
         return true;
-    case cmd::kPlay: {
-        const int selection = frame ? frame->ViewList()->currentIndex() : scene_->viewKind;
-        Apply(Play(state_, control_, *scene_, *model, selection));
+    case cmd::kPlay:
+        OnPlay();
         return true;
-    }
+    case cmd::kExportCurve:
+        OnExportCurve();
+        return true;
     case cmd::kStop:
         Apply(Stop(state_));
         return true;
@@ -255,9 +259,41 @@ void C3dView::OnAnalyze() {
     Apply(FinishAnalyze(state_, control_, *scene_, model, MeshViewOf(mesh_), buffers.Results(), status));
 }
 
-void C3dView::OnStepTimer() {
+void C3dView::OnPlay() {
+    CResp3D* frame = Frame();
+    const int selection = frame ? frame->ViewList()->currentIndex() : scene_->viewKind;
     RefreshMesh();
-    Apply(Tick(state_, control_, *scene_, MeshViewOf(mesh_), EngineBuffers::Instance().Results()));
+    const ResultBuffer buffer = EngineBuffers::Instance().Results();
+    auto run = std::make_unique<PushoverDriver>(
+        engine::ProcessEngine(), std::span<double>(buffer.data, static_cast<size_t>(buffer.size)));
+    const ControlEffect effect = PlayPushover(state_, control_, *scene_, *Model(), mesh_, *run, selection);
+    // A refused start leaves the last run (and what "Export Curve..." reads with it) as it was.
+    if (effect.startTimer) run_ = std::move(run);
+    Apply(effect);
+}
+
+void C3dView::OnStepTimer() {
+    const ControlEffect effect = Tick(state_, control_, *scene_, run_.get());
+    Apply(effect);
+    // What the buttons allow follows the run: the sizes when it ends, the export once a step is in.
+    if (effect.redraw || effect.killTimer) CommandRouter::RequestRefresh();
+}
+
+void C3dView::OnExportCurve() {
+    const int steps = ExportableSteps(state_);
+    if (steps == 0) return;
+    const QString title = GetDocument() ? QFileInfo(GetDocument()->GetTitle()).completeBaseName() : QString();
+    const QString suggested =
+        QDir(OutputFolder()).filePath((title.isEmpty() ? QStringLiteral("pushover") : title) + ".csv");
+    QString path = FileDialogs::SaveFileName(this, suggested, QStringLiteral("CSV Files (*.csv)"));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
+    // The output element is the one of the mesh the run was computed on.
+    RefreshMesh();
+    const MeshView mesh = run_ && run_->Started() ? run_->RunMesh() : MeshViewOf(mesh_);
+    std::string error;
+    if (!WriteCurveExport(CurveHistoryOf(*scene_, mesh, steps), path.toStdString(), error))
+        MessageService::Error(ToQString(error), this);
 }
 
 void C3dView::OnSaveData() {

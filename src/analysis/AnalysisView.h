@@ -24,6 +24,7 @@ class CFramePat;
 class CResp3D;
 class ExternalLauncher;
 class Mesh;
+class PushoverDriver;
 
 class C3dView : public QWidget, public View {
     Q_OBJECT
@@ -45,6 +46,8 @@ public:
     AnalysisScene& Scene() { return *scene_; }
     const ViewControl& Control() const { return control_; }
     bool StepTimerRunning() const { return stepTimer_.isActive(); }
+    // The push-over run of the last "Play", or nullptr before the first.
+    const PushoverDriver* Run() const { return run_.get(); }
 
     // "Save Data" starts the external program through this launcher (nullptr: the real one).
     void SetLauncher(ExternalLauncher* launcher) { launcher_ = launcher; }
@@ -74,8 +77,9 @@ private:
     void OnRenderStressField();
     void OnSavePicture();
     void OnToggleResponseSetting();
-    // Timer 1. The tick only replays the step that Analyze left in the result buffer; a push-over
-    // that computes steps replaces this one function.
+    void OnPlay();
+    void OnExportCurve();
+    // Timer 1: the next slice of the push-over run.
     void OnStepTimer();
 
     AnalysisState& state_;
@@ -83,6 +87,7 @@ private:
     std::unique_ptr<AnalysisScene> scene_;
     Mesh& mesh_;
     QTimer stepTimer_;
+    std::unique_ptr<PushoverDriver> run_;
     ExternalLauncher* launcher_ = nullptr;
 };
 

@@ -5,39 +5,6 @@
 
 namespace torva {
 
-double PushoverSchedule::Increment(int step) const {
-    if (stepsPerSegment <= 0 || step < 1 || step > TotalSteps()) return 0.0;
-    const int s = (step - 1) / stepsPerSegment;
-    return (double(points[s + 1]) - double(points[s])) / 1000.0 / stepsPerSegment;
-}
-
-bool ReadPushoverSchedule(const CFramePat& model, PushoverSchedule& schedule, std::string& refusal) {
-    schedule = PushoverSchedule{};
-    schedule.segments = model.segmentCount == 0 ? 1 : model.segmentCount;
-    schedule.stepsPerSegment = model.stepsPerSegment;
-    if (schedule.segments < 0 || schedule.segments > kMaxSegments) {
-        refusal = "The model has " + std::to_string(model.segmentCount) +
-                  " loading segments; a push-over needs 1 to " + std::to_string(kMaxSegments) + ".";
-        return false;
-    }
-    if (schedule.stepsPerSegment <= 0) {
-        refusal = "The model divides its loading segments into " + std::to_string(model.stepsPerSegment) +
-                  " steps; a push-over needs at least one step a segment.";
-        return false;
-    }
-    bool moves = false;
-    for (int p = 0; p <= schedule.segments; ++p) {
-        schedule.points[p] = model.segmentPoints[p];
-        if (p > 0 && schedule.points[p] != schedule.points[p - 1]) moves = true;
-    }
-    if (!moves) {
-        refusal =
-            "The loading segments of the model move the control node nowhere (all target points are equal).";
-        return false;
-    }
-    return true;
-}
-
 std::string EngineStatusMessage(int status, int step) {
     const std::string at = " (step " + std::to_string(step) + ")";
     switch (status) {
@@ -67,24 +34,46 @@ bool PushoverDriver::Start(const CFramePat& model, const Mesh& mesh, std::string
                                          : "The control node is not a node of any element.";
         return false;
     }
-    if (!ReadPushoverSchedule(model, schedule_, message)) return false;
+    protocol_ = LoadingProtocol::FromModel(model);
+    message = protocol_.Problem();
+    if (!message.empty()) return false;
     if (results_.size() < size_t(engine::kResultBufferSize)) {
         message = "The result buffer is too small.";
         return false;
     }
     stream_ = PackEngineInput(mesh, model);
-    curve_.reserve(size_t(schedule_.TotalSteps()) + 1);
+
+    nodeCount_ = mesh.nodeCount;
+    elementCount_ = mesh.elementCount;
+    nodeX_.assign(mesh.nodeX, mesh.nodeX + nodeCount_);
+    nodeY_.assign(mesh.nodeY, mesh.nodeY + nodeCount_);
+    elemNodes_.assign(mesh.elemNodes, mesh.elemNodes + 4 * elementCount_);
+    elemDiscrete_.assign(mesh.elemDiscrete, mesh.elemDiscrete + elementCount_);
+    elemOutputNo_.assign(mesh.elemOutputNo, mesh.elemOutputNo + elementCount_);
+
+    curve_.reserve(static_cast<size_t>(TotalSteps()));
     started_ = true;
     return true;
 }
 
+MeshView PushoverDriver::RunMesh() const {
+    MeshView view;
+    view.nodeCount = nodeCount_;
+    view.elementCount = elementCount_;
+    view.nodeX = nodeX_.data();
+    view.nodeY = nodeY_.data();
+    view.elemNodes = elemNodes_.data();
+    view.elemDiscrete = elemDiscrete_.data();
+    view.elemOutputNo = elemOutputNo_.data();
+    return view;
+}
+
 int PushoverDriver::RunStep() {
-    if (!started_ || Finished()) return status_;
+    if (Finished()) return status_;
     attempted_ = step_ + 1;
-    const double increment = schedule_.Increment(attempted_);
+    const double increment = protocol_.Increment(attempted_);
     const int mode = engine::kPushoverMode;
-    int counter = step_; // 0 on the first call: the engine initialises and sets it to 1
-    if (counter > 0) ++counter;
+    int counter = step_ == 0 ? 0 : attempted_; // 0: the engine initialises and sets it to 1
     engine_.Run(results_, increment, stream_, mode, counter, status_);
     if (status_ != engine::kStatusDone) {
         stopped_ = true;
@@ -93,6 +82,18 @@ int PushoverDriver::RunStep() {
     step_ = counter;
     curve_.push_back({step_, results_[0], results_[1]});
     return status_;
+}
+
+int PushoverDriver::RunFor(Clock::duration budget, const std::function<void(int status)>& afterCall) {
+    const Clock::time_point start = Clock::now();
+    int calls = 0;
+    while (!Finished()) {
+        const int status = RunStep();
+        ++calls;
+        if (afterCall) afterCall(status);
+        if (Clock::now() - start >= budget) break;
+    }
+    return calls;
 }
 
 std::string PushoverDriver::StopMessage() const {

@@ -1,37 +1,31 @@
 #pragma once
-// The push-over run of a model's loading segments, one engine step per call, shared by the headless
-// command and the program's push-over animation.
+// The push-over run of a model's loading, one engine step per call, shared by the headless command and
+// the analysis window's step timer.
 //
-// Segment s moves the control node from segmentPoints[s] to segmentPoints[s + 1] (0.001 mm) in
-// stepsPerSegment equal increments (a segmentCount of 0 counts as 1). The first call is RunEngine in
-// displacement control with step counter 0 and the first increment, so the engine initialises (the
+// The increments are the LoadingProtocol's: segment s moves the control node from point s to point
+// s + 1 in stepsPerSegment equal steps, on the protocol's drift-free grid. The first call is RunEngine
+// in displacement control with step counter 0 and the first increment, so the engine initialises (the
 // gravity state) and runs step 1; every further call passes the next step counter and increment. The
-// run stops after the last step, or at the first step the engine cannot do (status 3: the control
-// node does not respond; status 4: the structure is unstable), keeping the curve so far.
+// run stops after the last step, or at the first step the engine cannot do (status 3: the control node
+// does not respond; 4: the structure is unstable; 5: the input was refused), keeping the curve so far.
+//
+// Start keeps a copy of what the engine's result buffer is laid out by (the packed mesh's nodes,
+// elements, discrete flags and output numbers), so the steps are always read with the mesh they were
+// computed on, whatever happens to the model or the program's mesh during the run.
+#include "analysis/LoadingProtocol.h"
 #include "analysis/Mesh.h"
+#include "analysis/MeshView.h"
 #include "engine/Engine.h"
 #include "model/FramePat.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace torva {
-
-// The control increments of a model's loading segments.
-struct PushoverSchedule {
-    int segments = 0;
-    int stepsPerSegment = 0;
-    int32_t points[kSegmentPoints] = {}; // target displacements, 0.001 mm
-
-    int TotalSteps() const { return segments * stepsPerSegment; }
-    // The control increment (mm) of step 1..TotalSteps().
-    double Increment(int step) const;
-};
-
-// Reads the schedule; false with a message a user understands when the segments define no run.
-bool ReadPushoverSchedule(const CFramePat& model, PushoverSchedule& schedule, std::string& refusal);
 
 // One point of the force-deformation history: results[0] and results[1] after a step.
 struct CurvePoint {
@@ -42,26 +36,37 @@ struct CurvePoint {
 
 class PushoverDriver {
 public:
+    using Clock = std::chrono::steady_clock;
+
     // Runs on `engine` and writes into `results` (at least kResultBufferSize doubles).
     PushoverDriver(engine::Engine& engine, std::span<double> results);
 
-    // Checks and packs the scanned mesh of `model`. False, with a message, when the model cannot be
-    // run: the analysis check refuses it, it has no control node, or its segments move nothing.
+    // Checks and packs the scanned mesh of `model` and prepares a run from step 0. False, with a message,
+    // when the model cannot be run: the analysis check refuses it, it has no control node, or its
+    // loading cannot be run (LoadingProtocol::Problem). Nothing is run yet.
     bool Start(const CFramePat& model, const Mesh& mesh, std::string& message);
 
-    // Runs the next step and returns the engine status (0 done, 3, 4, 5).
+    // Runs the next step and returns the engine status (0 done, 3, 4, 5). Nothing happens once the run
+    // has finished (the last status is returned).
     int RunStep();
+    // Runs steps until the run finishes or `budget` has passed on the steady clock, at least one while
+    // the run goes on; `afterCall(status)` is called after every engine call. Returns the calls made.
+    int RunFor(Clock::duration budget, const std::function<void(int status)>& afterCall = {});
 
-    bool Finished() const { return stopped_ || step_ >= schedule_.TotalSteps(); }
+    bool Started() const { return started_; }
+    bool Finished() const { return !started_ || stopped_ || step_ >= TotalSteps(); }
+    bool Running() const { return started_ && !Finished(); }
     int Step() const { return step_; }               // steps done so far (the engine's step counter)
     int AttemptedStep() const { return attempted_; } // the step of the last call
-    double LastIncrement() const { return schedule_.Increment(attempted_); }
-    int TotalSteps() const { return schedule_.TotalSteps(); }
+    double LastIncrement() const { return protocol_.Increment(attempted_); }
+    int TotalSteps() const { return static_cast<int>(protocol_.StepTotal()); }
     int LastStatus() const { return status_; }
-    const PushoverSchedule& Schedule() const { return schedule_; }
+    const LoadingProtocol& Protocol() const { return protocol_; }
     const std::vector<CurvePoint>& Curve() const { return curve_; }
-    std::span<const double> Results() const { return results_; }
+    std::span<double> Results() const { return results_; }
     const std::vector<int32_t>& Stream() const { return stream_; }
+    // The mesh the run was packed from (valid after a successful Start).
+    MeshView RunMesh() const;
 
     // Why the run stopped before its last step (empty while it goes on or when it completed).
     std::string StopMessage() const;
@@ -69,9 +74,12 @@ public:
 private:
     engine::Engine& engine_;
     std::span<double> results_;
-    PushoverSchedule schedule_;
+    LoadingProtocol protocol_;
     std::vector<int32_t> stream_;
     std::vector<CurvePoint> curve_;
+    // The packed mesh's layout.
+    int nodeCount_ = 0, elementCount_ = 0;
+    std::vector<int32_t> nodeX_, nodeY_, elemNodes_, elemDiscrete_, elemOutputNo_;
     int step_ = 0;      // the engine's step counter after the last call
     int attempted_ = 0; // the step of the last call
     int status_ = 0;

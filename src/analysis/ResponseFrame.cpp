@@ -26,6 +26,10 @@ bool CResp3D::OnCreate() {
                              {cmd::kMovePicture, cmd::kZoomPicture, 0, cmd::kDefaultSize, cmd::kActualSize, 0,
                               cmd::kAnalyze, 0, cmd::kAmplifyResponse, cmd::kReduceResponse},
                              Qt::BottomToolBarArea);
+    // The push-over run, beside the picture toolbar: play, pause, stop, and the curve as CSV.
+    runBar_ = CreateCommandToolBar(QStringLiteral("Run"),
+                                   {cmd::kPlay, cmd::kPause, cmd::kStop, 0, cmd::kExportCurve},
+                                   Qt::BottomToolBarArea);
     // Toolbar 143, docked at the top, and the button that shows the "Response Setting" bar.
     resultBar_ = CreateCommandToolBar(
         QStringLiteral("Results"),
@@ -88,7 +92,7 @@ bool CResp3D::OnCreate() {
     connect(trackbar_, &QSlider::valueChanged, this, [this] {
         if (!trackbar_->isSliderDown()) Router()->Execute(cmd::kFloorTrackbar);
     });
-    return pictureBar_ && resultBar_ && floorBar_ && responseBar_;
+    return pictureBar_ && runBar_ && resultBar_ && floorBar_ && responseBar_;
 }
 
 void CResp3D::SetRadios(int mode) {

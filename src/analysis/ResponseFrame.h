@@ -1,5 +1,5 @@
 #pragma once
-// The analysis window's frame: the picture toolbar at the bottom, the results toolbar and the
+// The analysis window's frame: the picture and run toolbars at the bottom, the results toolbar and the
 // "Floor" bar (a trackbar scaling the stress glyphs) at the top, and the "Response Setting" bar
 // (analysis type radios and the "View" list) that is created hidden and never docks.
 #include "framework/ChildFrame.h"
@@ -29,6 +29,7 @@ public:
     QDockWidget* ResponseSettingBar() const { return responseBar_; }
     QToolBar* PictureToolBar() const { return pictureBar_; }
     QToolBar* ResultToolBar() const { return resultBar_; }
+    QToolBar* RunToolBar() const { return runBar_; }
     QToolBar* FloorBar() const { return floorBar_; }
 
     // Mode 1 turns "Elastic analysis" on and the push-over radio off; mode 2 the reverse.
@@ -39,6 +40,7 @@ public:
 
 private:
     QToolBar* pictureBar_ = nullptr;
+    QToolBar* runBar_ = nullptr;
     QToolBar* resultBar_ = nullptr;
     QToolBar* floorBar_ = nullptr;
     QDockWidget* responseBar_ = nullptr;

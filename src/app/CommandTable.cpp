@@ -50,6 +50,8 @@ void RegisterTorvaCommands() {
         {cmd::kAnalyze, "Analyze"},
         {cmd::kPlay, "Play"},
         {cmd::kStop, "Stop"},
+        {cmd::kPause, "Pause"},
+        {cmd::kExportCurve, "Export Curve..."},
         {cmd::kReduceResponse, "Reduce the Response"},
         {cmd::kAmplifyResponse, "Amplify the Respnse"},
         {cmd::kPrincipalStress, "Principal Stress"},

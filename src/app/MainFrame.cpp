@@ -116,6 +116,11 @@ void CMainFrame::CreateMenus() {
     view->addSeparator();
     item(view, cmd::kShowResponseSetting, QStringLiteral("Response Setting(&R)"));
     item(view, cmd::kSavePicture, QStringLiteral("Save Picture(&P)..."));
+    view->addSeparator();
+    item(view, cmd::kPlay, QStringLiteral("Play(&L)"));
+    item(view, cmd::kPause, QStringLiteral("Pause(&A)"));
+    item(view, cmd::kStop, QStringLiteral("Stop(&S)"));
+    item(view, cmd::kExportCurve, QStringLiteral("Export Curve(&E)..."));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
     item(help, cmd::kAppAbout, QStringLiteral("About TORVA_FEM...(&A)"));

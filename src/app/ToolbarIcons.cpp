@@ -384,6 +384,41 @@ void ResponseSetting(QPainter& p) {
     p.drawPolygon(QPolygonF{QPointF(10, 9.8), QPointF(13, 9.8), QPointF(11.5, 11.3)});
 }
 
+void Play(QPainter& p) {
+    p.setPen(Pen(QColor(20, 110, 40)));
+    p.setBrush(kGreen);
+    p.drawPolygon(QPolygonF{{3.5, 1.5}, {13.5, 7.5}, {3.5, 13.5}});
+}
+
+void Pause(QPainter& p) {
+    p.setPen(Pen(kInk));
+    p.setBrush(QColor(90, 130, 220));
+    p.drawRect(QRectF(3.5, 1.5, 3, 12));
+    p.drawRect(QRectF(9.5, 1.5, 3, 12));
+}
+
+void StopRun(QPainter& p) {
+    p.setPen(Pen(QColor(130, 20, 20)));
+    p.setBrush(kRed);
+    p.drawRect(QRectF(2.5, 2.5, 11, 10));
+}
+
+void ExportCurve(QPainter& p) {
+    // A force-deformation curve on its axes, with an arrow leaving to the right.
+    p.setPen(Pen(kInk));
+    p.drawLine(QPointF(1.5, 0.5), QPointF(1.5, 13.5));
+    p.drawLine(QPointF(1.5, 13.5), QPointF(11.5, 13.5));
+    QPainterPath curve;
+    curve.moveTo(1.5, 13.5);
+    curve.cubicTo(3, 6, 5, 3.5, 10, 3);
+    p.setPen(Pen(kBlue, 1.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(curve);
+    p.setPen(Pen(kGreen, 1.5));
+    p.drawLine(QPointF(8, 9), QPointF(12.5, 9));
+    ArrowHead(p, QPointF(15.5, 9), 1, 0, 3.5, kGreen);
+}
+
 const std::map<int, PaintFn>& Painters() {
     static const std::map<int, PaintFn> painters = {
         {cmd::kFileNew, FileNew},
@@ -418,6 +453,10 @@ const std::map<int, PaintFn>& Painters() {
         {cmd::kPrincipalStress, PrincipalStress},
         {cmd::kRenderStressField, StressField},
         {cmd::kShowResponseSetting, ResponseSetting},
+        {cmd::kPlay, Play},
+        {cmd::kPause, Pause},
+        {cmd::kStop, StopRun},
+        {cmd::kExportCurve, ExportCurve},
     };
     return painters;
 }

@@ -2,6 +2,8 @@
 // call "Analyze" makes (mode 1, step 0, increment 0); --increments adds one push-over call per value;
 // --pushover runs the model's loading segments instead.
 #include "analysis/AnalysisCheck.h"
+#include "analysis/AnalysisScene.h"
+#include "analysis/CurveExport.h"
 #include "analysis/EngineInputPacker.h"
 #include "analysis/Mesh.h"
 #include "analysis/PushoverDriver.h"
@@ -16,7 +18,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <span>
 #include <string>
@@ -291,18 +292,6 @@ void PrintSummary(const Mesh& mesh, std::span<const double> results, const std::
     }
 }
 
-bool WriteCurve(const std::string& path, const std::vector<Call>& calls, std::string& error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return error = "Cannot write " + path, false;
-    out << "step,control displacement (mm),control force (N)\n";
-    for (const Call& c : calls)
-        if (c.status == engine::kStatusDone && c.mode == engine::kPushoverMode)
-            out << c.step << ',' << Number(c.displacement) << ',' << Number(c.force) << '\n';
-    out.close();
-    if (!out) return error = "Cannot write " + path, false;
-    return true;
-}
-
 } // namespace
 
 int CommandAnalyze(const Arguments& args) {
@@ -349,9 +338,17 @@ int CommandAnalyze(const Arguments& args) {
     const bool blocks = o.raw && (o.pushover || o.hasIncrements);
     std::unique_ptr<AnalysisPicture> picture;
     if (!o.picture.empty()) picture = std::make_unique<AnalysisPicture>(*model, *mesh);
+    // The curve is recorded and written as the analysis window records and exports it.
+    std::unique_ptr<AnalysisScene> curve;
+    if (!o.curve.empty()) curve = std::make_unique<AnalysisScene>();
+    int curveSteps = 0;
     auto afterCall = [&](int mode, double increment, int step, int status) {
         calls.push_back(Record(engine, results, mode, increment, step, status));
         if (picture && status == engine::kStatusDone) picture->Record(mode, results, step);
+        if (curve && status == engine::kStatusDone) {
+            curve->ReadStepResults(MeshViewOf(*mesh), results.data(), int(results.size()), step);
+            if (mode == engine::kPushoverMode) curveSteps = step;
+        }
         if (blocks && !(calls.size() == 1 && status != engine::kStatusDone)) {
             PrintBlockHeader(int(calls.size()), step, status);
             PrintRaw(results, UsedLength(engine));
@@ -361,10 +358,10 @@ int CommandAnalyze(const Arguments& args) {
     if (o.pushover) {
         PushoverDriver driver(engine, results);
         if (!driver.Start(*model, *mesh, message)) return Fail(message);
-        while (!driver.Finished()) {
-            const int status = driver.RunStep();
+        // The whole run in one slice: the window's timer runs the same steps a slice at a time.
+        driver.RunFor(PushoverDriver::Clock::duration::max(), [&](int status) {
             afterCall(engine::kPushoverMode, driver.LastIncrement(), driver.AttemptedStep(), status);
-        }
+        });
         message = driver.StopMessage();
     } else {
         if (!CheckAnalysable(*mesh, *model, message)) return Fail(message);
@@ -395,7 +392,8 @@ int CommandAnalyze(const Arguments& args) {
         }
         if (!o.raw && !o.json) PrintSummary(*mesh, results, calls, o.pushover);
     }
-    if (!o.curve.empty() && !WriteCurve(o.curve, calls, error)) return Fail(error);
+    if (curve && !WriteCurveExport(CurveHistoryOf(*curve, MeshViewOf(*mesh), curveSteps), o.curve, error))
+        return Fail(error);
     if (picture && !firstCallFailed && !picture->Save(o.picture, error)) return Fail(error);
     if (!message.empty()) return Fail(message, 2);
     return 0;

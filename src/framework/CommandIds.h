@@ -77,6 +77,8 @@ constexpr int kFloorTrackbar = 1032;
 // The analysis window's own additions: show the "Response Setting" bar, save the view as a picture.
 constexpr int kShowResponseSetting = 32930;
 constexpr int kSavePicture = 32931;
+// The push-over curve of the run on display as CSV files.
+constexpr int kExportCurve = 32932;
 
 // Controls of the bars.
 constexpr int kLayerNameEdit = 1001;

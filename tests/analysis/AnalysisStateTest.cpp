@@ -171,7 +171,7 @@ TEST_F(ViewFixture, PushoverWithoutControlNodeIsRefusedAndFallsBackToElastic) {
     EXPECT_EQ(state.analysisDone, 1);
 }
 
-TEST_F(ViewFixture, PlayInPushoverModeTicksOnceAndStops) {
+TEST_F(ViewFixture, PlayStartsTheTimerAndATickWithoutARunHasNothingToComputeAndStops) {
     ActualSize(state, *scene, *model, grid, Results());
     Analyze();
     ShowPushover(state, view, *scene, *model);
@@ -183,18 +183,18 @@ TEST_F(ViewFixture, PlayInPushoverModeTicksOnceAndStops) {
     EXPECT_EQ(scene->viewKind, 1);
     EXPECT_FALSE(Update(cmd::kDefaultSize).enabled);
     EXPECT_FALSE(Update(cmd::kActualSize).enabled);
+    // Play cleared the run: the elastic step is gone from the display.
+    EXPECT_FLOAT_EQ(scene->shownDisp[0], 0.0f);
 
-    effect = Tick(state, view, *scene, mesh.View(), Results());
+    effect = Tick(state, view, *scene, nullptr);
     EXPECT_TRUE(effect.killTimer);
     EXPECT_TRUE(effect.redraw);
-    EXPECT_EQ(state.stepCounter, 1);
+    EXPECT_EQ(state.stepCounter, 0);
     EXPECT_EQ(state.timerStopped, 1);
     EXPECT_TRUE(Update(cmd::kPlay).enabled);
     EXPECT_TRUE(Update(cmd::kDefaultSize).enabled);
-    // The tick recorded step 1 again and shows it.
-    EXPECT_FLOAT_EQ(scene->controlHistory[2], 10.0f);
-    EXPECT_FLOAT_EQ(scene->shownDisp[0], static_cast<float>(buffer[2]));
-    EXPECT_EQ(StepText(state.stepCounter, state.StepTotal()), "1 / 500");
+    EXPECT_EQ(StepText(state.stepCounter, state.StepTotal()), "0 / 500");
+    EXPECT_FALSE(Update(cmd::kExportCurve).enabled); // no step was recorded
 
     // A second Stop has no timer to kill.
     EXPECT_FALSE(Stop(state).killTimer);
@@ -205,15 +205,16 @@ TEST_F(ViewFixture, PauseHoldsTheStepAndPlayStartsAgainFromZero) {
     Analyze();
     ShowPushover(state, view, *scene, *model);
     Play(state, view, *scene, *model, 0);
+    state.stepCounter = 3;
     TogglePause(view);
     EXPECT_TRUE(Update(cmd::kPause).checked);
-    ControlEffect effect = Tick(state, view, *scene, mesh.View(), Results());
-    EXPECT_EQ(state.stepCounter, 0);
+    ControlEffect effect = Tick(state, view, *scene, nullptr);
+    EXPECT_EQ(state.stepCounter, 3);
     EXPECT_FALSE(effect.killTimer);
+    EXPECT_FALSE(effect.redraw); // nothing changed
     EXPECT_EQ(state.timerStopped, 0);
     TogglePause(view);
-    Tick(state, view, *scene, mesh.View(), Results());
-    EXPECT_EQ(state.stepCounter, 1);
+    EXPECT_FALSE(Update(cmd::kPause).checked);
 
     effect = Play(state, view, *scene, *model, 0);
     EXPECT_EQ(state.stepCounter, 0);
@@ -229,7 +230,7 @@ TEST_F(ViewFixture, PlayRunningIntoTheStepLimitStopsTheTimer) {
     // An elastic tick does not advance, and stops once the step counter has reached the run's total.
     SetMode(state, view, 1);
     state.stepCounter = 1;
-    const ControlEffect effect = Tick(state, view, *scene, mesh.View(), Results());
+    const ControlEffect effect = Tick(state, view, *scene, nullptr);
     EXPECT_TRUE(effect.killTimer);
     EXPECT_EQ(state.stepCounter, 1);
 }

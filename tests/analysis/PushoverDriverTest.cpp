@@ -26,18 +26,23 @@ std::unique_ptr<CFramePat> LoadExample(const std::string& name) {
 
 } // namespace
 
-TEST(PushoverSchedule, SegmentsInEqualIncrements) {
-    auto model = std::make_unique<CFramePat>();
+TEST(PushoverDriver, IncrementsAreTheLoadingsSegmentsInEqualSteps) {
+    auto model = LoadExample("cantilever.fem");
     model->segmentCount = 3;
     model->stepsPerSegment = 4;
     model->segmentPoints[0] = 0;
     model->segmentPoints[1] = 2000;  // +2 mm
     model->segmentPoints[2] = -2000; // back through zero to -2 mm
     model->segmentPoints[3] = 0;
-    PushoverSchedule schedule;
+    auto mesh = std::make_unique<Mesh>();
+    mesh->Build(*model, kActualSize);
+    auto engine = std::make_unique<engine::Engine>();
+    std::vector<double> results(engine::kResultBufferSize);
+    PushoverDriver driver(*engine, results);
     std::string refusal;
-    ASSERT_TRUE(ReadPushoverSchedule(*model, schedule, refusal)) << refusal;
-    EXPECT_EQ(schedule.TotalSteps(), 12);
+    ASSERT_TRUE(driver.Start(*model, *mesh, refusal)) << refusal;
+    EXPECT_EQ(driver.TotalSteps(), 12);
+    const LoadingProtocol& schedule = driver.Protocol();
     EXPECT_DOUBLE_EQ(schedule.Increment(1), 0.5);
     EXPECT_DOUBLE_EQ(schedule.Increment(4), 0.5);
     EXPECT_DOUBLE_EQ(schedule.Increment(5), -1.0);
@@ -45,21 +50,46 @@ TEST(PushoverSchedule, SegmentsInEqualIncrements) {
     EXPECT_EQ(schedule.Increment(13), 0.0);
     double sum = 0;
     for (int step = 1; step <= 12; ++step) sum += schedule.Increment(step);
-    EXPECT_NEAR(sum, 0.0, 1e-12);
+    EXPECT_EQ(sum, 0.0); // exactly: the loading's increments do not drift
+    // The engine is given exactly these increments, one call a step.
+    for (int step = 1; step <= 12; ++step) {
+        ASSERT_EQ(driver.RunStep(), engine::kStatusDone);
+        EXPECT_EQ(driver.AttemptedStep(), step);
+        EXPECT_EQ(driver.LastIncrement(), schedule.Increment(step));
+    }
+    const double start = driver.Curve()[0].displacement - 0.5;
+    EXPECT_NEAR(driver.Curve()[3].displacement - start, 2.0, 1e-12);
+    EXPECT_NEAR(driver.Curve()[7].displacement - start, -2.0, 1e-12);
+    EXPECT_NEAR(driver.Curve()[11].displacement - start, 0.0, 1e-12);
 
     model->segmentCount = 0; // taken as one segment
-    ASSERT_TRUE(ReadPushoverSchedule(*model, schedule, refusal));
-    EXPECT_EQ(schedule.TotalSteps(), 4);
+    ASSERT_TRUE(driver.Start(*model, *mesh, refusal)) << refusal;
+    EXPECT_EQ(driver.TotalSteps(), 4);
+    EXPECT_EQ(driver.Step(), 0); // a new start forgets the last run
+    EXPECT_TRUE(driver.Curve().empty());
 
     model->segmentPoints[1] = 0; // nothing moves
-    EXPECT_FALSE(ReadPushoverSchedule(*model, schedule, refusal));
-    EXPECT_NE(refusal.find("nowhere"), std::string::npos);
+    EXPECT_FALSE(driver.Start(*model, *mesh, refusal));
+    EXPECT_NE(refusal.find("would not move the control node"), std::string::npos) << refusal;
+    EXPECT_FALSE(driver.Started());
+    EXPECT_EQ(driver.RunStep(), engine::kStatusDone); // nothing to run
+    EXPECT_EQ(driver.Step(), 0);
     model->segmentPoints[1] = 1000;
     model->stepsPerSegment = 0;
-    EXPECT_FALSE(ReadPushoverSchedule(*model, schedule, refusal));
+    EXPECT_FALSE(driver.Start(*model, *mesh, refusal));
     model->stepsPerSegment = 10;
     model->segmentCount = kMaxSegments + 1;
-    EXPECT_FALSE(ReadPushoverSchedule(*model, schedule, refusal));
+    EXPECT_FALSE(driver.Start(*model, *mesh, refusal));
+    // A segment of zero length would hand the engine an increment of 0, which stalls it for good.
+    model->segmentCount = 2;
+    model->segmentPoints[2] = 1000;
+    EXPECT_FALSE(driver.Start(*model, *mesh, refusal));
+    EXPECT_NE(refusal.find("Segment 2 has zero length"), std::string::npos) << refusal;
+    // More steps than the histories hold.
+    model->segmentPoints[2] = 0;
+    model->stepsPerSegment = 30001;
+    EXPECT_FALSE(driver.Start(*model, *mesh, refusal));
+    EXPECT_NE(refusal.find("60000"), std::string::npos) << refusal;
 }
 
 TEST(PushoverDriver, RunsEveryStepAndRecordsTheCurve) {

@@ -127,7 +127,7 @@ TEST_F(AnalysisViewTest, ViewChoiceTurnsOnPushoverAndSeparationAndElasticTurnsTh
         EXPECT_FALSE(Query(id).enabled) << id;
 }
 
-TEST_F(AnalysisViewTest, PlayInPushoverModeTicksOnceAndStops) {
+TEST_F(AnalysisViewTest, PlayInPushoverModeRunsTheLoadingAndStopsAtItsLastStep) {
     StartOnExample("shear-wall.fem");
     ASSERT_TRUE(Analyze());
     Frame()->PushoverRadio()->click();
@@ -140,16 +140,17 @@ TEST_F(AnalysisViewTest, PlayInPushoverModeTicksOnceAndStops) {
     EXPECT_EQ(State().timerStopped, 0);
     EXPECT_FALSE(Query(cmd::kDefaultSize).enabled); // the sizes wait for the animation
     ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }));
-    EXPECT_EQ(State().stepCounter, 1);
+    EXPECT_EQ(State().stepCounter, 100);
     EXPECT_EQ(State().timerStopped, 1);
     EXPECT_TRUE(Query(cmd::kPlay).enabled);
     EXPECT_TRUE(Query(cmd::kDefaultSize).enabled);
-    // The tick showed step 1 of the buffer Analyze left, and recorded it as the first history row.
+    // The ticks showed the engine's last step and recorded every step as a history row.
     const std::vector<double>& buffer = EngineBuffers::Instance().ResultValues();
     EXPECT_EQ(Scene().shownDisp[0], static_cast<float>(buffer[2]));
-    EXPECT_EQ(Scene().controlHistory[2], static_cast<float>(buffer[0]));
+    EXPECT_EQ(Scene().controlHistory[200], static_cast<float>(buffer[0]));
+    EXPECT_NEAR(Scene().controlHistory[200] - Scene().controlHistory[2], 9.9f, 1e-4f);
 
-    // Paused, a tick holds the step; Play starts again from 0.
+    // Paused, nothing moves; Play starts again from 0.
     ASSERT_TRUE(Run(cmd::kPause));
     EXPECT_TRUE(Query(cmd::kPause).checked);
     ASSERT_TRUE(Run(cmd::kPlay));
@@ -178,7 +179,9 @@ TEST_F(AnalysisViewTest, ARunLongerThanTheHistoriesIsRefusedBeforeTheTimerStarts
     ASSERT_TRUE(Run(cmd::kPlay));
     EXPECT_TRUE(messages.Texts().isEmpty());
     EXPECT_TRUE(View()->StepTimerRunning());
-    ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }));
+    ASSERT_TRUE(WaitFor([&] { return State().stepCounter > 0; }));
+    ASSERT_TRUE(Run(cmd::kStop));
+    EXPECT_FALSE(View()->StepTimerRunning());
 }
 
 TEST_F(AnalysisViewTest, PushoverWithoutControlNodeIsRefusedAndTheElasticRadioComesBack) {

@@ -26,7 +26,8 @@ const int kToolbarCommands[] = {
     cmd::kZoomPicture,       cmd::kDefaultSize,      cmd::kActualSize,
     cmd::kAnalyze,           cmd::kAmplifyResponse,  cmd::kReduceResponse,
     cmd::kSaveData,          cmd::kPrincipalStress,  cmd::kRenderStressField,
-    cmd::kShowResponseSetting,
+    cmd::kShowResponseSetting, cmd::kPlay,           cmd::kPause,
+    cmd::kStop,              cmd::kExportCurve,
 };
 
 QImage Render(int id, QSize size, QIcon::Mode mode = QIcon::Normal) {

@@ -115,7 +115,8 @@ TEST_F(AppTest, MainMenuCarriesEveryEntryWithItsId) {
     EXPECT_EQ(Entries(MenuNamed(Main(), "Option(&O)")), (QStringList{"Structure=32872", "Loading...=32873"}));
     EXPECT_EQ(Entries(MenuNamed(Main(), "View(&V)")),
               (QStringList{"Cascade(&C)=57650", "Tile Horizontal (&H)=57651", "Tile Vertical(&V)=57652", "-",
-                           "Response Setting(&R)=32930", "Save Picture(&P)...=32931"}));
+                           "Response Setting(&R)=32930", "Save Picture(&P)...=32931", "-", "Play(&L)=32783",
+                           "Pause(&A)=32847", "Stop(&S)=32785", "Export Curve(&E)...=32932"}));
     EXPECT_EQ(Entries(MenuNamed(Main(), "Help(&H)")), QStringList{"About TORVA_FEM...(&A)=57664"});
     QStringList titles;
     for (QAction* action : Main()->menuBar()->actions()) titles << action->text();
@@ -189,7 +190,10 @@ TEST_F(AppTest, ToolbarsStatusBarAndBarsOfTheFrames) {
     EXPECT_EQ(Buttons(analysis->ResultToolBar()),
               (QList<int>{cmd::kSaveData, 0, cmd::kPrincipalStress, cmd::kRenderStressField, 0,
                           cmd::kShowResponseSetting}));
+    EXPECT_EQ(Buttons(analysis->RunToolBar()),
+              (QList<int>{cmd::kPlay, cmd::kPause, cmd::kStop, 0, cmd::kExportCurve}));
     EXPECT_EQ(analysis->toolBarArea(analysis->PictureToolBar()), Qt::BottomToolBarArea);
+    EXPECT_EQ(analysis->toolBarArea(analysis->RunToolBar()), Qt::BottomToolBarArea);
     EXPECT_EQ(analysis->toolBarArea(analysis->ResultToolBar()), Qt::TopToolBarArea);
     EXPECT_EQ(analysis->toolBarArea(analysis->FloorBar()), Qt::TopToolBarArea);
     EXPECT_GE(analysis->FloorBar()->geometry().left(), analysis->ResultToolBar()->geometry().right());

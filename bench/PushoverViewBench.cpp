@@ -1,0 +1,120 @@
+// The push-over run in the analysis window, through the real widget and its step timer: a 30 × 30 wall
+// (900 elements with rebar) pushed 20 mm in 500 steps, from "Play" to the last step, with the view
+// repainting the mesh, the crosses, the progress and the growing force-deformation graph as it goes.
+// Budget: < 10 s from Play to the last step, and the window never held much beyond 100 ms, also on the
+// largest plan (60 × 60, a shorter run); the counter
+// longest_hold_ms is the longest time between two turns of the event loop during the runs, repaints the
+// view's paints per run.
+#include "analysis/AnalysisView.h"
+#include "document/TorvaDoc.h"
+#include "framework/CommandIds.h"
+#include "framework/MessageService.h"
+#include "model/FramePat.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+using namespace torva;
+
+void Wall(CFramePat& m, int n, int steps, int targetMicrons) {
+    m.nxs = m.nys = n + 2;
+    m.Reset();
+    m.SpanLengthOf(kAxisX, 1) = 200;
+    m.SpanLengthOf(kAxisY, 1) = 200;
+    const int32_t concrete[7] = {20000, 25, 2000, 240000, 3000, 200, 20};
+    const int32_t rebar[7] = {7854, 20000, 40000, 7854, 20000, 40000, 200};
+    for (int p = 0; p < 7; ++p) {
+        m.Prop(kConcreteLayer, 1, p) = concrete[p];
+        m.Prop(kRebarLayer, 1, p) = rebar[p];
+    }
+    for (int x = 2; x < n + 2; ++x)
+        for (int y = 2; y < n + 2; ++y)
+            for (int layer : {kConcreteLayer, kRebarLayer}) {
+                m.Flag(x, y, layer) = 1;
+                m.Type(x, y, layer) = 1;
+            }
+    for (int x = 2; x <= n + 2; ++x) {
+        m.Flag(x, n + 2, kBoundaryLayer) = 1;
+        m.Type(x, n + 2, kBoundaryLayer) = 1;
+    }
+    m.Prop(kPointForceLayer, 1, 0) = 100000 * 100;
+    m.Flag(2, 2, kPointForceLayer) = 1;
+    m.Type(2, 2, kPointForceLayer) = 1;
+    m.controlNode = PositionCode(2, 2);
+    m.ctrlDirection = 1;
+    m.segmentCount = 1;
+    m.stepsPerSegment = steps;
+    m.segmentPoints[0] = 0;
+    m.segmentPoints[1] = targetMicrons;
+}
+
+// state.range(0) elements a side, state.range(1) steps.
+void BM_PushoverWindow(benchmark::State& state) {
+    const int side = static_cast<int>(state.range(0)), steps = static_cast<int>(state.range(1));
+    auto* document = new CTorvaDoc; // deletes itself when its view goes
+    auto* view = new C3dView;
+    Wall(*document->framePat, side, steps, 20000);
+    document->AddView(view);
+    view->resize(900, 800);
+    view->show();
+    view->OnInitialUpdate();
+    view->OnCommand(cmd::kActualSize);
+    view->OnCommand(cmd::kAnalyze);
+    view->OnCommand(cmd::kPushoverRadio);
+    if (AnalysisState::Instance().analysisMode != AnalysisState::kPushoverMode) {
+        state.SkipWithError("the push-over display did not come up");
+        delete view;
+        return;
+    }
+    // A zero-time timer fires at every turn of the event loop: the gaps between its shots are the
+    // times the window was held.
+    QElapsedTimer sinceTurn;
+    qint64 longest = 0;
+    QTimer turns;
+    QObject::connect(&turns, &QTimer::timeout, [&] { longest = std::max(longest, sinceTurn.restart()); });
+    // Counts the view's repaints.
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    view->installEventFilter(&counter);
+    for (auto _ : state) {
+        view->OnCommand(cmd::kPlay);
+        sinceTurn.start();
+        turns.start(0);
+        while (view->StepTimerRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        turns.stop();
+        if (AnalysisState::Instance().stepCounter != steps) {
+            state.SkipWithError("the run did not reach its last step");
+            break;
+        }
+    }
+    state.counters["longest_hold_ms"] = static_cast<double>(longest);
+    state.counters["steps"] = AnalysisState::Instance().stepCounter;
+    state.counters["repaints"] = benchmark::Counter(counter.paints, benchmark::Counter::kAvgIterations);
+    delete view;
+}
+BENCHMARK(BM_PushoverWindow)->Args({30, 500})->Unit(benchmark::kMillisecond)->Iterations(2);
+// The largest plan, for the longest hold of the window (fewer steps keep the benchmark short).
+BENCHMARK(BM_PushoverWindow)->Args({60, 50})->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    torva::MessageRecorder messages; // no message box may wait for an answer
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,297 @@
+// The push-over run in the analysis window: Play, Pause and Stop from the window's own toolbar run the
+// model's loading step by step with the window free between slices of steps, the graph and the progress grow,
+// pause and resume continue the same run, "Export Curve..." writes what the headless command writes,
+// and a step the engine cannot do is reported.
+#include "AnalysisViewFixture.h"
+#include "analysis/AnalysisRun.h"
+#include "analysis/Mesh.h"
+#include "analysis/OverlayText.h"
+#include "analysis/PushoverDriver.h"
+#include "engine/Engine.h"
+#include "support/RunProgram.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolBar>
+#include <fstream>
+#include <iterator>
+
+namespace torva {
+namespace {
+
+using test::AnalysisViewTest;
+using test::WallModel;
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool IsPureBlue(QRgb c) {
+    return qRed(c) == 0 && qGreen(c) == 0 && qBlue(c) == 255;
+}
+
+int CountIn(const QImage& image, const QRect& area, bool (*match)(QRgb)) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) n += match(image.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+class PushoverViewTest : public AnalysisViewTest {
+protected:
+    // The button of the window's run toolbar, as a user clicks it.
+    QAction* Button(int id) const {
+        for (QAction* action : Frame()->RunToolBar()->actions())
+            if (action->property("commandId").toInt() == id || action->data().toInt() == id) return action;
+        return nullptr;
+    }
+    // Analyze, then the push-over display with the force-deformation graph.
+    void ShowPushover() {
+        ASSERT_TRUE(Analyze());
+        Frame()->PushoverRadio()->click();
+        ASSERT_EQ(State().analysisMode, AnalysisState::kPushoverMode);
+    }
+    // Runs the event loop until `done` holds or `seconds` have passed.
+    template <class Done> static bool WaitLong(Done done, int seconds = 30) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 1000 * seconds) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(1);
+        }
+        return done();
+    }
+    bool RunToTheEnd() const {
+        return WaitLong([&] { return !View()->StepTimerRunning(); });
+    }
+    // The curve of the model run headless on an engine of its own.
+    std::vector<CurvePoint> HeadlessCurve(const CFramePat& model) const {
+        auto mesh = std::make_unique<Mesh>();
+        mesh->Build(model, kActualSize);
+        auto engine = std::make_unique<engine::Engine>();
+        std::vector<double> results(engine::kResultBufferSize, 0.0);
+        PushoverDriver driver(*engine, results);
+        std::string message;
+        EXPECT_TRUE(driver.Start(model, *mesh, message)) << message;
+        while (!driver.Finished()) driver.RunStep();
+        return driver.Curve();
+    }
+};
+
+TEST_F(PushoverViewTest, TheRunToolbarCarriesPlayPauseStopAndExport) {
+    StartOnExample("shear-wall.fem");
+    for (int id : {cmd::kPlay, cmd::kPause, cmd::kStop, cmd::kExportCurve}) {
+        QAction* button = Button(id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_FALSE(button->icon().isNull()) << id;
+        EXPECT_FALSE(button->isEnabled()) << id; // nothing analysed yet
+    }
+    EXPECT_EQ(Button(cmd::kExportCurve)->toolTip(), "Export Curve...");
+    ShowPushover();
+    CommandRouter::RequestRefresh();
+    test::Flush();
+    for (int id : {cmd::kPlay, cmd::kPause, cmd::kStop}) EXPECT_TRUE(Button(id)->isEnabled()) << id;
+    EXPECT_FALSE(Button(cmd::kExportCurve)->isEnabled()); // no step of a run yet
+    // The main window's View menu has them too, routed to the active analysis window.
+    QAction* menuPlay = Main()->Router()->FindAction(cmd::kPlay);
+    ASSERT_NE(menuPlay, nullptr);
+    EXPECT_EQ(menuPlay->text(), "Play(&L)");
+}
+
+TEST_F(PushoverViewTest, PlayRunsTheExampleWallToItsLastStep) {
+    StartOnExample("shear-wall.fem"); // 10 mm in 100 steps
+    ShowPushover();
+    CommandRouter::RequestRefresh();
+    test::Flush();
+    // A click on the toolbar button.
+    Button(cmd::kPlay)->trigger();
+    EXPECT_TRUE(View()->StepTimerRunning());
+    EXPECT_EQ(State().stepCounter, 0); // the engine runs on the timer, not in the click
+    ASSERT_NE(View()->Run(), nullptr);
+    EXPECT_EQ(View()->Run()->TotalSteps(), 100);
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Last().toStdString();
+    EXPECT_EQ(State().stepCounter, 100);
+    EXPECT_EQ(State().timerStopped, 1);
+    EXPECT_EQ(StepText(State().stepCounter, State().StepTotal()), "100 / 100");
+    EXPECT_TRUE(Query(cmd::kPlay).enabled);
+    EXPECT_TRUE(Query(cmd::kExportCurve).enabled);
+    // The buttons follow the end of the run without a click.
+    test::Flush();
+    EXPECT_TRUE(Button(cmd::kExportCurve)->isEnabled());
+    EXPECT_TRUE(Frame()->Router()->FindAction(cmd::kDefaultSize)->isEnabled());
+
+    // Every step is in the histories, and the display shows the last one as the engine left it.
+    const std::vector<CurvePoint>& curve = View()->Run()->Curve();
+    ASSERT_EQ(curve.size(), 100u);
+    for (int k = 1; k <= 100; ++k) {
+        ASSERT_EQ(Scene().controlHistory[2 * k], static_cast<float>(curve[k - 1].displacement)) << k;
+        ASSERT_EQ(Scene().controlHistory[2 * k + 1], static_cast<float>(curve[k - 1].force)) << k;
+    }
+    const std::vector<double>& buffer = EngineBuffers::Instance().ResultValues();
+    EXPECT_EQ(buffer[0], curve.back().displacement);
+    EXPECT_EQ(Scene().shownDisp[0], static_cast<float>(buffer[2]));
+    // The same curve as the model run headless, to the last bit.
+    const std::vector<CurvePoint> headless = HeadlessCurve(*Doc()->GetFramePat());
+    ASSERT_EQ(headless.size(), curve.size());
+    for (size_t k = 0; k < curve.size(); ++k) {
+        ASSERT_EQ(curve[k].displacement, headless[k].displacement) << k;
+        ASSERT_EQ(curve[k].force, headless[k].force) << k;
+    }
+    // The picture: a full progress bar and the curve of the force-deformation graph.
+    const QImage shot = Shot("end");
+    if (const char* folder = std::getenv("TORVA_PICTURE_DIR"))
+        Main()->grab().save(QStringLiteral("%1/pushover-window.png").arg(folder));
+    const int w = shot.width(), h = shot.height();
+    EXPECT_EQ(CountIn(shot, QRect(w - 300, 25, 80, 10), IsPureBlue), 800);
+    EXPECT_GT(CountIn(shot, QRect(0, h - 220, w, 220), IsPureBlue), 400);
+}
+
+TEST_F(PushoverViewTest, PauseHoldsTheRunAndResumeContinuesTheSameCurve) {
+    StartOnExample("shear-wall.fem");
+    Doc()->GetFramePat()->stepsPerSegment = 1000; // 10 mm in 1000 steps: long enough to pause
+    ShowPushover();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    // Events queued now are handled while the run goes on: the window is not held for the run.
+    int stepsWhenFree = -1;
+    QTimer::singleShot(0, [&] { stepsWhenFree = State().stepCounter; });
+    ASSERT_TRUE(WaitLong([&] { return State().stepCounter >= 20; }));
+    EXPECT_GE(stepsWhenFree, 0);
+    EXPECT_LT(stepsWhenFree, 1000);
+    ASSERT_TRUE(Run(cmd::kPause));
+    EXPECT_TRUE(Query(cmd::kPause).checked);
+    const int held = State().stepCounter;
+    ASSERT_LT(held, 1000);
+    const QImage paused = Shot("paused");
+    const int w = paused.width(), h = paused.height();
+    const int curvePixels = CountIn(paused, QRect(0, h - 220, w, 220), IsPureBlue);
+    // The progress bar is blue for the share of the run done.
+    EXPECT_EQ(CountIn(paused, QRect(w - 300, 25, 80, 10), IsPureBlue), held * 80 / 1000 * 10);
+    // While paused the timer runs but the run does not move.
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+    EXPECT_TRUE(View()->StepTimerRunning());
+    EXPECT_EQ(State().stepCounter, held);
+    EXPECT_EQ(View()->Run()->Step(), held);
+    EXPECT_EQ(StepText(State().stepCounter, State().StepTotal()), std::to_string(held) + " / 1000");
+
+    ASSERT_TRUE(Run(cmd::kPause)); // resume
+    EXPECT_FALSE(Query(cmd::kPause).checked);
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(State().stepCounter, 1000);
+    // The graph grew after the pause.
+    const QImage done = Shot("resumed");
+    EXPECT_GT(CountIn(done, QRect(0, h - 220, done.width(), 220), IsPureBlue), curvePixels);
+    // Exactly the curve of a run that never paused.
+    const std::vector<CurvePoint> headless = HeadlessCurve(*Doc()->GetFramePat());
+    const std::vector<CurvePoint>& curve = View()->Run()->Curve();
+    ASSERT_EQ(curve.size(), headless.size());
+    for (size_t k = 0; k < curve.size(); ++k) {
+        ASSERT_EQ(curve[k].displacement, headless[k].displacement) << k;
+        ASSERT_EQ(curve[k].force, headless[k].force) << k;
+    }
+}
+
+TEST_F(PushoverViewTest, StopKeepsTheCurveSoFarAndPlayStartsAgain) {
+    StartOnExample("shear-wall.fem");
+    Doc()->GetFramePat()->stepsPerSegment = 1000;
+    ShowPushover();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(WaitLong([&] { return State().stepCounter >= 10; }));
+    ASSERT_TRUE(Run(cmd::kStop));
+    EXPECT_FALSE(View()->StepTimerRunning());
+    const int stopped = State().stepCounter;
+    EXPECT_LT(stopped, 1000);
+    EXPECT_TRUE(Query(cmd::kExportCurve).enabled);
+    test::Flush();
+    EXPECT_EQ(State().stepCounter, stopped); // nothing runs after Stop
+
+    fileAnswer = QString::fromStdString(dir.file("partial.csv"));
+    ASSERT_TRUE(Run(cmd::kExportCurve));
+    const std::string partial = ReadText(dir.file("partial.csv"));
+    EXPECT_EQ(std::count(partial.begin(), partial.end(), '\n'), stopped + 1);
+
+    ASSERT_TRUE(Run(cmd::kPlay)); // a new run from step 0
+    EXPECT_EQ(State().stepCounter, 0);
+    EXPECT_FALSE(Query(cmd::kExportCurve).enabled);
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(State().stepCounter, 1000);
+}
+
+TEST_F(PushoverViewTest, ExportCurveWritesWhatTheHeadlessCommandWrites) {
+    auto model = WallModel(6, 6);
+    model->stepsPerSegment = 40;
+    model->segmentPoints[1] = 1000;
+    StartOn(*model);
+    // An output element, as "Check Output Element" leaves it: the element at (3, 7).
+    CFramePat& live = *Doc()->GetFramePat();
+    live.outputElements[0] = PositionCode(3, 7);
+    live.outputCount = 1;
+    live.activeOutput = live.outputElements[0];
+    ShowPushover();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(RunToTheEnd());
+    ASSERT_EQ(State().stepCounter, 40);
+
+    fileAnswer = QString::fromStdString(dir.file("window")); // the extension is added
+    ASSERT_TRUE(Run(cmd::kExportCurve));
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Last().toStdString();
+    const std::string curve = ReadText(dir.file("window.csv"));
+    const std::string element = ReadText(dir.file("window_element.csv"));
+    ASSERT_FALSE(curve.empty());
+    EXPECT_EQ(curve.substr(0, curve.find('\n')), "step,control_displacement_mm,control_force_N");
+    EXPECT_EQ(std::count(curve.begin(), curve.end(), '\n'), 41);
+    EXPECT_EQ(element.substr(0, 25), "step,gp1_concrete_stress_");
+
+    const test::ProgramRun headless =
+        test::RunTorva("analyze " + dir.file("wall.fem") + " --pushover --output-element 3,7 --curve " +
+                       dir.file("headless.csv"));
+    ASSERT_EQ(headless.exitCode, 0) << headless.output;
+    EXPECT_EQ(ReadText(dir.file("headless.csv")), curve);
+    EXPECT_EQ(ReadText(dir.file("headless_element.csv")), element);
+
+    // A cancelled prompt writes nothing; an unwritable place is reported.
+    fileAnswer.clear();
+    ASSERT_TRUE(Run(cmd::kExportCurve));
+    fileAnswer = QString::fromStdString(dir.file("missing/folder/x.csv"));
+    ASSERT_TRUE(Run(cmd::kExportCurve));
+    EXPECT_TRUE(messages.Last().startsWith("Cannot write")) << messages.Last().toStdString();
+}
+
+TEST_F(PushoverViewTest, AModelWithoutPointLoadsStopsAtStepOneWithTheReason) {
+    auto model = WallModel(3, 3);
+    model->Flag(2, 2, kPointForceLayer) = 0;
+    StartOn(*model);
+    // Analyze has nothing to complain about: the elastic step runs without loads.
+    ShowPushover();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(messages.Last(), "The control node does not respond to the loads (step 1): check that the "
+                               "model has point loads that move it in the control direction.");
+    EXPECT_EQ(State().stepCounter, 0);
+    EXPECT_EQ(State().engineStatus, engine::kStatusNoResponse);
+    EXPECT_FALSE(Query(cmd::kExportCurve).enabled);
+    EXPECT_TRUE(Query(cmd::kPlay).enabled);
+}
+
+TEST_F(PushoverViewTest, ALoadingThatCannotRunIsRefusedBeforeTheTimerStarts) {
+    auto model = WallModel(3, 3);
+    model->segmentCount = 2;
+    model->segmentPoints[2] = 2000; // the second segment goes nowhere
+    StartOn(*model);
+    ShowPushover();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    EXPECT_EQ(messages.Last(), "Segment 2 has zero length: it starts and ends at 2 mm.");
+    EXPECT_FALSE(View()->StepTimerRunning());
+    EXPECT_EQ(State().timerStopped, 1);
+    EXPECT_EQ(View()->Run(), nullptr);
+}
+
+} // namespace
+} // namespace torva
