@@ -1,11 +1,15 @@
 #pragma once
 // Control ids of the model dialogs and the way a control carries its id: every control gets the
-// property "controlId" and the object name "control_<id>", so routing and tests find it by id.
+// property "controlId" and the object name "control_<id>", so routing and tests find it by id. Also the
+// controls every model dialog builds the same way.
 #include "framework/CommandIds.h"
 
 #include <QString>
 #include <QVariant>
 #include <QWidget>
+
+class QLabel;
+class QPushButton;
 
 namespace torva::ctl {
 
@@ -72,5 +76,10 @@ inline int ControlId(const QWidget* widget) {
 template <class T> T* Find(const QWidget* dialog, int id) {
     return dialog->findChild<T*>(QStringLiteral("control_%1").arg(id));
 }
+
+// A push button carrying its control id, at least 80 pixels wide.
+QPushButton* MakeButton(const QString& text, int id, QWidget* parent);
+// The bold title line at the top of a dialog.
+QLabel* MakeHeader(const QString& text, QWidget* parent);
 
 } // namespace torva::ctl

@@ -21,21 +21,6 @@ namespace torva {
 
 namespace {
 
-QPushButton* MakeButton(const QString& text, int id, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    ctl::SetControlId(button, id);
-    button->setMinimumWidth(80);
-    return button;
-}
-
-QLabel* MakeHeader(const QString& text, QWidget* parent) {
-    auto* header = new QLabel(text, parent);
-    QFont bold = header->font();
-    bold.setBold(true);
-    header->setFont(bold);
-    return header;
-}
-
 // A plate on its grid: the picture beside the element counts.
 QPixmap GridPicture() {
     constexpr int kSize = 72;
@@ -62,8 +47,8 @@ ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent) : QDialog(par
     setWindowTitle(tr("Dialog"));
     setModal(true);
     auto* label = new QLabel(text, this);
-    auto* yes = MakeButton(tr("YES"), ctl::kOk, this);
-    auto* no = MakeButton(tr("NO"), ctl::kCancel, this);
+    auto* yes = ctl::MakeButton(tr("YES"), ctl::kOk, this);
+    auto* no = ctl::MakeButton(tr("NO"), ctl::kCancel, this);
     yes->setDefault(true);
     connect(yes, &QPushButton::clicked, this, &QDialog::accept);
     connect(no, &QPushButton::clicked, this, &QDialog::reject);
@@ -131,8 +116,8 @@ CEditFrame::CEditFrame(CFramePat& model, QWidget* parent) : QDialog(parent), mod
     grid->addWidget(yLabel, 1, 0);
     grid->addWidget(yBox_, 1, 1);
 
-    auto* ok = MakeButton(tr("OK"), ctl::kOk, this);
-    auto* cancel = MakeButton(tr("Cancel"), ctl::kCancel, this);
+    auto* ok = ctl::MakeButton(tr("OK"), ctl::kOk, this);
+    auto* cancel = ctl::MakeButton(tr("Cancel"), ctl::kCancel, this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CEditFrame::OnOk);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -146,7 +131,7 @@ CEditFrame::CEditFrame(CFramePat& model, QWidget* parent) : QDialog(parent), mod
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeHeader(tr("FRAME GRID"), this));
+    layout->addWidget(ctl::MakeHeader(tr("FRAME GRID"), this));
     layout->addLayout(body);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -182,7 +167,7 @@ CEditOptionStructure::CEditOptionStructure(CFramePat& model, QWidget* parent)
     gravity_->setFixedWidth(90);
     gravityLabel->setBuddy(gravity_);
 
-    auto* ok = MakeButton(tr("OK"), ctl::kOk, this);
+    auto* ok = ctl::MakeButton(tr("OK"), ctl::kOk, this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CEditOptionStructure::OnOk);
 

@@ -29,20 +29,11 @@ namespace {
 
 constexpr int kTargetScale = 1000; // targets are stored in 0.001 mm
 
-QPushButton* MakeButton(const QString& text, int id, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    ctl::SetControlId(button, id);
-    button->setMinimumWidth(80);
+// The loading dialogs' buttons never become the default by taking the focus.
+QPushButton* MakeButtonNoAutoDefault(const QString& text, int id, QWidget* parent) {
+    QPushButton* button = ctl::MakeButton(text, id, parent);
     button->setAutoDefault(false);
     return button;
-}
-
-QLabel* MakeHeader(const QString& text, QWidget* parent) {
-    auto* header = new QLabel(text, parent);
-    QFont bold = header->font();
-    bold.setBold(true);
-    header->setFont(bold);
-    return header;
 }
 
 QLineEdit* MakeEdit(int id, QWidget* parent) {
@@ -54,8 +45,8 @@ QLineEdit* MakeEdit(int id, QWidget* parent) {
 
 // OK (the default button) and Cancel on the right.
 QHBoxLayout* OkCancel(QDialog* dialog, const std::function<void()>& onOk) {
-    auto* ok = MakeButton(QObject::tr("OK"), ctl::kOk, dialog);
-    auto* cancel = MakeButton(QObject::tr("Cancel"), ctl::kCancel, dialog);
+    auto* ok = MakeButtonNoAutoDefault(QObject::tr("OK"), ctl::kOk, dialog);
+    auto* cancel = MakeButtonNoAutoDefault(QObject::tr("Cancel"), ctl::kCancel, dialog);
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, dialog, onOk);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
@@ -173,8 +164,8 @@ LoadingDialog::LoadingDialog(CFramePat& model, QWidget* parent)
     grid->addWidget(largest_, 3, 0, 1, 2);
 
     auto* presets = new QGroupBox(tr("Presets"), this);
-    auto* monotonic = MakeButton(tr("Monotonic..."), ctl::kMonotonic, presets);
-    auto* cyclic = MakeButton(tr("Cyclic..."), ctl::kCyclic, presets);
+    auto* monotonic = MakeButtonNoAutoDefault(tr("Monotonic..."), ctl::kMonotonic, presets);
+    auto* cyclic = MakeButtonNoAutoDefault(tr("Cyclic..."), ctl::kCyclic, presets);
     connect(monotonic, &QPushButton::clicked, this, &LoadingDialog::OnMonotonic);
     connect(cyclic, &QPushButton::clicked, this, &LoadingDialog::OnCyclic);
     auto* presetRow = new QHBoxLayout(presets);
@@ -210,7 +201,7 @@ LoadingDialog::LoadingDialog(CFramePat& model, QWidget* parent)
     body->addLayout(left);
     body->addWidget(targets);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeHeader(tr("LOADING"), this));
+    layout->addWidget(ctl::MakeHeader(tr("LOADING"), this));
     layout->addLayout(body);
     layout->addLayout(OkCancel(this, [this] { OnOk(); }));
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -367,7 +358,7 @@ MonotonicLoadingDialog::MonotonicLoadingDialog(LoadingProtocol& protocol, QWidge
         grid->addWidget(edit, row++, 1);
     }
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeHeader(tr("MONOTONIC"), this));
+    layout->addWidget(ctl::MakeHeader(tr("MONOTONIC"), this));
     layout->addWidget(new QLabel(tr("From 0 to the target in equal steps."), this));
     layout->addLayout(grid);
     layout->addLayout(OkCancel(this, [this] { OnOk(); }));
@@ -417,7 +408,7 @@ CyclicLoadingDialog::CyclicLoadingDialog(LoadingProtocol& protocol, QWidget* par
         grid->addWidget(edit, row++, 1, Qt::AlignLeft);
     }
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeHeader(tr("REVERSED CYCLIC"), this));
+    layout->addWidget(ctl::MakeHeader(tr("REVERSED CYCLIC"), this));
     layout->addWidget(new QLabel(tr("Each cycle: 0, +a, 0, -a, 0 (four segments).\n"
                                     "Amplitudes in mm separated by commas, e.g. 1, 2, 4, 8"),
                                  this));

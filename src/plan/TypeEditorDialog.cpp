@@ -73,10 +73,7 @@ TypeEditorDialog::TypeEditorDialog(CFramePat& model, Look look, QWidget* parent)
     setProperty("dialogId", look_.dialogId);
     setModal(true);
 
-    auto* header = new QLabel(look_.header, this);
-    QFont bold = header->font();
-    bold.setBold(true);
-    header->setFont(bold);
+    QLabel* header = ctl::MakeHeader(look_.header, this);
     header->move(kLeft, 8);
     header->adjustSize();
 
@@ -137,8 +134,7 @@ QGroupBox* TypeEditorDialog::PlaceGroup(const QString& title, int x, int y, int 
 void TypeEditorDialog::Finish() {
     int bottom = std::max(childrenRect().bottom(), list_->geometry().bottom());
     if (look_.hasColor) {
-        colorButton_ = new QPushButton(tr("Color"), this);
-        ctl::SetControlId(colorButton_, ctl::kColor);
+        colorButton_ = ctl::MakeButton(tr("Color"), ctl::kColor, this);
         colorButton_->setAutoDefault(false);
         colorButton_->setGeometry(kFieldsLeft, SwatchRect().top() + 7, 88, 26);
         connect(colorButton_, &QPushButton::clicked, this, &TypeEditorDialog::OnColor);
@@ -146,12 +142,9 @@ void TypeEditorDialog::Finish() {
     }
     const int right = std::max(childrenRect().right(), SwatchRect().right());
 
-    auto* add = new QPushButton(tr("ADD"), this);
-    auto* copy = new QPushButton(tr("Copy"), this);
-    auto* ok = new QPushButton(tr("OK"), this);
-    ctl::SetControlId(add, ctl::kAdd);
-    ctl::SetControlId(copy, ctl::kCopy);
-    ctl::SetControlId(ok, ctl::kOk);
+    QPushButton* add = ctl::MakeButton(tr("ADD"), ctl::kAdd, this);
+    QPushButton* copy = ctl::MakeButton(tr("Copy"), ctl::kCopy, this);
+    QPushButton* ok = ctl::MakeButton(tr("OK"), ctl::kOk, this);
     copy->setAutoDefault(false);
     ok->setAutoDefault(false);
     add->setDefault(true);
