@@ -93,31 +93,22 @@ void MdiFrame::Cascade() {
     mdiArea_->cascadeSubWindows();
 }
 
-void MdiFrame::TileHorizontal() {
+void MdiFrame::Tile(Qt::Orientation stacking) {
     const auto list = Arrangeable(mdiArea_);
     if (list.empty()) return;
     const QRect area = mdiArea_->viewport()->rect();
+    const bool stacked = stacking == Qt::Vertical;
+    const int length = stacked ? area.height() : area.width();
     const int n = static_cast<int>(list.size());
     for (int i = 0; i < n; ++i) {
         QMdiSubWindow* sub = list[i];
         if (sub->isMaximized()) sub->showNormal();
-        const int top = area.height() * i / n;
-        const int bottom = area.height() * (i + 1) / n;
-        sub->setGeometry(0, top, area.width(), bottom - top);
-    }
-}
-
-void MdiFrame::TileVertical() {
-    const auto list = Arrangeable(mdiArea_);
-    if (list.empty()) return;
-    const QRect area = mdiArea_->viewport()->rect();
-    const int n = static_cast<int>(list.size());
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* sub = list[i];
-        if (sub->isMaximized()) sub->showNormal();
-        const int left = area.width() * i / n;
-        const int right = area.width() * (i + 1) / n;
-        sub->setGeometry(left, 0, right - left, area.height());
+        const int start = length * i / n;
+        const int end = length * (i + 1) / n;
+        if (stacked)
+            sub->setGeometry(0, start, area.width(), end - start);
+        else
+            sub->setGeometry(start, 0, end - start, area.height());
     }
 }
 

@@ -35,9 +35,9 @@ public:
 
     void Cascade();
     // Children one above the other, each the area's full width.
-    void TileHorizontal();
+    void TileHorizontal() { Tile(Qt::Vertical); }
     // Children side by side, each the area's full height.
-    void TileVertical();
+    void TileVertical() { Tile(Qt::Horizontal); }
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;
@@ -46,6 +46,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Splits the area evenly among the arrangeable children, stacked along `stacking`.
+    void Tile(Qt::Orientation stacking);
     void OnSubWindowActivated(QMdiSubWindow* window);
 
     QMdiArea* mdiArea_ = nullptr;
