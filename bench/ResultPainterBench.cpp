@@ -67,16 +67,7 @@ struct FullView {
         state.runStepsPerSegment = 1000;
         view.showPrincipal = 1;
     }
-    torva::PaintInput Input() {
-        torva::PaintInput input;
-        input.scene = scene.get();
-        input.mesh = torva::MeshViewOf(*mesh);
-        input.loads = torva::LoadViewOf(*mesh);
-        input.state = &state;
-        input.view = &view;
-        input.colours = &colours;
-        return input;
-    }
+    torva::PaintInput Input() { return torva::PaintInputOf(*scene, *mesh, state, view, colours); }
 };
 
 void Repaint(benchmark::State& state, bool pushover) {

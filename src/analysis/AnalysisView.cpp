@@ -90,14 +90,7 @@ void C3dView::RefreshMesh() {
 }
 
 PaintInput C3dView::CurrentPaintInput() {
-    PaintInput input;
-    input.scene = scene_.get();
-    input.mesh = MeshViewOf(mesh_);
-    input.loads = LoadViewOf(mesh_);
-    input.state = &state_;
-    input.view = &control_;
-    input.colours = &ColourScale::Instance();
-    return input;
+    return PaintInputOf(*scene_, mesh_, state_, control_, ColourScale::Instance());
 }
 
 QImage C3dView::Picture() {

@@ -91,13 +91,7 @@ bool AnalysisPicture::Save(const std::string& path, std::string& error) {
     scene_->projection.Fit(mesh_.nodeCount > 0 ? static_cast<float>(*maxX) : 0.0f,
                            mesh_.nodeCount > 0 ? static_cast<float>(*maxY) : 0.0f);
 
-    PaintInput input;
-    input.scene = scene_.get();
-    input.mesh = MeshViewOf(mesh_);
-    input.loads = LoadViewOf(mesh_);
-    input.state = &state_;
-    input.view = &view_;
-    input.colours = &colours_;
+    const PaintInput input = PaintInputOf(*scene_, mesh_, state_, view_, colours_);
     // The curve's full scales grow by one unit a point while it is drawn; the labels show them from
     // the next painting on.
     QImage image;

@@ -55,6 +55,13 @@ struct PaintInput {
     ColourScale* colours = nullptr;
 };
 
+// The input for a mesh with the tables MeshViewOf and LoadViewOf read (the program's Mesh has them).
+template <class MeshT>
+PaintInput PaintInputOf(AnalysisScene& scene, const MeshT& mesh, const AnalysisState& state,
+                        const ViewControl& view, ColourScale& colours) {
+    return {&scene, MeshViewOf(mesh), LoadViewOf(mesh), &state, &view, &colours};
+}
+
 // The whole view for a client of the given size.
 void PaintAnalysis(QPainter& painter, const PaintInput& input, QSize client);
 // The same into a new picture of the client size.
