@@ -221,26 +221,6 @@ ControlEffect ActualSize(AnalysisState& state, AnalysisScene& scene, const CFram
     return effect;
 }
 
-std::string EngineStatusMessage(int status) {
-    switch (status) {
-    case 0:
-        return "";
-    case 3:
-        return "The control node does not move under the loads: the analysis step was not done.";
-    case 4:
-        return "The structure is unstable: its stiffness matrix is not positive definite. "
-               "Check the supports and look for a mechanism or an element without support.";
-    case 5:
-        return "The model cannot be analysed: it is larger than the analysis can hold or its input is "
-               "inconsistent.";
-    default: {
-        char text[80];
-        std::snprintf(text, sizeof text, "The analysis stopped with status %d.", status);
-        return text;
-    }
-    }
-}
-
 ControlEffect FinishAnalyze(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
                             const CFramePat& model, const MeshView& mesh, ResultBuffer results, int status) {
     // A new analysis ends any animation of the previous one.

@@ -11,6 +11,7 @@
 // step the engine cannot do (with a message naming the step). While paused a tick does nothing, and
 // resuming continues the same run. A run the loading or the histories (60,000 steps) cannot hold is
 // refused before it starts.
+#include "analysis/EngineStatus.h"
 #include "analysis/MeshView.h"
 #include "framework/CommandTarget.h"
 
@@ -127,8 +128,6 @@ ControlEffect DefaultSize(AnalysisState& state, ViewControl& view, AnalysisScene
 ControlEffect ActualSize(AnalysisState& state, AnalysisScene& scene, const CFramePat& model,
                          const NodeGridBuilder& buildGrid, ResultBuffer results);
 
-// The message for an engine status word other than 0.
-std::string EngineStatusMessage(int status);
 // "Analyze" after the engine call (the window packs the stream and calls the engine in elastic mode
 // with step 0). With status 0 the elastic and step-1 results are read and shown and the "View" list
 // goes to its first item; otherwise, or when the buffer does not hold the mesh's results, the message

@@ -2,23 +2,9 @@
 
 #include "analysis/AnalysisCheck.h"
 #include "analysis/EngineInputPacker.h"
+#include "analysis/EngineStatus.h"
 
 namespace torva {
-
-std::string EngineStatusMessage(int status, int step) {
-    const std::string at = " (step " + std::to_string(step) + ")";
-    switch (status) {
-    case engine::kStatusDone:
-        return "";
-    case engine::kStatusNoResponse:
-        return "The control node does not respond to the loads" + at +
-               ": check that the model has point loads that move it in the control direction.";
-    case engine::kStatusUnstable:
-        return "The structure is unstable: check the supports" + at + ".";
-    default:
-        return "The engine could not read the analysis input" + at + ".";
-    }
-}
 
 PushoverDriver::PushoverDriver(engine::Engine& engine, std::span<double> results)
     : engine_(engine), results_(results) {}

@@ -86,7 +86,4 @@ private:
     bool started_ = false, stopped_ = false;
 };
 
-// The message for an engine status other than 0, naming the step.
-std::string EngineStatusMessage(int status, int step);
-
 } // namespace torva

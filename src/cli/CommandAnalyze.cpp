@@ -5,6 +5,7 @@
 #include "analysis/AnalysisScene.h"
 #include "analysis/CurveExport.h"
 #include "analysis/EngineInputPacker.h"
+#include "analysis/EngineStatus.h"
 #include "analysis/Mesh.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/ResultSummary.h"
