@@ -1,13 +1,13 @@
 #include "analysis/AnalysisCheck.h"
 
-#include "analysis/EngineCapacity.h"
 #include "analysis/FixedFormat.h"
+#include "engine/EngineLimits.h"
 
 namespace torva {
 namespace {
 
 // The equations are at most two per node, so the node limit also keeps the equations in range.
-static_assert(2 * kEngineMaxNodes <= kEngineMaxEquations);
+static_assert(2 * engine::kMaxNodes <= engine::kMaxEquations);
 
 // "<kind> type <t>: <what> <value> <unit> <problem>." with the value in real units.
 std::string Describe(const char* kind, int type, const char* what, double value, int decimals,
@@ -73,10 +73,10 @@ bool CheckAnalysable(const Mesh& mesh, const CFramePat& model, std::string& refu
         refusal = "The model has no concrete element to analyse.";
         return false;
     }
-    if (mesh.nodeCount > kEngineMaxNodes || mesh.elementCount > kEngineMaxElements) {
+    if (mesh.nodeCount > engine::kMaxNodes || mesh.elementCount > engine::kMaxElements) {
         refusal = "The mesh has " + std::to_string(mesh.nodeCount) + " nodes and " +
                   std::to_string(mesh.elementCount) + " elements; the engine holds at most " +
-                  std::to_string(kEngineMaxNodes) + " nodes and " + std::to_string(kEngineMaxElements) +
+                  std::to_string(engine::kMaxNodes) + " nodes and " + std::to_string(engine::kMaxElements) +
                   " elements.";
         return false;
     }

@@ -8,7 +8,7 @@
 //   - a rebar type used by an element whose spacing, yield strength (x or y) or Es is not positive, or
 //     whose area (x or y) is negative;
 //   - a negative gravity, which the stream would carry as a huge positive value;
-//   - more nodes or elements than the engine holds (EngineCapacity.h).
+//   - more nodes or elements than the engine holds (engine/EngineLimits.h).
 // Type rows that no element uses are sent to the engine but never read, so they are not checked.
 #include "analysis/Mesh.h"
 #include "model/FramePat.h"

@@ -17,6 +17,7 @@
 // two model selectors) are widened without sign. The control direction is 2 (y) when the model holds 2
 // and 1 (x) for every other value, so a push-over always has a direction.
 #include "analysis/Mesh.h"
+#include "engine/EngineLimits.h"
 #include "model/FramePat.h"
 
 #include <cstdint>
@@ -25,7 +26,7 @@
 namespace torva {
 
 // Room of the program's stream buffer; a full 60 × 60 plan needs fewer than 60,000 entries.
-constexpr int kEngineInputCapacity = 107195;
+constexpr int kEngineInputCapacity = engine::kInputStreamSize;
 
 // Number of entries the stream of this mesh takes.
 int EngineInputLength(const Mesh& mesh);

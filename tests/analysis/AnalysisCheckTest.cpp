@@ -2,7 +2,7 @@
 #include "analysis/AnalysisCheck.h"
 
 #include "TestModels.h"
-#include "analysis/EngineCapacity.h"
+#include "engine/EngineLimits.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -126,6 +126,6 @@ TEST(AnalysisCheck, MeshBeyondTheEngineIsRefused) {
     model->nxs = model->nys = 62; // the whole 60 × 60 plan fits
     mesh->Build(*model, kActualSize);
     EXPECT_TRUE(CheckAnalysable(*mesh, *model, refusal)) << refusal;
-    EXPECT_EQ(mesh->nodeCount, kEngineMaxNodes);
-    EXPECT_EQ(mesh->elementCount, kEngineMaxElements);
+    EXPECT_EQ(mesh->nodeCount, engine::kMaxNodes);
+    EXPECT_EQ(mesh->elementCount, engine::kMaxElements);
 }
