@@ -82,9 +82,7 @@ bool CTorvaDoc::HasModelEditor(int commandId) {
 void CTorvaDoc::SetStructureEditor(ModelEditor editor) {
     SetModelEditor(cmd::kOptionStructure, std::move(editor));
 }
-bool CTorvaDoc::HasStructureEditor() {
-    return HasModelEditor(cmd::kOptionStructure);
-}
+
 bool CTorvaDoc::OnOptionStructure() {
     return RunModelEditor(cmd::kOptionStructure);
 }

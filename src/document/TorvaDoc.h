@@ -42,7 +42,6 @@ public:
     static void SetModelEditor(int commandId, ModelEditor editor);
     static bool HasModelEditor(int commandId);
     static void SetStructureEditor(ModelEditor editor);
-    static bool HasStructureEditor();
     // Runs the command's editor on a copy; OK copies it back and marks the document modified.
     // Returns whether the model was committed.
     bool RunModelEditor(int commandId);

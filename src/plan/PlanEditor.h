@@ -93,7 +93,6 @@ private:
     void EditOnCopy(const std::function<bool(CFramePat&)>& run);
     void TogglePosition(PlanPoint p);
     int EvaluateRectangle(PlanPoint start, PlanPoint end);
-    void RightClickNormal(PlanPoint p);
     void AssignType(int type);
     void ClearRectangle();
     std::vector<PlanMenuItem> TypeMenu(const std::string& letter, bool withClear) const;
