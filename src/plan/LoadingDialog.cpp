@@ -21,6 +21,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace torva {
@@ -41,6 +43,21 @@ QLineEdit* MakeEdit(int id, QWidget* parent) {
     ctl::SetControlId(edit, id);
     edit->setFixedWidth(120);
     return edit;
+}
+
+// One row a field: its label (the edit's buddy) and the edit.
+QGridLayout* LabelledEdits(QWidget* parent, std::initializer_list<std::pair<QString, QLineEdit*>> rows,
+                           Qt::Alignment editAlignment = {}) {
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    int row = 0;
+    for (const auto& [text, edit] : rows) {
+        auto* label = new QLabel(text, parent);
+        label->setBuddy(edit);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row++, 1, editAlignment);
+    }
+    return grid;
 }
 
 // OK (the default button) and Cancel on the right.
@@ -346,17 +363,8 @@ MonotonicLoadingDialog::MonotonicLoadingDialog(LoadingProtocol& protocol, QWidge
     setModal(true);
     target_ = MakeEdit(ctl::kPresetTarget, this);
     steps_ = MakeEdit(ctl::kPresetSteps, this);
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
-    const std::pair<QString, QLineEdit*> rows[] = {{tr("Target displacement (mm)"), target_},
-                                                   {tr("Number of steps"), steps_}};
-    int row = 0;
-    for (const auto& [text, edit] : rows) {
-        auto* label = new QLabel(text, this);
-        label->setBuddy(edit);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row++, 1);
-    }
+    QGridLayout* grid =
+        LabelledEdits(this, {{tr("Target displacement (mm)"), target_}, {tr("Number of steps"), steps_}});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ctl::MakeHeader(tr("MONOTONIC"), this));
     layout->addWidget(new QLabel(tr("From 0 to the target in equal steps."), this));
@@ -395,18 +403,11 @@ CyclicLoadingDialog::CyclicLoadingDialog(LoadingProtocol& protocol, QWidget* par
     cycles_ = MakeEdit(ctl::kPresetCycles, this);
     steps_ = MakeEdit(ctl::kPresetSteps, this);
     amplitudes_->setFixedWidth(180);
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
-    const std::pair<QString, QLineEdit*> rows[] = {{tr("Amplitudes (mm)"), amplitudes_},
-                                                   {tr("Cycles per amplitude"), cycles_},
-                                                   {tr("Steps per segment"), steps_}};
-    int row = 0;
-    for (const auto& [text, edit] : rows) {
-        auto* label = new QLabel(text, this);
-        label->setBuddy(edit);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row++, 1, Qt::AlignLeft);
-    }
+    QGridLayout* grid = LabelledEdits(this,
+                                      {{tr("Amplitudes (mm)"), amplitudes_},
+                                       {tr("Cycles per amplitude"), cycles_},
+                                       {tr("Steps per segment"), steps_}},
+                                      Qt::AlignLeft);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ctl::MakeHeader(tr("REVERSED CYCLIC"), this));
     layout->addWidget(new QLabel(tr("Each cycle: 0, +a, 0, -a, 0 (four segments).\n"
