@@ -318,6 +318,29 @@ ControlEffect TogglePause(ViewControl& view) {
     return {};
 }
 
+namespace {
+
+// One tick of a running push-over: engine steps for at most `budget`, each read with the mesh it was
+// packed from into the row of its step, then the last one shown.
+ControlEffect AdvanceRun(AnalysisState& state, AnalysisScene& scene, PushoverDriver& run,
+                         std::chrono::steady_clock::duration budget) {
+    ControlEffect effect;
+    const MeshView mesh = run.RunMesh();
+    const std::span<double> results = run.Results();
+    run.RunFor(budget, [&](int status) {
+        state.engineStatus = status;
+        if (status != 0) return;
+        state.stepCounter = run.Step();
+        state.recordedSteps = state.stepCounter;
+        scene.ReadStepResults(mesh, results.data(), static_cast<int>(results.size()), state.stepCounter);
+    });
+    scene.FillDisplayFromStep();
+    if (state.engineStatus > 0) effect.message = run.StopMessage();
+    return effect;
+}
+
+} // namespace
+
 ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene, PushoverDriver* run,
                    std::chrono::steady_clock::duration budget) {
     ControlEffect effect;
@@ -325,21 +348,7 @@ ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene
         if (state.analysisMode == AnalysisState::kElasticMode) {
             scene.FillDisplayFromElastic();
         } else if (state.analysisMode == AnalysisState::kPushoverMode) {
-            if (run && run->Running()) {
-                // Each step is read with the mesh it was packed from, into the row of its step.
-                const MeshView mesh = run->RunMesh();
-                const std::span<double> results = run->Results();
-                run->RunFor(budget, [&](int status) {
-                    state.engineStatus = status;
-                    if (status != 0) return;
-                    state.stepCounter = run->Step();
-                    state.recordedSteps = state.stepCounter;
-                    scene.ReadStepResults(mesh, results.data(), static_cast<int>(results.size()),
-                                          state.stepCounter);
-                });
-                scene.FillDisplayFromStep();
-                if (state.engineStatus > 0) effect.message = run->StopMessage();
-            }
+            if (run && run->Running()) effect = AdvanceRun(state, scene, *run, budget);
             // Nothing more to compute: the last step, a step the engine could not do, or no run.
             if (!run || !run->Running()) Merge(effect, StopStepTimer(state));
         }

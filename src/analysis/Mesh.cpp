@@ -18,6 +18,19 @@ int32_t RestraintCodeOf(int32_t boundaryKind) {
     }
 }
 
+namespace {
+
+// The output number (slot + 1) of the element at plan position (x, y); 0 when no slot names it.
+int32_t OutputNumberAt(const CFramePat& model, int x, int y) {
+    for (int slot = 0; slot < kOutputSlots; ++slot) {
+        const int32_t code = model.outputElements[slot];
+        if (CodeX(code) == x && CodeY(code) == y) return slot + 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 Mesh::Mesh() {
     std::fill(std::begin(gridIndex), std::end(gridIndex), 0);
     std::fill(std::begin(gridX), std::end(gridX), 0);
@@ -99,14 +112,7 @@ void Mesh::Scan(const CFramePat& model) {
                 elemRebarType[e] = present(kRebarLayer) ? model.Type(x, y, kRebarLayer) : 0;
                 elemFibreType[e] = present(kFibreLayer) ? model.Type(x, y, kFibreLayer) : 0;
 
-                elemOutputNo[e] = 0;
-                for (int slot = 0; slot < kOutputSlots; ++slot) {
-                    const int32_t code = model.outputElements[slot];
-                    if (CodeX(code) == x && CodeY(code) == y) {
-                        elemOutputNo[e] = slot + 1;
-                        break;
-                    }
-                }
+                elemOutputNo[e] = OutputNumberAt(model, x, y);
 
                 // Zero-length spans make joint elements; the real lengths decide, whatever the size
                 // mode. A zero-height row wins over a zero-width column.
