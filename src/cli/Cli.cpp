@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "model/ModelFile.h"
+
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -43,6 +45,10 @@ constexpr const char* kUsage =
 int Fail(const std::string& message, int code) {
     std::cerr << "torva_fem: " << message << "\n";
     return code;
+}
+
+int Fail(const FileError& error) {
+    return Fail(error.message + " " + error.detail);
 }
 
 bool IsCommandLine(int argc, char** argv) {

@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace torva {
+struct FileError;
+}
+
 namespace torva::cli {
 
 using Arguments = std::vector<std::string>; // the words after the command word
@@ -21,5 +25,7 @@ int CommandExport(const Arguments& args);
 
 // Prints "torva_fem: <message>" on stderr and returns `code`.
 int Fail(const std::string& message, int code = 1);
+// The same for a model file that could not be read or written: its message and detail.
+int Fail(const FileError& error);
 
 } // namespace torva::cli

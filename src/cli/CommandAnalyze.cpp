@@ -302,7 +302,7 @@ int CommandAnalyze(const Arguments& args) {
 
     auto model = std::make_unique<CFramePat>();
     FileError fileError;
-    if (!LoadModelFile(o.model, *model, fileError)) return Fail(fileError.message + " " + fileError.detail);
+    if (!LoadModelFile(o.model, *model, fileError)) return Fail(fileError);
     if (o.controlDirection != 0) model->ctrlDirection = o.controlDirection;
     // Output elements fill the slots in order; the first (or --active-output) is the active one.
     for (int slot = 0; slot < kOutputSlots; ++slot) model->outputElements[slot] = -1;

@@ -33,7 +33,7 @@ int CommandExport(const Arguments& args) {
 
     auto model = std::make_unique<CFramePat>();
     FileError error;
-    if (!LoadModelFile(modelPath, *model, error)) return Fail(error.message + " " + error.detail);
+    if (!LoadModelFile(modelPath, *model, error)) return Fail(error);
     auto mesh = std::make_unique<Mesh>();
     mesh->Build(*model, kActualSize);
     if (!folderGiven) folder = DefaultOutputFolder(modelPath);

@@ -16,7 +16,7 @@ int CommandPack(const Arguments& args) {
     if (args.size() != 1) return Fail("usage: torva_fem pack MODEL.fem");
     auto model = std::make_unique<CFramePat>();
     FileError error;
-    if (!LoadModelFile(args[0], *model, error)) return Fail(error.message + " " + error.detail);
+    if (!LoadModelFile(args[0], *model, error)) return Fail(error);
     auto mesh = std::make_unique<Mesh>();
     mesh->Build(*model, kActualSize);
     std::string text;
