@@ -1,6 +1,7 @@
 #include "engine/ColumnSolve.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace torva::engine {
 namespace {
@@ -122,70 +123,189 @@ TORVA_INLINE void ScaleColumn(double* A, const int32_t* D, int j) {
     A[D[j]] -= b;
 }
 
-// Factorisation, two columns at a time. In rows: the term x(r) of column c loses the sum over i of
-// L(r - i, r) x(r - i), where L(r - i, r) = A(D(r) + i) is the factorised column r and x(r - i) are the
-// terms above it, already reduced. Columns j and j + 1 share the factorised column of every row above
-// j, so one pass over it serves both, and their two chains of reductions run side by side.
-template <class V> TORVA_INLINE int Factorise(double* A, const int32_t* D, int n, const double* source) {
-    auto height = [D](int r) { return D[r + 1] - D[r] - 1; };
-    for (int j = 1; j <= n; j += 2) {
-        if (source != nullptr)
-            __builtin_memcpy(&A[D[j]], &source[D[j]], sizeof(double) * (D[std::min(j + 2, n + 1)] - D[j]));
-        const int topJ = j - height(j); // the top row of column j
-        const double diagonalJ = A[D[j]];
-        auto x = [A, D](int column, int row) { return &A[D[column] + column - row]; };
-        if (j == n) {
-            for (int r = topJ + 1; r <= j - 1; ++r)
-                *x(j, r) -= RowDot<V>(&A[D[r] + 1], x(j, r) + 1, std::min(r - topJ, height(r)));
-            ScaleColumn(A, D, j);
-            return A[D[j]] > kPivotRatio * diagonalJ ? 0 : j;
+// The factorisation works in rows: the term x(r) of column c loses the sum over i of L(r - i, r) x(r - i),
+// where L(r - i, r) = A(D(r) + i) is the factorised column r and x(r - i) are the terms above it, already
+// reduced. Columns are paired (1, 2), (3, 4), ...; each term's sum has the form its pair gives it:
+//
+//   a row only one column of the pair reaches    RowDot: two single products, then Dot
+//   a row both reach (from `common` on)           the two single products, then one 4-lane accumulator
+//                                                 per column over the terms both have (DotPair), then Dot
+//                                                 over the terms only the longer one has
+//   row j of column j + 1, the last column of an odd count: RowDot
+//
+// and the factors depend on nothing else: how many columns go through one pass, and in which order their
+// independent terms are reduced, changes the speed only.
+template <class V> struct Skyline {
+    double* A;
+    const int32_t* D;
+
+    TORVA_INLINE int Height(int r) const { return D[r + 1] - D[r] - 1; }
+    TORVA_INLINE int Top(int c) const { return c - Height(c); } // the row above the top term of column c
+    TORVA_INLINE double* X(int column, int row) const { return &A[D[column] + column - row]; }
+
+    // Column c, row r, in the single form.
+    TORVA_INLINE void Single(int c, int r, int top) const {
+        *X(c, r) -= RowDot<V>(&A[D[r] + 1], X(c, r) + 1, std::min(r - top, Height(r)));
+    }
+
+    // Columns j and k = j + 1, row r, in the paired form.
+    TORVA_INLINE void Paired(int j, int r, int topJ, int topK) const {
+        const int k = j + 1;
+        const int mj = std::min(r - topJ, Height(r)), mk = std::min(r - topK, Height(r));
+        const double* a = &A[D[r] + 1];
+        const double* bj = X(j, r) + 1;
+        const double* bk = X(k, r) + 1;
+        double fj = 0.0, fk = 0.0;
+        if (mj >= 1) fj = a[0] * bj[0];
+        if (mj >= 2) fj += a[1] * bj[1];
+        if (mk >= 1) fk = a[0] * bk[0];
+        if (mk >= 2) fk += a[1] * bk[1];
+        const int shared = std::max(std::min(mj, mk), 2);
+        double dj = 0.0, dk = 0.0;
+        if (shared > 2) DotPair<V>(a + 2, bj + 2, bk + 2, shared - 2, dj, dk);
+        if (mj > shared) dj += Dot<V>(a + shared, bj + shared, mj - shared);
+        if (mk > shared) dk += Dot<V>(a + shared, bk + shared, mk - shared);
+        *X(j, r) -= fj + dj;
+        *X(k, r) -= fk + dk;
+    }
+
+    // Row r of the pair (j, j + 1) in the form the pair gives it.
+    TORVA_INLINE void PairRow(int j, int r, int topJ, int topK, int common) const {
+        if (r >= common) {
+            Paired(j, r, topJ, topK);
+            return;
         }
-        const int k = j + 1, topK = k - height(k);
-        const double diagonalK = A[D[k]];
-        // Rows that only one of the two columns reaches, then the rows both reach.
-        const int common = std::max(topJ, topK) + 1;
-        for (int r = topJ + 1; r < common && r <= j - 1; ++r)
-            *x(j, r) -= RowDot<V>(&A[D[r] + 1], x(j, r) + 1, std::min(r - topJ, height(r)));
-        for (int r = topK + 1; r < common && r <= j - 1; ++r)
-            *x(k, r) -= RowDot<V>(&A[D[r] + 1], x(k, r) + 1, std::min(r - topK, height(r)));
-        for (int r = common; r <= j - 1; ++r) {
-            const int mj = std::min(r - topJ, height(r)), mk = std::min(r - topK, height(r));
-            const double* a = &A[D[r] + 1];
-            const double* bj = x(j, r) + 1;
-            const double* bk = x(k, r) + 1;
-            double fj = 0.0, fk = 0.0;
-            if (mj >= 1) fj = a[0] * bj[0];
-            if (mj >= 2) fj += a[1] * bj[1];
-            if (mk >= 1) fk = a[0] * bk[0];
-            if (mk >= 2) fk += a[1] * bk[1];
-            const int shared = std::max(std::min(mj, mk), 2);
-            double dj = 0.0, dk = 0.0;
-            if (shared > 2) DotPair<V>(a + 2, bj + 2, bk + 2, shared - 2, dj, dk);
-            if (mj > shared) dj += Dot<V>(a + shared, bj + shared, mj - shared);
-            if (mk > shared) dk += Dot<V>(a + shared, bk + shared, mk - shared);
-            *x(j, r) -= fj + dj;
-            *x(k, r) -= fk + dk;
+        if (r > topJ) Single(j, r, topJ);
+        if (r > topK) Single(j + 1, r, topK);
+    }
+
+    // Row r of the P pairs that start at column j0, all in the paired form: one pass over L(., r) serves
+    // 2P columns, whose 2P independent accumulators keep the adder busy. Each column's lanes receive the
+    // same terms in the same order as in Paired.
+    template <int P> TORVA_INLINE void PairedRows(int j0, int r, const int* top) const {
+        constexpr int C = 2 * P;
+        const int h = Height(r);
+        const double* a = &A[D[r] + 1];
+        const double* b[C];
+        int m[C], shared[P], packed[P];
+        for (int c = 0; c < C; ++c) {
+            b[c] = X(j0 + c, r) + 1;
+            m[c] = std::min(r - top[c], h);
         }
+        int common = INT32_MAX;
+        for (int p = 0; p < P; ++p) {
+            shared[p] = std::max(std::min(m[2 * p], m[2 * p + 1]), 2);
+            packed[p] = 2 + ((shared[p] - 2) & ~3); // the end of the packed terms
+            common = std::min(common, packed[p]);
+        }
+        V s[C];
+        for (int c = 0; c < C; ++c) s[c] = V::Zero();
+        int i = 2;
+        for (; i < common; i += 4) {
+            const V x = V::Load(a + i);
+            for (int c = 0; c < C; ++c) s[c].MulAdd(x, V::Load(b[c] + i));
+        }
+        for (int p = 0; p < P; ++p)
+            for (int t = i; t < packed[p]; t += 4) {
+                const V x = V::Load(a + t);
+                s[2 * p].MulAdd(x, V::Load(b[2 * p] + t));
+                s[2 * p + 1].MulAdd(x, V::Load(b[2 * p + 1] + t));
+            }
+        for (int c = 0; c < C; ++c) {
+            const int p = c / 2;
+            double f = 0.0;
+            if (m[c] >= 1) f = a[0] * b[c][0];
+            if (m[c] >= 2) f += a[1] * b[c][1];
+            double d = 0.0;
+            if (shared[p] > 2) {
+                d = s[c].Sum();
+                for (int t = packed[p]; t < shared[p]; ++t) d += a[t] * b[c][t];
+            }
+            if (m[c] > shared[p]) d += Dot<V>(a + shared[p], b[c] + shared[p], m[c] - shared[p]);
+            *(const_cast<double*>(b[c]) - 1) -= f + d;
+        }
+    }
+
+    // The pair (j, j + 1) from its own rows on: rows from `from` to j - 1, then the two columns finished.
+    // Returns the column whose pivot fails, or 0.
+    TORVA_INLINE int FinishPair(int j, int from, int topJ, int topK, int common) const {
+        const int k = j + 1;
+        const double diagonalJ = A[D[j]], diagonalK = A[D[k]];
+        for (int r = from; r <= j - 1; ++r) PairRow(j, r, topJ, topK, common);
         ScaleColumn(A, D, j);
         if (!(A[D[j]] > kPivotRatio * diagonalJ)) return j;
-        if (j > topK) *x(k, j) -= RowDot<V>(&A[D[j] + 1], x(k, j) + 1, std::min(j - topK, height(j)));
+        if (j > topK) Single(k, j, topK);
         ScaleColumn(A, D, k);
         if (!(A[D[k]] > kPivotRatio * diagonalK)) return k;
+        return 0;
+    }
+
+    // P pairs from column j0 on. The rows above j0 are final for all of them: a row that every pair
+    // reaches in the paired form goes through PairedRows, the few rows nearer the column tops pair by
+    // pair. Then pair after pair finishes with the rows inside the group.
+    template <int P> TORVA_INLINE int Group(int j0) const {
+        int top[2 * P], common[P], wide = 1;
+        for (int c = 0; c < 2 * P; ++c) top[c] = Top(j0 + c);
+        for (int p = 0; p < P; ++p) {
+            common[p] = std::max(top[2 * p], top[2 * p + 1]) + 1;
+            wide = std::max(wide, common[p]);
+        }
+        for (int p = 0; p < P; ++p) {
+            const int j = j0 + 2 * p;
+            for (int r = std::min(top[2 * p], top[2 * p + 1]) + 1; r < std::min(wide, j0); ++r)
+                PairRow(j, r, top[2 * p], top[2 * p + 1], common[p]);
+        }
+        for (int r = wide; r < j0; ++r) PairedRows<P>(j0, r, top);
+        for (int p = 0; p < P; ++p) {
+            const int j = j0 + 2 * p;
+            const int failed = FinishPair(j, j0, top[2 * p], top[2 * p + 1], common[p]);
+            if (failed != 0) return failed;
+        }
+        return 0;
+    }
+};
+
+template <class V, int P>
+TORVA_INLINE int Factorise(double* A, const int32_t* D, int n, const double* source) {
+    const Skyline<V> s{A, D};
+    auto copy = [&](int from, int to) { // columns from..to - 1
+        if (source != nullptr)
+            __builtin_memcpy(&A[D[from]], &source[D[from]], sizeof(double) * (D[to] - D[from]));
+    };
+    int j = 1;
+    for (; j + 2 * P - 1 <= n; j += 2 * P) {
+        copy(j, j + 2 * P);
+        const int failed = s.template Group<P>(j);
+        if (failed != 0) return failed;
+    }
+    for (; j + 1 <= n; j += 2) {
+        copy(j, j + 2);
+        const int topJ = s.Top(j), topK = s.Top(j + 1);
+        const int failed = s.FinishPair(j, std::min(topJ, topK) + 1, topJ, topK, std::max(topJ, topK) + 1);
+        if (failed != 0) return failed;
+    }
+    if (j == n) { // the last column of an odd count
+        copy(j, j + 1);
+        const double diagonal = A[D[j]];
+        const int top = s.Top(j);
+        for (int r = top + 1; r <= j - 1; ++r) s.Single(j, r, top);
+        ScaleColumn(A, D, j);
+        return A[D[j]] > kPivotRatio * diagonal ? 0 : j;
     }
     return 0;
 }
 
 int FactorisePortable(double* A, const int32_t* D, int n, const double* source) {
-    return Factorise<Lanes2>(A, D, n, source);
+    return Factorise<Lanes2, 2>(A, D, n, source);
 }
 
 #if TORVA_WIDE_KERNEL
 TORVA_TARGET_WIDE int FactoriseWide(double* A, const int32_t* D, int n, const double* source) {
-    return Factorise<Lanes4>(A, D, n, source);
+    return Factorise<Lanes4, 4>(A, D, n, source);
 }
 #else
 int FactoriseWide(double* A, const int32_t* D, int n, const double* source) {
-    return Factorise<Lanes2>(A, D, n, source);
+    return Factorise<Lanes2, 2>(A, D, n, source);
 }
 #endif
 
