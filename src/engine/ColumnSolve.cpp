@@ -41,6 +41,17 @@ struct Lanes2 {
         const Pair s = lo + hi; // (l0 + l2, l1 + l3)
         return s[0] + s[1];
     }
+    // x = x / d and p = (x / d) · x, four terms.
+    static TORVA_INLINE void Scale(double* x, const double* d, double* p) {
+        for (int h = 0; h < 4; h += 2) {
+            Pair xv, dv;
+            __builtin_memcpy(&xv, x + h, 16);
+            __builtin_memcpy(&dv, d + h, 16);
+            const Pair c = xv / dv, q = c * xv;
+            __builtin_memcpy(x + h, &c, 16);
+            __builtin_memcpy(p + h, &q, 16);
+        }
+    }
 };
 
 // The same four lanes as one 32-byte register. Always inlined into FactoriseWide, whose target
@@ -62,6 +73,14 @@ struct Lanes4 {
     }
     TORVA_INLINE void MulAdd(const Lanes4& a, const Lanes4& b) { v += a.v * b.v; }
     TORVA_INLINE double Sum() const { return (v[0] + v[2]) + (v[1] + v[3]); }
+    static TORVA_INLINE void Scale(double* x, const double* d, double* p) {
+        Quad xv, dv;
+        __builtin_memcpy(&xv, x, 32);
+        __builtin_memcpy(&dv, d, 32);
+        const Quad c = xv / dv, q = c * xv;
+        __builtin_memcpy(x, &c, 32);
+        __builtin_memcpy(p, &q, 32);
+    }
 };
 
 // a · b over n terms: packed lanes, then the remaining terms one by one.
@@ -110,15 +129,29 @@ template <class V> TORVA_INLINE double RowDot(const double* a, const double* b, 
     return f;
 }
 
-// Column j after its reduction: L = term / diagonal above, and the diagonal loses the sum of L · term.
-TORVA_INLINE void ScaleColumn(double* A, const int32_t* D, int j) {
+// Column j after its reduction: L = term / diagonal above, and the diagonal loses the sum of L · term,
+// summed from the row next to the diagonal upwards. The quotients and products are independent and go
+// four at a time; only the sum runs one term after the other.
+template <class V> TORVA_INLINE void ScaleColumn(double* A, const int32_t* D, int j) {
+    constexpr int kChunk = 32;
+    const int h = D[j + 1] - D[j] - 1;
+    double* x = &A[D[j] + 1]; // x[t]: the term of row j - 1 - t
+    double product[kChunk];
     double b = 0.0;
-    int k = j;
-    for (int p = D[j] + 1; p <= D[j + 1] - 1; ++p) {
-        --k;
-        const double c = A[p] / A[D[k]];
-        b += c * A[p];
-        A[p] = c;
+    for (int t0 = 0; t0 < h; t0 += kChunk) {
+        const int count = std::min(kChunk, h - t0);
+        int t = 0;
+        for (; t + 4 <= count; t += 4) {
+            const int k = j - 1 - t0 - t;
+            const double pivot[4] = {A[D[k]], A[D[k - 1]], A[D[k - 2]], A[D[k - 3]]};
+            V::Scale(x + t0 + t, pivot, product + t);
+        }
+        for (; t < count; ++t) {
+            const double c = x[t0 + t] / A[D[j - 1 - t0 - t]];
+            product[t] = c * x[t0 + t];
+            x[t0 + t] = c;
+        }
+        for (t = 0; t < count; ++t) b += product[t];
     }
     A[D[j]] -= b;
 }
@@ -188,29 +221,35 @@ template <class V> struct Skyline {
         const double* a = &A[D[r] + 1];
         const double* b[C];
         int m[C], shared[P], packed[P];
+#pragma GCC unroll 16
         for (int c = 0; c < C; ++c) {
             b[c] = X(j0 + c, r) + 1;
             m[c] = std::min(r - top[c], h);
         }
         int common = INT32_MAX;
+#pragma GCC unroll 8
         for (int p = 0; p < P; ++p) {
             shared[p] = std::max(std::min(m[2 * p], m[2 * p + 1]), 2);
             packed[p] = 2 + ((shared[p] - 2) & ~3); // the end of the packed terms
             common = std::min(common, packed[p]);
         }
         V s[C];
+#pragma GCC unroll 16
         for (int c = 0; c < C; ++c) s[c] = V::Zero();
         int i = 2;
         for (; i < common; i += 4) {
             const V x = V::Load(a + i);
+#pragma GCC unroll 16
             for (int c = 0; c < C; ++c) s[c].MulAdd(x, V::Load(b[c] + i));
         }
+#pragma GCC unroll 8
         for (int p = 0; p < P; ++p)
             for (int t = i; t < packed[p]; t += 4) {
                 const V x = V::Load(a + t);
                 s[2 * p].MulAdd(x, V::Load(b[2 * p] + t));
                 s[2 * p + 1].MulAdd(x, V::Load(b[2 * p + 1] + t));
             }
+#pragma GCC unroll 16
         for (int c = 0; c < C; ++c) {
             const int p = c / 2;
             double f = 0.0;
@@ -232,10 +271,10 @@ template <class V> struct Skyline {
         const int k = j + 1;
         const double diagonalJ = A[D[j]], diagonalK = A[D[k]];
         for (int r = from; r <= j - 1; ++r) PairRow(j, r, topJ, topK, common);
-        ScaleColumn(A, D, j);
+        ScaleColumn<V>(A, D, j);
         if (!(A[D[j]] > kPivotRatio * diagonalJ)) return j;
         if (j > topK) Single(k, j, topK);
-        ScaleColumn(A, D, k);
+        ScaleColumn<V>(A, D, k);
         if (!(A[D[k]] > kPivotRatio * diagonalK)) return k;
         return 0;
     }
@@ -289,7 +328,7 @@ TORVA_INLINE int Factorise(double* A, const int32_t* D, int n, const double* sou
         const double diagonal = A[D[j]];
         const int top = s.Top(j);
         for (int r = top + 1; r <= j - 1; ++r) s.Single(j, r, top);
-        ScaleColumn(A, D, j);
+        ScaleColumn<V>(A, D, j);
         return A[D[j]] > kPivotRatio * diagonal ? 0 : j;
     }
     return 0;
