@@ -397,6 +397,66 @@ void Substitute(const double* A, double* V, const int32_t* D, int n) {
     }
 }
 
+#if TORVA_WIDE_KERNEL
+// The same substitution with four terms to a register. Forward: the lanes take the terms k, k + 1,
+// k + 2, k + 3 as the two pairs above do, and are summed as (l0 + l2) + (l1 + l3); the newest value
+// V(j - 1) comes from a register, so no packed load waits for the store just made. Back: every V(i)
+// receives the same updates in the same order (column n first); blocks of four sit at fixed places in
+// V, so each column's loads meet the previous column's stores whole.
+TORVA_TARGET_WIDE void SubstituteWide(const double* A, double* V, const int32_t* D, int n) {
+    double last = 0.0; // V(j - 1), reduced
+    for (int j = 1; j <= n; ++j) {
+        const int h = D[j + 1] - D[j] - 1;
+        if (h <= 0) {
+            last = V[j];
+            continue;
+        }
+        const double* a = &A[D[j] + 1];
+        const double* v = &V[j - 1]; // V(j - 1), V(j - 2), ...
+        Quad s = {0, 0, 0, 0};
+        int k = 0;
+        if (h >= 4) {
+            Quad a0;
+            __builtin_memcpy(&a0, a, 32);
+            const Quad x = {last, v[-1], v[-2], v[-3]};
+            s += a0 * x;
+            for (k = 4; k + 4 <= h; k += 4) {
+                Quad ak, vk;
+                __builtin_memcpy(&ak, a + k, 32);
+                __builtin_memcpy(&vk, v - k - 3, 32);
+                s += ak * __builtin_shufflevector(vk, vk, 3, 2, 1, 0);
+            }
+        }
+        double sum = (s[0] + s[2]) + (s[1] + s[3]);
+        if (k == 0 && h > 0) sum += a[k++] * last;
+        for (; k < h; ++k) sum += a[k] * v[-k];
+        last = V[j] - sum;
+        V[j] = last;
+    }
+    for (int j = 1; j <= n; ++j) V[j] /= A[D[j]];
+    for (int j = n; j >= 2; --j) {
+        const int low = j - (D[j + 1] - D[j] - 1); // the top row of column j
+        const double* a = &A[D[j] + j];            // a[-i]: the term of row i
+        const double vj = V[j];
+        const Quad scale = {vj, vj, vj, vj};
+        int i = j - 1;
+        for (; i >= low && (i & 3) != 3; --i) V[i] -= a[-i] * vj;
+        for (; i - 3 >= low; i -= 4) { // V(i - 3) .. V(i)
+            Quad vi, ai;
+            __builtin_memcpy(&vi, &V[i - 3], 32);
+            __builtin_memcpy(&ai, a - i, 32);
+            vi -= __builtin_shufflevector(ai, ai, 3, 2, 1, 0) * scale;
+            __builtin_memcpy(&V[i - 3], &vi, 32);
+        }
+        for (; i >= low; --i) V[i] -= a[-i] * vj;
+    }
+}
+#else
+void SubstituteWide(const double* A, double* V, const int32_t* D, int n) {
+    Substitute(A, V, D, n);
+}
+#endif
+
 } // namespace
 
 bool WideKernelAvailable() {
@@ -410,12 +470,15 @@ bool WideKernelAvailable() {
 
 int ColumnSolve(double* A, double* V, const int32_t* D, int n, int mode, SolverKernel kernel,
                 const double* source) {
-    if (mode != 1) {
-        Substitute(A, V, D, n);
-        return 0;
-    }
     const bool wide =
         kernel == SolverKernel::Wide || (kernel == SolverKernel::Automatic && WideKernelAvailable());
+    if (mode != 1) {
+        if (wide && WideKernelAvailable())
+            SubstituteWide(A, V, D, n);
+        else
+            Substitute(A, V, D, n);
+        return 0;
+    }
     return wide && WideKernelAvailable() ? FactoriseWide(A, D, n, source)
                                          : FactorisePortable(A, D, n, source);
 }
