@@ -31,7 +31,10 @@ struct Fingerprint {
 
 // 20 × 20 elements of 250 mm standing on their last row, pushed in x along the first row at its
 // first node; bars everywhere, gravity on. `jointColumn` puts a zero-width joint column in the middle.
-GridModel Wall(int formulation, int concreteSelector, int rebarSelector, bool jointColumn) {
+// `degenerate` folds one corner of an element onto the next (a triangle, two local dofs on one list
+// entry).
+GridModel Wall(int formulation, int concreteSelector, int rebarSelector, bool jointColumn,
+               bool degenerate = false) {
     std::vector<int> widths(20, 250);
     if (jointColumn) widths.insert(widths.begin() + 10, 0);
     GridModel m(widths, std::vector<int>(20, 250));
@@ -47,6 +50,10 @@ GridModel Wall(int formulation, int concreteSelector, int rebarSelector, bool jo
     m.rebarSelector = rebarSelector;
     m.elements[m.ElementAt(3, 18) - 1][8] = 1; // an output element near the foot
     m.activeOutput = 1;
+    if (degenerate) {
+        auto& element = m.elements[m.ElementAt(7, 12) - 1];
+        element[2] = element[1];
+    }
     return m;
 }
 
@@ -55,13 +62,14 @@ struct Case {
     int formulation, concreteSelector, rebarSelector;
     bool jointColumn;
     uint64_t expected;
+    bool degenerate = false;
 };
 
 // Forward, back past zero and forward again: cracking, reversals of the bars and crack closing.
 constexpr double kIncrements[] = {2.0, 4.0, 6.0, 8.0, 10.0, -12.0, -12.0, -6.0, 8.0, 10.0};
 
 uint64_t PushoverFingerprint(const Case& c) {
-    EngineRun run(Wall(c.formulation, c.concreteSelector, c.rebarSelector, c.jointColumn));
+    EngineRun run(Wall(c.formulation, c.concreteSelector, c.rebarSelector, c.jointColumn, c.degenerate));
     Fingerprint print;
     long cracked = 0, reversed = 0;
     for (double increment : kIncrements) {
@@ -92,6 +100,7 @@ TEST(ResultRegression, PushoverBuffersAreBitwiseUnchanged) {
         {"curved bars, secant concrete, incompatible modes", 2, 1, 2, false, 0xb4852f048e9cfb94ull},
         {"curved bars, hysteretic concrete, plain element, joints", 1, 2, 2, true, 0x3c950741733d5104ull},
         {"bilinear bars, hysteretic concrete", 2, 2, 1, false, 0x9cf11718b72c58edull},
+        {"curved bars, a triangular element", 2, 1, 2, false, 0xce8999dcae91cb90ull, true},
     };
     for (const Case& c : cases) {
         const uint64_t hash = PushoverFingerprint(c);
