@@ -215,7 +215,7 @@ template <class V> struct Skyline {
     // Row r of the P pairs that start at column j0, all in the paired form: one pass over L(., r) serves
     // 2P columns, whose 2P independent accumulators keep the adder busy. Each column's lanes receive the
     // same terms in the same order as in Paired.
-    template <int P> TORVA_INLINE void PairedRows(int j0, int r, const int* top) const {
+    template <int P> TORVA_INLINE void PairedRows(int j0, int r, const int* top, bool slack) const {
         constexpr int C = 2 * P;
         const int h = Height(r);
         const double* a = &A[D[r] + 1];
@@ -249,6 +249,31 @@ template <class V> struct Skyline {
                 s[2 * p].MulAdd(x, V::Load(b[2 * p] + t));
                 s[2 * p + 1].MulAdd(x, V::Load(b[2 * p + 1] + t));
             }
+        if (slack) {
+            bool plain = true;
+#pragma GCC unroll 16
+            for (int c = 0; c < C; ++c) plain = plain && m[c] == shared[c / 2];
+            if (plain) {
+#pragma GCC unroll 16
+                for (int c = 0; c < C; ++c) {
+                    const int p = c / 2, pk = packed[p], tail = shared[p] - pk;
+                    const double* bc = b[c];
+                    double f = a[0] * bc[0];
+                    f += a[1] * bc[1];
+                    const double t0 = a[pk] * bc[pk], t1 = a[pk + 1] * bc[pk + 1],
+                                 t2 = a[pk + 2] * bc[pk + 2];
+                    double d = s[c].Sum(), e;
+                    e = d + t0;
+                    d = tail > 0 ? e : d;
+                    e = d + t1;
+                    d = tail > 1 ? e : d;
+                    e = d + t2;
+                    d = tail > 2 ? e : d;
+                    *(const_cast<double*>(bc) - 1) -= f + d;
+                }
+                return;
+            }
+        }
 #pragma GCC unroll 16
         for (int c = 0; c < C; ++c) {
             const int p = c / 2;
@@ -282,7 +307,7 @@ template <class V> struct Skyline {
     // P pairs from column j0 on. The rows above j0 are final for all of them: a row that every pair
     // reaches in the paired form goes through PairedRows, the few rows nearer the column tops pair by
     // pair. Then pair after pair finishes with the rows inside the group.
-    template <int P> TORVA_INLINE int Group(int j0) const {
+    template <int P> TORVA_INLINE int Group(int j0, int n) const {
         int top[2 * P], common[P], wide = 1;
         for (int c = 0; c < 2 * P; ++c) top[c] = Top(j0 + c);
         for (int p = 0; p < P; ++p) {
@@ -294,7 +319,8 @@ template <class V> struct Skyline {
             for (int r = std::min(top[2 * p], top[2 * p + 1]) + 1; r < std::min(wide, j0); ++r)
                 PairRow(j, r, top[2 * p], top[2 * p + 1], common[p]);
         }
-        for (int r = wide; r < j0; ++r) PairedRows<P>(j0, r, top);
+        const bool slack = j0 + 2 * P + 1 <= n;
+        for (int r = wide; r < j0; ++r) PairedRows<P>(j0, r, top, slack);
         for (int p = 0; p < P; ++p) {
             const int j = j0 + 2 * p;
             const int failed = FinishPair(j, j0, top[2 * p], top[2 * p + 1], common[p]);
@@ -314,7 +340,7 @@ TORVA_INLINE int Factorise(double* A, const int32_t* D, int n, const double* sou
     int j = 1;
     for (; j + 2 * P - 1 <= n; j += 2 * P) {
         copy(j, j + 2 * P);
-        const int failed = s.template Group<P>(j);
+        const int failed = s.template Group<P>(j, n);
         if (failed != 0) return failed;
     }
     for (; j + 1 <= n; j += 2) {
