@@ -11,6 +11,23 @@ double Ratio(double value, double normaliser) {
     return normaliser != 0.0 ? value / normaliser : 0.0;
 }
 
+// The engine is built for any x86-64, and the maths library it calls (pow, sin, cos, atan) runs AVX
+// code. While the upper halves of the vector registers are marked in use, as a GUI toolkit's start-up
+// can leave them, every such call costs some ten times as much (measured: 170 ns instead of 14 ns for
+// pow); one vzeroupper at the start of a step clears the state, and the engine itself does not set
+// it again.
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx"))) void ClearUpperVectorHalves() {
+    __builtin_ia32_vzeroupper();
+}
+void ClearVectorState() {
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx) ClearUpperVectorHalves();
+}
+#else
+void ClearVectorState() {}
+#endif
+
 } // namespace
 
 Engine::Engine()
@@ -32,6 +49,7 @@ Engine::Engine()
 
 void Engine::Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
                  const int& mode, int& step, int& status) {
+    ClearVectorState();
     status = kStatusDone;
     if (mode != kElasticMode && mode != kPushoverMode) {
         status = kStatusBadInput;
