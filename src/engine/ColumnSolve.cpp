@@ -307,7 +307,7 @@ template <class V> struct Skyline {
     // P pairs from column j0 on. The rows above j0 are final for all of them: a row that every pair
     // reaches in the paired form goes through PairedRows, the few rows nearer the column tops pair by
     // pair. Then pair after pair finishes with the rows inside the group.
-    template <int P> TORVA_INLINE int Group(int j0, int n) const {
+    template <int P> TORVA_INLINE int Group(int j0, int n, const double* source) const {
         int top[2 * P], common[P], wide = 1;
         for (int c = 0; c < 2 * P; ++c) top[c] = Top(j0 + c);
         for (int p = 0; p < P; ++p) {
@@ -320,7 +320,18 @@ template <class V> struct Skyline {
                 PairRow(j, r, top[2 * p], top[2 * p + 1], common[p]);
         }
         const bool slack = j0 + 2 * P + 1 <= n;
-        for (int r = wide; r < j0; ++r) PairedRows<P>(j0, r, top, slack);
+        // Meanwhile the next group's columns are fetched, in the source and in place, a few lines a row.
+        const int next = std::min(j0 + 2 * P, n + 1), after = std::min(j0 + 4 * P, n + 1);
+        const int lines = (D[after] - D[next] + 7) / 8, rows = std::max(j0 - wide, 1);
+        const int perRow = (lines + rows - 1) / rows;
+        int fetched = 0;
+        for (int r = wide; r < j0; ++r) {
+            PairedRows<P>(j0, r, top, slack);
+            for (int t = 0; t < perRow && fetched < lines; ++t, ++fetched) {
+                if (source != nullptr) __builtin_prefetch(&source[D[next] + 8 * fetched]);
+                __builtin_prefetch(&A[D[next] + 8 * fetched], 1);
+            }
+        }
         for (int p = 0; p < P; ++p) {
             const int j = j0 + 2 * p;
             const int failed = FinishPair(j, j0, top[2 * p], top[2 * p + 1], common[p]);
@@ -340,7 +351,7 @@ TORVA_INLINE int Factorise(double* A, const int32_t* D, int n, const double* sou
     int j = 1;
     for (; j + 2 * P - 1 <= n; j += 2 * P) {
         copy(j, j + 2 * P);
-        const int failed = s.template Group<P>(j, n);
+        const int failed = s.template Group<P>(j, n, source);
         if (failed != 0) return failed;
     }
     for (; j + 1 <= n; j += 2) {
