@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 
 namespace torva::engine {
 namespace {
@@ -212,6 +213,61 @@ template <class V> struct Skyline {
         if (r > topK) Single(j + 1, r, topK);
     }
 
+    // The end of a row for four columns (two pairs, each column reaching as far as its partner) at
+    // once, their values side by side in the lane order (c0, c2, c1, c3). Every lane does what the
+    // single-column end does, operation for operation: the lane sums (l0 + l2) + (l1 + l3), the single
+    // terms one after the other (each kept only where the pair has it), f = a0 b0 + a1 b1, x - (f + d).
+    // Reads up to three terms past a column's last, which the caller has checked are in the profile.
+    static TORVA_INLINE void FinishFour(const double* a, const double* const* b, const V* s,
+                                        const int* packed, const int* shared) {
+        auto load = [](const double* p) {
+            Quad v;
+            __builtin_memcpy(&v, p, 32);
+            return v;
+        };
+        // Rows of four values of columns c0..c3 -> value k of each, lanes (c0, c2, c1, c3).
+        auto gather = [](const Quad* w, Quad& v0, Quad& v1, Quad& v2) {
+            const Quad t0 = __builtin_shufflevector(w[0], w[2], 0, 4, 2, 6);
+            const Quad t1 = __builtin_shufflevector(w[0], w[2], 1, 5, 3, 7);
+            const Quad t2 = __builtin_shufflevector(w[1], w[3], 0, 4, 2, 6);
+            const Quad t3 = __builtin_shufflevector(w[1], w[3], 1, 5, 3, 7);
+            v0 = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+            v1 = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+            v2 = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+        };
+        const Quad u01 = __builtin_shufflevector(s[0].v, s[1].v, 0, 1, 4, 5) +
+                         __builtin_shufflevector(s[0].v, s[1].v, 2, 3, 6, 7);
+        const Quad u23 = __builtin_shufflevector(s[2].v, s[3].v, 0, 1, 4, 5) +
+                         __builtin_shufflevector(s[2].v, s[3].v, 2, 3, 6, 7);
+        Quad d =
+            __builtin_shufflevector(u01, u23, 0, 4, 2, 6) + __builtin_shufflevector(u01, u23, 1, 5, 3, 7);
+        Quad w[4], x, b0, b1;
+        for (int c = 0; c < 4; ++c) w[c] = load(b[c] - 1);
+        gather(w, x, b0, b1);
+        const Quad a0 = {a[0], a[0], a[0], a[0]}, a1 = {a[1], a[1], a[1], a[1]};
+        const Quad f = a0 * b0 + a1 * b1;
+        const Quad first = load(a + packed[0]), second = load(a + packed[1]);
+        w[0] = first * load(b[0] + packed[0]);
+        w[1] = first * load(b[1] + packed[0]);
+        w[2] = second * load(b[2] + packed[1]);
+        w[3] = second * load(b[3] + packed[1]);
+        Quad t0, t1, t2;
+        gather(w, t0, t1, t2);
+        const double tail0 = shared[0] - packed[0], tail1 = shared[1] - packed[1];
+        const Quad tail = {tail0, tail1, tail0, tail1};
+        Quad e = d + t0;
+        d = tail > Quad{0, 0, 0, 0} ? e : d;
+        e = d + t1;
+        d = tail > Quad{1, 1, 1, 1} ? e : d;
+        e = d + t2;
+        d = tail > Quad{2, 2, 2, 2} ? e : d;
+        const Quad result = x - (f + d);
+        *(const_cast<double*>(b[0]) - 1) = result[0];
+        *(const_cast<double*>(b[2]) - 1) = result[1];
+        *(const_cast<double*>(b[1]) - 1) = result[2];
+        *(const_cast<double*>(b[3]) - 1) = result[3];
+    }
+
     // Row r of the P pairs that start at column j0, all in the paired form: one pass over L(., r) serves
     // 2P columns, whose 2P independent accumulators keep the adder busy. Each column's lanes receive the
     // same terms in the same order as in Paired.
@@ -253,6 +309,13 @@ template <class V> struct Skyline {
             bool plain = true;
 #pragma GCC unroll 16
             for (int c = 0; c < C; ++c) plain = plain && m[c] == shared[c / 2];
+            if constexpr (std::is_same_v<V, Lanes4>) {
+                if (plain) {
+                    for (int half = 0; half < C / 4; ++half)
+                        FinishFour(a, b + 4 * half, s + 4 * half, packed + 2 * half, shared + 2 * half);
+                    return;
+                }
+            }
             if (plain) {
 #pragma GCC unroll 16
                 for (int c = 0; c < C; ++c) {
@@ -319,7 +382,7 @@ template <class V> struct Skyline {
             for (int r = std::min(top[2 * p], top[2 * p + 1]) + 1; r < std::min(wide, j0); ++r)
                 PairRow(j, r, top[2 * p], top[2 * p + 1], common[p]);
         }
-        const bool slack = j0 + 2 * P + 1 <= n;
+        const bool slack = j0 + 2 * P + 2 <= n;
         // Meanwhile the next group's columns are fetched, in the source and in place, a few lines a row.
         const int next = std::min(j0 + 2 * P, n + 1), after = std::min(j0 + 4 * P, n + 1);
         const int lines = (D[after] - D[next] + 7) / 8, rows = std::max(j0 - wide, 1);
