@@ -217,7 +217,7 @@ template <class V> struct Skyline {
     // once, their values side by side in the lane order (c0, c2, c1, c3). Every lane does what the
     // single-column end does, operation for operation: the lane sums (l0 + l2) + (l1 + l3), the single
     // terms one after the other (each kept only where the pair has it), f = a0 b0 + a1 b1, x - (f + d).
-    // Reads up to three terms past a column's last, which the caller has checked are in the profile.
+    // Reads up to four terms past a column's last, which the caller has checked are in the profile.
     static TORVA_INLINE void FinishFour(const double* a, const double* const* b, const V* s,
                                         const int* packed, const int* shared) {
         auto load = [](const double* p) {
@@ -382,7 +382,9 @@ template <class V> struct Skyline {
             for (int r = std::min(top[2 * p], top[2 * p + 1]) + 1; r < std::min(wide, j0); ++r)
                 PairRow(j, r, top[2 * p], top[2 * p + 1], common[p]);
         }
-        const bool slack = j0 + 2 * P + 2 <= n;
+        // Every column of the group is followed by at least four more: reading four terms past a
+        // column's last stays inside the profile.
+        const bool slack = j0 + 2 * P + 3 <= n;
         // Meanwhile the next group's columns are fetched, in the source and in place, a few lines a row.
         const int next = std::min(j0 + 2 * P, n + 1), after = std::min(j0 + 4 * P, n + 1);
         const int lines = (D[after] - D[next] + 7) / 8, rows = std::max(j0 - wide, 1);
