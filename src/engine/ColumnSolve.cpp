@@ -218,23 +218,24 @@ template <class V> struct Skyline {
     // single-column end does, operation for operation: the lane sums (l0 + l2) + (l1 + l3), the single
     // terms one after the other (each kept only where the pair has it), f = a0 b0 + a1 b1, x - (f + d).
     // Reads up to four terms past a column's last, which the caller has checked are in the profile.
+    // (Helpers always inlined: a 32-byte value must not cross a call into code built without AVX.)
+    static TORVA_INLINE Quad LoadQuad(const double* p) {
+        Quad v;
+        __builtin_memcpy(&v, p, 32);
+        return v;
+    }
+    // Rows of four values of columns c0..c3 -> value k of each, lanes (c0, c2, c1, c3).
+    static TORVA_INLINE void Transpose(const Quad* w, Quad& v0, Quad& v1, Quad& v2) {
+        const Quad t0 = __builtin_shufflevector(w[0], w[2], 0, 4, 2, 6);
+        const Quad t1 = __builtin_shufflevector(w[0], w[2], 1, 5, 3, 7);
+        const Quad t2 = __builtin_shufflevector(w[1], w[3], 0, 4, 2, 6);
+        const Quad t3 = __builtin_shufflevector(w[1], w[3], 1, 5, 3, 7);
+        v0 = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+        v1 = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+        v2 = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    }
     static TORVA_INLINE void FinishFour(const double* a, const double* const* b, const V* s,
                                         const int* packed, const int* shared) {
-        auto load = [](const double* p) {
-            Quad v;
-            __builtin_memcpy(&v, p, 32);
-            return v;
-        };
-        // Rows of four values of columns c0..c3 -> value k of each, lanes (c0, c2, c1, c3).
-        auto gather = [](const Quad* w, Quad& v0, Quad& v1, Quad& v2) {
-            const Quad t0 = __builtin_shufflevector(w[0], w[2], 0, 4, 2, 6);
-            const Quad t1 = __builtin_shufflevector(w[0], w[2], 1, 5, 3, 7);
-            const Quad t2 = __builtin_shufflevector(w[1], w[3], 0, 4, 2, 6);
-            const Quad t3 = __builtin_shufflevector(w[1], w[3], 1, 5, 3, 7);
-            v0 = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
-            v1 = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
-            v2 = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
-        };
         const Quad u01 = __builtin_shufflevector(s[0].v, s[1].v, 0, 1, 4, 5) +
                          __builtin_shufflevector(s[0].v, s[1].v, 2, 3, 6, 7);
         const Quad u23 = __builtin_shufflevector(s[2].v, s[3].v, 0, 1, 4, 5) +
@@ -242,17 +243,17 @@ template <class V> struct Skyline {
         Quad d =
             __builtin_shufflevector(u01, u23, 0, 4, 2, 6) + __builtin_shufflevector(u01, u23, 1, 5, 3, 7);
         Quad w[4], x, b0, b1;
-        for (int c = 0; c < 4; ++c) w[c] = load(b[c] - 1);
-        gather(w, x, b0, b1);
+        for (int c = 0; c < 4; ++c) w[c] = LoadQuad(b[c] - 1);
+        Transpose(w, x, b0, b1);
         const Quad a0 = {a[0], a[0], a[0], a[0]}, a1 = {a[1], a[1], a[1], a[1]};
         const Quad f = a0 * b0 + a1 * b1;
-        const Quad first = load(a + packed[0]), second = load(a + packed[1]);
-        w[0] = first * load(b[0] + packed[0]);
-        w[1] = first * load(b[1] + packed[0]);
-        w[2] = second * load(b[2] + packed[1]);
-        w[3] = second * load(b[3] + packed[1]);
+        const Quad first = LoadQuad(a + packed[0]), second = LoadQuad(a + packed[1]);
+        w[0] = first * LoadQuad(b[0] + packed[0]);
+        w[1] = first * LoadQuad(b[1] + packed[0]);
+        w[2] = second * LoadQuad(b[2] + packed[1]);
+        w[3] = second * LoadQuad(b[3] + packed[1]);
         Quad t0, t1, t2;
-        gather(w, t0, t1, t2);
+        Transpose(w, t0, t1, t2);
         const double tail0 = shared[0] - packed[0], tail1 = shared[1] - packed[1];
         const Quad tail = {tail0, tail1, tail0, tail1};
         Quad e = d + t0;
