@@ -256,12 +256,13 @@ template <class V> struct Skyline {
         Transpose(w, t0, t1, t2);
         const double tail0 = shared[0] - packed[0], tail1 = shared[1] - packed[1];
         const Quad tail = {tail0, tail1, tail0, tail1};
-        Quad e = d + t0;
-        d = tail > Quad{0, 0, 0, 0} ? e : d;
-        e = d + t1;
-        d = tail > Quad{1, 1, 1, 1} ? e : d;
-        e = d + t2;
-        d = tail > Quad{2, 2, 2, 2} ? e : d;
+        // A term a pair does not have adds +0 instead, which leaves d as it is: d is never -0 (the lanes
+        // start at +0, and no sum of a value that is not -0 gives -0).
+        const Quad zero = {0, 0, 0, 0};
+        t0 = tail > Quad{0, 0, 0, 0} ? t0 : zero;
+        t1 = tail > Quad{1, 1, 1, 1} ? t1 : zero;
+        t2 = tail > Quad{2, 2, 2, 2} ? t2 : zero;
+        d = ((d + t0) + t1) + t2;
         const Quad result = x - (f + d);
         *(const_cast<double*>(b[0]) - 1) = result[0];
         *(const_cast<double*>(b[2]) - 1) = result[1];
@@ -324,15 +325,11 @@ template <class V> struct Skyline {
                     const double* bc = b[c];
                     double f = a[0] * bc[0];
                     f += a[1] * bc[1];
-                    const double t0 = a[pk] * bc[pk], t1 = a[pk + 1] * bc[pk + 1],
-                                 t2 = a[pk + 2] * bc[pk + 2];
-                    double d = s[c].Sum(), e;
-                    e = d + t0;
-                    d = tail > 0 ? e : d;
-                    e = d + t1;
-                    d = tail > 1 ? e : d;
-                    e = d + t2;
-                    d = tail > 2 ? e : d;
+                    // Terms the pair does not have add +0 (see FinishFour).
+                    const double t0 = tail > 0 ? a[pk] * bc[pk] : 0.0;
+                    const double t1 = tail > 1 ? a[pk + 1] * bc[pk + 1] : 0.0;
+                    const double t2 = tail > 2 ? a[pk + 2] * bc[pk + 2] : 0.0;
+                    const double d = ((s[c].Sum() + t0) + t1) + t2;
                     *(const_cast<double*>(bc) - 1) -= f + d;
                 }
                 return;
