@@ -11,11 +11,12 @@
 // The factorisation stops at column j when its pivot is not greater than kPivotRatio times the
 // column's diagonal term before factorisation (also when it is NaN): the matrix is singular to working
 // precision or not positive definite, and that column is reported; columns after it are left
-// unfactorised (the next one may be partly reduced).
+// unfactorised (the next few, up to the end of their group, may be partly reduced).
 //
-// Columns are factorised two at a time with 4-lane dot products; on processors with AVX2 the lanes
-// are one register, otherwise two. Both kernels do the same arithmetic in the same order, so the
-// factors are bitwise identical whichever runs.
+// Columns are paired, each pair's terms summed with 4-lane dot products; groups of pairs (four on
+// processors with AVX2, whose lanes are one register; two otherwise) share each pass over a factorised
+// column. Every kernel does the same arithmetic in the same order for every term, so the factors are
+// bitwise identical whichever runs, and so are the substitutions.
 #include <cstdint>
 
 namespace torva::engine {

@@ -114,7 +114,7 @@ void ConcreteTangent(double angle, ConcreteGaussPoint& gp) {
 }
 
 bool UpdateConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& material, const double de[3],
-                              int selector, int mode, int step) {
+                              int selector, int mode, int step, bool formTangent) {
     // 1. Trial stress with the tangent matrix built last.
     for (int i = 0; i < 3; ++i)
         gp.stress[i] += gp.Dc[3 * i] * de[0] + gp.Dc[3 * i + 1] * de[1] + gp.Dc[3 * i + 2] * de[2];
@@ -192,7 +192,7 @@ bool UpdateConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& ma
         if (gp.dir[1].eps > 0.0) gp.dir[0].beta = SofteningFactor(gp.dir[1].eps);
         // 10. Crack flag, and the tangent matrix on the principal axes for the next trial stress.
         gp.crack = crack ? 1 : 0;
-        ConcreteTangent(-theta, gp);
+        if (formTangent) ConcreteTangent(-theta, gp);
         q[0] = updated[0];
         q[1] = updated[1];
     }

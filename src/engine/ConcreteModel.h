@@ -49,7 +49,9 @@ void ConcreteTangent(double angle, ConcreteGaussPoint& gp);
 // One step of the Gauss point with the strain increment de (ex, ey, gxy). `selector` 1 secant law,
 // 2 hysteretic law, other linear; `mode` 1 keeps the concrete linear; `step` 0 is the initialising
 // step. Returns true when a direction's law changed branch (the element's stiffness must be formed again).
+// `formTangent` false leaves Dc as it is: for a point whose element is formed again before its next
+// update, which replaces Dc anyway.
 bool UpdateConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& material, const double de[3],
-                              int selector, int mode, int step);
+                              int selector, int mode, int step, bool formTangent = true);
 
 } // namespace torva::engine

@@ -11,6 +11,23 @@ double Ratio(double value, double normaliser) {
     return normaliser != 0.0 ? value / normaliser : 0.0;
 }
 
+// The engine is built for any x86-64, and the maths library it calls (pow, sin, cos, atan) runs AVX
+// code. While the upper halves of the vector registers are marked in use, as a GUI toolkit's start-up
+// can leave them, every such call costs some ten times as much (measured: 170 ns instead of 14 ns for
+// pow); one vzeroupper at the start of a step clears the state, and the engine itself does not set
+// it again.
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx"))) void ClearUpperVectorHalves() {
+    __builtin_ia32_vzeroupper();
+}
+void ClearVectorState() {
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx) ClearUpperVectorHalves();
+}
+#else
+void ClearVectorState() {}
+#endif
+
 } // namespace
 
 Engine::Engine()
@@ -20,17 +37,19 @@ Engine::Engine()
       restrained_(kMaxDofs + 1), tieRoot_(kMaxDofs + 1), tieMaster_(kMaxMasters * (kMaxDofs + 1)),
       tieFactor_(kMaxMasters * (kMaxDofs + 1)), dofList_(kMaxElementDofs * kMaxElements),
       dofCount_(kMaxElements), transform_(8 * 20 * kMaxElements), localCount_(8 * kMaxElements),
-      localEntry_(8 * kMaxMasters * kMaxElements), localFactor_(8 * kMaxMasters * kMaxElements),
-      stiffness_(20 * 20 * kMaxElements), gravityLoad_(8 * kMaxElements), condensation_(32 * kMaxElements),
-      elementChanged_(kMaxElements), gauss_(kGaussPoints * kMaxElements),
-      geometry_(kGaussPoints * kMaxElements), jointProperties_(kMaxElements), joints_(kMaxElements),
-      columnHeight_(kMaxEquations + 2), diagonalAddress_(kMaxEquations + 2), profile_(kMaxProfile + 1),
-      workProfile_(kMaxProfile + 1), workVector_(kMaxEquations + 1), totalDisplacement_(kMaxEquations + 1),
+      directMap_(kMaxElements), localEntry_(8 * kMaxMasters * kMaxElements),
+      localFactor_(8 * kMaxMasters * kMaxElements), stiffness_(20 * 20 * kMaxElements),
+      gravityLoad_(8 * kMaxElements), condensation_(32 * kMaxElements), elementChanged_(kMaxElements),
+      gauss_(kGaussPoints * kMaxElements), geometry_(kGaussPoints * kMaxElements),
+      jointProperties_(kMaxElements), joints_(kMaxElements), columnHeight_(kMaxEquations + 2),
+      diagonalAddress_(kMaxEquations + 2), profile_(kMaxProfile + 1), workProfile_(kMaxProfile + 1),
+      workVector_(kMaxEquations + 1), totalDisplacement_(kMaxEquations + 1),
       displacementIncrement_(kMaxEquations + 1), loadIncrement_(kMaxEquations + 1),
       internalForce_(kMaxEquations + 1), dofLoad_(kMaxDofs + 1), countedBy_(kMaxEquations + 1) {}
 
 void Engine::Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
                  const int& mode, int& step, int& status) {
+    ClearVectorState();
     status = kStatusDone;
     if (mode != kElasticMode && mode != kPushoverMode) {
         status = kStatusBadInput;

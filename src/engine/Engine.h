@@ -145,6 +145,8 @@ public:
 private:
     // Element routines.
     void FormPlaneElement(int e, bool initial);
+    void FormPlaneMatrix(int e, bool initial, double K[64]);
+    void UpdatePlaneStiffness(int e);
     void StoreElementStiffness(int e, const double K[64]);
     void GatherLocalIncrement(int e, double du[8]) const;
     ConcreteMaterial ConcreteMaterialOf(int type) const;
@@ -180,6 +182,8 @@ private:
     std::vector<int32_t> dofCount_;
     std::vector<double> transform_;    // 8 × 20 per element, T(l, m) at 8 m + l
     std::vector<int8_t> localCount_;   // per element and local dof: its nonzero entries of T
+    std::vector<uint8_t> directMap_;   // per element: each local dof is at most one list entry, with
+                                       // factor 1, and no two are the same entry
     std::vector<int8_t> localEntry_;   // 3 per local dof
     std::vector<double> localFactor_;  // 3 per local dof
     std::vector<double> stiffness_;    // 20 × 20 column-major per element

@@ -88,36 +88,135 @@ void PlaneGravityLoad(const PlaneGaussGeometry gauss[9], double density, double 
     }
 }
 
-bool PlaneElementStiffness(const PlaneGaussGeometry gauss[9], const double D[9][9], int formulation,
-                           double K[64], double T[32]) {
-    double kua[8][4] = {}, kaa[4][4] = {};
+namespace {
+
+#if defined(__x86_64__) || defined(__i386__)
+#define TORVA_ELEMENT_WIDE 1
+#else
+#define TORVA_ELEMENT_WIDE 0
+#endif
+#define TORVA_INLINE inline __attribute__((always_inline))
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+
+// Four terms of a row. Every sum below is formed term by term in the order of the scalar formulas
+// (((p0 + p1) + p2), then added), four entries side by side, so the lanes give the same bits as one
+// entry at a time; a compiler for a plain x86-64 splits each into two 16-byte operations.
+typedef double Row4 __attribute__((vector_size(32)));
+
+TORVA_INLINE Row4 Load4(const double* p) {
+    Row4 v;
+    __builtin_memcpy(&v, p, 32);
+    return v;
+}
+TORVA_INLINE void Store4(double* p, Row4 v) {
+    __builtin_memcpy(p, &v, 32);
+}
+TORVA_INLINE Row4 Splat(double x) {
+    return Row4{x, x, x, x};
+}
+
+// Kuu (upper triangle, rows of 8), Kua (8 x 4) and Kaa (upper triangle, rows of 4) of the nine points.
+// The entries left of the diagonal get values too and are replaced by the mirror afterwards.
+TORVA_INLINE void Integrate(const PlaneGaussGeometry gauss[9], const double D[9][9], int formulation,
+                            double K[64], double kua[32], double kaa[16]) {
     for (int l = 0; l < 64; ++l) K[l] = 0.0;
+    for (int l = 0; l < 32; ++l) kua[l] = 0.0;
+    for (int l = 0; l < 16; ++l) kaa[l] = 0.0;
     for (int g = 0; g < 9; ++g) {
         const PlaneGaussGeometry& gp = gauss[g];
         const double* d = D[g];
-        const double f = gp.factor;
-        // DB = D B0 f, then Kuu += B0' DB (upper triangle; mirrored below).
-        double db[3][8];
+        const Row4 f = Splat(gp.factor);
+        // DB = D B0 f, as two halves of its 8 columns.
+        Row4 db[3][2];
         for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 8; ++c)
-                db[r][c] =
-                    (d[3 * r] * gp.B0[0][c] + d[3 * r + 1] * gp.B0[1][c] + d[3 * r + 2] * gp.B0[2][c]) * f;
+            for (int h = 0; h < 2; ++h)
+                db[r][h] = ((Splat(d[3 * r]) * Load4(&gp.B0[0][4 * h]) +
+                             Splat(d[3 * r + 1]) * Load4(&gp.B0[1][4 * h])) +
+                            Splat(d[3 * r + 2]) * Load4(&gp.B0[2][4 * h])) *
+                           f;
+        // Kuu += B0' DB: rows 0..3 need both halves, rows 4..7 only the right one.
         for (int a = 0; a < 8; ++a)
-            for (int b = a; b < 8; ++b)
-                K[8 * a + b] += gp.B0[0][a] * db[0][b] + gp.B0[1][a] * db[1][b] + gp.B0[2][a] * db[2][b];
+            for (int h = a / 4; h < 2; ++h) {
+                const Row4 term = (Splat(gp.B0[0][a]) * db[0][h] + Splat(gp.B0[1][a]) * db[1][h]) +
+                                  Splat(gp.B0[2][a]) * db[2][h];
+                Store4(&K[8 * a + 4 * h], Load4(&K[8 * a + 4 * h]) + term);
+            }
         if (formulation != 2) continue;
-        double dg[3][4];
+        Row4 dg[3];
         for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 4; ++c)
-                dg[r][c] =
-                    (d[3 * r] * gp.G[0][c] + d[3 * r + 1] * gp.G[1][c] + d[3 * r + 2] * gp.G[2][c]) * f;
-        for (int a = 0; a < 8; ++a)
-            for (int c = 0; c < 4; ++c)
-                kua[a][c] += gp.B0[0][a] * dg[0][c] + gp.B0[1][a] * dg[1][c] + gp.B0[2][a] * dg[2][c];
-        for (int a = 0; a < 4; ++a)
-            for (int c = a; c < 4; ++c)
-                kaa[a][c] += gp.G[0][a] * dg[0][c] + gp.G[1][a] * dg[1][c] + gp.G[2][a] * dg[2][c];
+            dg[r] = ((Splat(d[3 * r]) * Load4(gp.G[0]) + Splat(d[3 * r + 1]) * Load4(gp.G[1])) +
+                     Splat(d[3 * r + 2]) * Load4(gp.G[2])) *
+                    f;
+        for (int a = 0; a < 8; ++a) {
+            const Row4 term =
+                (Splat(gp.B0[0][a]) * dg[0] + Splat(gp.B0[1][a]) * dg[1]) + Splat(gp.B0[2][a]) * dg[2];
+            Store4(&kua[4 * a], Load4(&kua[4 * a]) + term);
+        }
+        for (int a = 0; a < 4; ++a) {
+            const Row4 term =
+                (Splat(gp.G[0][a]) * dg[0] + Splat(gp.G[1][a]) * dg[1]) + Splat(gp.G[2][a]) * dg[2];
+            Store4(&kaa[4 * a], Load4(&kaa[4 * a]) + term);
+        }
     }
+}
+
+// K -= Kua T, all 64 entries.
+TORVA_INLINE void Condense(const double kua[32], const double T[32], double K[64]) {
+    for (int a = 0; a < 8; ++a)
+        for (int h = 0; h < 2; ++h) {
+            const Row4 term =
+                ((Splat(kua[4 * a]) * Load4(&T[4 * h]) + Splat(kua[4 * a + 1]) * Load4(&T[8 + 4 * h])) +
+                 Splat(kua[4 * a + 2]) * Load4(&T[16 + 4 * h])) +
+                Splat(kua[4 * a + 3]) * Load4(&T[24 + 4 * h]);
+            Store4(&K[8 * a + 4 * h], Load4(&K[8 * a + 4 * h]) - term);
+        }
+}
+
+void IntegratePortable(const PlaneGaussGeometry gauss[9], const double D[9][9], int formulation, double K[64],
+                       double kua[32], double kaa[16]) {
+    Integrate(gauss, D, formulation, K, kua, kaa);
+}
+void CondensePortable(const double kua[32], const double T[32], double K[64]) {
+    Condense(kua, T, K);
+}
+#if TORVA_ELEMENT_WIDE
+__attribute__((target("avx2"))) void IntegrateWide(const PlaneGaussGeometry gauss[9], const double D[9][9],
+                                                   int formulation, double K[64], double kua[32],
+                                                   double kaa[16]) {
+    Integrate(gauss, D, formulation, K, kua, kaa);
+}
+__attribute__((target("avx2"))) void CondenseWide(const double kua[32], const double T[32], double K[64]) {
+    Condense(kua, T, K);
+}
+bool Wide() {
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+}
+#else
+void IntegrateWide(const PlaneGaussGeometry gauss[9], const double D[9][9], int formulation, double K[64],
+                   double kua[32], double kaa[16]) {
+    Integrate(gauss, D, formulation, K, kua, kaa);
+}
+void CondenseWide(const double kua[32], const double T[32], double K[64]) {
+    Condense(kua, T, K);
+}
+bool Wide() {
+    return false;
+}
+#endif
+
+} // namespace
+
+bool PlaneElementStiffness(const PlaneGaussGeometry gauss[9], const double D[9][9], int formulation,
+                           double K[64], double T[32]) {
+    double kua[32], kaa[4][4];
+    const bool wide = Wide();
+    if (wide)
+        IntegrateWide(gauss, D, formulation, K, kua, &kaa[0][0]);
+    else
+        IntegratePortable(gauss, D, formulation, K, kua, &kaa[0][0]);
     for (int a = 0; a < 8; ++a)
         for (int b = 0; b < a; ++b) K[8 * a + b] = K[8 * b + a];
     for (int l = 0; l < 32; ++l) T[l] = 0.0;
@@ -129,15 +228,15 @@ bool PlaneElementStiffness(const PlaneGaussGeometry gauss[9], const double D[9][
     if (!FactoriseKaa(kaa, reciprocal)) return false;
     // T = Kaa^-1 Kau, column by column (Kau = Kua').
     for (int u = 0; u < 8; ++u) {
-        double column[4] = {kua[u][0], kua[u][1], kua[u][2], kua[u][3]};
+        double column[4] = {kua[4 * u], kua[4 * u + 1], kua[4 * u + 2], kua[4 * u + 3]};
         SolveKaa(kaa, reciprocal, column);
         for (int a = 0; a < 4; ++a) T[8 * a + u] = column[a];
     }
     // K = Kuu - Kua T.
-    for (int a = 0; a < 8; ++a)
-        for (int b = 0; b < 8; ++b)
-            K[8 * a + b] -=
-                kua[a][0] * T[b] + kua[a][1] * T[8 + b] + kua[a][2] * T[16 + b] + kua[a][3] * T[24 + b];
+    if (wide)
+        CondenseWide(kua, T, K);
+    else
+        CondensePortable(kua, T, K);
     return true;
 }
 

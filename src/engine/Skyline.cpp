@@ -83,6 +83,15 @@ void Engine::BuildElementTransforms() {
                 }
             }
         }
+        bool direct = true, used[kMaxElementDofs] = {};
+        for (int l = 0; l < 8 && direct; ++l) {
+            const int count = localCount_[8 * e + l];
+            if (count == 0) continue;
+            const int m = localEntry_[kMaxMasters * (8 * e + l)];
+            direct = count == 1 && localFactor_[kMaxMasters * (8 * e + l)] == 1.0 && !used[m];
+            used[m] = true;
+        }
+        directMap_[e] = direct ? 1 : 0;
     }
 }
 
@@ -137,6 +146,14 @@ void Engine::DiscreteElementStiffness(int element) {
 }
 
 void Engine::FormPlaneElement(int e, bool initial) {
+    double K[64];
+    FormPlaneMatrix(e, initial, K);
+    StoreElementStiffness(e, K);
+}
+
+// The 8 × 8 local stiffness of plane element e from its Gauss-point tangents (and, initially, its
+// geometry and gravity load).
+void Engine::FormPlaneMatrix(int e, bool initial, double K[64]) {
     const ElementRecord& element = elements_[e];
     PlaneGaussGeometry* geometry = &geometry_[9 * e];
     if (initial) {
@@ -162,9 +179,7 @@ void Engine::FormPlaneElement(int e, bool initial) {
             D[g][i] = gp.D[i];
         }
     }
-    double K[64];
     PlaneElementStiffness(geometry, D, formulation_, K, &condensation_[32 * e]);
-    StoreElementStiffness(e, K);
 }
 
 void Engine::AssembleStiffness() {
@@ -178,10 +193,43 @@ void Engine::AssembleStiffness() {
     }
 }
 
+// A plane element whose local dofs are its list entries one to one: each entry of the new matrix
+// replaces the old one and the profile takes the difference, in one pass. The stored value is
+// 0 + (1 · K) · 1 as the transformation forms it, the profile term grows by new - old as the
+// difference assembly adds it.
+void Engine::UpdatePlaneStiffness(int e) {
+    double K[64];
+    FormPlaneMatrix(e, false, K);
+    double* S = &stiffness_[400 * e];
+    const int32_t* list = &dofList_[kMaxElementDofs * e];
+    int local[8], entry[8], equation[8], count = 0;
+    for (int l = 0; l < 8; ++l) {
+        if (localCount_[8 * e + l] == 0) continue;
+        local[count] = l;
+        entry[count] = localEntry_[kMaxMasters * (8 * e + l)];
+        equation[count] = equationNumber_[list[entry[count]]];
+        ++count;
+    }
+    for (int b = 0; b < count; ++b) {
+        const int column = diagonalAddress_[equation[b]] + equation[b];
+        for (int a = 0; a < count; ++a) {
+            const double value = 0.0 + K[8 * local[a] + local[b]];
+            double& stored = S[entry[a] + 20 * entry[b]];
+            if (equation[b] >= equation[a]) profile_[column - equation[a]] += value - stored;
+            stored = value;
+        }
+    }
+    factorValid_ = false;
+}
+
 void Engine::UpdateChangedStiffness() {
     double old[400], difference[400];
     for (int e = 0; e < elementCount_; ++e) {
         if (!elementChanged_[e]) continue;
+        if (elements_[e].discrete == 0 && directMap_[e]) {
+            UpdatePlaneStiffness(e);
+            continue;
+        }
         const int n = dofCount_[e];
         double* S = &stiffness_[400 * e];
         for (int j = 0; j < n; ++j) std::copy_n(S + 20 * j, n, old + 20 * j);

@@ -19,6 +19,19 @@ constexpr double kA1 = 18.5;
 constexpr double kA2 = Single(0.15f);
 constexpr double kTangentGuard = 9.999999974752427e-07; // 1e-6 in single precision
 
+// (1 + x^R)^(1/R) of the curved law. Near the reversal point x^R is below half an ulp of 1, so 1 + x^R
+// rounds to exactly 1 and the power of 1 is exactly 1: the powers are skipped there, with the same
+// result. Each bound is safe for every R above its own: x <= t and R >= R0 give x^R <= t^R0 <= 1e-16
+// < 2^-53 (R is between 1.5 and 20, exactly 20 before the first reversal).
+double CurveDenominator(double x, double R) {
+    constexpr struct {
+        double R, x;
+    } kNegligible[] = {{20.0, 0.15}, {15.0, 0.085}, {10.0, 0.025}, {5.0, 0.0006}};
+    for (const auto& bound : kNegligible)
+        if (R >= bound.R && x <= bound.x) return 1.0;
+    return std::pow(1.0 + std::pow(x, R), 1.0 / R);
+}
+
 // The bilinear law with kinematic hardening; `tensionOnly` keeps compression elastic in the
 // virgin state (the steel spring of a joint).
 void Bilinear(const BarLawInput& in, BarLawHistory& h, LawResult& out, bool tensionOnly) {
@@ -132,7 +145,7 @@ void CurvedSteelLaw(const BarLawInput& in, BarLawHistory& h, LawResult& out) {
     }
     const double R = kR0 - kA1 * xi / (kA2 + xi);
     const double x = std::fabs((en - h.er) / (e0 - h.er));
-    const double sStar = kB * x + (1.0 - kB) * x / std::pow(1.0 + std::pow(x, R), 1.0 / R);
+    const double sStar = kB * x + (1.0 - kB) * x / CurveDenominator(x, R);
     const double s = h.sr + sStar * (e0 - h.er) * E;
     h.prevDe = de;
     if (std::fabs(de) > kTangentGuard) h.tangent = std::min(std::fabs((s - sp) / de), E);

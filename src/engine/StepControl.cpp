@@ -103,13 +103,16 @@ void Engine::UpdateElementStates(int mode, int step) {
                 hasConcrete ? ConcreteMaterialOf(element.concreteType) : ConcreteMaterial{};
             RebarMaterial rebar;
             const bool hasRebar = RebarMaterialOf(e, rebar);
+            // Bars on the curved law flag their element at every step: it is formed again before its next
+            // update, with the concrete tangent at angle 0, so the rotated one need not be formed here.
+            const bool reformed = hasRebar && rebarSelector_ == 2;
             for (int g = 0; g < kGaussPoints; ++g) {
                 GaussPointState& gp = gauss_[9 * e + g];
                 double de[3];
                 PlaneStrainIncrement(geometry_[9 * e + g], du, alpha, de);
                 for (int i = 0; i < 3; ++i) gp.strain[i] += de[i];
-                if (hasConcrete &&
-                    UpdateConcreteGaussPoint(gp.concrete, concrete, de, concreteSelector_, mode, step))
+                if (hasConcrete && UpdateConcreteGaussPoint(gp.concrete, concrete, de, concreteSelector_,
+                                                            mode, step, !reformed))
                     changed = true;
                 if (hasRebar && UpdateRebarGaussPoint(gp.rebar, rebar, gp.strain, de, rebarSelector_, step,
                                                       gp.rebarStress))

@@ -2,12 +2,16 @@
 // failed factorisation reports its column.
 #include "engine/ColumnSolve.h"
 
+#include "ReferenceColumnSolve.h"
+
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
 
 using namespace torva::engine;
+namespace reference = torva::engine::test::reference;
 
 namespace {
 
@@ -18,13 +22,17 @@ struct SkylineSystem {
     std::vector<int32_t> D;    // 1-based diagonal addresses, n + 1 entries used
     std::vector<double> A;     // 1-based profile
 
-    SkylineSystem(int size, unsigned seed) : n(size), dense(size * size, 0.0), D(size + 2), A(1) {
+    // `pairedTops`: the two columns of each pair (1, 2), (3, 4), ... start at the same row, as the x and
+    // y equations of a mesh node do.
+    SkylineSystem(int size, unsigned seed, int lowest = 0, int highest = 40, bool pairedTops = false)
+        : n(size), dense(size * size, 0.0), D(size + 2), A(1) {
         std::mt19937 random(seed);
-        std::uniform_int_distribution<int> height(0, 40);
+        std::uniform_int_distribution<int> height(lowest, highest);
         std::uniform_real_distribution<double> value(-1.0, 1.0);
         std::vector<int> top(n);
         for (int j = 0; j < n; ++j) {
             top[j] = std::max(0, j - (j == 0 ? 0 : height(random)));
+            if (pairedTops && j % 2 == 1) top[j] = top[j - 1];
             for (int i = top[j]; i < j; ++i) dense[i * n + j] = dense[j * n + i] = value(random);
         }
         // Diagonal dominance makes it positive definite; scales of 1e-3..1e3 make it badly scaled too.
@@ -154,4 +162,67 @@ TEST(ColumnSolve, FactorisesACopyOfItsSource) {
     EXPECT_EQ(std::vector<double>(copy.begin() + 1, copy.end()),
               std::vector<double>(inPlace.begin() + 1, inPlace.end()));
     EXPECT_EQ(source, system.A);
+}
+
+// The fast kernels against the straightforward two-column factorisation kept in ReferenceColumnSolve.h:
+// every factor bit for bit, on ragged profiles (empty columns, tops that jump, every count of columns
+// modulo the group sizes) and on a profile whose pivot fails part-way.
+TEST(ColumnSolve, KernelsMatchTheReferenceBitForBit) {
+    for (int size : {1, 2, 3, 7, 8, 9, 15, 16, 17, 63, 250, 301}) {
+        for (unsigned seed : {21u, 22u, 23u, 24u}) {
+            // Seeds 23 and 24: a band of nearly even height, where whole groups of columns share their
+            // rows, the second with the tops of a mesh's node pairs.
+            SkylineSystem system = seed == 24u   ? SkylineSystem(size, seed, 60, 64, true)
+                                   : seed == 23u ? SkylineSystem(size, seed, 60, 64)
+                                                 : SkylineSystem(size, seed);
+            std::vector<double> expected = system.A;
+            ASSERT_EQ(reference::FactoriseReference(expected.data(), system.D.data(), system.n), 0);
+            for (SolverKernel kernel :
+                 {SolverKernel::Portable, SolverKernel::Wide, SolverKernel::Automatic}) {
+                std::vector<double> A(system.A.size(), -7.0);
+                ASSERT_EQ(
+                    ColumnSolve(A.data(), nullptr, system.D.data(), system.n, 1, kernel, system.A.data()), 0);
+                A[0] = expected[0];
+                EXPECT_EQ(0, std::memcmp(A.data(), expected.data(), sizeof(double) * A.size()))
+                    << "size " << size << " seed " << seed << " kernel " << int(kernel);
+            }
+        }
+    }
+}
+
+TEST(ColumnSolve, KernelsFailAtTheReferenceColumnWithItsPivot) {
+    SkylineSystem system(200, 31);
+    // Column 123 made dependent on the one before it: the same column and pivot must be reported.
+    const int j = 123;
+    const int h = system.D[j + 1] - system.D[j] - 1;
+    ASSERT_GE(h, 1);
+    system.A[system.D[j] + 1] = std::sqrt(system.A[system.D[j]] * system.A[system.D[j - 1]]);
+    std::vector<double> expected = system.A;
+    const int failed = reference::FactoriseReference(expected.data(), system.D.data(), system.n);
+    ASSERT_GT(failed, 0);
+    for (SolverKernel kernel : {SolverKernel::Portable, SolverKernel::Wide}) {
+        std::vector<double> A = system.A;
+        EXPECT_EQ(ColumnSolve(A.data(), nullptr, system.D.data(), system.n, 1, kernel), failed);
+        EXPECT_EQ(A[system.D[failed]], expected[system.D[failed]]);
+        // Every column before it is final.
+        EXPECT_EQ(0, std::memcmp(A.data() + 1, expected.data() + 1, sizeof(double) * (system.D[failed] - 1)));
+    }
+}
+
+TEST(ColumnSolve, SubstitutionKernelsGiveTheSameBits) {
+    // Ragged and banded profiles, counts around the block sizes; both kernels from the same factors.
+    for (int size : {1, 2, 5, 8, 13, 64, 301}) {
+        for (bool banded : {false, true}) {
+            SkylineSystem system = banded ? SkylineSystem(size, 41, 60, 64, true) : SkylineSystem(size, 42);
+            std::vector<double> A = system.A;
+            ASSERT_EQ(ColumnSolve(A.data(), nullptr, system.D.data(), system.n, 1), 0);
+            std::vector<double> load(system.n + 1);
+            for (int i = 1; i <= system.n; ++i) load[i] = std::cos(0.3 * i) * std::pow(10.0, i % 5);
+            std::vector<double> portable = load, wide = load;
+            ColumnSolve(A.data(), portable.data(), system.D.data(), system.n, 2, SolverKernel::Portable);
+            ColumnSolve(A.data(), wide.data(), system.D.data(), system.n, 2, SolverKernel::Wide);
+            EXPECT_EQ(0, std::memcmp(portable.data(), wide.data(), sizeof(double) * portable.size()))
+                << "size " << size << (banded ? " banded" : " ragged");
+        }
+    }
 }

@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <random>
+#include <utility>
 
 namespace torva::engine::testing {
 namespace {
@@ -157,6 +159,91 @@ TEST(CurvedSteelLaw, TinyIncrementsKeepTheTangentAndTheInitialisingStepResetsHis
     again.Step(0.5 * kEy);
     EXPECT_NEAR(again.stress, kFy * CurveStar(0.5, 20.0), 1e-9);
     EXPECT_EQ(again.history.er, 0.0);
+}
+
+// The curved law as first written, both powers always evaluated: the law must give the same bits.
+void ReferenceCurvedSteelLaw(const BarLawInput& in, BarLawHistory& h, LawResult& out) {
+    const double b = Single(0.02f), E = in.E, fy = in.fy, ey = in.ey;
+    const double e = in.e, sp = in.sp, de = in.de, en = e + de;
+    if (in.step == 0) {
+        h.prevDe = 0.0;
+        h.er = 0.0;
+        h.sr = 0.0;
+        h.tangent = E;
+    }
+    if (de == 0.0) {
+        out = LawResult{0.0, h.tangent, false, false};
+        return;
+    }
+    if (h.prevDe * de < 0.0) {
+        h.er = e;
+        h.sr = sp;
+    }
+    const int before = h.state;
+    double e0 = 0.0, xi = 0.0;
+    if (de > 0.0) {
+        h.state = 1;
+        e0 = ((fy - h.sr) + (h.er - b * ey) * E) / (E * (1.0 - b));
+        xi = std::fabs(e0 - ey) / ey;
+    } else {
+        h.state = 2;
+        e0 = (-(h.sr + fy) + (b * ey + h.er) * E) / (E * (1.0 - b));
+        xi = std::fabs(e0 + ey) / ey;
+    }
+    const double R = 20.0 - 18.5 * xi / (Single(0.15f) + xi);
+    const double x = std::fabs((en - h.er) / (e0 - h.er));
+    const double s = h.sr + CurveStar(x, R) * (e0 - h.er) * E;
+    h.prevDe = de;
+    if (std::fabs(de) > 9.999999974752427e-07) h.tangent = std::min(std::fabs((s - sp) / de), E);
+    out = LawResult{s - sp, h.tangent, false, h.state != before};
+}
+
+TEST(CurvedSteelLaw, SameBitsAsTheCurveWithBothPowersAlwaysEvaluated) {
+    // Random walks of every amplitude, from a hundredth of ey a step to several ey, with frequent
+    // reversals: x near 0 right after each reversal, R from 20 down towards 1.5 after large excursions.
+    std::mt19937 random(5);
+    int negligible = 0, evaluated = 0;
+    for (double amplitude : {0.01, 0.05, 0.2, 1.0, 4.0}) {
+        BarDriver bar(CurvedSteelLaw, kEs, kFy), reference(ReferenceCurvedSteelLaw, kEs, kFy);
+        std::uniform_real_distribution<double> size(0.0, amplitude * kEy);
+        double direction = 1.0;
+        for (int k = 0; k < 3000; ++k) {
+            if (random() % 7 == 0) direction = -direction;
+            const double de = direction * size(random);
+            bar.Step(de);
+            reference.Step(de);
+            ASSERT_EQ(bar.stress, reference.stress) << amplitude << " step " << k;
+            ASSERT_EQ(bar.last.tangent, reference.last.tangent);
+            ASSERT_EQ(bar.history.state, reference.history.state);
+            ASSERT_EQ(bar.history.er, reference.history.er);
+            const double x = std::fabs((bar.e - bar.history.er) / (kEy + bar.history.er));
+            (x < 0.1 ? negligible : evaluated) += 1;
+        }
+    }
+    EXPECT_GT(negligible, 1000);
+    EXPECT_GT(evaluated, 1000);
+    // Reversals from every peak between 0.5 and 4 ey, then fine steps back: R of every size, and x
+    // sweeping slowly through the skipped range and out of it.
+    for (double peak = 0.5; peak <= 4.0; peak += 0.02) {
+        BarDriver bar(CurvedSteelLaw, kEs, kFy), reference(ReferenceCurvedSteelLaw, kEs, kFy);
+        bar.To(peak * kEy, 10);
+        reference.To(peak * kEy, 10);
+        for (int k = 0; k < 400; ++k) {
+            bar.Step(-0.0007 * kEy * (1 + k % 3));
+            reference.Step(-0.0007 * kEy * (1 + k % 3));
+            ASSERT_EQ(bar.stress, reference.stress) << "peak " << peak << " step " << k;
+            ASSERT_EQ(bar.last.tangent, reference.last.tangent);
+        }
+    }
+}
+
+TEST(CurvedSteelLaw, PowersAtTheEdgesOfTheSkippedRangeAddNothingToOne) {
+    // The largest x the law treats as negligible for each least R: 1 + x^R is exactly 1 there.
+    for (auto [R, x] : {std::pair{20.0, 0.15}, {15.0, 0.085}, {10.0, 0.025}, {5.0, 0.0006}}) {
+        EXPECT_EQ(1.0 + std::pow(x, R), 1.0) << R;
+        EXPECT_EQ(std::pow(1.0 + std::pow(x, R), 1.0 / R), 1.0) << R;
+        EXPECT_EQ(CurveStar(x, R), Single(0.02f) * x + (1.0 - Single(0.02f)) * x);
+    }
 }
 
 TEST(SteelSpringLaw, VirginCompressionStaysElasticWhileTensionYields) {
