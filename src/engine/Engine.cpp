@@ -91,8 +91,7 @@ bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status
         return false;
     }
     std::copy_n(displacementIncrement_.begin() + 1, equationCount_, totalDisplacement_.begin() + 1);
-    UpdateElementStates(mode, 0);
-    ComputeInternalForces();
+    UpdateStatesAndForces(mode, 0);
     WriteResults(results, mode, 0);
     return true;
 }

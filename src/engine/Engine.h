@@ -147,6 +147,9 @@ private:
     void FormPlaneElement(int e, bool initial);
     void FormPlaneMatrix(int e, bool initial, double K[64]);
     void UpdatePlaneStiffness(int e);
+    void UpdateElementState(int e, int mode, int step);
+    void AddElementInternalForce(int e);
+    void UpdateStatesAndForces(int mode, int step); // UpdateElementStates, then ComputeInternalForces
     void StoreElementStiffness(int e, const double K[64]);
     void GatherLocalIncrement(int e, double du[8]) const;
     ConcreteMaterial ConcreteMaterialOf(int type) const;

@@ -27,8 +27,7 @@ void Engine::AdvanceStep(std::span<double> results, double increment, int mode, 
         if (status == kStatusNoResponse) return;
     }
     for (int eq = 1; eq <= equationCount_; ++eq) totalDisplacement_[eq] += displacementIncrement_[eq];
-    UpdateElementStates(mode, step);
-    ComputeInternalForces();
+    UpdateStatesAndForces(mode, step);
     WriteResults(results, mode, step);
 }
 
@@ -80,79 +79,92 @@ void Engine::GatherLocalIncrement(int e, double du[8]) const {
 }
 
 void Engine::UpdateElementStates(int mode, int step) {
+    for (int e = 0; e < elementCount_; ++e) UpdateElementState(e, mode, step);
+}
+
+// Element e's update touches only its own state, and its forces read only that state, so a step can add
+// each element's forces straight after its update, while its Gauss points are still in the cache.
+void Engine::UpdateStatesAndForces(int mode, int step) {
+    std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
     for (int e = 0; e < elementCount_; ++e) {
-        const ElementRecord& element = elements_[e];
-        elementChanged_[e] = 0;
-        double du[8];
-        GatherLocalIncrement(e, du);
-        bool changed = false;
-        if (element.discrete != 0) {
-            changed = UpdateJoint(joints_[e], jointProperties_[e], element.discrete, du, step);
-        } else {
-            double alpha[4] = {0, 0, 0, 0};
-            if (formulation_ == 2) {
-                const double* T = &condensation_[32 * e];
-                for (int a = 0; a < 4; ++a) {
-                    double sum = 0.0;
-                    for (int l = 0; l < 8; ++l) sum += T[8 * a + l] * du[l];
-                    alpha[a] = sum;
-                }
-            }
-            const bool hasConcrete = element.concreteType != 0;
-            const ConcreteMaterial concrete =
-                hasConcrete ? ConcreteMaterialOf(element.concreteType) : ConcreteMaterial{};
-            RebarMaterial rebar;
-            const bool hasRebar = RebarMaterialOf(e, rebar);
-            // Bars on the curved law flag their element at every step: it is formed again before its next
-            // update, with the concrete tangent at angle 0, so the rotated one need not be formed here.
-            const bool reformed = hasRebar && rebarSelector_ == 2;
-            for (int g = 0; g < kGaussPoints; ++g) {
-                GaussPointState& gp = gauss_[9 * e + g];
-                double de[3];
-                PlaneStrainIncrement(geometry_[9 * e + g], du, alpha, de);
-                for (int i = 0; i < 3; ++i) gp.strain[i] += de[i];
-                if (hasConcrete && UpdateConcreteGaussPoint(gp.concrete, concrete, de, concreteSelector_,
-                                                            mode, step, !reformed))
-                    changed = true;
-                if (hasRebar && UpdateRebarGaussPoint(gp.rebar, rebar, gp.strain, de, rebarSelector_, step,
-                                                      gp.rebarStress))
-                    changed = true;
-                for (int i = 0; i < 3; ++i) gp.totalStress[i] = gp.concrete.stress[i] + gp.rebarStress[i];
+        UpdateElementState(e, mode, step);
+        AddElementInternalForce(e);
+    }
+}
+
+void Engine::UpdateElementState(int e, int mode, int step) {
+    const ElementRecord& element = elements_[e];
+    elementChanged_[e] = 0;
+    double du[8];
+    GatherLocalIncrement(e, du);
+    bool changed = false;
+    if (element.discrete != 0) {
+        changed = UpdateJoint(joints_[e], jointProperties_[e], element.discrete, du, step);
+    } else {
+        double alpha[4] = {0, 0, 0, 0};
+        if (formulation_ == 2) {
+            const double* T = &condensation_[32 * e];
+            for (int a = 0; a < 4; ++a) {
+                double sum = 0.0;
+                for (int l = 0; l < 8; ++l) sum += T[8 * a + l] * du[l];
+                alpha[a] = sum;
             }
         }
-        if (changed) {
-            elementChanged_[e] = 1;
-            stiffnessChanged_ = 1;
+        const bool hasConcrete = element.concreteType != 0;
+        const ConcreteMaterial concrete =
+            hasConcrete ? ConcreteMaterialOf(element.concreteType) : ConcreteMaterial{};
+        RebarMaterial rebar;
+        const bool hasRebar = RebarMaterialOf(e, rebar);
+        // Bars on the curved law flag their element at every step: it is formed again before its next
+        // update, with the concrete tangent at angle 0, so the rotated one need not be formed here.
+        const bool reformed = hasRebar && rebarSelector_ == 2;
+        for (int g = 0; g < kGaussPoints; ++g) {
+            GaussPointState& gp = gauss_[9 * e + g];
+            double de[3];
+            PlaneStrainIncrement(geometry_[9 * e + g], du, alpha, de);
+            for (int i = 0; i < 3; ++i) gp.strain[i] += de[i];
+            if (hasConcrete &&
+                UpdateConcreteGaussPoint(gp.concrete, concrete, de, concreteSelector_, mode, step, !reformed))
+                changed = true;
+            if (hasRebar &&
+                UpdateRebarGaussPoint(gp.rebar, rebar, gp.strain, de, rebarSelector_, step, gp.rebarStress))
+                changed = true;
+            for (int i = 0; i < 3; ++i) gp.totalStress[i] = gp.concrete.stress[i] + gp.rebarStress[i];
         }
+    }
+    if (changed) {
+        elementChanged_[e] = 1;
+        stiffnessChanged_ = 1;
     }
 }
 
 void Engine::ComputeInternalForces() {
     std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
-    for (int e = 0; e < elementCount_; ++e) {
-        double f[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-        if (elements_[e].discrete != 0) {
-            JointLocalForces(joints_[e], elements_[e].discrete, f);
-        } else {
-            for (int g = 0; g < kGaussPoints; ++g) {
-                const PlaneGaussGeometry& geometry = geometry_[9 * e + g];
-                const double* s = gauss_[9 * e + g].totalStress;
-                // B0' s f, without the zero entries of B0.
-                for (int a = 0; a < 4; ++a) {
-                    const double dx = geometry.B0[0][2 * a], dy = geometry.B0[1][2 * a + 1];
-                    f[2 * a] += (dx * s[0] + dy * s[2]) * geometry.factor;
-                    f[2 * a + 1] += (dy * s[1] + dx * s[2]) * geometry.factor;
-                }
+    for (int e = 0; e < elementCount_; ++e) AddElementInternalForce(e);
+}
+
+void Engine::AddElementInternalForce(int e) {
+    double f[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    if (elements_[e].discrete != 0) {
+        JointLocalForces(joints_[e], elements_[e].discrete, f);
+    } else {
+        for (int g = 0; g < kGaussPoints; ++g) {
+            const PlaneGaussGeometry& geometry = geometry_[9 * e + g];
+            const double* s = gauss_[9 * e + g].totalStress;
+            // B0' s f, without the zero entries of B0.
+            for (int a = 0; a < 4; ++a) {
+                const double dx = geometry.B0[0][2 * a], dy = geometry.B0[1][2 * a + 1];
+                f[2 * a] += (dx * s[0] + dy * s[2]) * geometry.factor;
+                f[2 * a + 1] += (dy * s[1] + dx * s[2]) * geometry.factor;
             }
         }
-        const int32_t* list = &dofList_[kMaxElementDofs * e];
-        for (int l = 0; l < 8; ++l)
-            for (int a = 0; a < localCount_[8 * e + l]; ++a) {
-                const int m = localEntry_[kMaxMasters * (8 * e + l) + a];
-                internalForce_[equationNumber_[list[m]]] +=
-                    localFactor_[kMaxMasters * (8 * e + l) + a] * f[l];
-            }
     }
+    const int32_t* list = &dofList_[kMaxElementDofs * e];
+    for (int l = 0; l < 8; ++l)
+        for (int a = 0; a < localCount_[8 * e + l]; ++a) {
+            const int m = localEntry_[kMaxMasters * (8 * e + l) + a];
+            internalForce_[equationNumber_[list[m]]] += localFactor_[kMaxMasters * (8 * e + l) + a] * f[l];
+        }
 }
 
 } // namespace torva::engine
