@@ -80,6 +80,7 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
 }
 
 bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status) {
+    formedAhead_ = false;
     std::fill_n(totalDisplacement_.begin() + 1, equationCount_, 0.0);
     std::fill_n(loadIncrement_.begin() + 1, equationCount_, 0.0);
     std::fill_n(profile_.begin() + 1, profileLength_, 0.0);

@@ -149,7 +149,9 @@ private:
     void UpdatePlaneStiffness(int e);
     void UpdateElementState(int e, int mode, int step);
     void AddElementInternalForce(int e);
-    void UpdateStatesAndForces(int mode, int step); // UpdateElementStates, then ComputeInternalForces
+    // UpdateElementStates, ComputeInternalForces and, ahead of the next step, UpdateChangedStiffness.
+    void UpdateStatesAndForces(int mode, int step);
+    void ReformElement(int e);
     void StoreElementStiffness(int e, const double K[64]);
     void GatherLocalIncrement(int e, double du[8]) const;
     ConcreteMaterial ConcreteMaterialOf(int type) const;
@@ -198,6 +200,7 @@ private:
     std::vector<JointProperties> jointProperties_;
     std::vector<JointState> joints_;
     int stiffnessChanged_ = 0; // once set, stays set for the life of the engine
+    bool formedAhead_ = false; // the changed elements are already formed again for the next step
     double lastInverse_[4] = {0, 0, 0, 0};
 
     // Skyline system (1-based).

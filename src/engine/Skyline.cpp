@@ -223,24 +223,26 @@ void Engine::UpdatePlaneStiffness(int e) {
 }
 
 void Engine::UpdateChangedStiffness() {
-    double old[400], difference[400];
-    for (int e = 0; e < elementCount_; ++e) {
-        if (!elementChanged_[e]) continue;
-        if (elements_[e].discrete == 0 && directMap_[e]) {
-            UpdatePlaneStiffness(e);
-            continue;
-        }
-        const int n = dofCount_[e];
-        double* S = &stiffness_[400 * e];
-        for (int j = 0; j < n; ++j) std::copy_n(S + 20 * j, n, old + 20 * j);
-        if (elements_[e].discrete != 0)
-            DiscreteElementStiffness(e + 1);
-        else
-            FormPlaneElement(e, false);
-        for (int j = 0; j < n; ++j)
-            for (int i = 0; i < n; ++i) difference[i + 20 * j] = S[i + 20 * j] - old[i + 20 * j];
-        AddElementMatrix(e + 1, difference);
+    for (int e = 0; e < elementCount_; ++e)
+        if (elementChanged_[e]) ReformElement(e);
+}
+
+void Engine::ReformElement(int e) {
+    if (elements_[e].discrete == 0 && directMap_[e]) {
+        UpdatePlaneStiffness(e);
+        return;
     }
+    double old[400], difference[400];
+    const int n = dofCount_[e];
+    double* S = &stiffness_[400 * e];
+    for (int j = 0; j < n; ++j) std::copy_n(S + 20 * j, n, old + 20 * j);
+    if (elements_[e].discrete != 0)
+        DiscreteElementStiffness(e + 1);
+    else
+        FormPlaneElement(e, false);
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) difference[i + 20 * j] = S[i + 20 * j] - old[i + 20 * j];
+    AddElementMatrix(e + 1, difference);
 }
 
 bool Engine::SolveForIncrement() {

@@ -15,7 +15,8 @@ constexpr double kNoResponse = 1.0e-15;
 
 void Engine::AdvanceStep(std::span<double> results, double increment, int mode, int step, int& status) {
     if (step == 1) BuildReferenceLoad();
-    if (stiffnessChanged_ == 1) UpdateChangedStiffness();
+    if (stiffnessChanged_ == 1 && !formedAhead_) UpdateChangedStiffness();
+    formedAhead_ = false;
     if (step == 1 || stiffnessChanged_ == 1) {
         if (!SolveForIncrement()) {
             status = kStatusUnstable;
@@ -82,14 +83,19 @@ void Engine::UpdateElementStates(int mode, int step) {
     for (int e = 0; e < elementCount_; ++e) UpdateElementState(e, mode, step);
 }
 
-// Element e's update touches only its own state, and its forces read only that state, so a step can add
-// each element's forces straight after its update, while its Gauss points are still in the cache.
+// Element e's update touches only its own state, and its forces and its stiffness read only that state
+// (the stiffness also its own stored matrix), so a step adds each element's forces and, when it changed,
+// forms its stiffness again straight after its update, while its Gauss points are still in the cache.
+// The profile takes the differences in element order as UpdateChangedStiffness would at the start of
+// the next step, which then has nothing left to do.
 void Engine::UpdateStatesAndForces(int mode, int step) {
     std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
     for (int e = 0; e < elementCount_; ++e) {
         UpdateElementState(e, mode, step);
         AddElementInternalForce(e);
+        if (elementChanged_[e]) ReformElement(e);
     }
+    formedAhead_ = true;
 }
 
 void Engine::UpdateElementState(int e, int mode, int step) {
