@@ -1,6 +1,7 @@
 // The analysis engine on a 60 × 60 wall (3600 elements, 32,400 Gauss points). Budgets: elastic analysis
 // < 150 ms; one push-over step with the stiffness re-formed and refactorised < 20 ms; the Gauss-point
 // update of all elements < 10 ms per step.
+#include "WallStream.h"
 #include "engine/Engine.h"
 
 #include <benchmark/benchmark.h>
@@ -10,28 +11,7 @@
 namespace {
 
 using namespace torva::engine;
-
-// 60 × 60 elements of 250 × 250 mm numbered as the mesh numbers them, pinned along the last row
-// (the bottom of the screen), pushed at the first row; rebar everywhere, gravity on.
-std::vector<int32_t> WallStream(int concreteSelector, int rebarSelector) {
-    const int n = 60, side = n + 1;
-    std::vector<int32_t> s = {2, side * side, side, side};
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i <= n; ++i) s.insert(s.end(), {250 * i, 250 * j});
-    for (int i = 0; i <= n; ++i) s.insert(s.end(), {n * side + i + 1, 12});
-    s.push_back(980);
-    s.insert(s.end(), {1, 20000, 30, 2000, 240000, 3000, 300, 20});
-    s.insert(s.end(), {1, 10000, 20000, 40000, 10000, 20000, 40000, 200});
-    s.push_back(n * n);
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const int a = j * side + i + 1;
-            s.insert(s.end(), {a, a + 1, a + side + 1, a + side, 1, 1, 0, 0, 0});
-        }
-    for (int i = 0; i <= n; ++i) s.insert(s.end(), {i + 1, 1000000, 0});
-    s.insert(s.end(), {n + 1, 1, concreteSelector, rebarSelector, 0});
-    return s;
-}
+using torva::bench::WallStream;
 
 struct Fixture {
     std::unique_ptr<Engine> engine = std::make_unique<Engine>();

@@ -4,6 +4,7 @@
 // into the maths library (pow, sin, cos, atan) several times over, while a push-over step through the
 // engine entry, which clears that state, costs what it costs in EngineBench. Budget as there: one
 // push-over step with the stiffness re-formed < 20 ms.
+#include "WallStream.h"
 #include "engine/Engine.h"
 #include "engine/SteelLaws.h"
 
@@ -19,27 +20,7 @@
 namespace {
 
 using namespace torva::engine;
-
-// 60 × 60 elements of 250 × 250 mm pinned along the last row and pushed at the first (as in EngineBench).
-std::vector<int32_t> WallStream(int concreteSelector, int rebarSelector) {
-    const int n = 60, side = n + 1;
-    std::vector<int32_t> s = {2, side * side, side, side};
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i <= n; ++i) s.insert(s.end(), {250 * i, 250 * j});
-    for (int i = 0; i <= n; ++i) s.insert(s.end(), {n * side + i + 1, 12});
-    s.push_back(980);
-    s.insert(s.end(), {1, 20000, 30, 2000, 240000, 3000, 300, 20});
-    s.insert(s.end(), {1, 10000, 20000, 40000, 10000, 20000, 40000, 200});
-    s.push_back(n * n);
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const int a = j * side + i + 1;
-            s.insert(s.end(), {a, a + 1, a + side + 1, a + side, 1, 1, 0, 0, 0});
-        }
-    for (int i = 0; i <= n; ++i) s.insert(s.end(), {i + 1, 1000000, 0});
-    s.insert(s.end(), {n + 1, 1, concreteSelector, rebarSelector, 0});
-    return s;
-}
+using torva::bench::WallStream;
 
 // Marks the upper halves of the vector registers as in use, the state in which QGuiApplication's
 // start-up leaves this thread (measured: XINUSE bit 2 set after the constructor, cleared again by some
