@@ -9,8 +9,11 @@
 // step. Mode 1: force control, each step adds the full point-load pattern. Mode 2: displacement
 // control, the control dof moves by `increment` (mm). Status after the call: 0 done, 3 the control
 // dof does not respond, 4 not positive definite (mechanism, missing supports), 5 a stream that is
-// inconsistent or beyond the capacities. On 3 and 4 displacements, element states and the result
-// buffer keep the previous step.
+// inconsistent or beyond the capacities, 6 a displacement, force or stress of the step is not finite
+// (an increment beyond 1e100 mm, or material values the laws cannot work with). On 3, 4 and 6 the
+// displacements and the result buffer keep the previous step; on 3 and 4 the element states too. A 6
+// found in the increment leaves everything as it was; one found after the element update leaves
+// states that no step may build on, so every later step returns 6 until a new analysis (step 0).
 //
 // Result buffer (doubles): [0] control displacement, [1] control force (mode 2 with a control node,
 // else 0); [2 + 2(k-1)], [3 + 2(k-1)] ux, uy of node k; then per element 9 Gauss points × (first and
@@ -157,8 +160,13 @@ private:
     ConcreteMaterial ConcreteMaterialOf(int type) const;
     bool RebarMaterialOf(int e, RebarMaterial& material) const;
     void WriteOutputBlock(std::span<double> results, int& index) const;
+    // The non-finite checks of a step: before the update (nothing changed yet) and after it.
+    double ControlFactor(double increment) const;
+    bool IncrementFinite(double factor) const;
+    bool StatesFinite() const;
 
     bool initialised_ = false;
+    bool statesSpoilt_ = false; // a step found non-finite states after its update: only a new analysis
 
     // Decoded model.
     int formulation_ = 0;
