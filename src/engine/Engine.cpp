@@ -40,12 +40,20 @@ Engine::Engine()
       directMap_(kMaxElements), localEntry_(8 * kMaxMasters * kMaxElements),
       localFactor_(8 * kMaxMasters * kMaxElements), stiffness_(20 * 20 * kMaxElements),
       gravityLoad_(8 * kMaxElements), condensation_(32 * kMaxElements), elementChanged_(kMaxElements),
-      gauss_(kGaussPoints * kMaxElements), geometry_(kGaussPoints * kMaxElements),
-      jointProperties_(kMaxElements), joints_(kMaxElements), columnHeight_(kMaxEquations + 2),
-      diagonalAddress_(kMaxEquations + 2), profile_(kMaxProfile + 1), workProfile_(kMaxProfile + 1),
-      workVector_(kMaxEquations + 1), totalDisplacement_(kMaxEquations + 1),
+      elementForce_(8 * kMaxElements), formedMatrix_(64 * kMaxElements), gauss_(kGaussPoints * kMaxElements),
+      geometry_(kGaussPoints * kMaxElements), jointProperties_(kMaxElements), joints_(kMaxElements),
+      columnHeight_(kMaxEquations + 2), diagonalAddress_(kMaxEquations + 2), profile_(kMaxProfile + 1),
+      workProfile_(kMaxProfile + 1), workVector_(kMaxEquations + 1), totalDisplacement_(kMaxEquations + 1),
       displacementIncrement_(kMaxEquations + 1), loadIncrement_(kMaxEquations + 1),
       internalForce_(kMaxEquations + 1), dofLoad_(kMaxDofs + 1), countedBy_(kMaxEquations + 1) {}
+
+// The pool is made once, by the first analysis large enough to use it, and kept for the next ones.
+void Engine::PrepareElementThreads() {
+    const int threads = std::min(threads_, ThreadPool::ProcessorThreads());
+    parallel_ = threads > 1 && elementCount_ >= minimumParallelElements_;
+    if (parallel_ && (pool_ == nullptr || pool_->Threads() != threads))
+        pool_ = std::make_unique<ThreadPool>(threads);
+}
 
 void Engine::Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
                  const int& mode, int& step, int& status) {
@@ -62,6 +70,7 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
             status = kStatusBadInput;
             return;
         }
+        PrepareElementThreads();
         NumberEquations();
         BuildTieMaps();
         BuildElementDofLists();
