@@ -4,6 +4,7 @@
 // element nodes anticlockwise from the corner with the smallest x and y).
 #include "engine/Engine.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -81,7 +82,8 @@ struct GridModel : StreamModel {
     }
 };
 
-// An engine of its own with a full-size result buffer, driven call by call as the program does.
+// An engine of its own, driven call by call as the program does; `results` is a full-size copy of the
+// engine's buffer after every call that wrote it.
 struct EngineRun {
     std::unique_ptr<Engine> engine = std::make_unique<Engine>();
     std::vector<double> results = std::vector<double>(kResultBufferSize, 0.0);
@@ -89,10 +91,18 @@ struct EngineRun {
     int step = 0, status = 1;
 
     explicit EngineRun(const StreamModel& model) : stream(model.Stream()) {}
-    // One call; step 0 on the first, then the next step number.
+    // One call: the first starts the analysis, every later one runs the next step in `mode`.
     int Call(int mode, double increment = 0.0) {
-        if (calls++ > 0) ++step;
-        engine->Run(results, increment, stream, mode, step, status);
+        const bool first = calls++ == 0;
+        const RunStatus outcome =
+            first ? engine->Start(stream, mode, increment) : engine->Step(increment, mode);
+        // The step counter of the call: 1 once the analysis started, whatever its first step did.
+        step = first ? (engine->Started() ? 1 : 0) : step + 1;
+        status = StatusCode(outcome);
+        if (outcome == RunStatus::Done || (first && engine->Started())) {
+            const std::span<const double> buffer = engine->Results().Buffer();
+            std::copy(buffer.begin(), buffer.end(), results.begin());
+        }
         return status;
     }
     // Nodal displacement from the result buffer (direction 1 x, 2 y).

@@ -74,7 +74,7 @@ uint64_t PushoverFingerprint(const Case& c) {
     long cracked = 0, reversed = 0;
     for (double increment : kIncrements) {
         EXPECT_EQ(run.Call(kPushoverMode, increment), kStatusDone) << c.name << " step " << run.step;
-        const int count = ResultValuesNeeded(run.engine->NodeCount(), run.engine->ElementCount());
+        const int count = ResultLayout::LargestSize(run.engine->NodeCount(), run.engine->ElementCount());
         for (int i = 0; i < count; ++i)
             if (!std::isfinite(run.results[i])) ADD_FAILURE() << c.name << ": value " << i << " not finite";
         print.Add(run.results, count);
@@ -121,7 +121,8 @@ TEST(ResultRegression, ElasticBuffersAreBitwiseUnchanged) {
         Fingerprint print;
         for (int call = 0; call < 2; ++call) {
             ASSERT_EQ(run.Call(kElasticMode), kStatusDone);
-            print.Add(run.results, ResultValuesNeeded(run.engine->NodeCount(), run.engine->ElementCount()));
+            print.Add(run.results,
+                      ResultLayout::LargestSize(run.engine->NodeCount(), run.engine->ElementCount()));
         }
         EXPECT_EQ(print.hash, c.expected)
             << "formulation " << c.formulation << ": 0x" << std::hex << print.hash;
