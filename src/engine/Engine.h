@@ -6,8 +6,14 @@
 // Protocol: Start decodes the stream (InputLayout), numbers the equations, builds the skyline profile,
 // runs the gravity state and then load step 1; every Step runs one more load step. Mode 1: force
 // control, each step adds the full point-load pattern. Mode 2: displacement control, the control dof
-// moves by `increment` (mm). A step that returns NoResponse or Unstable is not done: displacements,
-// element states and the results keep the previous step. A Start that fails leaves no analysis to step.
+// moves by `increment` (mm). Status (RunStatus): done, NoResponse (the control dof does not respond),
+// Unstable (not positive definite: a mechanism, missing supports), BadInput (a stream that is
+// inconsistent or beyond the capacities), NotFinite (a displacement, force or stress of the step is not
+// finite: an increment beyond 1e100 mm, or material values the laws cannot work with). On NoResponse,
+// Unstable and NotFinite the displacements and the results keep the previous step; on NoResponse and
+// Unstable the element states too. A NotFinite found in the increment leaves everything as it was; one
+// found after the element update leaves states that no step may build on, so every later step returns
+// NotFinite until a new Start. A Start that fails leaves no analysis to step.
 //
 // Results (ResultLayout): the control displacement and force (mode 2 with a control node, else 0), ux,
 // uy of every node, per element 9 Gauss points × (first and second principal concrete stress, angle of
@@ -180,6 +186,10 @@ private:
     ConcreteMaterial ConcreteMaterialOf(int type) const;
     bool RebarMaterialOf(int e, RebarMaterial& material) const;
     void WriteOutputBlock(std::span<double> results, int& index) const;
+    // The non-finite checks of a step: before the update (nothing changed yet) and after it.
+    double ControlFactor(double increment) const;
+    bool IncrementFinite(double factor) const;
+    bool StatesFinite() const;
 
     EngineCapacity capacity_;
     bool initialised_ = false;
@@ -188,6 +198,7 @@ private:
     const char* message_ = "";
     std::vector<double> results_;
     ResultLayout layout_;
+    bool statesSpoilt_ = false; // a step found non-finite states after its update: only a new analysis
 
     // Decoded model.
     int formulation_ = 0;

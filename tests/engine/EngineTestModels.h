@@ -3,8 +3,8 @@
 // stream field by field, and grid models numbered the way the mesh numbers them (row by row, x fastest;
 // element nodes anticlockwise from the corner with the smallest x and y).
 #include "engine/Engine.h"
+#include "engine/EngineTestAccess.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -82,8 +82,8 @@ struct GridModel : StreamModel {
     }
 };
 
-// An engine of its own, driven call by call as the program does; `results` is a full-size copy of the
-// engine's buffer after every call that wrote it.
+// An engine of its own with a full-size result buffer of the test's, driven call by call through the
+// engine's step-numbered call (Start and Step are this call with the engine's own buffer and counter).
 struct EngineRun {
     std::unique_ptr<Engine> engine = std::make_unique<Engine>();
     std::vector<double> results = std::vector<double>(kResultBufferSize, 0.0);
@@ -91,18 +91,10 @@ struct EngineRun {
     int step = 0, status = 1;
 
     explicit EngineRun(const StreamModel& model) : stream(model.Stream()) {}
-    // One call: the first starts the analysis, every later one runs the next step in `mode`.
+    // One call; step 0 on the first, then the next step number.
     int Call(int mode, double increment = 0.0) {
-        const bool first = calls++ == 0;
-        const RunStatus outcome =
-            first ? engine->Start(stream, mode, increment) : engine->Step(increment, mode);
-        // The step counter of the call: 1 once the analysis started, whatever its first step did.
-        step = first ? (engine->Started() ? 1 : 0) : step + 1;
-        status = StatusCode(outcome);
-        if (outcome == RunStatus::Done || (first && engine->Started())) {
-            const std::span<const double> buffer = engine->Results().Buffer();
-            std::copy(buffer.begin(), buffer.end(), results.begin());
-        }
+        if (calls++ > 0) ++step;
+        EngineTestAccess(*engine).Run(results, increment, stream, mode, step, status);
         return status;
     }
     // Nodal displacement from the result buffer (direction 1 x, 2 y).
