@@ -22,6 +22,8 @@
 // ey/(5 fy_y/Es)), a joint 2 × 4 (concrete force/|Fc|, opening/|5 Fc/k0|, steel force/Fy, opening/(5
 // Fy/ks)) per spring.
 #include "engine/AnalysisMethod.h"
+#include "engine/BlockedFactor.h"
+#include "engine/ColumnSolve.h"
 #include "engine/ConcreteModel.h"
 #include "engine/EngineLimits.h"
 #include "engine/JointElement.h"
@@ -93,6 +95,15 @@ public:
     const EngineCapacity& Capacity() const { return capacity_; }
     // The results of the last step done, laid out for the model of the last successful Start.
     ResultView Results() const { return ResultView(results_, layout_); }
+
+    // The factorisation kernel (Blocked on the widest path the processor has, unless set); a change
+    // takes effect at the next factorisation.
+    void SetFactorKernel(FactorKernel kernel, BlockedIsa isa = BestBlockedIsa()) {
+        factorKernel_ = kernel;
+        blockedIsa_ = isa;
+        factorValid_ = false;
+    }
+    FactorKernel GetFactorKernel() const { return factorKernel_; }
 
     // Model and numbering.
     int NodeCount() const { return nodeCount_; }
@@ -248,6 +259,9 @@ private:
     int profileLength_ = 0;
     std::vector<double> profile_, workProfile_, workVector_;
     bool factorValid_ = false; // workProfile_ holds the factors of profile_ as it stands
+    FactorKernel factorKernel_ = FactorKernel::Blocked;
+    BlockedIsa blockedIsa_ = BestBlockedIsa();
+    BlockedFactoriser blocked_{kMaxEquations};
     int failedEquation_ = 0;
     double failedPivot_ = 0;
 
