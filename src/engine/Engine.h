@@ -9,8 +9,11 @@
 // step. Mode 1: force control, each step adds the full point-load pattern. Mode 2: displacement
 // control, the control dof moves by `increment` (mm). Status after the call: 0 done, 3 the control
 // dof does not respond, 4 not positive definite (mechanism, missing supports), 5 a stream that is
-// inconsistent or beyond the capacities. On 3 and 4 displacements, element states and the result
-// buffer keep the previous step.
+// inconsistent or beyond the capacities, 6 a displacement, force or stress of the step is not finite
+// (an increment beyond 1e100 mm, or material values the laws cannot work with). On 3, 4 and 6 the
+// displacements and the result buffer keep the previous step; on 3 and 4 the element states too. A 6
+// found in the increment leaves everything as it was; one found after the element update leaves
+// states that no step may build on, so every later step returns 6 until a new analysis (step 0).
 //
 // Result buffer (doubles): [0] control displacement, [1] control force (mode 2 with a control node,
 // else 0); [2 + 2(k-1)], [3 + 2(k-1)] ux, uy of node k; then per element 9 Gauss points × (first and
@@ -18,6 +21,8 @@
 // block: a plane element 9 × 8 normalised values (s1/fc, e1/(5 eps0), rebar sx/(rho_x fy_x),
 // ex/(5 fy_x/Es), s2/fc, e2/(5 eps0), rebar sy/(rho_y fy_y), ey/(5 fy_y/Es)), a joint 2 × 4 (concrete
 // force/|Fc|, opening/|5 Fc/k0|, steel force/Fy, opening/(5 Fy/ks)) per spring.
+#include "engine/BlockedFactor.h"
+#include "engine/ColumnSolve.h"
 #include "engine/ConcreteModel.h"
 #include "engine/EngineLimits.h"
 #include "engine/JointElement.h"
@@ -95,6 +100,15 @@ public:
     void ComputeInternalForces();
     void WriteResults(std::span<double> results, int mode, int step);
 
+    // The factorisation kernel (Blocked on the widest path the processor has, unless set); a change
+    // takes effect at the next factorisation.
+    void SetFactorKernel(FactorKernel kernel, BlockedIsa isa = BestBlockedIsa()) {
+        factorKernel_ = kernel;
+        blockedIsa_ = isa;
+        factorValid_ = false;
+    }
+    FactorKernel GetFactorKernel() const { return factorKernel_; }
+
     // Model and numbering.
     int NodeCount() const { return nodeCount_; }
     int ElementCount() const { return elementCount_; }
@@ -157,8 +171,13 @@ private:
     ConcreteMaterial ConcreteMaterialOf(int type) const;
     bool RebarMaterialOf(int e, RebarMaterial& material) const;
     void WriteOutputBlock(std::span<double> results, int& index) const;
+    // The non-finite checks of a step: before the update (nothing changed yet) and after it.
+    double ControlFactor(double increment) const;
+    bool IncrementFinite(double factor) const;
+    bool StatesFinite() const;
 
     bool initialised_ = false;
+    bool statesSpoilt_ = false; // a step found non-finite states after its update: only a new analysis
 
     // Decoded model.
     int formulation_ = 0;
@@ -208,6 +227,9 @@ private:
     int profileLength_ = 0;
     std::vector<double> profile_, workProfile_, workVector_;
     bool factorValid_ = false; // workProfile_ holds the factors of profile_ as it stands
+    FactorKernel factorKernel_ = FactorKernel::Blocked;
+    BlockedIsa blockedIsa_ = BestBlockedIsa();
+    BlockedFactoriser blocked_{kMaxEquations};
     int failedEquation_ = 0;
     double failedPivot_ = 0;
 

@@ -15,6 +15,7 @@ constexpr double kSofteningFactor = 0.34;       // f2max = fc / (0.8 + 0.34 e1 /
 // for a single dominant crack (it only sets the reported width and the interface shear, which an
 // unreinforced crack does not need).
 constexpr double kUnreinforcedCrackSpacing = 1000.0;
+constexpr double kSmoothCrackStrength = 70.0; // N/mm2
 
 } // namespace
 
@@ -42,7 +43,10 @@ Concrete ConcreteOf(const McftMaterial& m) {
     c.ft = m.ft > 0 ? m.ft : kDefaultCrackingFactor * std::sqrt(std::max(m.fc, 0.0));
     // Without a modulus, the initial slope of the compression parabola.
     c.Ec = m.Ec > 0 ? m.Ec : 2 * m.fc / c.eps0;
-    c.aggregate = std::max(m.aggregate, 0.0);
+    // Cracks in high-strength concrete run through the aggregate and leave smooth faces: the aggregate
+    // size counts in full up to 60 N/mm2 and falls linearly to nothing at 70 N/mm2.
+    const double roughness = std::clamp((kSmoothCrackStrength - m.fc) / 10.0, 0.0, 1.0);
+    c.aggregate = std::max(m.aggregate, 0.0) * roughness;
     return c;
 }
 

@@ -14,7 +14,8 @@ struct Principal {
 };
 Principal PrincipalOf(const double strain[3]);
 
-// Material values with the defaults applied where the material gives none (ft, eps0, Ec, aggregate).
+// Material values with the defaults applied where the material gives none (ft, eps0, Ec), and the
+// aggregate size that counts for the crack-interface shear.
 struct Concrete {
     double fc, ft, eps0, Ec, aggregate;
 };

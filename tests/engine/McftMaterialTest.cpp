@@ -127,6 +127,15 @@ TEST(McftMaterial, CrackShearLimitAndSpacingFollowTheCrackWidthAndDirection) {
     const mcft::Concrete c = mcft::ConcreteOf(m);
     EXPECT_NEAR(mcft::CrackShearLimit(c, 0), std::sqrt(30.0) / 0.31, 1e-12);
     EXPECT_NEAR(mcft::CrackShearLimit(c, 0.5), std::sqrt(30.0) / (0.31 + 24 * 0.5 / 36), 1e-12);
+    // High-strength concrete: smooth crack faces, the aggregate counts less from 60 and not at all from 70
+    // N/mm2.
+    McftMaterial strong = m;
+    strong.fc = 65;
+    EXPECT_NEAR(mcft::ConcreteOf(strong).aggregate, 10, 1e-12);
+    strong.fc = 90;
+    EXPECT_EQ(mcft::ConcreteOf(strong).aggregate, 0);
+    EXPECT_NEAR(mcft::CrackShearLimit(mcft::ConcreteOf(strong), 0.5),
+                std::sqrt(90.0) / (0.31 + 24 * 0.5 / 16), 1e-12);
     const double h = std::sqrt(0.5);
     EXPECT_NEAR(mcft::CrackSpacing(m, h, h), 1 / (h / 100 + h / 150), 1e-9);
     McftMaterial oneWay = m;
