@@ -60,6 +60,9 @@ void Summarise(VariantResult& r) {
     case engine::kStatusUnstable:
         r.failureMode = "unstable";
         break;
+    case engine::kStatusNotFinite:
+        r.failureMode = "diverged";
+        break;
     default:
         r.failureMode = "refused";
         break;
