@@ -87,7 +87,7 @@ TEST(ThreadPool, TwoThreadsGiveTheOneThreadRunBitForBit) {
     EngineRun one(m), two(m);
     one.engine->SetElementThreads(1);
     two.engine->SetElementThreads(2, 1);
-    const int count = ResultValuesNeeded(int(m.nodes.size()), int(m.elements.size()));
+    const int count = ResultLayout::LargestSize(int(m.nodes.size()), int(m.elements.size()));
     for (double increment : {3.0, 6.0, 9.0, -14.0, -10.0, 12.0}) {
         ASSERT_EQ(one.Call(kPushoverMode, increment), kStatusDone);
         ASSERT_EQ(two.Call(kPushoverMode, increment), kStatusDone);
