@@ -1,5 +1,7 @@
 #include "model/ModelIo.h"
 
+#include "model/AtomicFile.h"
+#include "model/FileRead.h"
 #include "model/ModelJson.h"
 
 #include <algorithm>
@@ -14,6 +16,9 @@
 
 namespace torva {
 
+// A full 60 x 60 model with every layer set takes a few megabytes of JSON.
+constexpr std::size_t kLargestJsonModel = 64u << 20;
+
 ModelFormat ModelFormatOf(const std::string& path) {
     if (path.size() < 5) return ModelFormat::Fem;
     std::string ending = path.substr(path.size() - 5);
@@ -24,19 +29,18 @@ ModelFormat ModelFormatOf(const std::string& path) {
 
 bool LoadModel(const std::string& path, CFramePat& model, FileError& error) {
     if (ModelFormatOf(path) == ModelFormat::Fem) return LoadModelFile(path, model, error);
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = {"Failed to open document.", path + ": " + std::strerror(errno)};
+    std::string text, reason;
+    if (!ReadRegularFile(path, kLargestJsonModel + 1, text, reason)) {
+        error = {"Failed to open document.", path + ": " + reason};
         return false;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) {
-        error = {"Failed to open document.", path + ": " + std::strerror(errno)};
+    if (text.size() > kLargestJsonModel) {
+        error = {"Failed to open document.", path + ": larger than " + std::to_string(kLargestJsonModel) +
+                                                 " bytes, more than any model needs"};
         return false;
     }
     auto fresh = std::make_unique<CFramePat>();
-    if (!ReadModelJson(text.str(), *fresh, error)) {
+    if (!ReadModelJson(text, *fresh, error)) {
         error.detail = path + ": " + error.detail;
         return false;
     }
@@ -48,8 +52,8 @@ bool SaveModel(const std::string& path, CFramePat& model, FileError& error) {
     if (ModelFormatOf(path) == ModelFormat::Fem) return SaveModelFile(path, model, error);
     const std::string text = WriteModelJson(model);
     std::string reason;
-    if (!WriteFileAtomically(path, text.data(), text.size(), reason)) {
-        error = {"Failed to save document.", path + ": " + reason};
+    if (!WriteFileAtomically(path, text, reason)) {
+        error = {"Failed to save document.", reason};
         return false;
     }
     return true;
@@ -74,42 +78,15 @@ bool ConvertModel(const std::string& in, const std::string& out, int& dropped, F
     bool written = false;
     if (ModelFormatOf(out) == ModelFormat::Json) {
         const std::string text = WriteModelJson(*model);
-        written = WriteFileAtomically(out, text.data(), text.size(), reason);
+        written = WriteFileAtomically(out, text, reason);
     } else {
         dropped = std::clamp(model->outputCount, 0, kOutputSlots);
         const std::vector<uint8_t> image = ConvertedModelImage(*model);
-        written = WriteFileAtomically(out, image.data(), image.size(), reason);
+        written =
+            WriteFileAtomically(out, {reinterpret_cast<const char*>(image.data()), image.size()}, reason);
     }
-    if (!written) error = {"Failed to save document.", out + ": " + reason};
+    if (!written) error = {"Failed to save document.", reason};
     return written;
-}
-
-bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size, std::string& reason) {
-    const std::string temporary = path + ".saving";
-    auto fail = [&](const std::string& why) {
-        reason = why;
-        ::unlink(temporary.c_str());
-        return false;
-    };
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return fail(std::strerror(errno));
-    const auto* data = static_cast<const uint8_t*>(bytes);
-    std::size_t written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, data + written, size - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const std::string why = std::strerror(errno);
-            ::close(fd);
-            return fail(why);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!synced || !closed) return fail(std::strerror(errno));
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) return fail(std::strerror(errno));
-    return true;
 }
 
 } // namespace torva
