@@ -21,6 +21,8 @@
 // block: a plane element 9 × 8 normalised values (s1/fc, e1/(5 eps0), rebar sx/(rho_x fy_x),
 // ex/(5 fy_x/Es), s2/fc, e2/(5 eps0), rebar sy/(rho_y fy_y), ey/(5 fy_y/Es)), a joint 2 × 4 (concrete
 // force/|Fc|, opening/|5 Fc/k0|, steel force/Fy, opening/(5 Fy/ks)) per spring.
+#include "engine/BlockedFactor.h"
+#include "engine/ColumnSolve.h"
 #include "engine/ConcreteModel.h"
 #include "engine/EngineLimits.h"
 #include "engine/JointElement.h"
@@ -97,6 +99,15 @@ public:
     void UpdateElementStates(int mode, int step);
     void ComputeInternalForces();
     void WriteResults(std::span<double> results, int mode, int step);
+
+    // The factorisation kernel (Blocked on the widest path the processor has, unless set); a change
+    // takes effect at the next factorisation.
+    void SetFactorKernel(FactorKernel kernel, BlockedIsa isa = BestBlockedIsa()) {
+        factorKernel_ = kernel;
+        blockedIsa_ = isa;
+        factorValid_ = false;
+    }
+    FactorKernel GetFactorKernel() const { return factorKernel_; }
 
     // Model and numbering.
     int NodeCount() const { return nodeCount_; }
@@ -216,6 +227,9 @@ private:
     int profileLength_ = 0;
     std::vector<double> profile_, workProfile_, workVector_;
     bool factorValid_ = false; // workProfile_ holds the factors of profile_ as it stands
+    FactorKernel factorKernel_ = FactorKernel::Blocked;
+    BlockedIsa blockedIsa_ = BestBlockedIsa();
+    BlockedFactoriser blocked_{kMaxEquations};
     int failedEquation_ = 0;
     double failedPivot_ = 0;
 

@@ -106,6 +106,20 @@ TEST(McftMaterial, BarsAtYieldLeaveNoTensionAcrossACrackNormalToThem) {
     EXPECT_NEAR(hardening.barStress[0], 400 + 2000 * 0.002, 1e-9);
 }
 
+TEST(McftMaterial, CrackCheckCutsTheAverageTensionWhenBothBarsNearYield) {
+    McftMaterial m = Plain();
+    m.bars[0] = {0.01, 400, 200000, 0, 100};
+    m.bars[1] = {0.01, 400, 200000, 0, 100};
+    // Bars at 380 of 400 both ways, cracks at 45°: each reserve is 0.01 · 20, f1 <= 0.2 · (½ + ½),
+    // well under the tension stiffening of e1 = 0.0059.
+    const McftPoint p = Evaluate(m, 0.0019, 0.0019, 0.008);
+    EXPECT_NEAR(p.e1, 0.0059, 1e-15);
+    EXPECT_NEAR(p.barStress[0], 380, 1e-9);
+    EXPECT_GT(0.33 * std::sqrt(30.0) / (1 + std::sqrt(500 * 0.0059)), 0.6);
+    EXPECT_NEAR(p.f1, 0.2, 1e-12);
+    EXPECT_NEAR(p.stress[2], 0.5 * (p.f1 - p.f2), 1e-9);
+}
+
 TEST(McftMaterial, CrackTensionLimitTakesTheBarReservesAndTheInterfaceShear) {
     using mcft::CrackTensionLimit;
     const double reserve[2] = {1.0, 3.0};

@@ -130,7 +130,7 @@ TEST(McftMembrane, DirectSolutionOfThePanelEquationsEqualsTheSecantSolution) {
         {"shear with tension", {1.0, 0.5, 2.0}, {0.002, -0.0003, 0.8}},
         {"shear near the y bars' yield", {0, 0, 4.6}, {0.003, -0.0006, 0.9}},
         {"shear with the y bars yielded", {0, 0, 5.0}, {0.004, -0.0008, 1.0}},
-        // y bars yielded and the crack check on the x bars' reserve limiting f1
+        // y bars yielded, close to the panel's strength
         {"shear near the panel's strength", {0, 0, 5.3}, {0.004, -0.0008, 1.0}},
     };
     for (const Case& c : cases) {
