@@ -50,13 +50,10 @@ bool LoadModel(const std::string& path, CFramePat& model, FileError& error) {
 
 bool SaveModel(const std::string& path, CFramePat& model, FileError& error) {
     if (ModelFormatOf(path) == ModelFormat::Fem) return SaveModelFile(path, model, error);
-    const std::string text = WriteModelJson(model);
     std::string reason;
-    if (!WriteFileAtomically(path, text, reason)) {
-        error = {"Failed to save document.", reason};
-        return false;
-    }
-    return true;
+    if (WriteFileAtomically(path, WriteModelJson(model), reason)) return true;
+    error = {"Failed to save document.", reason};
+    return false;
 }
 
 std::vector<uint8_t> ConvertedModelImage(const CFramePat& model) {
@@ -77,8 +74,7 @@ bool ConvertModel(const std::string& in, const std::string& out, int& dropped, F
     std::string reason;
     bool written = false;
     if (ModelFormatOf(out) == ModelFormat::Json) {
-        const std::string text = WriteModelJson(*model);
-        written = WriteFileAtomically(out, text, reason);
+        written = WriteFileAtomically(out, WriteModelJson(*model), reason);
     } else {
         dropped = std::clamp(model->outputCount, 0, kOutputSlots);
         const std::vector<uint8_t> image = ConvertedModelImage(*model);

@@ -223,6 +223,13 @@ TEST(McftMaterial, BarStressIsElasticPlasticOrHardening) {
     EXPECT_NEAR(mcft::BarStress(b, 0.012), 400 + 1000 * 0.01, 1e-9);
     EXPECT_NEAR(mcft::BarStress(b, -0.012), -400 - 1000 * 0.01, 1e-9);
     EXPECT_EQ(mcft::BarStress(McftBars{}, 0.01), 0);
+    // Without a yield strength the bars stay elastic and keep carrying tension across a crack.
+    McftMaterial m = Reinforced();
+    m.bars[0].fy = 0;
+    const McftPoint p = Evaluate(m, 0.004, 0, 0);
+    EXPECT_DOUBLE_EQ(p.barStress[0], 800);
+    EXPECT_FALSE(p.yielded[0]);
+    EXPECT_NEAR(p.f1, 0.33 * std::sqrt(30.0) / (1 + std::sqrt(2.0)), 1e-12);
 }
 
 // Concrete alone has no preferred direction: rotating the strain rotates the stress.
@@ -251,10 +258,11 @@ TEST(McftMaterial, ConcreteResponseIsInvariantUnderRotation) {
 TEST(McftMaterial, SecantMatrixIsSymmetricPositiveDefiniteAndGivesTheStressEverywhere) {
     std::mt19937 rng(15);
     std::uniform_real_distribution<double> strain(-0.006, 0.01);
-    McftMaterial variants[4] = {Reinforced(), Plain(), Reinforced(), Reinforced()};
+    McftMaterial variants[5] = {Reinforced(), Plain(), Reinforced(), Reinforced(), Reinforced()};
     variants[2].bars[1] = {}; // bars one way only
     variants[3].ft = 0;
-    variants[3].Ec = 0; // defaults for both
+    variants[3].Ec = 0;         // defaults for both
+    variants[4].bars[0].fy = 0; // bars that never yield
     for (const McftMaterial& m : variants)
         for (int n = 0; n < 400; ++n) {
             const double e[3] = {strain(rng), strain(rng), strain(rng)};
