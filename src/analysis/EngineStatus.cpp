@@ -4,7 +4,7 @@
 
 namespace torva {
 
-std::string EngineStatusMessage(int status, int step) {
+std::string EngineStatusMessage(int status, int step, const std::string& engineMessage) {
     const std::string at = step > 0 ? " (step " + std::to_string(step) + ")" : std::string();
     switch (status) {
     case engine::kStatusDone:
@@ -17,8 +17,14 @@ std::string EngineStatusMessage(int status, int step) {
                "without support" +
                at + ".";
     case engine::kStatusBadInput:
+        if (!engineMessage.empty())
+            return "The model cannot be analysed" + at + ": the analysis method is " + engineMessage + ".";
         return "The model cannot be analysed" + at +
                ": it is larger than the analysis can hold or its input is inconsistent.";
+    case engine::kStatusNotFinite:
+        return "The analysis was stopped" + at +
+               ": its displacements or stresses are no longer finite numbers. Try smaller increments, and "
+               "look for elements of zero width or height and extreme material values.";
     default:
         return "The analysis stopped with status " + std::to_string(status) + at + ".";
     }

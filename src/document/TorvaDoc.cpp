@@ -1,5 +1,6 @@
 #include "document/TorvaDoc.h"
 
+#include "analysis/Session.h"
 #include "document/ModelEditCommand.h"
 #include "framework/Application.h"
 #include "framework/Archive.h"
@@ -8,7 +9,7 @@
 #include "framework/DocTemplate.h"
 #include "framework/MdiFrame.h"
 #include "model/ModelDelta.h"
-#include "model/ModelFile.h"
+#include "model/ModelIo.h"
 
 #include <QUndoStack>
 #include <iterator>
@@ -39,7 +40,7 @@ std::string UndoMenuText(const QString& verb, const QString& step, const QString
 
 CTorvaDoc::CTorvaDoc()
     : framePat(std::make_unique<CFramePat>()), undoStack_(new QUndoStack(this)),
-      recorded_(std::make_unique<CFramePat>(*framePat)) {
+      recorded_(std::make_unique<CFramePat>(*framePat)), session_(std::make_unique<analysis::Session>()) {
     undoStack_->setUndoLimit(kUndoLimit);
     connect(undoStack_, &QUndoStack::cleanChanged, this, [this](bool clean) { SetModifiedFlag(!clean); });
 }
@@ -110,7 +111,7 @@ void CTorvaDoc::Serialize(Archive& archive) {
     // Loading reads into a fresh model and replaces ours only on success; saving writes a
     // temporary file and renames it over the old one.
     const bool ok =
-        archive.IsStoring() ? SaveModelFile(path, *framePat, error) : LoadModelFile(path, *framePat, error);
+        archive.IsStoring() ? SaveModel(path, *framePat, error) : LoadModel(path, *framePat, error);
     if (!ok) archive.Fail(QString::fromStdString(error.message), QString::fromStdString(error.detail));
 }
 

@@ -19,6 +19,9 @@ class QWidget;
 namespace torva {
 
 class ModelDelta;
+namespace analysis {
+class Session;
+}
 
 class CTorvaDoc : public Document {
     Q_OBJECT
@@ -34,6 +37,8 @@ public:
     std::unique_ptr<CFramePat> framePat;
 
     CFramePat* GetFramePat() const { return framePat.get(); }
+    // The analysis of this document (its mesh, engine, results and run); never null.
+    analysis::Session& AnalysisSession() const { return *session_; }
 
     bool OnNewDocument() override;
     bool OnOpenDocument(const QString& path) override;
@@ -82,6 +87,7 @@ private:
     QUndoStack* undoStack_ = nullptr;
     // The model as of the last recorded step: the "before" of the next one.
     std::unique_ptr<CFramePat> recorded_;
+    std::unique_ptr<analysis::Session> session_;
 };
 
 } // namespace torva

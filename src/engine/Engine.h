@@ -3,32 +3,46 @@
 // allocated once at construction; nothing is allocated during an analysis. Numbers of nodes, elements,
 // degrees of freedom and equations count from 1, 0 meaning none (node k has dofs 2k - 1 (x), 2k (y)).
 //
-// Protocol (Run, or RunEngine on the process-wide instance): a call with step 0 decodes the stream,
-// numbers the equations, builds the skyline profile, runs the gravity state, sets step to 1 and runs
-// step 1 in the same call; every later call (step counter increased by the caller) runs one more load
-// step. Mode 1: force control, each step adds the full point-load pattern. Mode 2: displacement
-// control, the control dof moves by `increment` (mm). Status after the call: 0 done, 3 the control
-// dof does not respond, 4 not positive definite (mechanism, missing supports), 5 a stream that is
-// inconsistent or beyond the capacities. On 3 and 4 displacements, element states and the result
-// buffer keep the previous step.
+// Protocol: Start decodes the stream (InputLayout), numbers the equations, builds the skyline profile,
+// runs the gravity state and then load step 1; every Step runs one more load step. Mode 1: force
+// control, each step adds the full point-load pattern. Mode 2: displacement control, the control dof
+// moves by `increment` (mm). Status (RunStatus): done, NoResponse (the control dof does not respond),
+// Unstable (not positive definite: a mechanism, missing supports), BadInput (a stream that is
+// inconsistent or beyond the capacities), NotFinite (a displacement, force or stress of the step is not
+// finite: an increment beyond 1e100 mm, or material values the laws cannot work with). On NoResponse,
+// Unstable and NotFinite the displacements and the results keep the previous step; on NoResponse and
+// Unstable the element states too. A NotFinite found in the increment leaves everything as it was; one
+// found after the element update leaves states that no step may build on, so every later step returns
+// NotFinite until a new Start. A Start that fails leaves no analysis to step.
 //
-// Result buffer (doubles): [0] control displacement, [1] control force (mode 2 with a control node,
-// else 0); [2 + 2(k-1)], [3 + 2(k-1)] ux, uy of node k; then per element 9 Gauss points × (first and
-// second principal concrete stress, angle of the first in rad); then, with an output element, its
-// block: a plane element 9 × 8 normalised values (s1/fc, e1/(5 eps0), rebar sx/(rho_x fy_x),
-// ex/(5 fy_x/Es), s2/fc, e2/(5 eps0), rebar sy/(rho_y fy_y), ey/(5 fy_y/Es)), a joint 2 × 4 (concrete
-// force/|Fc|, opening/|5 Fc/k0|, steel force/Fy, opening/(5 Fy/ks)) per spring.
+// Results (ResultLayout): the control displacement and force (mode 2 with a control node, else 0), ux,
+// uy of every node, per element 9 Gauss points × (first and second principal concrete stress, angle of
+// the first in rad), and, with an output element, its block: a plane element 9 × 8 normalised values
+// (s1/fc, e1/(5 eps0), rebar sx/(rho_x fy_x), ex/(5 fy_x/Es), s2/fc, e2/(5 eps0), rebar sy/(rho_y fy_y),
+// ey/(5 fy_y/Es)), a joint 2 × 4 (concrete force/|Fc|, opening/|5 Fc/k0|, steel force/Fy, opening/(5
+// Fy/ks)) per spring.
+#include "engine/AnalysisMethod.h"
+#include "engine/BlockedFactor.h"
+#include "engine/ColumnSolve.h"
 #include "engine/ConcreteModel.h"
 #include "engine/EngineLimits.h"
 #include "engine/JointElement.h"
 #include "engine/PlaneElement.h"
 #include "engine/RebarModel.h"
+#include "engine/ResultLayout.h"
+#include "engine/RunStatus.h"
+#include "engine/ThreadPool.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 namespace torva::engine {
+
+// The element loops of a step go over two threads from this many elements on: below it the work of a
+// step is too short to pay for waking the second thread (measured by bench/FactorisationBench.cpp).
+constexpr int kParallelElements = 400;
 
 // Decoded type records, real units. Concrete: t (mm), Ec, nu, density (kg/m3), fc (positive), ft,
 // eps0 (positive). Rebar: Es, then area, spacing and yield strength in x, then in y.
@@ -66,34 +80,55 @@ struct GaussPointState {
 
 class Engine {
 public:
-    Engine();
+    explicit Engine(const EngineCapacity& capacity = {});
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    void Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
-             const int& mode, int& step, int& status);
+    // A new analysis of `stream`, through its first load step. Mcft is not available yet (BadInput).
+    RunStatus Start(std::span<const int32_t> stream, int mode, double increment,
+                    AnalysisMethod method = AnalysisMethod::Classic);
+    // The next load step in the mode of the analysis, or in `mode` from this step on.
+    RunStatus Step(double increment);
+    RunStatus Step(double increment, int mode);
 
-    // The routines of one analysis, public so that they can be exercised one by one.
-    bool DecodeInput(std::span<const int32_t> stream);
-    void NumberEquations();
-    void BuildTieMaps();
-    void BuildElementDofLists();
-    bool BuildSkylineProfile();
-    void BuildElementTransforms();
-    bool InitialiseAnalysis(std::span<double> results, int mode, int& status);
-    void InitialiseElementStates();
-    void AssembleStiffness();
-    void AddElementMatrix(int element, const double* matrix); // n × n, column-major in a 20 × 20 frame
-    void AddElementGravityLoad(int element);
-    void UpdateChangedStiffness();
-    bool SolveForIncrement();
-    void DiscreteElementStiffness(int element);
-    void AdvanceStep(std::span<double> results, double increment, int mode, int step, int& status);
-    void BuildReferenceLoad();
-    void ScaleToControlIncrement(double increment, int& status);
-    void UpdateElementStates(int mode, int step);
-    void ComputeInternalForces();
-    void WriteResults(std::span<double> results, int mode, int step);
+    // An analysis is started (its gravity state is done) and can be stepped.
+    bool Started() const { return initialised_; }
+    // Load steps done since Start (0 before a successful Start).
+    int StepCount() const { return stepCount_; }
+    int Mode() const { return mode_; }
+    // Why the last call returned BadInput when the stream was not the reason ("" otherwise).
+    const char* Message() const { return message_; }
+    const EngineCapacity& Capacity() const { return capacity_; }
+    // The results of the last step done, laid out for the model of the last successful Start.
+    ResultView Results() const { return ResultView(results_, layout_); }
+
+    // The factorisation kernel (Blocked on the widest path the processor has, unless set); a change
+    // takes effect at the next factorisation.
+    void SetFactorKernel(FactorKernel kernel, BlockedIsa isa = BestBlockedIsa()) {
+        factorKernel_ = kernel;
+        blockedIsa_ = isa;
+        factorValid_ = false;
+    }
+    FactorKernel GetFactorKernel() const { return factorKernel_; }
+
+    // The element loops on `threads` threads (the caller counted; 2 unless set, or 1 on a single core)
+    // for models of at least `minimumElements` elements. The results are the same bits whatever the
+    // count. Takes effect at the next analysis (step 0), whose pool then lives as long as the engine.
+    void SetElementThreads(int threads, int minimumElements = kParallelElements) {
+        threads_ = threads;
+        minimumParallelElements_ = minimumElements;
+    }
+    int ElementThreads() const { return pool_ != nullptr && parallel_ ? pool_->Threads() : 1; }
+
+    // body(begin, end) over ranges of the elements 0 .. ElementCount() - 1, on the analysis' threads.
+    // The body writes per-element data only; what is summed over elements is summed afterwards in
+    // element order, so that the result does not depend on the threads.
+    template <class Body> void ForElementRanges(Body&& body) {
+        if (parallel_ && pool_ != nullptr)
+            pool_->ParallelFor(elementCount_, kElementGrain, body);
+        else if (elementCount_ > 0)
+            body(0, elementCount_);
+    }
 
     // Model and numbering.
     int NodeCount() const { return nodeCount_; }
@@ -143,12 +178,47 @@ public:
     int FailedDof() const;
 
 private:
+    friend class EngineTestAccess; // the tests exercise the routines below one by one
+
+    // The old call: step 0 starts, any other number runs that step; results is the caller's buffer.
+    void Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
+             const int& mode, int& step, int& status);
+    RunStatus RunStep(double increment, int mode);
+
+    // The routines of one analysis.
+    bool DecodeInput(std::span<const int32_t> stream);
+    void NumberEquations();
+    void BuildTieMaps();
+    void BuildElementDofLists();
+    bool BuildSkylineProfile();
+    void BuildElementTransforms();
+    bool InitialiseAnalysis(std::span<double> results, int mode, int& status);
+    void InitialiseElementStates();
+    void AssembleStiffness();
+    void AddElementMatrix(int element, const double* matrix); // n × n, column-major in a 20 × 20 frame
+    void AddElementGravityLoad(int element);
+    void UpdateChangedStiffness();
+    bool SolveForIncrement();
+    void DiscreteElementStiffness(int element);
+    void AdvanceStep(std::span<double> results, double increment, int mode, int step, int& status);
+    void BuildReferenceLoad();
+    void ScaleToControlIncrement(double increment, int& status);
+    void UpdateElementStates(int mode, int step);
+    void ComputeInternalForces();
+    void WriteResults(std::span<double> results, int mode, int step);
+    ResultLayout CurrentLayout() const;
+
     // Element routines.
     void FormPlaneElement(int e, bool initial);
     void FormPlaneMatrix(int e, bool initial, double K[64]);
     void UpdatePlaneStiffness(int e);
+    void AssemblePlaneStiffness(int e, const double K[64]);
+    bool FormedInPlace(int e) const { return elements_[e].discrete == 0 && directMap_[e]; }
+    void AssembleChangedElement(int e);
+    void PrepareElementThreads();
+    void ElementForce(int e, double f[8]) const;
+    void ScatterElementForce(int e, const double f[8]);
     void UpdateElementState(int e, int mode, int step);
-    void AddElementInternalForce(int e);
     // UpdateElementStates, ComputeInternalForces and, ahead of the next step, UpdateChangedStiffness.
     void UpdateStatesAndForces(int mode, int step);
     void ReformElement(int e);
@@ -157,8 +227,19 @@ private:
     ConcreteMaterial ConcreteMaterialOf(int type) const;
     bool RebarMaterialOf(int e, RebarMaterial& material) const;
     void WriteOutputBlock(std::span<double> results, int& index) const;
+    // The non-finite checks of a step: before the update (nothing changed yet) and after it.
+    double ControlFactor(double increment) const;
+    bool IncrementFinite(double factor) const;
+    bool StatesFinite() const;
 
+    EngineCapacity capacity_;
     bool initialised_ = false;
+    int stepCount_ = 0;
+    int mode_ = 0;
+    const char* message_ = "";
+    std::vector<double> results_;
+    ResultLayout layout_;
+    bool statesSpoilt_ = false; // a step found non-finite states after its update: only a new analysis
 
     // Decoded model.
     int formulation_ = 0;
@@ -195,6 +276,8 @@ private:
     std::vector<double> gravityLoad_;  // 8 per element
     std::vector<double> condensation_; // T of the incompatible modes, 4 × 8 per element
     std::vector<uint8_t> elementChanged_;
+    std::vector<double> elementForce_; // 8 per element, the last state update's internal forces
+    std::vector<double> formedMatrix_; // 64 per element, a changed plane element's new local matrix
     std::vector<GaussPointState> gauss_;
     std::vector<PlaneGaussGeometry> geometry_; // 9 per element
     std::vector<JointProperties> jointProperties_;
@@ -208,6 +291,14 @@ private:
     int profileLength_ = 0;
     std::vector<double> profile_, workProfile_, workVector_;
     bool factorValid_ = false; // workProfile_ holds the factors of profile_ as it stands
+    FactorKernel factorKernel_ = FactorKernel::Blocked;
+    // Threads of the element loops.
+    static constexpr int kElementGrain = 32;
+    int threads_ = 2, minimumParallelElements_ = kParallelElements;
+    bool parallel_ = false;
+    std::unique_ptr<ThreadPool> pool_;
+    BlockedIsa blockedIsa_ = BestBlockedIsa();
+    BlockedFactoriser blocked_;
     int failedEquation_ = 0;
     double failedPivot_ = 0;
 
@@ -216,10 +307,5 @@ private:
     std::vector<double> outputDisplacement_, outputForce_, dofLoad_;
     std::vector<int32_t> countedBy_; // control force: the node whose record counted an equation
 };
-
-// The engine entry on the process-wide engine (created on first use).
-void RunEngine(std::span<double> results, const double& increment, std::span<const int32_t> stream,
-               const int& mode, int& step, int& status);
-Engine& ProcessEngine();
 
 } // namespace torva::engine

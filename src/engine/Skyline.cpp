@@ -1,5 +1,6 @@
 // Element dof lists and transformations, the skyline profile, assembly of element matrices and
 // gravity loads, re-formation of changed elements, and the solve on work copies of the profile.
+#include "engine/BlockedFactor.h"
 #include "engine/ColumnSolve.h"
 #include "engine/Engine.h"
 
@@ -52,7 +53,7 @@ bool Engine::BuildSkylineProfile() {
     diagonalAddress_[2] = 2;
     for (int j = 2; j <= n; ++j) {
         diagonalAddress_[j + 1] = diagonalAddress_[j] + columnHeight_[j] + 1;
-        if (diagonalAddress_[j + 1] - 1 > kMaxProfile) return false;
+        if (diagonalAddress_[j + 1] - 1 > capacity_.profile) return false;
     }
     profileLength_ = diagonalAddress_[n + 1] - diagonalAddress_[1];
     return true;
@@ -200,6 +201,10 @@ void Engine::AssembleStiffness() {
 void Engine::UpdatePlaneStiffness(int e) {
     double K[64];
     FormPlaneMatrix(e, false, K);
+    AssemblePlaneStiffness(e, K);
+}
+
+void Engine::AssemblePlaneStiffness(int e, const double K[64]) {
     double* S = &stiffness_[400 * e];
     const int32_t* list = &dofList_[kMaxElementDofs * e];
     int local[8], entry[8], equation[8], count = 0;
@@ -222,13 +227,28 @@ void Engine::UpdatePlaneStiffness(int e) {
     factorValid_ = false;
 }
 
+// The changed elements' matrices are formed on the analysis' threads (each its own), then assembled
+// in element order.
 void Engine::UpdateChangedStiffness() {
+    ForElementRanges([this](int begin, int end) {
+        for (int e = begin; e < end; ++e)
+            if (elementChanged_[e] && FormedInPlace(e)) FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+    });
     for (int e = 0; e < elementCount_; ++e)
-        if (elementChanged_[e]) ReformElement(e);
+        if (elementChanged_[e]) AssembleChangedElement(e);
+}
+
+// Element e changed: a plane element mapped one to one takes its matrix formed in formedMatrix_; any
+// other element is formed again here.
+void Engine::AssembleChangedElement(int e) {
+    if (FormedInPlace(e))
+        AssemblePlaneStiffness(e, &formedMatrix_[64 * e]);
+    else
+        ReformElement(e);
 }
 
 void Engine::ReformElement(int e) {
-    if (elements_[e].discrete == 0 && directMap_[e]) {
+    if (FormedInPlace(e)) {
         UpdatePlaneStiffness(e);
         return;
     }
@@ -251,8 +271,11 @@ bool Engine::SolveForIncrement() {
     // The work copy is factorised, so the profile itself always holds the matrix; an unchanged profile
     // keeps its factors from the last solve.
     if (!factorValid_) {
-        const int failed = ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(), n, 1,
-                                       SolverKernel::Automatic, profile_.data());
+        const int failed = factorKernel_ == FactorKernel::Blocked
+                               ? blocked_.Factorise(workProfile_.data(), diagonalAddress_.data(), n,
+                                                    profile_.data(), blockedIsa_)
+                               : ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(),
+                                             n, 1, SolverKernel::Automatic, profile_.data());
         if (failed != 0) {
             failedEquation_ = failed;
             failedPivot_ = workProfile_[diagonalAddress_[failed]];

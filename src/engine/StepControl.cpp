@@ -10,6 +10,9 @@ namespace torva::engine {
 namespace {
 
 constexpr double kNoResponse = 1.0e-15;
+// No structure moves 1e100 mm in a step; beyond it the material laws, which square stresses, come near
+// overflow (about 1e154), so such a step is refused before it changes anything.
+constexpr double kLargestIncrement = 1.0e100;
 
 } // namespace
 
@@ -23,13 +26,67 @@ void Engine::AdvanceStep(std::span<double> results, double increment, int mode, 
             return;
         }
     }
+    if (!IncrementFinite(mode == kPushoverMode ? ControlFactor(increment) : 1.0)) {
+        status = kStatusNotFinite;
+        return;
+    }
     if (mode == kPushoverMode) {
         ScaleToControlIncrement(increment, status);
         if (status == kStatusNoResponse) return;
     }
-    for (int eq = 1; eq <= equationCount_; ++eq) totalDisplacement_[eq] += displacementIncrement_[eq];
     UpdateStatesAndForces(mode, step);
+    if (!StatesFinite()) {
+        // The element states already hold the step: no later step may build on them.
+        statesSpoilt_ = true;
+        status = kStatusNotFinite;
+        return;
+    }
+    for (int eq = 1; eq <= equationCount_; ++eq) totalDisplacement_[eq] += displacementIncrement_[eq];
     WriteResults(results, mode, step);
+}
+
+// The factor ScaleToControlIncrement will apply; 0 when the control dof does not respond (it says so).
+double Engine::ControlFactor(double increment) const {
+    const int equation = controlNode_ != 0 ? equationNumber_[2 * (controlNode_ - 1) + controlDirection_] : 0;
+    if (equation == 0 || !(std::fabs(displacementIncrement_[equation]) >= kNoResponse)) return 0.0;
+    return increment / displacementIncrement_[equation];
+}
+
+// Checked before the increment is scaled, so that a refused step leaves even the solved increment as
+// it was and the next step starts from exactly the same state.
+bool Engine::IncrementFinite(double factor) const {
+    if (!std::isfinite(factor)) return false;
+    for (int eq = 1; eq <= equationCount_; ++eq)
+        if (!(std::fabs(displacementIncrement_[eq] * factor) <= kLargestIncrement) ||
+            !std::isfinite(loadIncrement_[eq] * factor))
+            return false;
+    return true;
+}
+
+// Everything the result buffer is made of: internal forces (the control force), the stresses of
+// every Gauss point and the forces of every joint spring.
+bool Engine::StatesFinite() const {
+    auto finite = [](const double* values, int count) {
+        for (int i = 0; i < count; ++i)
+            if (!std::isfinite(values[i])) return false;
+        return true;
+    };
+    if (!finite(&internalForce_[1], equationCount_)) return false;
+    for (int e = 0; e < elementCount_; ++e) {
+        if (elements_[e].discrete != 0) {
+            for (const JointSpring& spring : joints_[e].spring)
+                if (!std::isfinite(spring.concreteForce) || !std::isfinite(spring.concreteOpening) ||
+                    !std::isfinite(spring.steelForce) || !std::isfinite(spring.steelOpening))
+                    return false;
+            continue;
+        }
+        for (int g = 0; g < kGaussPoints; ++g) {
+            const GaussPointState& gp = gauss_[9 * e + g];
+            if (!finite(gp.totalStress, 3) || !finite(gp.concrete.principal, 3) || !finite(gp.strain, 3))
+                return false;
+        }
+    }
+    return true;
 }
 
 // The point-load pattern. A load on a tied dof goes to its master's equation through the tie map;
@@ -80,20 +137,33 @@ void Engine::GatherLocalIncrement(int e, double du[8]) const {
 }
 
 void Engine::UpdateElementStates(int mode, int step) {
-    for (int e = 0; e < elementCount_; ++e) UpdateElementState(e, mode, step);
+    ForElementRanges([=, this](int begin, int end) {
+        for (int e = begin; e < end; ++e) UpdateElementState(e, mode, step);
+    });
+    for (int e = 0; e < elementCount_; ++e)
+        if (elementChanged_[e]) stiffnessChanged_ = 1;
 }
 
 // Element e's update touches only its own state, and its forces and its stiffness read only that state
-// (the stiffness also its own stored matrix), so a step adds each element's forces and, when it changed,
-// forms its stiffness again straight after its update, while its Gauss points are still in the cache.
-// The profile takes the differences in element order as UpdateChangedStiffness would at the start of
-// the next step, which then has nothing left to do.
+// (the stiffness also its own stored matrix), so each element is updated, its forces worked out and,
+// when it changed, its new matrix formed in one go, while its Gauss points are still in the cache, and
+// the elements go over the analysis' threads. Then, in element order, the forces are added up and the
+// profile takes the differences as UpdateChangedStiffness would at the start of the next step, which
+// then has nothing left to do.
 void Engine::UpdateStatesAndForces(int mode, int step) {
+    ForElementRanges([=, this](int begin, int end) {
+        for (int e = begin; e < end; ++e) {
+            UpdateElementState(e, mode, step);
+            ElementForce(e, &elementForce_[8 * e]);
+            if (elementChanged_[e] && FormedInPlace(e)) FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+        }
+    });
     std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
     for (int e = 0; e < elementCount_; ++e) {
-        UpdateElementState(e, mode, step);
-        AddElementInternalForce(e);
-        if (elementChanged_[e]) ReformElement(e);
+        ScatterElementForce(e, &elementForce_[8 * e]);
+        if (!elementChanged_[e]) continue;
+        stiffnessChanged_ = 1;
+        AssembleChangedElement(e);
     }
     formedAhead_ = true;
 }
@@ -138,19 +208,21 @@ void Engine::UpdateElementState(int e, int mode, int step) {
             for (int i = 0; i < 3; ++i) gp.totalStress[i] = gp.concrete.stress[i] + gp.rebarStress[i];
         }
     }
-    if (changed) {
-        elementChanged_[e] = 1;
-        stiffnessChanged_ = 1;
-    }
+    if (changed) elementChanged_[e] = 1; // the caller sets stiffnessChanged_
 }
 
 void Engine::ComputeInternalForces() {
     std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
-    for (int e = 0; e < elementCount_; ++e) AddElementInternalForce(e);
+    double f[8];
+    for (int e = 0; e < elementCount_; ++e) {
+        ElementForce(e, f);
+        ScatterElementForce(e, f);
+    }
 }
 
-void Engine::AddElementInternalForce(int e) {
-    double f[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+// The internal forces of element e in its local dofs.
+void Engine::ElementForce(int e, double f[8]) const {
+    std::fill_n(f, 8, 0.0);
     if (elements_[e].discrete != 0) {
         JointLocalForces(joints_[e], elements_[e].discrete, f);
     } else {
@@ -165,6 +237,10 @@ void Engine::AddElementInternalForce(int e) {
             }
         }
     }
+}
+
+// The forces of element e added into the equations through its dof list.
+void Engine::ScatterElementForce(int e, const double f[8]) {
     const int32_t* list = &dofList_[kMaxElementDofs * e];
     for (int l = 0; l < 8; ++l)
         for (int a = 0; a < localCount_[8 * e + l]; ++a) {
