@@ -1,4 +1,4 @@
-#include "drawing/CapacityCurveView.h"
+#include "analysis_view/CapacityCurveView.h"
 
 #include "drawing/CapacityCurvePainter.h"
 

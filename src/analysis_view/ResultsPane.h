@@ -7,7 +7,7 @@
 #include "analysis/ContourValues.h"
 #include "analysis/CurveAxes.h"
 #include "analysis/ResultField.h"
-#include "drawing/ResultCanvas.h"
+#include "analysis_view/ResultCanvas.h"
 
 #include <QWidget>
 #include <functional>

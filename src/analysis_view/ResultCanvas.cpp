@@ -1,4 +1,4 @@
-#include "drawing/ResultCanvas.h"
+#include "analysis_view/ResultCanvas.h"
 
 #include "drawing/DamageMapPainter.h"
 #include "drawing/Label.h"

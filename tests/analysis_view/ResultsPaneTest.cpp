@@ -1,11 +1,11 @@
 // The results pane on the real widgets: the slider and a click on the curve show the same step, the
 // display and quantity choices change the picture, out-of-date results are not drawn, and the picture
 // and field export.
-#include "drawing/ResultsPane.h"
+#include "analysis_view/ResultsPane.h"
 
 #include "analysis/GridMesh.h"
+#include "analysis_view/CapacityCurveView.h"
 #include "drawing/CapacityCurvePainter.h"
-#include "drawing/CapacityCurveView.h"
 #include "drawing/Pixels.h"
 #include "support/TempDir.h"
 

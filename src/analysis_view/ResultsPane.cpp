@@ -1,8 +1,8 @@
-#include "drawing/ResultsPane.h"
+#include "analysis_view/ResultsPane.h"
 
 #include "analysis/DamageMarks.h"
 #include "analysis/FieldCsv.h"
-#include "drawing/CapacityCurveView.h"
+#include "analysis_view/CapacityCurveView.h"
 #include "drawing/Legend.h"
 #include "drawing/PictureFile.h"
 
