@@ -140,7 +140,7 @@ void C3dView::OnInitialUpdate() {
     if (frame) {
         if (QMdiSubWindow* sub = frame->SubWindow(); sub && sub->layout()) sub->layout()->activate();
         if (frame->layout()) frame->layout()->activate();
-        frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
+        frame->UpdateFrameTitle();
     }
     Apply(InitialUpdate(State(), control_, *scene_, *model, width(), height(), GridBuilder(),
                         Session()->DisplayedBuffer()));
@@ -256,6 +256,9 @@ bool C3dView::OnCommand(int id) {
 
 void C3dView::OnAnalyze() {
     const CFramePat& model = *Model();
+    // Results are read and drawn at actual size.
+    if (State().sizeMode != 1)
+        Apply(ActualSize(State(), *scene_, model, GridBuilder(), Session()->DisplayedBuffer()));
     RefreshMesh();
     int status = 0;
     std::string refusal;
@@ -352,7 +355,6 @@ void C3dView::OnToggleResponseSetting() {
 }
 
 void C3dView::paintEvent(QPaintEvent* /*event*/) {
-    if (CResp3D* frame = Frame()) frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
     QPainter painter(this);
     if (!Model()) {
         painter.fillRect(rect(), Qt::white);
