@@ -4,7 +4,7 @@
 
 namespace torva {
 
-std::string EngineStatusMessage(int status, int step) {
+std::string EngineStatusMessage(int status, int step, const std::string& engineMessage) {
     const std::string at = step > 0 ? " (step " + std::to_string(step) + ")" : std::string();
     switch (status) {
     case engine::kStatusDone:
@@ -17,6 +17,8 @@ std::string EngineStatusMessage(int status, int step) {
                "without support" +
                at + ".";
     case engine::kStatusBadInput:
+        if (!engineMessage.empty())
+            return "The model cannot be analysed" + at + ": the analysis method is " + engineMessage + ".";
         return "The model cannot be analysed" + at +
                ": it is larger than the analysis can hold or its input is inconsistent.";
     case engine::kStatusNotFinite:

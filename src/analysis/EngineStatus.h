@@ -6,6 +6,6 @@
 namespace torva {
 
 // The message for an engine status word ("" for 0, done); step > 0 names the step that failed.
-std::string EngineStatusMessage(int status, int step = 0);
+std::string EngineStatusMessage(int status, int step = 0, const std::string& engineMessage = {});
 
 } // namespace torva

@@ -9,9 +9,13 @@
 #include "analysis/Mesh.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/ResultSummary.h"
+#include "analysis/Session.h"
 #include "cli/AnalyzePicture.h"
 #include "cli/Cli.h"
+#include "cli/Options.h"
+#include "drawing/PictureFile.h"
 #include "engine/Engine.h"
+#include "model/AtomicFile.h"
 #include "model/FramePat.h"
 #include "model/ModelIo.h"
 
@@ -20,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <span>
 #include <string>
 #include <utility>
@@ -28,109 +33,8 @@
 namespace torva::cli {
 namespace {
 
-constexpr const char* kAnalyzeUsage =
-    "usage: torva_fem analyze MODEL.fem [--raw] [--json] [--pushover | --increments A,B,...]\n"
-    "       [--control-direction x|y] [--output-element X,Y]... [--active-output X,Y] [--curve FILE.csv]\n"
-    "       [--picture FILE.png]";
-
-using Position = std::pair<int, int>;
-
-struct Options {
-    std::string model;
-    bool raw = false, json = false, pushover = false, hasIncrements = false;
-    std::vector<double> increments;
-    int controlDirection = 0; // 0: the model's own
-    std::vector<Position> outputs;
-    bool hasActive = false;
-    Position active;
-    std::string curve;
-    std::string picture;
-};
-
-bool ParseNumber(const std::string& text, double& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
-}
-
-bool ParseList(const std::string& text, std::vector<double>& values) {
-    size_t start = 0;
-    while (true) {
-        const size_t comma = text.find(',', start);
-        double value;
-        if (!ParseNumber(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start),
-                         value))
-            return false;
-        values.push_back(value);
-        if (comma == std::string::npos) return true;
-        start = comma + 1;
-    }
-}
-
-bool ParsePosition(const std::string& text, Position& position) {
-    std::vector<double> values;
-    if (!ParseList(text, values) || values.size() != 2) return false;
-    for (double v : values)
-        if (v != std::floor(v) || v < 0 || v > 101) return false;
-    position = {int(values[0]), int(values[1])};
-    return true;
-}
-
-bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.rfind("--", 0) != 0) {
-            if (!o.model.empty()) return error = "more than one model file given ('" + arg + "')", false;
-            o.model = arg;
-            continue;
-        }
-        const size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        const bool hasValue = equals != std::string::npos;
-        if (name == "--raw" || name == "--json" || name == "--pushover") {
-            if (hasValue) return error = name + " takes no value", false;
-            (name == "--raw" ? o.raw : name == "--json" ? o.json : o.pushover) = true;
-            continue;
-        }
-        std::string value;
-        if (hasValue) {
-            value = arg.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return error = name + " needs a value", false;
-        }
-        if (name == "--increments") {
-            if (!ParseList(value, o.increments))
-                return error = "--increments needs numbers in mm, such as 0.5,0.5,-1", false;
-            o.hasIncrements = true;
-        } else if (name == "--control-direction") {
-            if (value != "x" && value != "y") return error = "--control-direction is x or y", false;
-            o.controlDirection = value == "x" ? 1 : 2;
-        } else if (name == "--output-element") {
-            Position p;
-            if (!ParsePosition(value, p))
-                return error = "--output-element needs a plan position X,Y such as 2,2", false;
-            o.outputs.push_back(p);
-        } else if (name == "--active-output") {
-            if (!ParsePosition(value, o.active))
-                return error = "--active-output needs a plan position X,Y", false;
-            o.hasActive = true;
-        } else if (name == "--curve") {
-            o.curve = value;
-        } else if (name == "--picture") {
-            o.picture = value;
-        } else {
-            return error = "unknown option '" + name + "'", false;
-        }
-    }
-    if (o.model.empty()) return error = "no model file given", false;
-    if (o.pushover && o.hasIncrements) return error = "--pushover and --increments cannot be combined", false;
-    if (o.outputs.size() > size_t(kOutputSlots)) return error = "at most 25 output elements", false;
-    return true;
-}
+using Options = AnalyzeOptions;
+using Position = PlanPosition;
 
 // One engine call and what it left.
 struct Call {
@@ -139,20 +43,10 @@ struct Call {
     std::vector<double> output; // the output element's block
 };
 
-int OutputBlockLength(const engine::Engine& engine) {
-    const int e = engine.OutputElementNumber();
-    return e == 0 ? 0 : engine.Element(e).discrete != 0 ? 8 : 72;
-}
-
-int UsedLength(const engine::Engine& engine) {
-    return 2 + 2 * engine.NodeCount() + 27 * engine.ElementCount() + OutputBlockLength(engine);
-}
-
-Call Record(const engine::Engine& engine, std::span<const double> results, int mode, double increment,
-            int step, int status) {
-    Call call{mode, step, status, increment, results[0], results[1], {}};
-    const int from = 2 + 2 * engine.NodeCount() + 27 * engine.ElementCount();
-    call.output.assign(results.begin() + from, results.begin() + from + OutputBlockLength(engine));
+Call Record(const engine::ResultView& results, int mode, double increment, int step, int status) {
+    Call call{mode, step, status, increment, results.ControlDisplacement(), results.ControlForce(), {}};
+    const std::span<const double> used = results.Values();
+    call.output.assign(used.begin() + results.Layout().OutputBegin(), used.end());
     return call;
 }
 
@@ -163,12 +57,13 @@ std::string Number(double value) {
     return text;
 }
 
-void PrintRaw(std::span<const double> results, int length) {
+// The used part of the result buffer, one value a line.
+void PrintRaw(const engine::ResultView& results) {
     std::string text;
-    text.reserve(size_t(length) * 24);
+    text.reserve(results.Values().size() * 24);
     char line[40];
-    for (int i = 0; i < length; ++i) {
-        std::snprintf(line, sizeof line, "%.17g\n", results[i]);
+    for (const double value : results.Values()) {
+        std::snprintf(line, sizeof line, "%.17g\n", value);
         text += line;
     }
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -193,15 +88,21 @@ std::string StatusWord(int status) {
     }
 }
 
+// A string as JSON, escaped by the library; bytes that are no UTF-8 (a file name may hold any) become
+// U+FFFD instead of making the report invalid.
+std::string JsonString(const std::string& text) {
+    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine& engine,
-                       std::span<const double> results, const std::vector<Call>& calls,
+                       const engine::ResultView& results, const std::vector<Call>& calls,
                        const std::string& message) {
     std::string j = "{\n";
     const int status = calls.empty() ? 0 : calls.back().status;
     int steps = 0;
     for (const Call& c : calls)
         if (c.status == engine::kStatusDone) steps = c.step;
-    j += "  \"model\": \"" + o.model + "\",\n";
+    j += "  \"model\": " + JsonString(o.model) + ",\n";
     j += "  \"analysis\": \"" +
          std::string(o.pushover        ? "pushover"
                      : o.hasIncrements ? "increments"
@@ -209,9 +110,7 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
          "\",\n";
     j += "  \"status\": " + std::to_string(status) + ",\n";
     j += "  \"steps\": " + std::to_string(steps) + ",\n";
-    std::string escaped;
-    for (char ch : message) escaped += ch == '"' || ch == '\\' ? std::string("\\") + ch : std::string(1, ch);
-    j += "  \"message\": \"" + escaped + "\",\n";
+    j += "  \"message\": " + JsonString(message) + ",\n";
     j += "  \"calls\": [";
     for (size_t k = 0; k < calls.size(); ++k) {
         const Call& c = calls[k];
@@ -227,11 +126,10 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
         NodePlanPosition(mesh, k, x, y);
         j += std::string(k ? ",\n" : "\n") + "    {\"node\": " + std::to_string(k + 1) + ", \"position\": [" +
              std::to_string(x) + ", " + std::to_string(y) + "], \"x\": " + std::to_string(mesh.nodeX[k]) +
-             ", \"y\": " + std::to_string(mesh.nodeY[k]) + ", \"ux\": " + Number(results[2 + 2 * k]) +
-             ", \"uy\": " + Number(results[3 + 2 * k]) + "}";
+             ", \"y\": " + std::to_string(mesh.nodeY[k]) + ", \"ux\": " + Number(results.Displacement(k, 0)) +
+             ", \"uy\": " + Number(results.Displacement(k, 1)) + "}";
     }
     j += "\n  ],\n  \"elements\": [";
-    const int base = 2 + 2 * mesh.nodeCount;
     for (int e = 0; e < mesh.elementCount; ++e) {
         int x, y;
         ElementPlanPosition(mesh, e, x, y);
@@ -239,9 +137,8 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
              ", \"position\": [" + std::to_string(x) + ", " + std::to_string(y) +
              "], \"discrete\": " + std::to_string(mesh.elemDiscrete[e]) + ", \"principal\": [";
         for (int g = 0; g < 9; ++g) {
-            const double* r = &results[base + 27 * e + 3 * g];
-            j += std::string(g ? ", " : "") + "[" + Number(r[0]) + ", " + Number(r[1]) + ", " + Number(r[2]) +
-                 "]";
+            j += std::string(g ? ", " : "") + "[" + Number(results.Gauss(e, g, 0)) + ", " +
+                 Number(results.Gauss(e, g, 1)) + ", " + Number(results.Gauss(e, g, 2)) + "]";
         }
         j += "]}";
     }
@@ -266,7 +163,7 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
     return j + "\n}\n";
 }
 
-void PrintSummary(const Mesh& mesh, std::span<const double> results, const std::vector<Call>& calls,
+void PrintSummary(const Mesh& mesh, const engine::ResultView& results, const std::vector<Call>& calls,
                   bool pushover) {
     const Call& last = calls.back();
     int steps = 0;
@@ -295,12 +192,23 @@ void PrintSummary(const Mesh& mesh, std::span<const double> results, const std::
     }
 }
 
+// The output files are checked before the analysis, which may run for minutes, not after it.
+bool CheckOutputPaths(const Options& o, std::string& error) {
+    if (!o.curve.empty() &&
+        (!CheckWritable(o.curve, error) || !CheckWritable(OutputElementCsvPath(o.curve), error)))
+        return false;
+    if (!o.picture.empty() && (!CheckPictureName(o.picture, error) || !CheckWritable(o.picture, error)))
+        return false;
+    return true;
+}
+
 } // namespace
 
 int CommandAnalyze(const Arguments& args) {
     Options o;
     std::string error;
-    if (!ParseOptions(args, o, error)) return Fail(error + "\n" + kAnalyzeUsage);
+    if (!ParseAnalyzeOptions(args, o, error)) return Fail(error + "\n" + kAnalyzeUsage);
+    if (!CheckOutputPaths(o, error)) return Fail(error);
 
     auto model = std::make_unique<CFramePat>();
     FileError fileError;
@@ -320,7 +228,8 @@ int CommandAnalyze(const Arguments& args) {
         model->activeOutput = code;
     }
 
-    auto mesh = std::make_unique<Mesh>();
+    analysis::Session session;
+    Mesh* mesh = &session.GetMesh();
     mesh->Build(*model, kActualSize);
     for (const Position& position : o.outputs) {
         bool found = false;
@@ -334,11 +243,11 @@ int CommandAnalyze(const Arguments& args) {
                         std::to_string(position.second) + ")");
     }
 
-    engine::Engine& engine = engine::ProcessEngine();
-    std::vector<double> results(engine::kResultBufferSize, 0.0);
+    engine::Engine& engine = session.Engine();
     std::vector<Call> calls;
     std::string message;
-    const bool blocks = o.raw && (o.pushover || o.hasIncrements);
+    // Every call's buffer under its header, unless only the last is wanted.
+    const bool blocks = o.raw && !o.last && (o.pushover || o.hasIncrements);
     std::unique_ptr<AnalysisPicture> picture;
     if (!o.picture.empty()) picture = std::make_unique<AnalysisPicture>(*model, *mesh);
     // The curve is recorded and written as the analysis window records and exports it.
@@ -346,21 +255,23 @@ int CommandAnalyze(const Arguments& args) {
     if (!o.curve.empty()) curve = std::make_unique<AnalysisScene>();
     int curveSteps = 0;
     auto afterCall = [&](int mode, double increment, int step, int status) {
-        calls.push_back(Record(engine, results, mode, increment, step, status));
-        if (picture && status == engine::kStatusDone) picture->Record(mode, results, step);
+        const engine::ResultView results = engine.Results();
+        const std::span<const double> buffer = results.Buffer();
+        calls.push_back(Record(results, mode, increment, step, status));
+        if (picture && status == engine::kStatusDone) picture->Record(mode, buffer, step);
         if (curve && status == engine::kStatusDone) {
-            curve->ReadStepResults(MeshViewOf(*mesh), results.data(), int(results.size()), step);
+            curve->ReadStepResults(MeshViewOf(*mesh), buffer.data(), int(buffer.size()), step);
             if (mode == engine::kPushoverMode) curveSteps = step;
         }
         if (blocks && !(calls.size() == 1 && status != engine::kStatusDone)) {
             PrintBlockHeader(int(calls.size()), step, status);
-            PrintRaw(results, UsedLength(engine));
+            PrintRaw(results);
         }
     };
 
     if (o.pushover) {
-        PushoverDriver driver(engine, results);
-        if (!driver.Start(*model, *mesh, message)) return Fail(message);
+        if (!session.StartPushover(*model, message)) return Fail(message);
+        PushoverDriver& driver = *session.Pushover();
         // The whole run in one slice: the window's timer runs the same steps a slice at a time.
         driver.RunFor(PushoverDriver::Clock::duration::max(), [&](int status) {
             afterCall(engine::kPushoverMode, driver.LastIncrement(), driver.AttemptedStep(), status);
@@ -372,23 +283,24 @@ int CommandAnalyze(const Arguments& args) {
             return Fail(model->controlNode == 0 ? "ERROR: Please select control node."
                                                 : "The control node is not a node of any element.");
         const std::vector<int32_t> stream = PackEngineInput(*mesh, *model);
-        int mode = engine::kElasticMode, step = 0, status = 1;
+        int mode = engine::kElasticMode, step = 1;
         double increment = 0.0;
-        engine.Run(results, increment, stream, mode, step, status);
+        int status = engine::StatusCode(engine.Start(stream, mode, increment, session.Method()));
         afterCall(mode, increment, step, status);
         for (size_t k = 0; k < o.increments.size() && status == engine::kStatusDone; ++k) {
             mode = engine::kPushoverMode;
             increment = o.increments[k];
             ++step;
-            engine.Run(results, increment, stream, mode, step, status);
+            status = engine::StatusCode(engine.Step(increment, mode));
             afterCall(mode, increment, step, status);
         }
-        if (status != engine::kStatusDone) message = EngineStatusMessage(status, step == 0 ? 1 : step);
+        if (status != engine::kStatusDone) message = EngineStatusMessage(status, step, engine.Message());
     }
 
     const bool firstCallFailed = calls.empty() || calls.front().status != engine::kStatusDone;
     if (!firstCallFailed) {
-        if (o.raw && !blocks) PrintRaw(results, UsedLength(engine));
+        const engine::ResultView results = engine.Results();
+        if (o.raw && !blocks) PrintRaw(results);
         if (o.json) {
             const std::string report = JsonReport(o, *mesh, engine, results, calls, message);
             std::fwrite(report.data(), 1, report.size(), stdout);
