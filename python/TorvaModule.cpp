@@ -1,10 +1,9 @@
 // torva._core: the model, its analyses and studies for Python. The module only drives the core; the
 // Python package torva (python/torva) builds its user-facing classes on these.
-#include "analysis/AnalysisCheck.h"
-#include "analysis/EngineInputPacker.h"
 #include "analysis/EngineStatus.h"
 #include "analysis/Mesh.h"
 #include "analysis/PushoverDriver.h"
+#include "analysis/Session.h"
 #include "analysis/StudyDefinition.h"
 #include "analysis/StudyResults.h"
 #include "analysis/StudyRun.h"
@@ -67,13 +66,19 @@ private:
     std::shared_ptr<CFramePat> model_;
 };
 
-// One analysis of one model: its mesh, an engine of its own and the push-over run.
+engine::AnalysisMethod MethodNamed(const std::string& name) {
+    if (name == "classic") return engine::AnalysisMethod::Classic;
+    if (name == "mcft") return engine::AnalysisMethod::Mcft;
+    Raise(analysisError, "unknown analysis method '" + name + "' (classic or mcft)");
+}
+
+// One analysis of one model: a session of its own (mesh, engine, push-over run).
 class PyAnalysis {
 public:
-    explicit PyAnalysis(const PyModel& model)
-        : model_(std::make_unique<CFramePat>(model.Get())), mesh_(std::make_unique<Mesh>()),
-          engine_(std::make_unique<engine::Engine>()), results_(engine::kResultBufferSize, 0.0) {
-        mesh_->Build(*model_, kActualSize);
+    PyAnalysis(const PyModel& model, const std::string& method)
+        : model_(std::make_unique<CFramePat>(model.Get())) {
+        session_.SetMethod(MethodNamed(method));
+        session_.GetMesh().Build(*model_, kActualSize);
     }
 
     void Elastic() {
@@ -82,42 +87,41 @@ public:
         bool called = false;
         {
             py::gil_scoped_release release;
-            called = RunElastic(status, refusal);
+            called = session_.RunElastic(*model_, status, refusal);
         }
         if (!called) Raise(analysisError, refusal);
         if (status != engine::kStatusDone) Raise(analysisError, EngineStatusMessage(status, 1));
-        stepped_ = true;
+        source_ = Source::Elastic;
     }
 
     void StartPushover() {
-        driver_ = std::make_unique<PushoverDriver>(*engine_, results_);
         std::string message;
-        if (!driver_->Start(*model_, *mesh_, message)) {
-            driver_.reset();
-            Raise(analysisError, message);
-        }
+        if (!session_.StartPushover(*model_, message)) Raise(analysisError, message);
+        source_ = Source::None;
     }
 
     // One step; the engine status (0 done). A run that has finished returns its last status.
     int Step() {
-        if (!driver_) Raise(analysisError, "no push-over was started");
+        PushoverDriver* driver = session_.Pushover();
+        if (!driver) Raise(analysisError, "no push-over was started");
         py::gil_scoped_release release;
-        const int status = driver_->RunStep();
-        if (status == engine::kStatusDone) stepped_ = true;
+        const int status = driver->RunStep();
+        if (status == engine::kStatusDone) source_ = Source::Pushover;
         return status;
     }
-    bool Finished() const { return !driver_ || driver_->Finished(); }
-    int StepsDone() const { return driver_ ? driver_->Step() : 0; }
-    int TotalSteps() const { return driver_ ? driver_->TotalSteps() : 0; }
-    int LastStatus() const { return driver_ ? driver_->LastStatus() : 0; }
-    std::string StopMessage() const { return driver_ ? driver_->StopMessage() : std::string(); }
+    const PushoverDriver* Driver() const { return session_.Pushover(); }
+    bool Finished() const { return !Driver() || Driver()->Finished(); }
+    int StepsDone() const { return Driver() ? Driver()->Step() : 0; }
+    int TotalSteps() const { return Driver() ? Driver()->TotalSteps() : 0; }
+    int LastStatus() const { return Driver() ? Driver()->LastStatus() : 0; }
+    std::string StopMessage() const { return Driver() ? Driver()->StopMessage() : std::string(); }
 
     py::array_t<double> Curve() const {
-        const std::size_t n = driver_ ? driver_->Curve().size() : 0;
+        const std::size_t n = Driver() ? Driver()->Curve().size() : 0;
         py::array_t<double> out({n, std::size_t{3}});
         auto a = out.mutable_unchecked<2>();
         for (std::size_t i = 0; i < n; ++i) {
-            const CurvePoint& p = driver_->Curve()[i];
+            const CurvePoint& p = Driver()->Curve()[i];
             a(i, 0) = p.step, a(i, 1) = p.displacement, a(i, 2) = p.force;
         }
         return out;
@@ -125,36 +129,40 @@ public:
 
     // Mesh node positions (mm), one row a node.
     py::array_t<double> NodePositions() const {
-        py::array_t<double> out({static_cast<std::size_t>(mesh_->nodeCount), std::size_t{2}});
+        const Mesh& mesh = session_.GetMesh();
+        py::array_t<double> out({static_cast<std::size_t>(mesh.nodeCount), std::size_t{2}});
         auto a = out.mutable_unchecked<2>();
-        for (int k = 0; k < mesh_->nodeCount; ++k) a(k, 0) = mesh_->nodeX[k], a(k, 1) = mesh_->nodeY[k];
+        for (int k = 0; k < mesh.nodeCount; ++k) a(k, 0) = mesh.nodeX[k], a(k, 1) = mesh.nodeY[k];
         return out;
     }
     py::array_t<int32_t> ElementNodes() const {
-        py::array_t<int32_t> out({static_cast<std::size_t>(mesh_->elementCount), std::size_t{4}});
+        const Mesh& mesh = session_.GetMesh();
+        py::array_t<int32_t> out({static_cast<std::size_t>(mesh.elementCount), std::size_t{4}});
         auto a = out.mutable_unchecked<2>();
-        for (int e = 0; e < mesh_->elementCount; ++e)
-            for (int c = 0; c < 4; ++c) a(e, c) = mesh_->ElementNode(e, c);
+        for (int e = 0; e < mesh.elementCount; ++e)
+            for (int c = 0; c < 4; ++c) a(e, c) = mesh.ElementNode(e, c);
         return out;
     }
-    // Node displacements (mm) of the last step done, as the result buffer holds them.
+    // Node displacements (mm) after the last step done.
     py::array_t<double> NodeDisplacements() const {
-        RequireResults();
-        const std::size_t n = static_cast<std::size_t>(engine_->NodeCount());
+        const engine::ResultView view = View();
+        const std::size_t n = static_cast<std::size_t>(view.Layout().Nodes());
         py::array_t<double> out({n, std::size_t{2}});
         auto a = out.mutable_unchecked<2>();
-        for (std::size_t k = 0; k < n; ++k) a(k, 0) = results_[2 + 2 * k], a(k, 1) = results_[3 + 2 * k];
+        for (std::size_t k = 0; k < n; ++k)
+            a(k, 0) = view.Displacement(int(k), 0), a(k, 1) = view.Displacement(int(k), 1);
         return out;
     }
     // Per element and Gauss point: a quantity of `width` values read by `read`.
     template <class Read> py::array_t<double> GaussArray(std::size_t width, Read read) const {
-        RequireResults();
-        const std::size_t elements = static_cast<std::size_t>(engine_->ElementCount());
+        View();
+        const engine::Engine& engine = const_cast<analysis::Session&>(session_).Engine();
+        const std::size_t elements = static_cast<std::size_t>(engine.ElementCount());
         py::array_t<double> out({elements, std::size_t{engine::kGaussPoints}, width});
         auto a = out.mutable_unchecked<3>();
         for (std::size_t e = 0; e < elements; ++e)
             for (std::size_t g = 0; g < engine::kGaussPoints; ++g) {
-                const engine::GaussPointState& point = engine_->GaussPoint(int(e) + 1, int(g) + 1);
+                const engine::GaussPointState& point = engine.GaussPoint(int(e) + 1, int(g) + 1);
                 double values[3] = {0, 0, 0};
                 read(point, values);
                 for (std::size_t q = 0; q < width; ++q) a(e, g, q) = values[q];
@@ -180,34 +188,27 @@ public:
         return GaussArray(1, [](const auto& p, double* v) { v[0] = p.concrete.crack != 0; });
     }
     py::array_t<int32_t> PlaneElements() const {
-        RequireResults();
-        const std::size_t elements = static_cast<std::size_t>(engine_->ElementCount());
+        View();
+        const engine::Engine& engine = const_cast<analysis::Session&>(session_).Engine();
+        const std::size_t elements = static_cast<std::size_t>(engine.ElementCount());
         py::array_t<int32_t> out(elements);
         auto a = out.mutable_unchecked<1>();
-        for (std::size_t e = 0; e < elements; ++e) a(e) = engine_->Element(int(e) + 1).discrete == 0;
+        for (std::size_t e = 0; e < elements; ++e) a(e) = engine.Element(int(e) + 1).discrete == 0;
         return out;
     }
 
 private:
-    bool RunElastic(int& status, std::string& refusal) {
-        driver_.reset();
-        if (!CheckAnalysable(*mesh_, *model_, refusal)) return false;
-        const std::vector<int32_t> stream = PackEngineInput(*mesh_, *model_);
-        int mode = engine::kElasticMode, step = 0;
-        double increment = 0.0;
-        engine_->Run(results_, increment, stream, mode, step, status);
-        return true;
-    }
-    void RequireResults() const {
-        if (!stepped_) Raise(analysisError, "no analysis step has been done yet");
+    enum class Source { None, Elastic, Pushover };
+
+    // The results of the last step done: the elastic analysis's, or the push-over run's.
+    engine::ResultView View() const {
+        if (source_ == Source::None) Raise(analysisError, "no analysis step has been done yet");
+        return source_ == Source::Elastic ? session_.Results() : Driver()->Results();
     }
 
     std::unique_ptr<CFramePat> model_;
-    std::unique_ptr<Mesh> mesh_;
-    std::unique_ptr<engine::Engine> engine_;
-    std::vector<double> results_;
-    std::unique_ptr<PushoverDriver> driver_;
-    bool stepped_ = false;
+    analysis::Session session_;
+    Source source_ = Source::None;
 };
 
 // A study on the Python side: its definition, and its files.
@@ -308,7 +309,7 @@ PYBIND11_MODULE(_core, m) {
         py::arg("source"), py::arg("target"));
 
     py::class_<PyAnalysis>(m, "Analysis")
-        .def(py::init<const PyModel&>())
+        .def(py::init<const PyModel&, const std::string&>(), py::arg("model"), py::arg("method") = "classic")
         .def("elastic", &PyAnalysis::Elastic)
         .def("start_pushover", &PyAnalysis::StartPushover)
         .def("step", &PyAnalysis::Step)

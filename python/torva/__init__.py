@@ -33,8 +33,9 @@ __all__ = [
     "Error", "ModelError", "AnalysisError", "StudyError", "METHODS",
 ]
 
-# The analysis methods this build offers.
-METHODS = ("classic",)
+# The analysis methods: the classic step scheme, and the iterative method with the compression-field
+# concrete model (refused with the engine's message where the engine does not offer it yet).
+METHODS = ("classic", "mcft")
 
 _TYPED_KINDS = ("point_force", "boundary", "concrete", "rebar", "fibre")
 _SUPPORTS = ("pin", "roller_x", "roller_y")
@@ -287,8 +288,8 @@ class Model:
 
 def _new_analysis(model, method):
     if method not in METHODS:
-        raise AnalysisError(f"unknown analysis method {method!r} (this build offers: {', '.join(METHODS)})")
-    return _core.Analysis(model._core())
+        raise AnalysisError(f"unknown analysis method {method!r} (one of: {', '.join(METHODS)})")
+    return _core.Analysis(model._core(), method)
 
 
 class Results:

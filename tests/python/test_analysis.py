@@ -74,3 +74,13 @@ def test_elastic_analysis_and_refusals_carry_the_programs_messages(small_wall, e
     run = small_wall.pushover()
     with pytest.raises(torva.AnalysisError, match="no analysis step has been done yet"):
         run.results.node_displacements
+
+
+def test_the_iterative_method_is_chosen_by_name(small_wall):
+    run = small_wall.pushover(method="mcft")
+    steps = list(run)
+    if run.status == 0:  # the engine offers the method: it runs the whole loading
+        assert len(steps) == run.total_steps
+        assert run.curve.shape == (run.total_steps, 3)
+    else:  # it does not yet: the run ends at once with the engine's word for it
+        assert steps == [] and "method" in run.message
