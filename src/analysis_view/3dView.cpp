@@ -114,7 +114,7 @@ PaintInput C3dView::CurrentPaintInput() {
 
 void C3dView::Prepare() {
     if (!Model()) return;
-    if (CResp3D* frame = Frame()) frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
+    if (CResp3D* frame = Frame()) frame->UpdateFrameTitle();
     RefreshMesh();
     PrepareFrame(*scene_, MeshViewOf(Session()->GetMesh()), State(), control_, colours_, width(), height());
 }
