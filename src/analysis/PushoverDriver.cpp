@@ -82,7 +82,8 @@ int PushoverDriver::RunFor(Clock::duration budget, const std::function<void(int 
 }
 
 std::string PushoverDriver::StopMessage() const {
-    return stopped_ ? EngineStatusMessage(status_, attempted_, engine_.Message()) : std::string();
+    return stopped_ ? EngineStatusMessage(status_, attempted_, engine_.Message(), engine_.Refusal())
+                    : std::string();
 }
 
 } // namespace torva

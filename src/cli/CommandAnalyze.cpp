@@ -294,7 +294,8 @@ int CommandAnalyze(const Arguments& args) {
             status = engine::StatusCode(engine.Step(increment, mode));
             afterCall(mode, increment, step, status);
         }
-        if (status != engine::kStatusDone) message = EngineStatusMessage(status, step, engine.Message());
+        if (status != engine::kStatusDone)
+            message = EngineStatusMessage(status, step, engine.Message(), engine.Refusal());
     }
 
     const bool firstCallFailed = calls.empty() || calls.front().status != engine::kStatusDone;
