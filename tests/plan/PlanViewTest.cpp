@@ -173,9 +173,10 @@ TEST_F(PlanViewTest, OutputElementsAreListedDrawnAndLimitedToTwentyFive) {
     EXPECT_EQ(Rgb(screen, CellLeft(2) + 26, CellTop(2) + 26), kBlue);
     EXPECT_NE(Rgb(screen, CellLeft(2) - 1, CellTop(2) + 15), 0x00FF00);
 
-    Command(cmd::kCheckOutputElement); // off: no markers
+    Command(cmd::kCheckOutputElement); // off: still shown, with the thinner frame
     screen = Screen();
-    EXPECT_EQ(CountColour(screen, screen.rect(), 0x00FF00), 0);
+    EXPECT_EQ(Rgb(screen, CellLeft(3), CellTop(2) + 15), 0x00FF00u);
+    EXPECT_NE(Rgb(screen, CellLeft(3) + 1, CellTop(2) + 15), 0x00FF00u);
 }
 
 TEST_F(PlanViewTest, ControlNodeIsShownInItsCheckMode) {
