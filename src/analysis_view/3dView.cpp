@@ -117,7 +117,7 @@ PaintInput C3dView::CurrentPaintInput() {
 
 void C3dView::Prepare() {
     if (!Model()) return;
-    if (CResp3D* frame = Frame()) frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
+    if (CResp3D* frame = Frame()) frame->UpdateFrameTitle();
     RefreshMesh();
     PrepareFrame(*scene_, MeshViewOf(Session()->GetMesh()), State(), control_, colours_, width(), height());
 }
@@ -153,7 +153,7 @@ void C3dView::OnInitialUpdate() {
     if (frame) {
         if (QMdiSubWindow* sub = frame->SubWindow(); sub && sub->layout()) sub->layout()->activate();
         if (frame->layout()) frame->layout()->activate();
-        frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
+        frame->UpdateFrameTitle();
     }
     Apply(InitialUpdate(State(), control_, *scene_, *model, width(), height(), GridBuilder(),
                         Session()->DisplayedBuffer()));
@@ -272,6 +272,9 @@ bool C3dView::OnCommand(int id) {
 
 void C3dView::OnAnalyze() {
     const CFramePat& model = *Model();
+    // Results are read and drawn at actual size.
+    if (State().sizeMode != 1)
+        Apply(ActualSize(State(), *scene_, model, GridBuilder(), Session()->DisplayedBuffer()));
     RefreshMesh();
     int status = 0;
     std::string refusal;
