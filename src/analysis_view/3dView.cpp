@@ -41,6 +41,7 @@ constexpr int kTrackbarMin = -100;
 constexpr int kTrackbarMax = 100;
 constexpr int kTrackbarTick = 10;
 constexpr int kStepTimerMs = 1; // step timer 1 fires every millisecond while a run goes on
+constexpr int kHistoryRefreshMs = 250;
 
 QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
@@ -346,7 +347,14 @@ void C3dView::OnStepTimer() {
     const ControlEffect effect =
         Tick(State(), control_, *scene_, Session() ? Session()->Pushover() : nullptr, kStepSlice, record);
     Apply(effect);
-    if (run && recordedStep_ > 0) ShowHistory();
+    // The results window follows the run a few times a second, and at its end, so that drawing it
+    // does not slow the run down.
+    if (run && recordedStep_ > 0 &&
+        (!stepTimer_.isActive() || !historyShown_.isValid() ||
+         historyShown_.elapsed() >= kHistoryRefreshMs)) {
+        ShowHistory();
+        historyShown_.start();
+    }
     // What the buttons allow follows the run: the sizes when it ends, the export once a step is in.
     if (effect.redraw || effect.killTimer) CommandRouter::RequestRefresh();
 }
