@@ -69,14 +69,27 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
             return;
         }
         BuildElementTransforms();
-        if (!InitialiseAnalysis(results, mode, status)) return;
+        runMethod_ = method_;
+        if (runMethod_ == AnalysisMethod::Mcft) {
+            if (!iterative_->Initialise(results, mode, status)) return;
+        } else if (!InitialiseAnalysis(results, mode, status)) {
+            return;
+        }
         initialised_ = true;
         step = 1;
     } else if (!initialised_ || results.size() < size_t(ResultValuesNeeded(nodeCount_, elementCount_))) {
         status = kStatusBadInput;
         return;
     }
-    AdvanceStep(results, increment, mode, step, status);
+    if (runMethod_ == AnalysisMethod::Mcft)
+        iterative_->AdvanceStep(results, increment, mode, step, status);
+    else
+        AdvanceStep(results, increment, mode, step, status);
+}
+
+void Engine::SetMethod(AnalysisMethod method) {
+    method_ = method;
+    if (method == AnalysisMethod::Mcft && !iterative_) iterative_ = std::make_unique<IterativeSolver>(*this);
 }
 
 bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status) {

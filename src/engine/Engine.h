@@ -18,13 +18,16 @@
 // block: a plane element 9 × 8 normalised values (s1/fc, e1/(5 eps0), rebar sx/(rho_x fy_x),
 // ex/(5 fy_x/Es), s2/fc, e2/(5 eps0), rebar sy/(rho_y fy_y), ey/(5 fy_y/Es)), a joint 2 × 4 (concrete
 // force/|Fc|, opening/|5 Fc/k0|, steel force/Fy, opening/(5 Fy/ks)) per spring.
+#include "engine/AnalysisMethod.h"
 #include "engine/ConcreteModel.h"
 #include "engine/EngineLimits.h"
+#include "engine/IterativeSolver.h"
 #include "engine/JointElement.h"
 #include "engine/PlaneElement.h"
 #include "engine/RebarModel.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -72,6 +75,16 @@ public:
 
     void Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
              const int& mode, int& step, int& status);
+
+    // The method of the analyses that start (step 0) from now on; the iterative method's state is
+    // allocated here, the first time it is chosen.
+    void SetMethod(AnalysisMethod method);
+    AnalysisMethod Method() const { return method_; }
+    // The method the running analysis was started with.
+    AnalysisMethod RunMethod() const { return runMethod_; }
+    // The iterative method's state (null until it is first chosen).
+    const IterativeSolver* Iterative() const { return iterative_.get(); }
+    IterativeSolver* Iterative() { return iterative_.get(); }
 
     // The routines of one analysis, public so that they can be exercised one by one.
     bool DecodeInput(std::span<const int32_t> stream);
@@ -143,6 +156,8 @@ public:
     int FailedDof() const;
 
 private:
+    friend class IterativeSolver;
+
     // Element routines.
     void FormPlaneElement(int e, bool initial);
     void FormPlaneMatrix(int e, bool initial, double K[64]);
@@ -159,6 +174,8 @@ private:
     void WriteOutputBlock(std::span<double> results, int& index) const;
 
     bool initialised_ = false;
+    AnalysisMethod method_ = AnalysisMethod::Classic, runMethod_ = AnalysisMethod::Classic;
+    std::unique_ptr<IterativeSolver> iterative_;
 
     // Decoded model.
     int formulation_ = 0;

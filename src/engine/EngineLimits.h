@@ -29,9 +29,10 @@ static_assert(ResultValuesNeeded(kMaxNodes, kMaxElements) <= kResultBufferSize);
 // The status word of RunEngine.
 enum EngineStatus : int {
     kStatusDone = 0,
-    kStatusNoResponse = 3, // push-over: the control degree of freedom does not respond; step not done
-    kStatusUnstable = 4,   // a non-positive pivot: a mechanism or an unsupported model; step not done
-    kStatusBadInput = 5,   // the stream is inconsistent or beyond the capacities; nothing done
+    kStatusNoResponse = 3,   // push-over: the control degree of freedom does not respond; step not done
+    kStatusUnstable = 4,     // a non-positive pivot: a mechanism or an unsupported model; step not done
+    kStatusBadInput = 5,     // the stream is inconsistent or beyond the capacities; nothing done
+    kStatusNotConverged = 6, // iterative method: the step found no equilibrium, even cut into pieces
 };
 
 // Analysis modes.
