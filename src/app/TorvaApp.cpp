@@ -44,7 +44,9 @@ bool CTorvaApp::InitInstance(const QStringList& arguments) {
     LoadStdProfileSettings(4);
 
     planTemplate = AddDocTemplate(std::make_unique<CMultiViewSingleDocTemplate>(
-        129, QStringLiteral("\nFEM\nFEM\nFEM Files (*.fem)\n.fem\nFEM.Document\nFEM Document"),
+        129,
+        QStringLiteral(
+            "\nFEM\nFEM\nFEM Files (*.fem);;JSON Models (*.json)\n.fem\nFEM.Document\nFEM Document"),
         [] { return new CTorvaDoc; }, [] { return new CTorvaFrame; }, PlanViewFactory()));
     analysisTemplate = AddDocTemplate(std::make_unique<CMultiViewSingleDocTemplate>(
         130, QStringLiteral("PopUp Window 1"), [] { return new CTorvaDoc; }, [] { return new CResp3D; },

@@ -16,16 +16,15 @@ struct CommandWord {
 
 // Every command word; later capabilities add a line here and a file of their own.
 constexpr CommandWord kCommands[] = {
-    {"new", &CommandNew},
-    {"pack", &CommandPack},
-    {"export", &CommandExport},
-    {"analyze", &CommandAnalyze},
+    {"new", &CommandNew},         {"pack", &CommandPack},       {"export", &CommandExport},
+    {"analyze", &CommandAnalyze}, {"convert", &CommandConvert},
 };
 
 constexpr const char* kUsage =
     "Usage:\n"
     "  torva_fem [MODEL.fem]                     the desktop program (a new model when none is given)\n"
     "  torva_fem new MODEL.fem                   writes a new model with its construction defaults\n"
+    "  torva_fem convert IN OUT                  .fem <-> .json by the extensions, exact both ways\n"
     "  torva_fem pack MODEL.fem                  the engine input stream, one integer a line\n"
     "  torva_fem export MODEL.fem [-o DIR]       writes DIR/input_data.txt (default: the model's folder)\n"
     "  torva_fem analyze MODEL.fem [options]     the analysis, headless:\n"
@@ -38,7 +37,8 @@ constexpr const char* kUsage =
     "      --active-output X,Y     makes another listed output element the active one\n"
     "      --curve FILE.csv        the force-deformation history\n"
     "      --picture FILE.png      the analysis view as a picture (displaced mesh, stresses, legend)\n"
-    "  torva_fem --help | --version\n";
+    "  torva_fem --help | --version\n"
+    "MODEL is a .fem file or a .json model.\n";
 
 } // namespace
 

@@ -22,6 +22,7 @@ int CommandNew(const Arguments& args);
 int CommandAnalyze(const Arguments& args);
 int CommandPack(const Arguments& args);
 int CommandExport(const Arguments& args);
+int CommandConvert(const Arguments& args);
 
 // Prints "torva_fem: <message>" on stderr and returns `code`.
 int Fail(const std::string& message, int code = 1);

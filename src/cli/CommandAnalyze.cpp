@@ -13,7 +13,7 @@
 #include "cli/Cli.h"
 #include "engine/Engine.h"
 #include "model/FramePat.h"
-#include "model/ModelFile.h"
+#include "model/ModelIo.h"
 
 #include <cerrno>
 #include <cmath>
@@ -302,7 +302,7 @@ int CommandAnalyze(const Arguments& args) {
 
     auto model = std::make_unique<CFramePat>();
     FileError fileError;
-    if (!LoadModelFile(o.model, *model, fileError)) return Fail(fileError);
+    if (!LoadModel(o.model, *model, fileError)) return Fail(fileError);
     if (o.controlDirection != 0) model->ctrlDirection = o.controlDirection;
     // Output elements fill the slots in order; the first (or --active-output) is the active one.
     for (int slot = 0; slot < kOutputSlots; ++slot) model->outputElements[slot] = -1;

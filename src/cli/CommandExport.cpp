@@ -2,7 +2,7 @@
 #include "analysis/TextExport.h"
 #include "cli/Cli.h"
 #include "model/FramePat.h"
-#include "model/ModelFile.h"
+#include "model/ModelIo.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -33,7 +33,7 @@ int CommandExport(const Arguments& args) {
 
     auto model = std::make_unique<CFramePat>();
     FileError error;
-    if (!LoadModelFile(modelPath, *model, error)) return Fail(error);
+    if (!LoadModel(modelPath, *model, error)) return Fail(error);
     auto mesh = std::make_unique<Mesh>();
     mesh->Build(*model, kActualSize);
     if (!folderGiven) folder = DefaultOutputFolder(modelPath);

@@ -1,6 +1,6 @@
 #include "cli/Cli.h"
 #include "model/FramePat.h"
-#include "model/ModelFile.h"
+#include "model/ModelIo.h"
 
 #include <memory>
 
@@ -10,7 +10,7 @@ int CommandNew(const Arguments& args) {
     if (args.size() != 1) return Fail("usage: torva_fem new MODEL.fem");
     auto model = std::make_unique<CFramePat>();
     FileError error;
-    if (!SaveModelFile(args[0], *model, error)) return Fail(error);
+    if (!SaveModel(args[0], *model, error)) return Fail(error);
     return 0;
 }
 

@@ -2,7 +2,7 @@
 #include "analysis/Mesh.h"
 #include "cli/Cli.h"
 #include "model/FramePat.h"
-#include "model/ModelFile.h"
+#include "model/ModelIo.h"
 
 #include <cstdio>
 #include <memory>
@@ -16,7 +16,7 @@ int CommandPack(const Arguments& args) {
     if (args.size() != 1) return Fail("usage: torva_fem pack MODEL.fem");
     auto model = std::make_unique<CFramePat>();
     FileError error;
-    if (!LoadModelFile(args[0], *model, error)) return Fail(error);
+    if (!LoadModel(args[0], *model, error)) return Fail(error);
     auto mesh = std::make_unique<Mesh>();
     mesh->Build(*model, kActualSize);
     std::string text;

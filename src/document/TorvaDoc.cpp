@@ -6,7 +6,7 @@
 #include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/MdiFrame.h"
-#include "model/ModelFile.h"
+#include "model/ModelIo.h"
 
 #include <iterator>
 
@@ -56,7 +56,7 @@ void CTorvaDoc::Serialize(Archive& archive) {
     // Loading reads into a fresh model and replaces ours only on success; saving writes a
     // temporary file and renames it over the old one.
     const bool ok =
-        archive.IsStoring() ? SaveModelFile(path, *framePat, error) : LoadModelFile(path, *framePat, error);
+        archive.IsStoring() ? SaveModel(path, *framePat, error) : LoadModel(path, *framePat, error);
     if (!ok) archive.Fail(QString::fromStdString(error.message), QString::fromStdString(error.detail));
 }
 

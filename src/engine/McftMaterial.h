@@ -28,11 +28,12 @@ struct McftMaterial {
     McftBars bars[2];      // x, y
 };
 
+// The worst state the point has reached: compression states take precedence over cracking.
 enum class ConcreteCondition : int8_t {
     Uncracked = 0,
-    Cracked = 1,
-    PastPeak = 2, // compression beyond the softened peak
-    Crushed = 3,  // compression stress fallen to the residual level
+    Cracked = 1,  // the principal tensile strain has passed ft / Ec
+    PastPeak = 2, // the principal compressive strain has passed the peak strain eps0
+    Crushed = 3,  // it has passed 2 eps0, where the compression parabola has come down to zero stress
 };
 
 // What the point remembers between steps (monotonic loading: the extremes reached).
@@ -51,6 +52,7 @@ struct McftPoint {
     double theta = 0;             // angle of e1 from x, rad
     double crackWidth = 0;        // average crack width, mm (0 uncracked)
     ConcreteCondition condition = ConcreteCondition::Uncracked;
+    bool cracked = false;         // cracked now or before (a crushed point may be either)
     double barStrain[2] = {0, 0}; // x, y
     double barStress[2] = {0, 0}; // stress in the bars (not smeared), N/mm2
     bool yielded[2] = {false, false};
