@@ -9,8 +9,13 @@
 // step. Mode 1: force control, each step adds the full point-load pattern. Mode 2: displacement
 // control, the control dof moves by `increment` (mm). Status after the call: 0 done, 3 the control
 // dof does not respond, 4 not positive definite (mechanism, missing supports), 5 a stream that is
-// inconsistent or beyond the capacities. On 3 and 4 displacements, element states and the result
-// buffer keep the previous step.
+// inconsistent or beyond the capacities, 6 (iterative method) no equilibrium found. On 3 and 4
+// displacements, element states and the result buffer keep the previous step; on 6 the result buffer
+// does, the engine's state is that of the last converged piece of the step (see IterativeSolver).
+//
+// The method (SetMethod) is latched when an analysis starts: the classic method runs the step scheme
+// below; the iterative one (IterativeSolver) brings every step into equilibrium and writes the same
+// result buffer from its converged state, with its own per-point and per-step results beside it.
 //
 // Result buffer (doubles): [0] control displacement, [1] control force (mode 2 with a control node,
 // else 0); [2 + 2(k-1)], [3 + 2(k-1)] ux, uy of node k; then per element 9 Gauss points × (first and

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace torva::engine {
 namespace {
@@ -252,23 +254,26 @@ IterativeSolver::Outcome IterativeSolver::Attempt(const Target& target) {
                                              correctionP_[target.equation], change))
                 return Outcome::NoResponse;
         }
-        double correction = 0.0, displacement = 0.0;
         for (int eq = 1; eq <= n; ++eq) {
             const double du = relaxation * correctionR_[eq] + change * correctionP_[eq];
             correctionR_[eq] = du;
             u[eq] += du;
-            correction += du * du;
-            displacement += u[eq] * u[eq];
         }
         lambda_ += change;
         UpdateIncompatibleModes(correctionR_, relaxation);
         const double residual = EvaluateState();
+        double correction = 0.0, displacement = 0.0;
+        for (int eq = 1; eq <= n; ++eq) {
+            correction += correctionR_[eq] * correctionR_[eq];
+            displacement += u[eq] * u[eq];
+        }
+        correction = std::sqrt(correction);
         lastResidual_ = residual / std::max(appliedNorm_, kTinyForce);
         if (Diverged(residual) || Diverged(correction) || !std::isfinite(lambda_)) {
             lastResidual_ = NAN;
             return Outcome::NotConverged;
         }
-        if (test_.Converged(residual, appliedNorm_, std::sqrt(correction), std::sqrt(displacement)))
+        if (test_.Converged(residual, appliedNorm_, correction, std::sqrt(displacement)))
             return Outcome::Converged;
     }
     return Outcome::NotConverged;
@@ -445,7 +450,12 @@ bool IterativeSolver::FormStiffness() {
                 JointSpring& s = secant.spring[k];
                 s.concreteTangent =
                     p.hasConcrete ? SpringSecant(s.concreteForce, s.concreteOpening, p.k0) : 0.0;
-                s.steelTangent = p.hasSteel ? SpringSecant(s.steelForce, s.steelOpening, p.ks) : 0.0;
+                // A yielded steel spring counts with its tangent, as yielded bars do (IterationMatrix).
+                s.steelTangent = p.hasSteel
+                                     ? std::max(std::min(SpringSecant(s.steelForce, s.steelOpening, p.ks),
+                                                         e_.joints_[e].spring[k].steelTangent),
+                                                kJointSecantFloor * p.ks)
+                                     : 0.0;
                 const double stiffness = s.concreteTangent + s.steelTangent;
                 if (!std::isfinite(stiffness)) return false;
                 changed = changed || stiffness != jointSecant_[2 * e + k];

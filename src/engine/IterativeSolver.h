@@ -92,6 +92,8 @@ private:
     double EvaluateState();
     void EvaluatePlane(int e, const double u[8]);
     void CondenseResidual();
+    // alpha += T du + relaxation Kaa^-1 g (the correction of the modes' own residual, relaxed as the
+    // residual's correction is).
     void UpdateIncompatibleModes(const std::vector<double>& du, double relaxation);
     void ScatterLocal(int e, const double f[8], std::vector<double>& v) const;
     void EvaluateJoint(int e, const double u[8], const double committed[8]);
