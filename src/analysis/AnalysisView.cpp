@@ -10,6 +10,7 @@
 #include "analysis/ResponseFrame.h"
 #include "analysis/SaveData.h"
 #include "document/TorvaDoc.h"
+#include "drawing/PictureFile.h"
 #include "engine/Engine.h"
 #include "framework/CommandIds.h"
 #include "framework/Commands.h"
@@ -312,12 +313,18 @@ void C3dView::OnSavePicture() {
     const QString title = GetDocument() ? QFileInfo(GetDocument()->GetTitle()).completeBaseName() : QString();
     const QString suggested =
         QDir(OutputFolder()).filePath((title.isEmpty() ? QStringLiteral("analysis") : title) + ".png");
-    QString path = FileDialogs::SaveFileName(this, suggested, QStringLiteral("PNG Files (*.png)"));
+    QString path = FileDialogs::SaveFileName(
+        this, suggested, QStringLiteral("PNG Files (*.png);;JPEG Files (*.jpg *.jpeg);;SVG Files (*.svg)"));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
-    if (!Picture().save(path, "PNG"))
-        MessageService::Error(
-            QStringLiteral("Cannot write the picture %1.").arg(QDir::toNativeSeparators(path)), this);
+    RefreshMesh();
+    const PaintInput input = CurrentPaintInput();
+    const QSize client = size();
+    std::string error;
+    if (!WritePicture(
+            path.toStdString(), client, [&](QPainter& painter) { PaintAnalysis(painter, input, client); },
+            error))
+        MessageService::Error(QString::fromStdString(error), this);
 }
 
 void C3dView::OnToggleResponseSetting() {

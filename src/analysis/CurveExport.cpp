@@ -1,15 +1,11 @@
 #include "analysis/CurveExport.h"
 
 #include "analysis/AnalysisScene.h"
+#include "model/AtomicFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace torva {
@@ -40,79 +36,6 @@ constexpr const char* kPlaneValueNames[kValuesPerPoint] = {
     "concrete_stress_2", "concrete_strain_2", "rebar_stress_y", "strain_y"};
 constexpr const char* kSpringValueNames[4] = {"concrete_force", "concrete_opening", "steel_force",
                                               "steel_opening"};
-
-struct Temporary {
-    std::string path;      // the file it will become
-    std::string temporary; // where it is written first
-};
-
-std::string ErrorText(const std::string& path, int code) {
-    return "Cannot write " + path + ": " + std::strerror(code);
-}
-
-// Writes content to a fresh file beside path; false with the error (nothing left behind) on failure.
-bool WriteTemporary(const std::string& path, const std::string& content, Temporary& out, std::string& error) {
-    std::vector<char> name(path.begin(), path.end());
-    const char suffix[] = ".XXXXXX";
-    name.insert(name.end(), suffix, suffix + sizeof suffix); // with the terminating 0
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) {
-        error = ErrorText(path, errno);
-        return false;
-    }
-    out = {path, name.data()};
-    auto fail = [&](int code) {
-        error = ErrorText(path, code);
-        ::unlink(out.temporary.c_str());
-        return false;
-    };
-    // mkstemp makes the file private; give it the mode any new file of the user gets.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0) {
-        const int code = errno;
-        ::close(fd);
-        return fail(code);
-    }
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int code = n < 0 ? errno : EIO;
-            ::close(fd);
-            return fail(code);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    const int syncError = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!synced) return fail(syncError);
-    if (!closed) return fail(errno);
-    return true;
-}
-
-// Renames every temporary over its file; on the first failure removes the temporaries not yet renamed.
-bool Commit(const std::vector<Temporary>& files, std::string& error) {
-    // A folder in the way would only be found by the rename, perhaps after another file was replaced.
-    for (const Temporary& file : files) {
-        struct stat status {};
-        if (::stat(file.path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-            error = ErrorText(file.path, EISDIR);
-            for (const Temporary& each : files) ::unlink(each.temporary.c_str());
-            return false;
-        }
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (std::rename(files[i].temporary.c_str(), files[i].path.c_str()) != 0) {
-            error = ErrorText(files[i].path, errno);
-            for (std::size_t j = i; j < files.size(); ++j) ::unlink(files[j].temporary.c_str());
-            return false;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -190,23 +113,15 @@ std::string OutputElementCsvPath(const std::string& curvePath) {
 }
 
 bool WriteCurveExport(const CurveHistory& history, const std::string& path, std::string& error) {
-    std::vector<Temporary> files(1);
-    if (!WriteTemporary(path, CurveCsv(history), files[0], error)) return false;
+    const std::string curve = CurveCsv(history);
     const std::string element = OutputElementCsv(history);
-    if (!element.empty()) {
-        files.emplace_back();
-        if (!WriteTemporary(OutputElementCsvPath(path), element, files[1], error)) {
-            ::unlink(files[0].temporary.c_str());
-            return false;
-        }
-    }
-    return Commit(files, error);
+    std::vector<FileContent> files{{path, curve}};
+    if (!element.empty()) files.push_back({OutputElementCsvPath(path), element});
+    return WriteFilesAtomically(files, error);
 }
 
 bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& error) {
-    std::vector<Temporary> files(1);
-    if (!WriteTemporary(path, content, files[0], error)) return false;
-    return Commit(files, error);
+    return WriteFileAtomically(path, content, error);
 }
 
 } // namespace torva

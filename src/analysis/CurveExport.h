@@ -43,9 +43,9 @@ std::string OutputElementCsv(const CurveHistory& history); // "" without an outp
 // Where the element file of a curve file goes: "dir/run.csv" → "dir/run_element.csv".
 std::string OutputElementCsvPath(const std::string& curvePath);
 
-// Writes the curve file and, with an output element, the element file. Each is written to a temporary
-// file beside it and renamed over it only when both are complete, so a failure leaves any previous file
-// as it was. On failure returns false with error = "Cannot write <path>: <reason>".
+// Writes the curve file and, with an output element, the element file, both replaced only when both
+// are complete (model/AtomicFile.h), so a failure leaves any previous file as it was. On failure returns
+// false with error = "Cannot write <path>: <reason>".
 bool WriteCurveExport(const CurveHistory& history, const std::string& path, std::string& error);
 
 // The same for one file of any content.

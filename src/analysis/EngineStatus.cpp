@@ -19,6 +19,10 @@ std::string EngineStatusMessage(int status, int step) {
     case engine::kStatusBadInput:
         return "The model cannot be analysed" + at +
                ": it is larger than the analysis can hold or its input is inconsistent.";
+    case engine::kStatusNotFinite:
+        return "The analysis was stopped" + at +
+               ": its displacements or stresses are no longer finite numbers. Try smaller increments, and "
+               "look for elements of zero width or height and extreme material values.";
     default:
         return "The analysis stopped with status " + std::to_string(status) + at + ".";
     }

@@ -1,6 +1,7 @@
 #include "analysis/TextExport.h"
 
 #include "analysis/FixedFormat.h"
+#include "model/AtomicFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -105,21 +106,7 @@ std::string DefaultOutputFolder(const std::string& modelPath) {
 bool WriteTextExport(const Mesh& mesh, const CFramePat& model, const std::string& folder,
                      std::string& error) {
     const std::string path = (std::filesystem::path(folder) / kTextExportName).string();
-    auto fail = [&](int code) {
-        error = "Cannot write " + path + ": " + std::strerror(code);
-        return false;
-    };
-    const std::string text = TextExportContent(mesh, model);
-
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "w"), &std::fclose);
-    if (!file) return fail(errno);
-    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    const int writeError = errno;
-    FILE* handle = file.release();
-    const bool closed = std::fclose(handle) == 0; // a full disk may only show at the final flush
-    if (!written) return fail(writeError);
-    if (!closed) return fail(errno);
-    return true;
+    return WriteFileAtomically(path, TextExportContent(mesh, model), error);
 }
 
 } // namespace torva

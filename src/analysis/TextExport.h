@@ -19,8 +19,8 @@ std::string TextExportContent(const Mesh& mesh, const CFramePat& model);
 // current directory for a model that was never saved (empty path).
 std::string DefaultOutputFolder(const std::string& modelPath);
 
-// Creates or truncates folder/input_data.txt and writes the export. On failure returns false with
-// `error` = "Cannot write <path>: <reason>"; nothing is written through a handle that failed to open.
+// Replaces folder/input_data.txt with the export as a whole (model/AtomicFile.h). On failure returns
+// false with `error` = "Cannot write <path>: <reason>" and any old file is left as it was.
 bool WriteTextExport(const Mesh& mesh, const CFramePat& model, const std::string& folder, std::string& error);
 
 } // namespace torva

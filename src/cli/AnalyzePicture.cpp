@@ -1,11 +1,13 @@
 #include "cli/AnalyzePicture.h"
 
 #include "analysis/MeshView.h"
+#include "drawing/PictureFile.h"
 #include "drawing/ResultPainter.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QString>
 #include <algorithm>
 #include <cmath>
@@ -94,16 +96,14 @@ bool AnalysisPicture::Save(const std::string& path, std::string& error) {
     const PaintInput input = PaintInputOf(*scene_, mesh_, state_, view_, colours_);
     // The curve's full scales grow by one unit a point while it is drawn; the labels show them from
     // the next painting on.
-    QImage image;
     for (int i = 0; i < kMaxRepaints; ++i) {
         const int x = scene_->graphCounterX, y = scene_->graphCounterY;
-        image = RenderAnalysis(input, client);
+        RenderAnalysis(input, client);
         if (scene_->graphCounterX == x && scene_->graphCounterY == y) break;
     }
-    if (!image.save(QString::fromStdString(path), "PNG")) {
-        error = "Cannot write the picture " + path;
+    if (!WritePicture(
+            path, client, [&](QPainter& painter) { PaintAnalysis(painter, input, client); }, error))
         return false;
-    }
     return true;
 }
 

@@ -28,7 +28,8 @@ public:
     // After a call in `mode` (1 elastic, 2 push-over) that finished step `step` with status 0.
     void Record(int mode, std::span<const double> results, int step);
 
-    // Paints (repeating until the graph's full scales have stopped growing) and writes a PNG.
+    // Paints (repeating until the graph's full scales have stopped growing) and writes the picture in
+    // the format its extension names (drawing/PictureFile.h).
     bool Save(const std::string& path, std::string& error);
 
     // The response scale of the picture: the smallest power of two (at most 2^20) that draws the

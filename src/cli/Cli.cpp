@@ -15,10 +15,16 @@ struct CommandWord {
 };
 
 // Every command word; later capabilities add a line here and a file of their own.
+// clang-format off
 constexpr CommandWord kCommands[] = {
-    {"new", &CommandNew},         {"pack", &CommandPack},       {"export", &CommandExport},
-    {"analyze", &CommandAnalyze}, {"convert", &CommandConvert},
+    {"new", &CommandNew},
+    {"pack", &CommandPack},
+    {"export", &CommandExport},
+    {"analyze", &CommandAnalyze},
+    {"convert", &CommandConvert},
+    {"study", &CommandStudy},
 };
+// clang-format on
 
 constexpr const char* kUsage =
     "Usage:\n"
@@ -37,6 +43,9 @@ constexpr const char* kUsage =
     "      --active-output X,Y     makes another listed output element the active one\n"
     "      --curve FILE.csv        the force-deformation history\n"
     "      --picture FILE.png      the analysis view as a picture (displaced mesh, stresses, legend)\n"
+    "  torva_fem study STUDY.json [--workers N | --scheduler ADDRESS]\n"
+    "                                            a parameter study: variants of a model, each a push-over,\n"
+    "                                            in processes or on a Dask cluster (see docs/studies.md)\n"
     "  torva_fem --help | --version\n"
     "MODEL is a .fem file or a .json model.\n";
 

@@ -23,6 +23,7 @@ int CommandAnalyze(const Arguments& args);
 int CommandPack(const Arguments& args);
 int CommandExport(const Arguments& args);
 int CommandConvert(const Arguments& args);
+int CommandStudy(const Arguments& args);
 
 // Prints "torva_fem: <message>" on stderr and returns `code`.
 int Fail(const std::string& message, int code = 1);

@@ -186,6 +186,8 @@ std::string StatusWord(int status) {
         return "the control node does not respond";
     case engine::kStatusUnstable:
         return "unstable";
+    case engine::kStatusNotFinite:
+        return "not finite";
     default:
         return "input refused";
     }

@@ -25,6 +25,10 @@ constexpr double kPivotRatio = 1e-11;
 
 enum class SolverKernel { Automatic, Portable, Wide };
 
+// The engine's factorisation: Blocked (BlockedFactor.h, the fastest, factors equal to round-off), or
+// Reference (this file's kernels, whose factors are the same bits on every processor).
+enum class FactorKernel { Reference, Blocked };
+
 // Mode 1: returns 0 when the whole profile is factorised, else the failing column j (A(D(j)) then
 // holds its pivot). With a `source`, A receives its columns one by one just before they are
 // factorised (a factorised copy, the source left as it is). Mode 2: returns 0.

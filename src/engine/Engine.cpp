@@ -57,6 +57,7 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
     }
     if (step == 0) {
         initialised_ = false;
+        statesSpoilt_ = false;
         if (!DecodeInput(stream) || results.size() < size_t(ResultValuesNeeded(nodeCount_, elementCount_))) {
             status = kStatusBadInput;
             return;
@@ -77,6 +78,9 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
         }
         initialised_ = true;
         step = 1;
+    } else if (statesSpoilt_) {
+        status = kStatusNotFinite;
+        return;
     } else if (!initialised_ || results.size() < size_t(ResultValuesNeeded(nodeCount_, elementCount_))) {
         status = kStatusBadInput;
         return;
@@ -104,8 +108,17 @@ bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status
         status = kStatusUnstable;
         return false;
     }
-    std::copy_n(displacementIncrement_.begin() + 1, equationCount_, totalDisplacement_.begin() + 1);
+    if (!IncrementFinite(1.0)) {
+        status = kStatusNotFinite;
+        return false;
+    }
     UpdateStatesAndForces(mode, 0);
+    if (!StatesFinite()) {
+        statesSpoilt_ = true;
+        status = kStatusNotFinite;
+        return false;
+    }
+    std::copy_n(displacementIncrement_.begin() + 1, equationCount_, totalDisplacement_.begin() + 1);
     WriteResults(results, mode, 0);
     return true;
 }

@@ -9,9 +9,13 @@
 // step. Mode 1: force control, each step adds the full point-load pattern. Mode 2: displacement
 // control, the control dof moves by `increment` (mm). Status after the call: 0 done, 3 the control
 // dof does not respond, 4 not positive definite (mechanism, missing supports), 5 a stream that is
-// inconsistent or beyond the capacities, 6 (iterative method) no equilibrium found. On 3 and 4
-// displacements, element states and the result buffer keep the previous step; on 6 the result buffer
-// does, the engine's state is that of the last converged piece of the step (see IterativeSolver).
+// inconsistent or beyond the capacities, 6 a displacement, force or stress of the step is not finite
+// (an increment beyond 1e100 mm, or material values the laws cannot work with), 7 (iterative method)
+// no equilibrium found. On 3, 4 and 6 the displacements and the result buffer keep the previous step;
+// on 3 and 4 the element states too. A 6 found in the increment leaves everything as it was; one found
+// after the element update leaves states that no step may build on, so every later step returns 6
+// until a new analysis (step 0). On 7 the result buffer keeps the previous step and the engine's state
+// is that of the last converged piece of the step (see IterativeSolver).
 //
 // The method (SetMethod) is latched when an analysis starts: the classic method runs the step scheme
 // below; the iterative one (IterativeSolver) brings every step into equilibrium and writes the same
@@ -24,6 +28,8 @@
 // ex/(5 fy_x/Es), s2/fc, e2/(5 eps0), rebar sy/(rho_y fy_y), ey/(5 fy_y/Es)), a joint 2 × 4 (concrete
 // force/|Fc|, opening/|5 Fc/k0|, steel force/Fy, opening/(5 Fy/ks)) per spring.
 #include "engine/AnalysisMethod.h"
+#include "engine/BlockedFactor.h"
+#include "engine/ColumnSolve.h"
 #include "engine/ConcreteModel.h"
 #include "engine/EngineLimits.h"
 #include "engine/IterativeSolver.h"
@@ -113,6 +119,15 @@ public:
     void ComputeInternalForces();
     void WriteResults(std::span<double> results, int mode, int step);
 
+    // The factorisation kernel (Blocked on the widest path the processor has, unless set); a change
+    // takes effect at the next factorisation.
+    void SetFactorKernel(FactorKernel kernel, BlockedIsa isa = BestBlockedIsa()) {
+        factorKernel_ = kernel;
+        blockedIsa_ = isa;
+        factorValid_ = false;
+    }
+    FactorKernel GetFactorKernel() const { return factorKernel_; }
+
     // Model and numbering.
     int NodeCount() const { return nodeCount_; }
     int ElementCount() const { return elementCount_; }
@@ -177,8 +192,13 @@ private:
     ConcreteMaterial ConcreteMaterialOf(int type) const;
     bool RebarMaterialOf(int e, RebarMaterial& material) const;
     void WriteOutputBlock(std::span<double> results, int& index) const;
+    // The non-finite checks of a step: before the update (nothing changed yet) and after it.
+    double ControlFactor(double increment) const;
+    bool IncrementFinite(double factor) const;
+    bool StatesFinite() const;
 
     bool initialised_ = false;
+    bool statesSpoilt_ = false; // a step found non-finite states after its update: only a new analysis
     AnalysisMethod method_ = AnalysisMethod::Classic, runMethod_ = AnalysisMethod::Classic;
     std::unique_ptr<IterativeSolver> iterative_;
 
@@ -230,6 +250,9 @@ private:
     int profileLength_ = 0;
     std::vector<double> profile_, workProfile_, workVector_;
     bool factorValid_ = false; // workProfile_ holds the factors of profile_ as it stands
+    FactorKernel factorKernel_ = FactorKernel::Blocked;
+    BlockedIsa blockedIsa_ = BestBlockedIsa();
+    BlockedFactoriser blocked_{kMaxEquations};
     int failedEquation_ = 0;
     double failedPivot_ = 0;
 

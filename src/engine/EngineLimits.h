@@ -32,7 +32,8 @@ enum EngineStatus : int {
     kStatusNoResponse = 3,   // push-over: the control degree of freedom does not respond; step not done
     kStatusUnstable = 4,     // a non-positive pivot: a mechanism or an unsupported model; step not done
     kStatusBadInput = 5,     // the stream is inconsistent or beyond the capacities; nothing done
-    kStatusNotConverged = 6, // iterative method: the step found no equilibrium, even cut into pieces
+    kStatusNotFinite = 6,    // a displacement, force or stress of the step is not finite; step not done
+    kStatusNotConverged = 7, // iterative method: the step found no equilibrium, even cut into pieces
 };
 
 // Analysis modes.

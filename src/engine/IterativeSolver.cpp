@@ -12,6 +12,7 @@
 namespace torva::engine {
 namespace {
 
+constexpr double kLargestIncrement = 1e100;      // mm: beyond it (or NaN) a step is refused as not finite
 constexpr int kMaxCutLevels = 4;                 // a step is cut down to 1/16 at most
 constexpr double kJointSecantFloor = 0.01;       // of the spring's initial stiffness
 constexpr double kBarTangentFloor = 0.01;        // of Es: a yielded bar's modulus in the iteration matrix
@@ -172,6 +173,10 @@ void IterativeSolver::AdvanceStep(std::span<double> results, double increment, i
     step_ = step;
     iterations_ = subSteps_ = 0;
     Target target;
+    if (!(std::fabs(increment) <= kLargestIncrement)) {
+        status = kStatusNotFinite;
+        return;
+    }
     if (mode == kPushoverMode) {
         target.displacement = true;
         target.equation =
@@ -505,8 +510,14 @@ bool IterativeSolver::Factorise() {
     Engine& g = e_;
     g.failedEquation_ = 0;
     if (g.factorValid_) return true;
-    const int failed = ColumnSolve(g.workProfile_.data(), g.workVector_.data(), g.diagonalAddress_.data(),
-                                   g.equationCount_, 1, SolverKernel::Automatic, g.profile_.data());
+    // The engine's own factorisation kernel: the same factors as its classic solves.
+    const int n = g.equationCount_;
+    const int failed =
+        g.factorKernel_ == FactorKernel::Blocked
+            ? g.blocked_.Factorise(g.workProfile_.data(), g.diagonalAddress_.data(), n, g.profile_.data(),
+                                   g.blockedIsa_)
+            : ColumnSolve(g.workProfile_.data(), g.workVector_.data(), g.diagonalAddress_.data(), n, 1,
+                          SolverKernel::Automatic, g.profile_.data());
     if (failed != 0) {
         g.failedEquation_ = failed;
         g.failedPivot_ = g.workProfile_[g.diagonalAddress_[failed]];

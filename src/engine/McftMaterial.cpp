@@ -42,7 +42,9 @@ void EvaluateMcft(const McftMaterial& material, const double strain[3], const Mc
         point.barStress[i] = fs;
         point.yielded[i] = bars.rho > 0 && bars.fy > 0 && bars.Es > 0 && std::fabs(es) > bars.fy / bars.Es;
         barSecant[i] = bars.rho * (es != 0 ? fs / es : bars.Es);
-        reserve[i] = bars.rho > 0 ? std::max(0.0, bars.rho * (bars.fy - fs)) : 0.0;
+        // Bars without a yield strength stay elastic: their reserve is that of a strain of one.
+        const double capacity = bars.fy > 0 ? bars.fy : std::max(bars.Es, 0.0);
+        reserve[i] = bars.rho > 0 ? std::max(0.0, bars.rho * (capacity - fs)) : 0.0;
     }
 
     // Crack width from the crack spacing normal to the crack (the crack normal is e1).

@@ -1,5 +1,6 @@
 // Element dof lists and transformations, the skyline profile, assembly of element matrices and
 // gravity loads, re-formation of changed elements, and the solve on work copies of the profile.
+#include "engine/BlockedFactor.h"
 #include "engine/ColumnSolve.h"
 #include "engine/Engine.h"
 
@@ -251,8 +252,11 @@ bool Engine::SolveForIncrement() {
     // The work copy is factorised, so the profile itself always holds the matrix; an unchanged profile
     // keeps its factors from the last solve.
     if (!factorValid_) {
-        const int failed = ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(), n, 1,
-                                       SolverKernel::Automatic, profile_.data());
+        const int failed = factorKernel_ == FactorKernel::Blocked
+                               ? blocked_.Factorise(workProfile_.data(), diagonalAddress_.data(), n,
+                                                    profile_.data(), blockedIsa_)
+                               : ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(),
+                                             n, 1, SolverKernel::Automatic, profile_.data());
         if (failed != 0) {
             failedEquation_ = failed;
             failedPivot_ = workProfile_[diagonalAddress_[failed]];

@@ -10,6 +10,9 @@ namespace torva::engine {
 namespace {
 
 constexpr double kNoResponse = 1.0e-15;
+// No structure moves 1e100 mm in a step; beyond it the material laws, which square stresses, come near
+// overflow (about 1e154), so such a step is refused before it changes anything.
+constexpr double kLargestIncrement = 1.0e100;
 
 } // namespace
 
@@ -23,13 +26,67 @@ void Engine::AdvanceStep(std::span<double> results, double increment, int mode, 
             return;
         }
     }
+    if (!IncrementFinite(mode == kPushoverMode ? ControlFactor(increment) : 1.0)) {
+        status = kStatusNotFinite;
+        return;
+    }
     if (mode == kPushoverMode) {
         ScaleToControlIncrement(increment, status);
         if (status == kStatusNoResponse) return;
     }
-    for (int eq = 1; eq <= equationCount_; ++eq) totalDisplacement_[eq] += displacementIncrement_[eq];
     UpdateStatesAndForces(mode, step);
+    if (!StatesFinite()) {
+        // The element states already hold the step: no later step may build on them.
+        statesSpoilt_ = true;
+        status = kStatusNotFinite;
+        return;
+    }
+    for (int eq = 1; eq <= equationCount_; ++eq) totalDisplacement_[eq] += displacementIncrement_[eq];
     WriteResults(results, mode, step);
+}
+
+// The factor ScaleToControlIncrement will apply; 0 when the control dof does not respond (it says so).
+double Engine::ControlFactor(double increment) const {
+    const int equation = controlNode_ != 0 ? equationNumber_[2 * (controlNode_ - 1) + controlDirection_] : 0;
+    if (equation == 0 || !(std::fabs(displacementIncrement_[equation]) >= kNoResponse)) return 0.0;
+    return increment / displacementIncrement_[equation];
+}
+
+// Checked before the increment is scaled, so that a refused step leaves even the solved increment as
+// it was and the next step starts from exactly the same state.
+bool Engine::IncrementFinite(double factor) const {
+    if (!std::isfinite(factor)) return false;
+    for (int eq = 1; eq <= equationCount_; ++eq)
+        if (!(std::fabs(displacementIncrement_[eq] * factor) <= kLargestIncrement) ||
+            !std::isfinite(loadIncrement_[eq] * factor))
+            return false;
+    return true;
+}
+
+// Everything the result buffer is made of: internal forces (the control force), the stresses of
+// every Gauss point and the forces of every joint spring.
+bool Engine::StatesFinite() const {
+    auto finite = [](const double* values, int count) {
+        for (int i = 0; i < count; ++i)
+            if (!std::isfinite(values[i])) return false;
+        return true;
+    };
+    if (!finite(&internalForce_[1], equationCount_)) return false;
+    for (int e = 0; e < elementCount_; ++e) {
+        if (elements_[e].discrete != 0) {
+            for (const JointSpring& spring : joints_[e].spring)
+                if (!std::isfinite(spring.concreteForce) || !std::isfinite(spring.concreteOpening) ||
+                    !std::isfinite(spring.steelForce) || !std::isfinite(spring.steelOpening))
+                    return false;
+            continue;
+        }
+        for (int g = 0; g < kGaussPoints; ++g) {
+            const GaussPointState& gp = gauss_[9 * e + g];
+            if (!finite(gp.totalStress, 3) || !finite(gp.concrete.principal, 3) || !finite(gp.strain, 3))
+                return false;
+        }
+    }
+    return true;
 }
 
 // The point-load pattern. A load on a tied dof goes to its master's equation through the tie map;

@@ -1,5 +1,7 @@
 #include "model/ModelFile.h"
 
+#include "model/AtomicFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -176,30 +178,11 @@ bool LoadModelFile(const std::string& path, CFramePat& model, FileError& error) 
 
 bool SaveModelFile(const std::string& path, CFramePat& model, FileError& error) {
     const std::vector<uint8_t> image = WriteModelImage(model);
-    const std::string temporary = path + ".saving";
-    auto fail = [&](const std::string& what) {
-        error = {"Failed to save document.", path + ": " + what};
-        ::unlink(temporary.c_str());
-        return false;
-    };
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return fail(std::strerror(errno));
-    std::size_t written = 0;
-    while (written < image.size()) {
-        const ssize_t n = ::write(fd, image.data() + written, image.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const std::string reason = std::strerror(errno);
-            ::close(fd);
-            return fail(reason);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!synced || !closed) return fail(std::strerror(errno));
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) return fail(std::strerror(errno));
-    return true;
+    std::string reason;
+    if (WriteFileAtomically(path, {reinterpret_cast<const char*>(image.data()), image.size()}, reason))
+        return true;
+    error = {"Failed to save document.", reason};
+    return false;
 }
 
 } // namespace torva

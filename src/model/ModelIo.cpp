@@ -84,7 +84,8 @@ bool ConvertModel(const std::string& in, const std::string& out, int& dropped, F
     return written;
 }
 
-bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size, std::string& reason) {
+bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size, std::string& reason,
+                         bool flush) {
     const std::string temporary = path + ".saving";
     auto fail = [&](const std::string& why) {
         reason = why;
@@ -105,7 +106,7 @@ bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t
         }
         written += static_cast<std::size_t>(n);
     }
-    const bool synced = ::fsync(fd) == 0;
+    const bool synced = !flush || ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!synced || !closed) return fail(std::strerror(errno));
     if (std::rename(temporary.c_str(), path.c_str()) != 0) return fail(std::strerror(errno));

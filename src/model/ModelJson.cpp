@@ -471,6 +471,18 @@ void ReadModel(const JsonField& root, CFramePat& m) {
 
 } // namespace
 
+bool ModelQuantityStep(const std::string& kind, const std::string& field, int64_t& mul, int64_t& div) {
+    for (const KindFormat& format : Kinds())
+        if (kind == format.name)
+            for (const Quantity& q : format.quantities)
+                if (field == q.name) {
+                    mul = q.mul;
+                    div = q.div;
+                    return true;
+                }
+    return false;
+}
+
 std::string WriteModelJson(const CFramePat& m) {
     Json root;
     root["format"] = kFormatName;

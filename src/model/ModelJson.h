@@ -10,6 +10,7 @@
 #include "model/FramePat.h"
 #include "model/ModelFile.h"
 
+#include <cstdint>
 #include <string>
 
 namespace torva {
@@ -22,5 +23,13 @@ std::string WriteModelJson(const CFramePat& model);
 // column C: ..." for text that is not JSON, the field's path ("types.concrete[0].fc_MPa: ...") for a
 // missing, unknown, mistyped or out-of-range field. `model` is then to be discarded.
 bool ReadModelJson(const std::string& text, CFramePat& model, FileError& error);
+
+} // namespace torva
+
+namespace torva {
+
+// The resolution of a named quantity of a type entry ("concrete", "fc_MPa"): the JSON value is the
+// stored integer · mul / div. False for a name the format does not have.
+bool ModelQuantityStep(const std::string& kind, const std::string& field, int64_t& mul, int64_t& div);
 
 } // namespace torva

@@ -4,6 +4,7 @@
 #include "TestModels.h"
 #include "analysis/FixedFormat.h"
 #include "model/ModelFile.h"
+#include "support/SmallFileSystem.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <memory>
 #include <string>
 
 using namespace torva;
@@ -165,16 +167,27 @@ TEST(TextExportFile, AFolderThatCannotTakeTheFileIsReported) {
     EXPECT_EQ(error, "Cannot write " + dir.file("input_data.txt") + ": Is a directory");
 }
 
-TEST(TextExportFile, AFullDiskIsReported) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    // /dev/full accepts the open and fails the write: the failure shows at the final flush.
-    test::TempDir dir;
-    std::filesystem::create_symlink("/dev/full", dir.path() / "input_data.txt");
-    auto model = GridModel(1, 1);
+TEST(TextExportFile, AFullDiskIsReportedAndTheOldFileKept) {
+    // A 60 x 60 export does not fit beside the old file on a small file system.
+    test::SmallFileSystem small(128 * 1024);
+    const std::string path = small.file("input_data.txt");
+    const std::string old(60 * 1024, 'o');
+    std::ofstream(path) << old;
+    auto model = GridModel(60, 60);
+    for (int x = 0; x < 60; ++x)
+        for (int y = 0; y < 60; ++y) Place(*model, x, y, kConcreteLayer);
     auto mesh = ScannedMesh(*model);
+    ASSERT_GT(TextExportContent(*mesh, *model).size(), 128u * 1024);
     std::string error;
-    EXPECT_FALSE(WriteTextExport(*mesh, *model, dir.path().string(), error));
-    EXPECT_EQ(error, "Cannot write " + dir.file("input_data.txt") + ": No space left on device");
+    {
+        std::unique_ptr<test::FileSizeLimit> limit;
+        if (!small.mounted()) limit = std::make_unique<test::FileSizeLimit>(100 * 1024);
+        EXPECT_FALSE(WriteTextExport(*mesh, *model, small.path().string(), error));
+    }
+    EXPECT_EQ(error,
+              "Cannot write " + path + (small.mounted() ? ": No space left on device" : ": File too large"));
+    EXPECT_EQ(ReadText(path), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(small.path()), {}), 1);
 }
 
 TEST(TextExportFile, DefaultFolderIsTheModelFolderOrTheCurrentDirectory) {

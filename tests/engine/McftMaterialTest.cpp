@@ -106,6 +106,20 @@ TEST(McftMaterial, BarsAtYieldLeaveNoTensionAcrossACrackNormalToThem) {
     EXPECT_NEAR(hardening.barStress[0], 400 + 2000 * 0.002, 1e-9);
 }
 
+TEST(McftMaterial, CrackCheckCutsTheAverageTensionWhenBothBarsNearYield) {
+    McftMaterial m = Plain();
+    m.bars[0] = {0.01, 400, 200000, 0, 100};
+    m.bars[1] = {0.01, 400, 200000, 0, 100};
+    // Bars at 380 of 400 both ways, cracks at 45°: each reserve is 0.01 · 20, f1 <= 0.2 · (½ + ½),
+    // well under the tension stiffening of e1 = 0.0059.
+    const McftPoint p = Evaluate(m, 0.0019, 0.0019, 0.008);
+    EXPECT_NEAR(p.e1, 0.0059, 1e-15);
+    EXPECT_NEAR(p.barStress[0], 380, 1e-9);
+    EXPECT_GT(0.33 * std::sqrt(30.0) / (1 + std::sqrt(500 * 0.0059)), 0.6);
+    EXPECT_NEAR(p.f1, 0.2, 1e-12);
+    EXPECT_NEAR(p.stress[2], 0.5 * (p.f1 - p.f2), 1e-9);
+}
+
 TEST(McftMaterial, CrackTensionLimitTakesTheBarReservesAndTheInterfaceShear) {
     using mcft::CrackTensionLimit;
     const double reserve[2] = {1.0, 3.0};
@@ -209,6 +223,13 @@ TEST(McftMaterial, BarStressIsElasticPlasticOrHardening) {
     EXPECT_NEAR(mcft::BarStress(b, 0.012), 400 + 1000 * 0.01, 1e-9);
     EXPECT_NEAR(mcft::BarStress(b, -0.012), -400 - 1000 * 0.01, 1e-9);
     EXPECT_EQ(mcft::BarStress(McftBars{}, 0.01), 0);
+    // Without a yield strength the bars stay elastic and keep carrying tension across a crack.
+    McftMaterial m = Reinforced();
+    m.bars[0].fy = 0;
+    const McftPoint p = Evaluate(m, 0.004, 0, 0);
+    EXPECT_DOUBLE_EQ(p.barStress[0], 800);
+    EXPECT_FALSE(p.yielded[0]);
+    EXPECT_NEAR(p.f1, 0.33 * std::sqrt(30.0) / (1 + std::sqrt(2.0)), 1e-12);
 }
 
 // Concrete alone has no preferred direction: rotating the strain rotates the stress.
@@ -237,10 +258,11 @@ TEST(McftMaterial, ConcreteResponseIsInvariantUnderRotation) {
 TEST(McftMaterial, SecantMatrixIsSymmetricPositiveDefiniteAndGivesTheStressEverywhere) {
     std::mt19937 rng(15);
     std::uniform_real_distribution<double> strain(-0.006, 0.01);
-    McftMaterial variants[4] = {Reinforced(), Plain(), Reinforced(), Reinforced()};
+    McftMaterial variants[5] = {Reinforced(), Plain(), Reinforced(), Reinforced(), Reinforced()};
     variants[2].bars[1] = {}; // bars one way only
     variants[3].ft = 0;
-    variants[3].Ec = 0; // defaults for both
+    variants[3].Ec = 0;         // defaults for both
+    variants[4].bars[0].fy = 0; // bars that never yield
     for (const McftMaterial& m : variants)
         for (int n = 0; n < 400; ++n) {
             const double e[3] = {strain(rng), strain(rng), strain(rng)};

@@ -2,6 +2,7 @@
 #include "model/ModelFile.h"
 
 #include "model/FramePat.h"
+#include "support/SmallFileSystem.h"
 #include "support/TempDir.h"
 
 #include <cstring>
@@ -227,18 +228,22 @@ TEST(ModelFileRefusal, BoundaryValuesAreAccepted) {
 }
 
 TEST(ModelFileSave, FailedSaveKeepsThePreviousFile) {
-    test::TempDir dir;
-    const std::string path = dir.file("model.fem");
+    // Room for one model file only: the second save runs out of space half way.
+    test::SmallFileSystem small(400 * 1024);
+    const std::string path = small.file("model.fem");
     auto model = std::make_unique<CFramePat>();
     FileError error;
-    ASSERT_TRUE(SaveModelFile(path, *model, error));
-    // A save that cannot create its temporary file (a folder is in its way) fails and keeps the old file.
-    std::filesystem::create_directory(path + ".saving");
-    std::filesystem::create_directory(path + ".saving/block");
+    ASSERT_TRUE(SaveModelFile(path, *model, error)) << error.Text();
     model->gravity = 500;
-    EXPECT_FALSE(SaveModelFile(path, *model, error));
+    {
+        std::unique_ptr<test::FileSizeLimit> limit;
+        if (!small.mounted()) limit = std::make_unique<test::FileSizeLimit>(100 * 1024);
+        EXPECT_FALSE(SaveModelFile(path, *model, error));
+    }
     EXPECT_EQ(error.message, "Failed to save document.");
+    EXPECT_EQ(error.detail.rfind("Cannot write " + path + ": ", 0), 0u) << error.detail;
     auto reloaded = std::make_unique<CFramePat>();
     ASSERT_TRUE(LoadModelFile(path, *reloaded, error));
     EXPECT_EQ(reloaded->gravity, 980);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(small.path()), {}), 1);
 }

@@ -1,0 +1,73 @@
+// Choice of the blocked factorisation's path at run time, and its work space.
+#include "engine/BlockedFactor.h"
+
+#include "engine/ColumnSolve.h"
+
+#include <cstdint>
+
+namespace torva::engine {
+
+bool BlockedIsaAvailable(BlockedIsa isa) {
+#if defined(__x86_64__)
+    switch (isa) {
+    case BlockedIsa::Sse2:
+        return true;
+    case BlockedIsa::Avx2: {
+        static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+        return available;
+    }
+    case BlockedIsa::Avx512: {
+        static const bool available = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("fma");
+        return available;
+    }
+    }
+#endif
+    (void)isa;
+    return false;
+}
+
+BlockedIsa BestBlockedIsa() {
+    if (BlockedIsaAvailable(BlockedIsa::Avx512)) return BlockedIsa::Avx512;
+    if (BlockedIsaAvailable(BlockedIsa::Avx2)) return BlockedIsa::Avx2;
+    return BlockedIsa::Sse2;
+}
+
+const char* BlockedIsaName(BlockedIsa isa) {
+    switch (isa) {
+    case BlockedIsa::Sse2:
+        return "SSE2";
+    case BlockedIsa::Avx2:
+        return "AVX2";
+    case BlockedIsa::Avx512:
+        return "AVX-512";
+    }
+    return "?";
+}
+
+BlockedFactoriser::BlockedFactoriser(int maxEquations)
+    : maxEquations_(maxEquations), buffer_(blocked::WorkspaceSize(maxEquations) + 8) {}
+
+int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const double* source) {
+    return Factorise(A, D, n, source, BestBlockedIsa());
+}
+
+int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const double* source, BlockedIsa isa) {
+    if (n > maxEquations_) return ColumnSolve(A, nullptr, D, n, 1, SolverKernel::Automatic, source);
+    // The packed panels are read in whole vectors: 64-byte aligned.
+    const auto address = reinterpret_cast<std::uintptr_t>(buffer_.data());
+    double* work = buffer_.data() + ((64 - address % 64) % 64) / sizeof(double);
+    if (!BlockedIsaAvailable(isa)) isa = BestBlockedIsa();
+#if defined(__x86_64__)
+    switch (isa) {
+    case BlockedIsa::Avx512:
+        return blocked::FactoriseAvx512(A, D, n, source, work);
+    case BlockedIsa::Avx2:
+        return blocked::FactoriseAvx2(A, D, n, source, work);
+    case BlockedIsa::Sse2:
+        return blocked::FactoriseSse2(A, D, n, source, work);
+    }
+#endif
+    return ColumnSolve(A, nullptr, D, n, 1, SolverKernel::Automatic, source);
+}
+
+} // namespace torva::engine

@@ -1,0 +1,51 @@
+#pragma once
+// The blocked skyline LDL' factorisation: the same storage, pivot test and outcome as ColumnSolve's
+// mode 1 (see ColumnSolve.h), faster, with a different summation order. Columns go in panels of 4, 8
+// or 16 (SSE2, AVX2 + FMA, AVX-512); a panel is reduced by the factorised columns above it as small
+// dense products in registers. Its factors agree with ColumnSolve's to round-off (not bit for bit,
+// and not bit for bit between instruction sets); a failing pivot is found at the same column as long
+// as the pivot is not within round-off of the threshold.
+#include <cstdint>
+#include <vector>
+
+namespace torva::engine {
+
+enum class BlockedIsa { Sse2, Avx2, Avx512 };
+
+// Whether the path can run on this processor (none can off x86-64).
+bool BlockedIsaAvailable(BlockedIsa isa);
+// The widest path this processor runs; Sse2 on every x86-64.
+BlockedIsa BestBlockedIsa();
+const char* BlockedIsaName(BlockedIsa isa);
+
+// Owns the packed panels and the inverse pivots, sized once for up to `maxEquations` equations, so that a
+// factorisation allocates nothing.
+class BlockedFactoriser {
+public:
+    explicit BlockedFactoriser(int maxEquations);
+
+    // As ColumnSolve mode 1: 0 when the whole profile is factorised, else the failing column j (A(D(j))
+    // then holds its pivot, the columns before it are final, the ones after it unfactorised). With a
+    // `source`, the profile is read from there and the factors written into A. n <= maxEquations; an
+    // isa that cannot run here falls back to the best one that can.
+    int Factorise(double* A, const int32_t* D, int n, const double* source = nullptr);
+    int Factorise(double* A, const int32_t* D, int n, const double* source, BlockedIsa isa);
+
+private:
+    int maxEquations_;
+    std::vector<double> buffer_;
+};
+
+namespace blocked {
+// The entries of each path (BlockedFactorSse2.cpp, ...). `work`: 64-byte aligned, WorkspaceSize(n)
+// doubles.
+int FactoriseSse2(double* A, const int32_t* D, int n, const double* source, double* work);
+int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double* work);
+int FactoriseAvx512(double* A, const int32_t* D, int n, const double* source, double* work);
+// Doubles of work space for n equations with panels up to 16 wide.
+constexpr long WorkspaceSize(int n) {
+    return (n + 2 + 8) + 2L * (n + 16) * 16;
+}
+} // namespace blocked
+
+} // namespace torva::engine

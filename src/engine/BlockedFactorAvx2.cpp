@@ -1,0 +1,40 @@
+// The blocked factorisation on AVX2: panels of 8 columns, register tiles of 6 rows × two 4-lane registers,
+// fused multiply-add.
+#include "engine/BlockedFactor.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define TORVA_PANEL_TARGET __attribute__((target("avx2,fma")))
+#include "engine/BlockedPanel.h"
+
+namespace torva::engine::blocked {
+namespace {
+
+struct LanesAvx2 {
+    using Vec = __m256d;
+    static constexpr int kLanes = 4, kRows = 6;
+    static TORVA_PANEL_INLINE Vec Load(const double* p) { return _mm256_load_pd(p); }
+    static TORVA_PANEL_INLINE void Store(double* p, Vec v) { _mm256_store_pd(p, v); }
+    static TORVA_PANEL_INLINE Vec Broadcast(double x) { return _mm256_set1_pd(x); }
+    static TORVA_PANEL_INLINE Vec Zero() { return _mm256_setzero_pd(); }
+    static TORVA_PANEL_INLINE Vec Sub(Vec a, Vec b) { return _mm256_sub_pd(a, b); }
+    static TORVA_PANEL_INLINE Vec Mul(Vec a, Vec b) { return _mm256_mul_pd(a, b); }
+    static TORVA_PANEL_INLINE Vec MulAdd(Vec a, Vec b, Vec c) { return _mm256_fmadd_pd(a, b, c); }
+};
+
+} // namespace
+
+TORVA_PANEL_TARGET int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double* work) {
+    return FactorisePanels<LanesAvx2>(A, D, n, source, work);
+}
+
+} // namespace torva::engine::blocked
+#else
+#include "engine/ColumnSolve.h"
+
+namespace torva::engine::blocked {
+int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double*) {
+    return ColumnSolve(A, nullptr, D, n, 1, SolverKernel::Automatic, source);
+}
+} // namespace torva::engine::blocked
+#endif

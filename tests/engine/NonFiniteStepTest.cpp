@@ -1,0 +1,86 @@
+// Status 6: a step whose displacements, forces or stresses would not be finite is never reported as
+// done, and the result buffer keeps the last good step.
+#include "EngineTestModels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace torva::engine;
+using namespace torva::engine::test;
+
+namespace {
+
+GridModel PushedWall() {
+    GridModel model({500, 500, 500, 500}, {400, 400, 400});
+    model.RestrainRow(0, 12);
+    model.gravity = 980;
+    model.LoadNode(4, 3, 1000000, 0);
+    model.controlNode = model.Node(4, 3);
+    model.controlDirection = 1;
+    return model;
+}
+
+bool AllFinite(const std::vector<double>& values) {
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+} // namespace
+
+TEST(EngineNonFinite, AHugeIncrementIsRefusedBeforeItChangesAnything) {
+    // The same run with and without a refused step in between ends bit for bit alike.
+    EngineRun clean(PushedWall());
+    ASSERT_EQ(clean.Call(kPushoverMode, 0.1), kStatusDone);
+    ASSERT_EQ(clean.Call(kPushoverMode, 0.5), kStatusDone);
+
+    for (double huge : {1e308, -1e250, 1e160}) {
+        EngineRun run(PushedWall());
+        ASSERT_EQ(run.Call(kPushoverMode, 0.1), kStatusDone);
+        const std::vector<double> kept = run.results;
+        const double total = run.engine->TotalDisplacement(1);
+        const double strain = run.engine->GaussPoint(1, 1).strain[0];
+        EXPECT_EQ(run.Call(kPushoverMode, huge), kStatusNotFinite) << huge;
+        EXPECT_EQ(run.results, kept);
+        EXPECT_EQ(run.engine->TotalDisplacement(1), total);
+        EXPECT_EQ(run.engine->GaussPoint(1, 1).strain[0], strain);
+        // The caller may try the step again with a sensible increment.
+        --run.step;
+        EXPECT_EQ(run.Call(kPushoverMode, 0.5), kStatusDone);
+        EXPECT_EQ(run.results, clean.results) << huge;
+    }
+}
+
+TEST(EngineNonFinite, MaterialValuesThatGiveNoNumberStopTheFirstCall) {
+    // The secant law with eps0 = 0 divides 0 by 0: once this was status 0 with NaN stresses.
+    GridModel model = PushedWall();
+    model.concrete[0][6] = 0;
+    model.concreteSelector = 1;
+    EngineRun run(model);
+    std::fill(run.results.begin(), run.results.end(), 7.0);
+    EXPECT_EQ(run.Call(kPushoverMode, 0.1), kStatusNotFinite);
+    EXPECT_TRUE(std::all_of(run.results.begin(), run.results.end(), [](double v) { return v == 7.0; }));
+    // The states are spoilt: every later step is refused alike, until a new analysis.
+    EXPECT_EQ(run.Call(kPushoverMode, 0.1), kStatusNotFinite);
+    EXPECT_EQ(run.Call(kElasticMode), kStatusNotFinite);
+    run.step = 0;
+    run.stream = PushedWall().Stream();
+    run.engine->Run(run.results, 0.1, run.stream, kPushoverMode, run.step, run.status);
+    EXPECT_EQ(run.status, kStatusDone);
+    EXPECT_TRUE(AllFinite(run.results));
+}
+
+TEST(EngineNonFinite, OrdinaryRunsStayDoneAndFinite) {
+    // Long push-overs with reversals never trip the check.
+    for (int selector = 0; selector <= 2; ++selector) {
+        GridModel model = PushedWall();
+        model.rebar.push_back(kWallRebar);
+        model.SetRebar(1);
+        model.concreteSelector = selector;
+        EngineRun run(model);
+        for (int k = 0; k < 40; ++k) {
+            const double increment = k < 20 ? 0.2 : -0.3;
+            ASSERT_EQ(run.Call(kPushoverMode, increment), kStatusDone) << selector << " step " << k;
+        }
+        EXPECT_TRUE(AllFinite(run.results));
+    }
+}
