@@ -51,7 +51,7 @@ struct AnalysedView {
     ~AnalysedView() { delete view; }
     void Analyze() {
         view->OnCommand(torva::cmd::kAnalyze);
-        if (torva::AnalysisState::Instance().analysisDone != 1) {
+        if (view->State().analysisDone != 1) {
             std::fprintf(stderr, "the 60 x 60 model was not analysed\n");
             std::exit(1);
         }

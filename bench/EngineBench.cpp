@@ -3,6 +3,7 @@
 // update of all elements < 10 ms per step.
 #include "WallStream.h"
 #include "engine/Engine.h"
+#include "engine/EngineTestAccess.h"
 
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -19,7 +20,9 @@ struct Fixture {
     std::vector<int32_t> stream;
     int step = 0, status = 0;
     Fixture(int concreteSelector, int rebarSelector) : stream(WallStream(concreteSelector, rebarSelector)) {}
-    void Call(int mode, double increment) { engine->Run(results, increment, stream, mode, step, status); }
+    void Call(int mode, double increment) {
+        EngineTestAccess(*engine).Run(results, increment, stream, mode, step, status);
+    }
 };
 
 void BM_ElasticAnalysis60x60(benchmark::State& state) {
@@ -48,7 +51,7 @@ BENCHMARK(BM_PushoverStepReformed60x60)->Unit(benchmark::kMillisecond);
 void BM_GaussPointUpdate60x60(benchmark::State& state) {
     Fixture f(1, 1);
     f.Call(kPushoverMode, 0.01);
-    for (auto _ : state) f.engine->UpdateElementStates(kPushoverMode, ++f.step);
+    for (auto _ : state) EngineTestAccess(*f.engine).UpdateElementStates(kPushoverMode, ++f.step);
 }
 BENCHMARK(BM_GaussPointUpdate60x60)->Unit(benchmark::kMillisecond);
 
@@ -58,7 +61,7 @@ void BM_StiffnessReformation60x60(benchmark::State& state) {
     f.Call(kPushoverMode, 0.01);
     ++f.step;
     f.Call(kPushoverMode, 0.01); // every element with bars is flagged again
-    for (auto _ : state) f.engine->UpdateChangedStiffness();
+    for (auto _ : state) EngineTestAccess(*f.engine).UpdateChangedStiffness();
 }
 BENCHMARK(BM_StiffnessReformation60x60)->Unit(benchmark::kMillisecond);
 
@@ -67,8 +70,8 @@ void BM_Factorisation60x60(benchmark::State& state) {
     f.Call(kElasticMode, 0.0);
     double zero[400] = {};
     for (auto _ : state) {
-        f.engine->AddElementMatrix(1, zero); // the profile changed: factorise again
-        f.engine->SolveForIncrement();
+        EngineTestAccess(*f.engine).AddElementMatrix(1, zero); // the profile changed: factorise again
+        EngineTestAccess(*f.engine).SolveForIncrement();
     }
 }
 BENCHMARK(BM_Factorisation60x60)->Unit(benchmark::kMillisecond);

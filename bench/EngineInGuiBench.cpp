@@ -6,6 +6,7 @@
 // push-over step with the stiffness re-formed < 20 ms.
 #include "WallStream.h"
 #include "engine/Engine.h"
+#include "engine/EngineTestAccess.h"
 #include "engine/SteelLaws.h"
 
 #include <QGuiApplication>
@@ -108,7 +109,9 @@ struct Fixture {
     std::vector<int32_t> stream;
     int step = 0, status = 0;
     Fixture(int concreteSelector, int rebarSelector) : stream(WallStream(concreteSelector, rebarSelector)) {}
-    void Call(int mode, double increment) { engine->Run(results, increment, stream, mode, step, status); }
+    void Call(int mode, double increment) {
+        EngineTestAccess(*engine).Run(results, increment, stream, mode, step, status);
+    }
 };
 
 // The concrete update (sin, cos, atan at every Gauss point) and the curved bars, called directly as the
@@ -118,7 +121,7 @@ void BM_GaussPointUpdateInGui(benchmark::State& state) {
     f.Call(kPushoverMode, 0.01);
     for (auto _ : state) {
         SetUpperHalves(state);
-        f.engine->UpdateElementStates(kPushoverMode, ++f.step);
+        EngineTestAccess(*f.engine).UpdateElementStates(kPushoverMode, ++f.step);
     }
 }
 BENCHMARK(BM_GaussPointUpdateInGui)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -6,6 +6,7 @@
 #include "engine/BlockedFactor.h"
 #include "engine/ColumnSolve.h"
 #include "engine/Engine.h"
+#include "engine/EngineTestAccess.h"
 
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -27,7 +28,7 @@ struct WallStiffness {
         std::vector<double> results(kResultBufferSize);
         const std::vector<int32_t> stream = WallStream(1, 1);
         int step = 0, status = 0;
-        engine->Run(results, 0.0, stream, kElasticMode, step, status);
+        EngineTestAccess(*engine).Run(results, 0.0, stream, kElasticMode, step, status);
         n = engine->EquationCount();
         D.resize(n + 2);
         for (int j = 1; j <= n + 1; ++j) D[j] = engine->DiagonalAddress(j);
@@ -82,10 +83,10 @@ void BM_PushoverStep60x60(benchmark::State& state) {
     std::vector<double> results(kResultBufferSize);
     const std::vector<int32_t> stream = WallStream(1, 2);
     int step = 0, status = 0;
-    engine->Run(results, 0.01, stream, kPushoverMode, step, status);
+    EngineTestAccess(*engine).Run(results, 0.01, stream, kPushoverMode, step, status);
     for (auto _ : state) {
         ++step;
-        engine->Run(results, 0.01, stream, kPushoverMode, step, status);
+        EngineTestAccess(*engine).Run(results, 0.01, stream, kPushoverMode, step, status);
         if (status != kStatusDone) state.SkipWithError("step failed");
     }
 }

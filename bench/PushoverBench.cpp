@@ -60,7 +60,7 @@ void BM_Pushover30x30In500Steps(benchmark::State& state) {
     auto engine = std::make_unique<engine::Engine>();
     std::vector<double> results(engine::kResultBufferSize, 0.0);
     for (auto _ : state) {
-        PushoverDriver driver(*engine, results);
+        PushoverDriver driver(*engine);
         std::string message;
         if (!driver.Start(*model, *mesh, message)) {
             state.SkipWithError(message.c_str());

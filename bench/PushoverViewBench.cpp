@@ -67,7 +67,7 @@ void BM_PushoverWindow(benchmark::State& state) {
     view->OnCommand(cmd::kActualSize);
     view->OnCommand(cmd::kAnalyze);
     view->OnCommand(cmd::kPushoverRadio);
-    if (AnalysisState::Instance().analysisMode != AnalysisState::kPushoverMode) {
+    if (view->State().analysisMode != AnalysisState::kPushoverMode) {
         state.SkipWithError("the push-over display did not come up");
         delete view;
         return;
@@ -93,13 +93,13 @@ void BM_PushoverWindow(benchmark::State& state) {
         turns.start(0);
         while (view->StepTimerRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         turns.stop();
-        if (AnalysisState::Instance().stepCounter != steps) {
+        if (view->State().stepCounter != steps) {
             state.SkipWithError("the run did not reach its last step");
             break;
         }
     }
     state.counters["longest_hold_ms"] = static_cast<double>(longest);
-    state.counters["steps"] = AnalysisState::Instance().stepCounter;
+    state.counters["steps"] = view->State().stepCounter;
     state.counters["repaints"] = benchmark::Counter(counter.paints, benchmark::Counter::kAvgIterations);
     delete view;
 }

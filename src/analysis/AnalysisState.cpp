@@ -2,6 +2,7 @@
 
 #include "analysis/AnalysisScene.h"
 #include "analysis/PushoverDriver.h"
+#include "analysis/Session.h"
 #include "framework/CommandIds.h"
 #include "model/FramePat.h"
 
@@ -9,11 +10,6 @@
 #include <cstdio>
 
 namespace torva {
-
-AnalysisState& AnalysisState::Instance() {
-    static AnalysisState state;
-    return state;
-}
 
 const char* AnalysisCommandText(int id) {
     switch (id) {
@@ -299,9 +295,9 @@ ControlEffect Play(AnalysisState& state, ViewControl& view, AnalysisScene& scene
 }
 
 ControlEffect PlayPushover(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
-                           const CFramePat& model, const Mesh& mesh, PushoverDriver& run, int viewSelection) {
+                           const CFramePat& model, analysis::Session& session, int viewSelection) {
     std::string refusal;
-    if (!run.Start(model, mesh, refusal)) {
+    if (!session.StartPushover(model, refusal)) {
         ControlEffect refused;
         refused.message = refusal;
         return refused;
@@ -326,12 +322,12 @@ ControlEffect AdvanceRun(AnalysisState& state, AnalysisScene& scene, PushoverDri
                          std::chrono::steady_clock::duration budget) {
     ControlEffect effect;
     const MeshView mesh = run.RunMesh();
-    const std::span<double> results = run.Results();
     run.RunFor(budget, [&](int status) {
         state.engineStatus = status;
         if (status != 0) return;
         state.stepCounter = run.Step();
         state.recordedSteps = state.stepCounter;
+        const std::span<const double> results = run.Results().Buffer();
         scene.ReadStepResults(mesh, results.data(), static_cast<int>(results.size()), state.stepCounter);
     });
     scene.FillDisplayFromStep();

@@ -25,6 +25,9 @@ class AnalysisScene;
 class CFramePat;
 class Mesh;
 class PushoverDriver;
+namespace analysis {
+class Session;
+}
 
 struct AnalysisState {
     static constexpr int kElasticMode = 1;
@@ -42,9 +45,6 @@ struct AnalysisState {
     int recordedSteps = 0; // push-over steps recorded in the scene since the run was last cleared
     int sizeMode = 0;      // 0 every span drawn 1 mm long ("Defaul Size"), 1 true spans ("Actual Size")
     int mouseMode = 1;     // 0 a drag zooms, 1 a drag pans
-
-    // The program's one state.
-    static AnalysisState& Instance();
 
     // Steps of a whole run: steps per segment × segments.
     long long StepTotal() const { return static_cast<long long>(runStepsPerSegment) * runSegments; }
@@ -145,11 +145,11 @@ ControlEffect ShowPushover(AnalysisState& state, ViewControl& view, AnalysisScen
 // the run arrays cleared; refused (message only) for a run longer than the histories.
 ControlEffect Play(AnalysisState& state, ViewControl& view, AnalysisScene& scene, const CFramePat& model,
                    int viewSelection);
-// "Play" of the program: starts `run` on the model and its scanned mesh (the first engine call is the
-// first tick's), then Play's rules. Refused with the run's message, changing nothing on display, when
-// the run cannot start.
+// "Play" of the program: starts the session's push-over run on the model and the session's scanned
+// mesh (the first engine call is the first tick's), then Play's rules. Refused with the run's message,
+// changing nothing on display, when the run cannot start.
 ControlEffect PlayPushover(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
-                           const CFramePat& model, const Mesh& mesh, PushoverDriver& run, int viewSelection);
+                           const CFramePat& model, analysis::Session& session, int viewSelection);
 ControlEffect Stop(AnalysisState& state);
 ControlEffect TogglePause(ViewControl& view);
 // Timer 1. In push-over mode it runs steps of `run` until the run ends or `budget` has passed, reading

@@ -1,6 +1,5 @@
 #include "analysis/AnalysisView.h"
 
-#include "analysis/AnalysisRun.h"
 #include "analysis/ColourScale.h"
 #include "analysis/CurveExport.h"
 #include "analysis/ExternalLauncher.h"
@@ -9,6 +8,7 @@
 #include "analysis/PushoverDriver.h"
 #include "analysis/ResponseFrame.h"
 #include "analysis/SaveData.h"
+#include "analysis/Session.h"
 #include "document/TorvaDoc.h"
 #include "drawing/PictureFile.h"
 #include "engine/Engine.h"
@@ -43,8 +43,7 @@ QString ToQString(const std::string& text) {
 
 } // namespace
 
-C3dView::C3dView()
-    : state_(AnalysisState::Instance()), scene_(std::make_unique<AnalysisScene>()), mesh_(Mesh::Instance()) {
+C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()) {
     setObjectName(QStringLiteral("C3dView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -54,8 +53,8 @@ C3dView::C3dView()
 }
 
 C3dView::~C3dView() {
-    // A timer that dies with its view leaves the program-wide state saying that none runs.
-    if (stepTimer_.isActive()) Stop(state_);
+    // A timer that dies with its view leaves the session's state saying that none runs.
+    if (stepTimer_.isActive()) Stop(State());
 }
 
 CResp3D* C3dView::Frame() {
@@ -65,6 +64,21 @@ CResp3D* C3dView::Frame() {
 const CFramePat* C3dView::Model() const {
     const auto* document = dynamic_cast<const CTorvaDoc*>(GetDocument());
     return document ? document->GetFramePat() : nullptr;
+}
+
+analysis::Session* C3dView::Session() const {
+    const auto* document = dynamic_cast<const CTorvaDoc*>(GetDocument());
+    return document ? &document->AnalysisSession() : nullptr;
+}
+
+AnalysisState& C3dView::State() {
+    analysis::Session* session = Session();
+    return session ? session->State() : detachedState_;
+}
+
+const PushoverDriver* C3dView::Run() const {
+    const analysis::Session* session = Session();
+    return session ? session->Pushover() : nullptr;
 }
 
 QString C3dView::OutputFolder() const {
@@ -77,21 +91,22 @@ NodeGridBuilder C3dView::GridBuilder() {
     return [this](int sizeMode, float& width, float& height) {
         // A new grid starts a new analysis: the stream goes with the results (the scene reset clears
         // the result buffer).
-        EngineBuffers::Instance().Clear();
-        mesh_.BuildNodeGrid(*Model(), sizeMode, width, height);
+        Session()->Clear();
+        Session()->GetMesh().BuildNodeGrid(*Model(), sizeMode, width, height);
     };
 }
 
 void C3dView::RefreshMesh() {
     const CFramePat* model = Model();
     if (!model) return;
+    Mesh& mesh = Session()->GetMesh();
     float width = 0.0f, height = 0.0f;
-    mesh_.BuildNodeGrid(*model, state_.sizeMode, width, height);
-    mesh_.Scan(*model);
+    mesh.BuildNodeGrid(*model, State().sizeMode, width, height);
+    mesh.Scan(*model);
 }
 
 PaintInput C3dView::CurrentPaintInput() {
-    return PaintInputOf(*scene_, mesh_, state_, control_, ColourScale::Instance());
+    return PaintInputOf(*scene_, Session()->GetMesh(), State(), control_, colours_);
 }
 
 QImage C3dView::Picture() {
@@ -103,7 +118,7 @@ void C3dView::Apply(const ControlEffect& effect) {
     if (effect.killTimer) stepTimer_.stop();
     if (effect.startTimer) stepTimer_.start(kStepTimerMs);
     if (CResp3D* frame = Frame()) {
-        frame->SetRadios(state_.analysisMode);
+        frame->SetRadios(State().analysisMode);
         if (effect.hideResponseBar) frame->HideResponseSetting();
         if (effect.selectViewItem >= 0) {
             // Setting the list is not a choice of the user's.
@@ -125,8 +140,8 @@ void C3dView::OnInitialUpdate() {
         if (frame->layout()) frame->layout()->activate();
         frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
     }
-    Apply(InitialUpdate(state_, control_, *scene_, *model, width(), height(), GridBuilder(),
-                        EngineBuffers::Instance().Results()));
+    Apply(InitialUpdate(State(), control_, *scene_, *model, width(), height(), GridBuilder(),
+                        Session()->DisplayedBuffer()));
     if (frame) {
         QSlider* trackbar = frame->Trackbar();
         const QSignalBlocker blocker(trackbar);
@@ -139,8 +154,7 @@ void C3dView::OnInitialUpdate() {
 void C3dView::OnUpdate(View* /*sender*/, int /*hint*/) {
     const CFramePat* model = Model();
     if (!model) return;
-    Apply(DocumentUpdate(state_, control_, *scene_, *model, GridBuilder(),
-                         EngineBuffers::Instance().Results()));
+    Apply(DocumentUpdate(State(), control_, *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
 }
 
 bool C3dView::OnUpdateCommand(int id, CommandState& command) {
@@ -158,7 +172,7 @@ bool C3dView::OnUpdateCommand(int id, CommandState& command) {
         return true;
     }
     default:
-        return UpdateAnalysisCommand(id, state_, control_, command);
+        return UpdateAnalysisCommand(id, State(), control_, command);
     }
 }
 
@@ -168,17 +182,17 @@ bool C3dView::OnCommand(int id) {
     CResp3D* frame = Frame();
     switch (id) {
     case cmd::kZoomPicture:
-        Apply(ZoomPicture(state_));
+        Apply(ZoomPicture(State()));
         return true;
     case cmd::kMovePicture:
-        Apply(MovePicture(state_));
+        Apply(MovePicture(State()));
         return true;
     case cmd::kDefaultSize:
-        Apply(DefaultSize(state_, control_, *scene_, *model, width(), height(), GridBuilder(),
-                          EngineBuffers::Instance().Results()));
+        Apply(DefaultSize(State(), control_, *scene_, *model, width(), height(), GridBuilder(),
+                          Session()->DisplayedBuffer()));
         return true;
     case cmd::kActualSize:
-        Apply(ActualSize(state_, *scene_, *model, GridBuilder(), EngineBuffers::Instance().Results()));
+        Apply(ActualSize(State(), *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
         return true;
     case cmd::kAnalyze:
         OnAnalyze();
@@ -190,16 +204,16 @@ bool C3dView::OnCommand(int id) {
         OnExportCurve();
         return true;
     case cmd::kStop:
-        Apply(Stop(state_));
+        Apply(Stop(State()));
         return true;
     case cmd::kPause:
         Apply(TogglePause(control_));
         return true;
     case cmd::kReduceResponse:
-        Apply(ReduceResponse(state_));
+        Apply(ReduceResponse(State()));
         return true;
     case cmd::kAmplifyResponse:
-        Apply(AmplifyResponse(state_));
+        Apply(AmplifyResponse(State()));
         return true;
     case cmd::kPrincipalStress:
         Apply(TogglePrincipal(control_));
@@ -214,18 +228,18 @@ bool C3dView::OnCommand(int id) {
         OnSaveData();
         return true;
     case cmd::kElasticRadio:
-        Apply(ShowElastic(state_, control_, *scene_));
+        Apply(ShowElastic(State(), control_, *scene_));
         return true;
     case cmd::kPushoverRadio:
-        Apply(ShowPushover(state_, control_, *scene_, *model));
+        Apply(ShowPushover(State(), control_, *scene_, *model));
         return true;
     case cmd::kViewCombo:
         if (!frame) return false;
-        Apply(ChooseView(state_, control_, *scene_, frame->ViewList()->currentIndex()));
+        Apply(ChooseView(State(), control_, *scene_, frame->ViewList()->currentIndex()));
         return true;
     case cmd::kFloorTrackbar:
         if (!frame) return false;
-        Apply(ReleaseTrackbar(state_, frame->Trackbar()->value()));
+        Apply(ReleaseTrackbar(State(), frame->Trackbar()->value()));
         return true;
     case cmd::kShowResponseSetting:
         OnToggleResponseSetting();
@@ -243,38 +257,35 @@ void C3dView::OnAnalyze() {
     RefreshMesh();
     int status = 0;
     std::string refusal;
-    EngineBuffers& buffers = EngineBuffers::Instance();
-    if (!RunElasticAnalysis(mesh_, model, buffers, status, refusal)) {
-        ControlEffect effect = StopStepTimer(state_);
+    analysis::Session& session = *Session();
+    if (!session.RunElastic(model, status, refusal)) {
+        ControlEffect effect = StopStepTimer(State());
         effect.message = refusal;
         Apply(effect);
         return;
     }
-    Apply(FinishAnalyze(state_, control_, *scene_, model, MeshViewOf(mesh_), buffers.Results(), status));
+    Apply(FinishAnalyze(State(), control_, *scene_, model, MeshViewOf(session.GetMesh()),
+                        session.DisplayedBuffer(), status));
 }
 
 void C3dView::OnPlay() {
     CResp3D* frame = Frame();
     const int selection = frame ? frame->ViewList()->currentIndex() : scene_->viewKind;
     RefreshMesh();
-    const ResultBuffer buffer = EngineBuffers::Instance().Results();
-    auto run = std::make_unique<PushoverDriver>(
-        engine::ProcessEngine(), std::span<double>(buffer.data, static_cast<size_t>(buffer.size)));
-    const ControlEffect effect = PlayPushover(state_, control_, *scene_, *Model(), mesh_, *run, selection);
     // A refused start leaves the last run (and what "Export Curve..." reads with it) as it was.
-    if (effect.startTimer) run_ = std::move(run);
-    Apply(effect);
+    Apply(PlayPushover(State(), control_, *scene_, *Model(), *Session(), selection));
 }
 
 void C3dView::OnStepTimer() {
-    const ControlEffect effect = Tick(state_, control_, *scene_, run_.get());
+    const ControlEffect effect =
+        Tick(State(), control_, *scene_, Session() ? Session()->Pushover() : nullptr);
     Apply(effect);
     // What the buttons allow follows the run: the sizes when it ends, the export once a step is in.
     if (effect.redraw || effect.killTimer) CommandRouter::RequestRefresh();
 }
 
 void C3dView::OnExportCurve() {
-    const int steps = ExportableSteps(state_);
+    const int steps = ExportableSteps(State());
     if (steps == 0) return;
     const QString title = GetDocument() ? QFileInfo(GetDocument()->GetTitle()).completeBaseName() : QString();
     const QString suggested =
@@ -284,7 +295,8 @@ void C3dView::OnExportCurve() {
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
     // The output element is the one of the mesh the run was computed on.
     RefreshMesh();
-    const MeshView mesh = run_ && run_->Started() ? run_->RunMesh() : MeshViewOf(mesh_);
+    const PushoverDriver* run = Run();
+    const MeshView mesh = run && run->Started() ? run->RunMesh() : MeshViewOf(Session()->GetMesh());
     std::string error;
     if (!WriteCurveExport(CurveHistoryOf(*scene_, mesh, steps), path.toStdString(), error))
         MessageService::Error(ToQString(error), this);
@@ -294,7 +306,8 @@ void C3dView::OnSaveData() {
     RefreshMesh();
     ProcessLauncher processes;
     ExternalLauncher& launcher = launcher_ ? *launcher_ : processes;
-    const std::string message = SaveData(mesh_, *Model(), OutputFolder().toStdString(), launcher);
+    const std::string message =
+        SaveData(Session()->GetMesh(), *Model(), OutputFolder().toStdString(), launcher);
     if (!message.empty()) MessageService::Error(ToQString(message), this);
 }
 
@@ -350,14 +363,14 @@ void C3dView::paintEvent(QPaintEvent* /*event*/) {
 void C3dView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
     const QPoint at = event->position().toPoint();
-    PressButton(state_, control_, event->button() == Qt::RightButton, at.x(), at.y());
+    PressButton(State(), control_, event->button() == Qt::RightButton, at.x(), at.y());
     // The routers show the zoom or pan mark that the button chose.
     CommandRouter::RequestRefresh();
 }
 
 void C3dView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    Apply(MoveMouse(state_, control_, *scene_, at.x(), at.y()));
+    Apply(MoveMouse(State(), control_, *scene_, at.x(), at.y()));
 }
 
 void C3dView::mouseReleaseEvent(QMouseEvent* event) {

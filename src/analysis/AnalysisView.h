@@ -4,11 +4,12 @@
 // and marked); this widget turns menu, toolbar, bar, mouse and timer events into those calls and
 // carries out what they return. The picture is painted by PaintAnalysis.
 //
-// The mesh is program-wide (Mesh::Instance) and is rebuilt from the model at every repaint and before
-// every analysis, so span and layer edits in the plan are always what is drawn and analysed; a new
-// grid size or layer count also resets the results (a document update).
+// The view drives its document's analysis session: the session's mesh is rebuilt from the model at
+// every repaint and before every analysis, so span and layer edits in the plan are always what is drawn
+// and analysed; a new grid size or layer count also resets the results (a document update).
 #include "analysis/AnalysisScene.h"
 #include "analysis/AnalysisState.h"
+#include "analysis/ColourScale.h"
 #include "drawing/ResultPainter.h"
 #include "framework/View.h"
 
@@ -25,6 +26,9 @@ class CResp3D;
 class ExternalLauncher;
 class Mesh;
 class PushoverDriver;
+namespace analysis {
+class Session;
+}
 
 class C3dView : public QWidget, public View {
     Q_OBJECT
@@ -42,12 +46,16 @@ public:
     CResp3D* Frame();
     // The document's model, or nullptr before the view is attached.
     const CFramePat* Model() const;
+    // The document's analysis session, or nullptr before the view is attached.
+    analysis::Session* Session() const;
+    // The run state of the document's session (a state of the view's own before it is attached).
+    AnalysisState& State();
 
     AnalysisScene& Scene() { return *scene_; }
     const ViewControl& Control() const { return control_; }
     bool StepTimerRunning() const { return stepTimer_.isActive(); }
     // The push-over run of the last "Play", or nullptr before the first.
-    const PushoverDriver* Run() const { return run_.get(); }
+    const PushoverDriver* Run() const;
 
     // "Save Data" starts the external program through this launcher (nullptr: the real one).
     void SetLauncher(ExternalLauncher* launcher) { launcher_ = launcher; }
@@ -82,12 +90,12 @@ private:
     // Timer 1: the next slice of the push-over run.
     void OnStepTimer();
 
-    AnalysisState& state_;
+    // The state of a view without a document; nothing runs on it.
+    AnalysisState detachedState_;
     ViewControl control_;
     std::unique_ptr<AnalysisScene> scene_;
-    Mesh& mesh_;
+    ColourScale colours_;
     QTimer stepTimer_;
-    std::unique_ptr<PushoverDriver> run_;
     ExternalLauncher* launcher_ = nullptr;
 };
 

@@ -27,11 +27,6 @@ ColourScale::ColourScale() {
     for (int h = 0; h < kCount; ++h) entries_[h] = Hue(h);
 }
 
-ColourScale& ColourScale::Instance() {
-    static ColourScale scale;
-    return scale;
-}
-
 int ColourScale::LookupIndex(float v) const {
     const float span = hi_ - lo_;
     if (span == 0.0f) return 0;

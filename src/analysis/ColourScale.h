@@ -29,9 +29,6 @@ public:
     // Builds the hues, range 0..1.
     ColourScale();
 
-    // The program's one colour scale; only its range changes.
-    static ColourScale& Instance();
-
     int Count() const { return kCount; }
     const Rgb& Entry(int i) const { return entries_[i]; }
 

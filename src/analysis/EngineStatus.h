@@ -4,8 +4,14 @@
 #include <string>
 
 namespace torva {
+namespace engine {
+class Engine;
+}
 
 // The message for an engine status word ("" for 0, done); step > 0 names the step that failed.
-std::string EngineStatusMessage(int status, int step = 0);
+std::string EngineStatusMessage(int status, int step = 0, const std::string& engineMessage = {});
+// The same with what the engine knows of the failure: for a step of the iterative method that found no
+// equilibrium, the out-of-balance force reached.
+std::string EngineStatusMessage(const engine::Engine& engine, int status, int step);
 
 } // namespace torva

@@ -41,11 +41,6 @@ Mesh::Mesh() {
     nodeCount = 1;
 }
 
-Mesh& Mesh::Instance() {
-    static Mesh mesh;
-    return mesh;
-}
-
 void Mesh::BuildNodeGrid(const CFramePat& model, int sizeMode, float& width, float& height) {
     // The loader keeps nxs/nys in 3..62; clamp anyway so that a hand-made model cannot make the scan
     // read past the last position of the plan (node lines end at x, y = 101).

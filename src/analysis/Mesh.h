@@ -16,8 +16,8 @@
 // element uses are dropped.
 //
 // The tables have fixed capacities (the 102 × 102 plan and its 103 × 103 node lines), so a Mesh is
-// about 0.8 MB: create it on the heap or use Instance(). Displayed displacements and positions belong
-// to the analysis view, which resets them together with stage 1 and copies nodeX/nodeY after Scan.
+// about 0.8 MB: create it on the heap (an analysis session holds one). Displayed displacements and positions
+// belong to the analysis view, which resets them together with stage 1 and copies nodeX/nodeY after Scan.
 #include "model/FramePat.h"
 
 #include <cstdint>
@@ -44,9 +44,6 @@ public:
     Mesh();
     Mesh(const Mesh&) = delete;
     Mesh& operator=(const Mesh&) = delete;
-
-    // The program's one mesh, shared by every analysis view.
-    static Mesh& Instance();
 
     // Stage 1. sizeMode: kDefaultSize or kActualSize. Returns the model width and height in mm for
     // the view's fit. Afterwards every grid node is a mesh node and no element is counted.

@@ -6,10 +6,11 @@
 
 namespace torva {
 
-PushoverDriver::PushoverDriver(engine::Engine& engine, std::span<double> results)
-    : engine_(engine), results_(results) {}
+PushoverDriver::PushoverDriver(engine::Engine& engine) : engine_(engine) {}
 
-bool PushoverDriver::Start(const CFramePat& model, const Mesh& mesh, std::string& message) {
+bool PushoverDriver::Start(const CFramePat& model, const Mesh& mesh, std::string& message,
+                           engine::AnalysisMethod method) {
+    method_ = method;
     started_ = false;
     stopped_ = false;
     step_ = attempted_ = status_ = 0;
@@ -23,10 +24,6 @@ bool PushoverDriver::Start(const CFramePat& model, const Mesh& mesh, std::string
     protocol_ = LoadingProtocol::FromModel(model);
     message = protocol_.Problem();
     if (!message.empty()) return false;
-    if (results_.size() < size_t(engine::kResultBufferSize)) {
-        message = "The result buffer is too small.";
-        return false;
-    }
     stream_ = PackEngineInput(mesh, model);
 
     nodeCount_ = mesh.nodeCount;
@@ -58,15 +55,17 @@ int PushoverDriver::RunStep() {
     if (Finished()) return status_;
     attempted_ = step_ + 1;
     const double increment = protocol_.Increment(attempted_);
-    const int mode = engine::kPushoverMode;
-    int counter = step_ == 0 ? 0 : attempted_; // 0: the engine initialises and sets it to 1
-    engine_.Run(results_, increment, stream_, mode, counter, status_);
-    if (status_ != engine::kStatusDone) {
+    const engine::RunStatus status = step_ == 0
+                                         ? engine_.Start(stream_, engine::kPushoverMode, increment, method_)
+                                         : engine_.Step(increment);
+    status_ = engine::StatusCode(status);
+    if (status != engine::RunStatus::Done) {
         stopped_ = true;
         return status_;
     }
-    step_ = counter;
-    curve_.push_back({step_, results_[0], results_[1]});
+    step_ = engine_.StepCount();
+    const engine::ResultView results = engine_.Results();
+    curve_.push_back({step_, results.ControlDisplacement(), results.ControlForce()});
     return status_;
 }
 
@@ -83,7 +82,7 @@ int PushoverDriver::RunFor(Clock::duration budget, const std::function<void(int 
 }
 
 std::string PushoverDriver::StopMessage() const {
-    return stopped_ ? EngineStatusMessage(status_, attempted_) : std::string();
+    return stopped_ ? EngineStatusMessage(engine_, status_, attempted_) : std::string();
 }
 
 } // namespace torva

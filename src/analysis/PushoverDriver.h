@@ -3,9 +3,9 @@
 // the analysis window's step timer.
 //
 // The increments are the LoadingProtocol's: segment s moves the control node from point s to point
-// s + 1 in stepsPerSegment equal steps, on the protocol's drift-free grid. The first call is RunEngine
-// in displacement control with step counter 0 and the first increment, so the engine initialises (the
-// gravity state) and runs step 1; every further call passes the next step counter and increment. The
+// s + 1 in stepsPerSegment equal steps, on the protocol's drift-free grid. The first call starts the
+// engine in displacement control with the first increment, so it initialises (the gravity state) and
+// runs step 1; every further call runs the engine's next step with the next increment. The
 // run stops after the last step, or at the first step the engine cannot do (status 3: the control node
 // does not respond; 4: the structure is unstable; 5: the input was refused), keeping the curve so far.
 //
@@ -38,13 +38,14 @@ class PushoverDriver {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Runs on `engine` and writes into `results` (at least kResultBufferSize doubles).
-    PushoverDriver(engine::Engine& engine, std::span<double> results);
+    // Runs on `engine`; the engine holds the results of the last step.
+    explicit PushoverDriver(engine::Engine& engine);
 
     // Checks and packs the scanned mesh of `model` and prepares a run from step 0. False, with a message,
     // when the model cannot be run: the analysis check refuses it, it has no control node, or its
     // loading cannot be run (LoadingProtocol::Problem). Nothing is run yet.
-    bool Start(const CFramePat& model, const Mesh& mesh, std::string& message);
+    bool Start(const CFramePat& model, const Mesh& mesh, std::string& message,
+               engine::AnalysisMethod method = engine::AnalysisMethod::Classic);
 
     // Runs the next step and returns the engine status (0 done, 3, 4, 5). Nothing happens once the run
     // has finished (the last status is returned).
@@ -63,7 +64,7 @@ public:
     int LastStatus() const { return status_; }
     const LoadingProtocol& Protocol() const { return protocol_; }
     const std::vector<CurvePoint>& Curve() const { return curve_; }
-    std::span<double> Results() const { return results_; }
+    engine::ResultView Results() const { return engine_.Results(); }
     const std::vector<int32_t>& Stream() const { return stream_; }
     // The mesh the run was packed from (valid after a successful Start).
     MeshView RunMesh() const;
@@ -73,13 +74,13 @@ public:
 
 private:
     engine::Engine& engine_;
-    std::span<double> results_;
     LoadingProtocol protocol_;
     std::vector<int32_t> stream_;
     std::vector<CurvePoint> curve_;
     // The packed mesh's layout.
     int nodeCount_ = 0, elementCount_ = 0;
     std::vector<int32_t> nodeX_, nodeY_, elemNodes_, elemDiscrete_, elemOutputNo_;
+    engine::AnalysisMethod method_ = engine::AnalysisMethod::Classic;
     int step_ = 0;      // the engine's step counter after the last call
     int attempted_ = 0; // the step of the last call
     int status_ = 0;

@@ -19,10 +19,10 @@ void ElementPlanPosition(const Mesh& mesh, int element, int& x, int& y) {
     NodePlanPosition(mesh, mesh.ElementNode(element, 0), x, y);
 }
 
-ResultSummary SummariseResults(const Mesh& mesh, std::span<const double> results) {
+ResultSummary SummariseResults(const Mesh& mesh, const engine::ResultView& results) {
     ResultSummary s;
     for (int k = 0; k < mesh.nodeCount; ++k) {
-        const double ux = results[2 + 2 * k], uy = results[3 + 2 * k];
+        const double ux = results.Displacement(k, 0), uy = results.Displacement(k, 1);
         const double d = std::hypot(ux, uy);
         if (s.node == 0 || d > s.displacement) {
             s.node = k + 1;
@@ -30,11 +30,10 @@ ResultSummary SummariseResults(const Mesh& mesh, std::span<const double> results
         }
     }
     if (s.node != 0) NodePlanPosition(mesh, s.node - 1, s.nodeX, s.nodeY);
-    const int base = 2 + 2 * mesh.nodeCount;
     for (int e = 0; e < mesh.elementCount; ++e) {
         if (mesh.elemDiscrete[e] != 0) continue;
-        for (int g = 0; g < 9; ++g) {
-            const double first = results[base + 27 * e + 3 * g], second = results[base + 27 * e + 3 * g + 1];
+        for (int g = 0; g < engine::kGaussPoints; ++g) {
+            const double first = results.Gauss(e, g, 0), second = results.Gauss(e, g, 1);
             if (s.maxElement == 0 || first > s.maxStress)
                 s.maxElement = e + 1, s.maxGauss = g + 1, s.maxStress = first;
             if (s.minElement == 0 || second < s.minStress)

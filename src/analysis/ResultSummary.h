@@ -3,8 +3,7 @@
 // it is, and the largest and smallest principal concrete stress and where. Plan positions are the
 // model's grid positions (x, y), elements and nodes starting at (2, 2).
 #include "analysis/Mesh.h"
-
-#include <span>
+#include "engine/ResultLayout.h"
 
 namespace torva {
 
@@ -18,9 +17,9 @@ struct ResultSummary {
     double maxStress = 0, minStress = 0;        // N/mm2
 };
 
-// Reads nodes and Gauss-point records of the buffer laid out for `mesh` (joint elements, which carry
-// no concrete stress, are left out of the stresses).
-ResultSummary SummariseResults(const Mesh& mesh, std::span<const double> results);
+// Reads nodes and Gauss-point records of results computed on `mesh` (joint elements, which carry no
+// concrete stress, are left out of the stresses).
+ResultSummary SummariseResults(const Mesh& mesh, const engine::ResultView& results);
 
 // Plan position of a mesh node (0-based index) and of an element (its first node's position).
 void NodePlanPosition(const Mesh& mesh, int node, int& x, int& y);

@@ -1,6 +1,6 @@
 #include "analysis/StudyResults.h"
 
-#include "model/ModelIo.h"
+#include "model/AtomicFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,14 +27,10 @@ std::string ReadText(const std::string& path) {
     return text.str();
 }
 
-// Variant files are many and small: they are written whole or not at all, without waiting for the disk.
-bool WriteText(const std::string& path, const std::string& text, std::string& error, bool flush = false) {
+bool WriteText(const std::string& path, const std::string& text, std::string& error) {
     std::error_code ec;
     fs::create_directories(fs::path(path).parent_path(), ec);
-    std::string reason;
-    if (WriteFileAtomically(path, text.data(), text.size(), reason, flush)) return true;
-    error = "Cannot write " + path + ": " + reason;
-    return false;
+    return WriteFileAtomically(path, text, error);
 }
 
 std::string Number(double value) {
@@ -101,8 +97,12 @@ std::vector<std::size_t> PendingVariants(const Study& study) {
 
 bool WriteVariantFiles(const Study& study, std::size_t index, const VariantResult& result,
                        std::string& error) {
-    return WriteText(VariantCurvePath(study, index), VariantCurveCsv(result), error) &&
-           WriteText(VariantRecordPath(study, index), VariantRecordText(result), error);
+    // Both files or neither: the record, whose presence marks the variant done, is renamed last.
+    std::error_code ec;
+    fs::create_directories(fs::path(VariantRecordPath(study, index)).parent_path(), ec);
+    const std::string curve = VariantCurveCsv(result), record = VariantRecordText(result);
+    return WriteFilesAtomically(
+        {{VariantCurvePath(study, index), curve}, {VariantRecordPath(study, index), record}}, error);
 }
 
 std::string SummaryCsv(const Study& study, const std::vector<VariantResult>& results,
@@ -212,8 +212,8 @@ bool GatherStudy(const Study& study, StudySummary& summary, std::string& error) 
             ++summary.stopped;
     }
     const fs::path folder(study.outputFolder);
-    return WriteText((folder / "summary.csv").string(), SummaryCsv(study, results, present), error, true) &&
-           WriteText((folder / "curves.svg").string(), CurvesSvg(study, results, present), error, true);
+    return WriteText((folder / "summary.csv").string(), SummaryCsv(study, results, present), error) &&
+           WriteText((folder / "curves.svg").string(), CurvesSvg(study, results, present), error);
 }
 
 bool RunStudyHere(const Study& study, std::string& error,

@@ -2,6 +2,7 @@
 
 #include "analysis/EngineStatus.h"
 #include "analysis/Mesh.h"
+#include "analysis/Session.h"
 #include "engine/EngineLimits.h"
 #include "model/JsonField.h"
 
@@ -59,6 +60,9 @@ void Summarise(VariantResult& r) {
     case engine::kStatusUnstable:
         r.failureMode = "unstable";
         break;
+    case engine::kStatusNotFinite:
+        r.failureMode = "diverged";
+        break;
     default:
         r.failureMode = "refused";
         break;
@@ -80,23 +84,21 @@ VariantResult RunStudyVariant(const Study& study, std::size_t index) {
     result.values = study.variants.at(index);
     try {
         const std::unique_ptr<CFramePat> model = VariantModel(study, index);
-        auto mesh = std::make_unique<Mesh>();
-        mesh->Build(*model, kActualSize);
-        auto engine = std::make_unique<engine::Engine>();
-        std::vector<double> results(engine::kResultBufferSize, 0.0);
-        PushoverDriver driver(*engine, results);
-        if (!driver.Start(*model, *mesh, result.message)) {
+        analysis::Session session;
+        session.GetMesh().Build(*model, kActualSize);
+        if (!session.StartPushover(*model, result.message)) {
             result.status = engine::kStatusBadInput;
             result.failureMode = "refused";
             return result;
         }
+        PushoverDriver& driver = *session.Pushover();
         while (!driver.Finished()) {
             const int status = driver.RunStep();
             if (status != engine::kStatusDone) break;
             const CurvePoint& point = driver.Curve().back();
             if (result.firstCrack.step && result.firstYield.step) continue;
             bool cracked = false, yielded = false;
-            ReadStates(*engine, cracked, yielded);
+            ReadStates(session.Engine(), cracked, yielded);
             if (cracked && !result.firstCrack.step)
                 result.firstCrack = {point.step, point.displacement, point.force};
             if (yielded && !result.firstYield.step)

@@ -8,6 +8,7 @@
 //   "softening"     the force fell to 80 % of its peak or less after the peak
 //   "no response"   the control node stopped responding to the load pattern (a step could not be done)
 //   "unstable"      the stiffness lost positive definiteness: a mechanism formed
+//   "diverged"      a step's displacements, forces or stresses would not have been finite
 //   "refused"       the model or its input was refused before or by the engine
 #include "analysis/PushoverDriver.h"
 #include "analysis/StudyDefinition.h"

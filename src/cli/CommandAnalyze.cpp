@@ -9,6 +9,7 @@
 #include "analysis/Mesh.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/ResultSummary.h"
+#include "analysis/Session.h"
 #include "cli/AnalyzePicture.h"
 #include "cli/Cli.h"
 #include "engine/Engine.h"
@@ -139,20 +140,10 @@ struct Call {
     std::vector<double> output; // the output element's block
 };
 
-int OutputBlockLength(const engine::Engine& engine) {
-    const int e = engine.OutputElementNumber();
-    return e == 0 ? 0 : engine.Element(e).discrete != 0 ? 8 : 72;
-}
-
-int UsedLength(const engine::Engine& engine) {
-    return 2 + 2 * engine.NodeCount() + 27 * engine.ElementCount() + OutputBlockLength(engine);
-}
-
-Call Record(const engine::Engine& engine, std::span<const double> results, int mode, double increment,
-            int step, int status) {
-    Call call{mode, step, status, increment, results[0], results[1], {}};
-    const int from = 2 + 2 * engine.NodeCount() + 27 * engine.ElementCount();
-    call.output.assign(results.begin() + from, results.begin() + from + OutputBlockLength(engine));
+Call Record(const engine::ResultView& results, int mode, double increment, int step, int status) {
+    Call call{mode, step, status, increment, results.ControlDisplacement(), results.ControlForce(), {}};
+    const std::span<const double> used = results.Values();
+    call.output.assign(used.begin() + results.Layout().OutputBegin(), used.end());
     return call;
 }
 
@@ -163,12 +154,13 @@ std::string Number(double value) {
     return text;
 }
 
-void PrintRaw(std::span<const double> results, int length) {
+// The used part of the result buffer, one value a line.
+void PrintRaw(const engine::ResultView& results) {
     std::string text;
-    text.reserve(size_t(length) * 24);
+    text.reserve(results.Values().size() * 24);
     char line[40];
-    for (int i = 0; i < length; ++i) {
-        std::snprintf(line, sizeof line, "%.17g\n", results[i]);
+    for (const double value : results.Values()) {
+        std::snprintf(line, sizeof line, "%.17g\n", value);
         text += line;
     }
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -188,13 +180,15 @@ std::string StatusWord(int status) {
         return "unstable";
     case engine::kStatusNotFinite:
         return "not finite";
+    case engine::kStatusNotConverged:
+        return "not converged";
     default:
         return "input refused";
     }
 }
 
 std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine& engine,
-                       std::span<const double> results, const std::vector<Call>& calls,
+                       const engine::ResultView& results, const std::vector<Call>& calls,
                        const std::string& message) {
     std::string j = "{\n";
     const int status = calls.empty() ? 0 : calls.back().status;
@@ -227,11 +221,10 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
         NodePlanPosition(mesh, k, x, y);
         j += std::string(k ? ",\n" : "\n") + "    {\"node\": " + std::to_string(k + 1) + ", \"position\": [" +
              std::to_string(x) + ", " + std::to_string(y) + "], \"x\": " + std::to_string(mesh.nodeX[k]) +
-             ", \"y\": " + std::to_string(mesh.nodeY[k]) + ", \"ux\": " + Number(results[2 + 2 * k]) +
-             ", \"uy\": " + Number(results[3 + 2 * k]) + "}";
+             ", \"y\": " + std::to_string(mesh.nodeY[k]) + ", \"ux\": " + Number(results.Displacement(k, 0)) +
+             ", \"uy\": " + Number(results.Displacement(k, 1)) + "}";
     }
     j += "\n  ],\n  \"elements\": [";
-    const int base = 2 + 2 * mesh.nodeCount;
     for (int e = 0; e < mesh.elementCount; ++e) {
         int x, y;
         ElementPlanPosition(mesh, e, x, y);
@@ -239,9 +232,8 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
              ", \"position\": [" + std::to_string(x) + ", " + std::to_string(y) +
              "], \"discrete\": " + std::to_string(mesh.elemDiscrete[e]) + ", \"principal\": [";
         for (int g = 0; g < 9; ++g) {
-            const double* r = &results[base + 27 * e + 3 * g];
-            j += std::string(g ? ", " : "") + "[" + Number(r[0]) + ", " + Number(r[1]) + ", " + Number(r[2]) +
-                 "]";
+            j += std::string(g ? ", " : "") + "[" + Number(results.Gauss(e, g, 0)) + ", " +
+                 Number(results.Gauss(e, g, 1)) + ", " + Number(results.Gauss(e, g, 2)) + "]";
         }
         j += "]}";
     }
@@ -266,7 +258,7 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
     return j + "\n}\n";
 }
 
-void PrintSummary(const Mesh& mesh, std::span<const double> results, const std::vector<Call>& calls,
+void PrintSummary(const Mesh& mesh, const engine::ResultView& results, const std::vector<Call>& calls,
                   bool pushover) {
     const Call& last = calls.back();
     int steps = 0;
@@ -320,7 +312,8 @@ int CommandAnalyze(const Arguments& args) {
         model->activeOutput = code;
     }
 
-    auto mesh = std::make_unique<Mesh>();
+    analysis::Session session;
+    Mesh* mesh = &session.GetMesh();
     mesh->Build(*model, kActualSize);
     for (const Position& position : o.outputs) {
         bool found = false;
@@ -334,8 +327,7 @@ int CommandAnalyze(const Arguments& args) {
                         std::to_string(position.second) + ")");
     }
 
-    engine::Engine& engine = engine::ProcessEngine();
-    std::vector<double> results(engine::kResultBufferSize, 0.0);
+    engine::Engine& engine = session.Engine();
     std::vector<Call> calls;
     std::string message;
     const bool blocks = o.raw && (o.pushover || o.hasIncrements);
@@ -346,21 +338,23 @@ int CommandAnalyze(const Arguments& args) {
     if (!o.curve.empty()) curve = std::make_unique<AnalysisScene>();
     int curveSteps = 0;
     auto afterCall = [&](int mode, double increment, int step, int status) {
-        calls.push_back(Record(engine, results, mode, increment, step, status));
-        if (picture && status == engine::kStatusDone) picture->Record(mode, results, step);
+        const engine::ResultView results = engine.Results();
+        const std::span<const double> buffer = results.Buffer();
+        calls.push_back(Record(results, mode, increment, step, status));
+        if (picture && status == engine::kStatusDone) picture->Record(mode, buffer, step);
         if (curve && status == engine::kStatusDone) {
-            curve->ReadStepResults(MeshViewOf(*mesh), results.data(), int(results.size()), step);
+            curve->ReadStepResults(MeshViewOf(*mesh), buffer.data(), int(buffer.size()), step);
             if (mode == engine::kPushoverMode) curveSteps = step;
         }
         if (blocks && !(calls.size() == 1 && status != engine::kStatusDone)) {
             PrintBlockHeader(int(calls.size()), step, status);
-            PrintRaw(results, UsedLength(engine));
+            PrintRaw(results);
         }
     };
 
     if (o.pushover) {
-        PushoverDriver driver(engine, results);
-        if (!driver.Start(*model, *mesh, message)) return Fail(message);
+        if (!session.StartPushover(*model, message)) return Fail(message);
+        PushoverDriver& driver = *session.Pushover();
         // The whole run in one slice: the window's timer runs the same steps a slice at a time.
         driver.RunFor(PushoverDriver::Clock::duration::max(), [&](int status) {
             afterCall(engine::kPushoverMode, driver.LastIncrement(), driver.AttemptedStep(), status);
@@ -372,23 +366,24 @@ int CommandAnalyze(const Arguments& args) {
             return Fail(model->controlNode == 0 ? "ERROR: Please select control node."
                                                 : "The control node is not a node of any element.");
         const std::vector<int32_t> stream = PackEngineInput(*mesh, *model);
-        int mode = engine::kElasticMode, step = 0, status = 1;
+        int mode = engine::kElasticMode, step = 1;
         double increment = 0.0;
-        engine.Run(results, increment, stream, mode, step, status);
+        int status = engine::StatusCode(engine.Start(stream, mode, increment, session.Method()));
         afterCall(mode, increment, step, status);
         for (size_t k = 0; k < o.increments.size() && status == engine::kStatusDone; ++k) {
             mode = engine::kPushoverMode;
             increment = o.increments[k];
             ++step;
-            engine.Run(results, increment, stream, mode, step, status);
+            status = engine::StatusCode(engine.Step(increment, mode));
             afterCall(mode, increment, step, status);
         }
-        if (status != engine::kStatusDone) message = EngineStatusMessage(status, step == 0 ? 1 : step);
+        if (status != engine::kStatusDone) message = EngineStatusMessage(engine, status, step);
     }
 
     const bool firstCallFailed = calls.empty() || calls.front().status != engine::kStatusDone;
     if (!firstCallFailed) {
-        if (o.raw && !blocks) PrintRaw(results, UsedLength(engine));
+        const engine::ResultView results = engine.Results();
+        if (o.raw && !blocks) PrintRaw(results);
         if (o.json) {
             const std::string report = JsonReport(o, *mesh, engine, results, calls, message);
             std::fwrite(report.data(), 1, report.size(), stdout);

@@ -1,5 +1,6 @@
 #include "document/TorvaDoc.h"
 
+#include "analysis/Session.h"
 #include "framework/Application.h"
 #include "framework/Archive.h"
 #include "framework/ChildFrame.h"
@@ -26,7 +27,8 @@ CTorvaDoc::ModelEditor* EditorOf(int commandId) {
 
 } // namespace
 
-CTorvaDoc::CTorvaDoc() : framePat(std::make_unique<CFramePat>()) {}
+CTorvaDoc::CTorvaDoc()
+    : framePat(std::make_unique<CFramePat>()), session_(std::make_unique<analysis::Session>()) {}
 
 CTorvaDoc::~CTorvaDoc() = default;
 

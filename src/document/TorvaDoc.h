@@ -13,6 +13,10 @@ class QWidget;
 
 namespace torva {
 
+namespace analysis {
+class Session;
+}
+
 class CTorvaDoc : public Document {
     Q_OBJECT
 public:
@@ -27,6 +31,8 @@ public:
     std::unique_ptr<CFramePat> framePat;
 
     CFramePat* GetFramePat() const { return framePat.get(); }
+    // The analysis of this document (its mesh, engine, results and run); never null.
+    analysis::Session& AnalysisSession() const { return *session_; }
 
     bool OnNewDocument() override;
     bool OnOpenDocument(const QString& path) override;
@@ -52,6 +58,8 @@ public:
 
 private:
     void ResetModel();
+
+    std::unique_ptr<analysis::Session> session_;
 };
 
 } // namespace torva

@@ -1,7 +1,6 @@
 #pragma once
-// Which solution method an analysis runs: the classic step scheme (forward steps on tangent
-// stiffnesses, no equilibrium iterations) or the iterative method (secant stiffness, equilibrium
-// iterations in every step, the MCFT concrete model at the Gauss points).
+// How the engine advances a load step: the classic forward scheme (one solve per step with the secant
+// and hysteretic laws), or the iterative scheme with the compression-field concrete model.
 namespace torva::engine {
 
 enum class AnalysisMethod { Classic, Mcft };

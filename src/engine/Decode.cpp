@@ -42,8 +42,8 @@ bool Engine::DecodeInput(std::span<const int32_t> stream) {
     nodeCount_ = in.Next();
     restraintCount_ = in.Next();
     loadCount_ = in.Next();
-    if (!in.ok() || !InRange(nodeCount_, 0, kMaxNodes) || !InRange(restraintCount_, 0, kMaxRestraints) ||
-        !InRange(loadCount_, 0, kMaxPointLoads))
+    if (!in.ok() || !InRange(nodeCount_, 0, capacity_.nodes) ||
+        !InRange(restraintCount_, 0, capacity_.nodes) || !InRange(loadCount_, 0, capacity_.nodes))
         return false;
     for (int k = 1; k <= nodeCount_; ++k) {
         nodeX_[k] = double(in.Next());
@@ -82,7 +82,7 @@ bool Engine::DecodeInput(std::span<const int32_t> stream) {
     }
 
     elementCount_ = in.Next();
-    if (!InRange(elementCount_, 0, kMaxElements)) return false;
+    if (!InRange(elementCount_, 0, capacity_.elements)) return false;
     for (int e = 0; e < elementCount_; ++e) {
         ElementRecord& element = elements_[e];
         for (int32_t& node : element.nodes) {

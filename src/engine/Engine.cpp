@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace torva::engine {
 namespace {
@@ -30,22 +29,65 @@ void ClearVectorState() {}
 
 } // namespace
 
-Engine::Engine()
-    : nodeX_(kMaxNodes + 1), nodeY_(kMaxNodes + 1), restraintNode_(kMaxRestraints),
-      restraintCode_(kMaxRestraints), concreteTypes_(kMaxTypes + 1), rebarTypes_(kMaxTypes + 1),
-      elements_(kMaxElements), loads_(kMaxPointLoads), equationNumber_(kMaxDofs + 1),
-      restrained_(kMaxDofs + 1), tieRoot_(kMaxDofs + 1), tieMaster_(kMaxMasters * (kMaxDofs + 1)),
-      tieFactor_(kMaxMasters * (kMaxDofs + 1)), dofList_(kMaxElementDofs * kMaxElements),
-      dofCount_(kMaxElements), transform_(8 * 20 * kMaxElements), localCount_(8 * kMaxElements),
-      directMap_(kMaxElements), localEntry_(8 * kMaxMasters * kMaxElements),
-      localFactor_(8 * kMaxMasters * kMaxElements), stiffness_(20 * 20 * kMaxElements),
-      gravityLoad_(8 * kMaxElements), condensation_(32 * kMaxElements), elementChanged_(kMaxElements),
-      gauss_(kGaussPoints * kMaxElements), geometry_(kGaussPoints * kMaxElements),
-      jointProperties_(kMaxElements), joints_(kMaxElements), columnHeight_(kMaxEquations + 2),
-      diagonalAddress_(kMaxEquations + 2), profile_(kMaxProfile + 1), workProfile_(kMaxProfile + 1),
-      workVector_(kMaxEquations + 1), totalDisplacement_(kMaxEquations + 1),
-      displacementIncrement_(kMaxEquations + 1), loadIncrement_(kMaxEquations + 1),
-      internalForce_(kMaxEquations + 1), dofLoad_(kMaxDofs + 1), countedBy_(kMaxEquations + 1) {}
+Engine::Engine(const EngineCapacity& capacity)
+    : capacity_(capacity),
+      results_(size_t(ResultLayout::LargestSize(capacity.nodes, capacity.elements)), 0.0),
+      nodeX_(capacity.nodes + 1), nodeY_(capacity.nodes + 1), restraintNode_(capacity.nodes),
+      restraintCode_(capacity.nodes), concreteTypes_(kMaxTypes + 1), rebarTypes_(kMaxTypes + 1),
+      elements_(capacity.elements), loads_(capacity.nodes), equationNumber_(2 * capacity.nodes + 1),
+      restrained_(2 * capacity.nodes + 1), tieRoot_(2 * capacity.nodes + 1),
+      tieMaster_(kMaxMasters * (2 * capacity.nodes + 1)), tieFactor_(kMaxMasters * (2 * capacity.nodes + 1)),
+      dofList_(kMaxElementDofs * capacity.elements), dofCount_(capacity.elements),
+      transform_(8 * 20 * capacity.elements), localCount_(8 * capacity.elements),
+      directMap_(capacity.elements), localEntry_(8 * kMaxMasters * capacity.elements),
+      localFactor_(8 * kMaxMasters * capacity.elements), stiffness_(20 * 20 * capacity.elements),
+      gravityLoad_(8 * capacity.elements), condensation_(32 * capacity.elements),
+      elementChanged_(capacity.elements), gauss_(kGaussPoints * capacity.elements),
+      geometry_(kGaussPoints * capacity.elements), jointProperties_(capacity.elements),
+      joints_(capacity.elements), columnHeight_(2 * capacity.nodes + 2),
+      diagonalAddress_(2 * capacity.nodes + 2), profile_(capacity.profile + 1),
+      workProfile_(capacity.profile + 1), workVector_(2 * capacity.nodes + 1),
+      totalDisplacement_(2 * capacity.nodes + 1), displacementIncrement_(2 * capacity.nodes + 1),
+      loadIncrement_(2 * capacity.nodes + 1), internalForce_(2 * capacity.nodes + 1),
+      dofLoad_(2 * capacity.nodes + 1), countedBy_(2 * capacity.nodes + 1) {}
+
+RunStatus Engine::Start(std::span<const int32_t> stream, int mode, double increment, AnalysisMethod method) {
+    message_ = "";
+    runMethod_ = method;
+    if (method == AnalysisMethod::Mcft && !iterative_) iterative_ = std::make_unique<IterativeSolver>(*this);
+    stepCount_ = 0;
+    layout_ = ResultLayout();
+    int step = 0, status = kStatusDone;
+    Run(results_, increment, stream, mode, step, status);
+    if (!initialised_) return static_cast<RunStatus>(status);
+    layout_ = CurrentLayout();
+    mode_ = mode;
+    if (status == kStatusDone) stepCount_ = 1;
+    return static_cast<RunStatus>(status);
+}
+
+RunStatus Engine::Step(double increment) {
+    return Step(increment, mode_);
+}
+
+RunStatus Engine::Step(double increment, int mode) {
+    message_ = "";
+    int step = stepCount_ + 1, status = kStatusDone;
+    Run(results_, increment, {}, mode, step, status);
+    if (status == kStatusDone) {
+        stepCount_ = step;
+        mode_ = mode;
+    }
+    return static_cast<RunStatus>(status);
+}
+
+ResultLayout Engine::CurrentLayout() const {
+    OutputBlockKind output = OutputBlockKind::None;
+    if (outputElement_ != 0)
+        output =
+            elements_[outputElement_ - 1].discrete != 0 ? OutputBlockKind::Joint : OutputBlockKind::Plane;
+    return ResultLayout(nodeCount_, elementCount_, output);
+}
 
 void Engine::Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
                  const int& mode, int& step, int& status) {
@@ -58,7 +100,8 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
     if (step == 0) {
         initialised_ = false;
         statesSpoilt_ = false;
-        if (!DecodeInput(stream) || results.size() < size_t(ResultValuesNeeded(nodeCount_, elementCount_))) {
+        if (!DecodeInput(stream) ||
+            results.size() < size_t(ResultLayout::LargestSize(nodeCount_, elementCount_))) {
             status = kStatusBadInput;
             return;
         }
@@ -70,7 +113,6 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
             return;
         }
         BuildElementTransforms();
-        runMethod_ = method_;
         if (runMethod_ == AnalysisMethod::Mcft) {
             if (!iterative_->Initialise(results, mode, status)) return;
         } else if (!InitialiseAnalysis(results, mode, status)) {
@@ -81,7 +123,8 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
     } else if (statesSpoilt_) {
         status = kStatusNotFinite;
         return;
-    } else if (!initialised_ || results.size() < size_t(ResultValuesNeeded(nodeCount_, elementCount_))) {
+    } else if (!initialised_ ||
+               results.size() < size_t(ResultLayout::LargestSize(nodeCount_, elementCount_))) {
         status = kStatusBadInput;
         return;
     }
@@ -89,11 +132,6 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
         iterative_->AdvanceStep(results, increment, mode, step, status);
     else
         AdvanceStep(results, increment, mode, step, status);
-}
-
-void Engine::SetMethod(AnalysisMethod method) {
-    method_ = method;
-    if (method == AnalysisMethod::Mcft && !iterative_) iterative_ = std::make_unique<IterativeSolver>(*this);
 }
 
 bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status) {
@@ -234,16 +272,6 @@ int Engine::FailedDof() const {
     for (int dof = 1; dof <= 2 * nodeCount_; ++dof)
         if (equationNumber_[dof] == failedEquation_) return dof;
     return 0;
-}
-
-Engine& ProcessEngine() {
-    static const std::unique_ptr<Engine> engine = std::make_unique<Engine>();
-    return *engine;
-}
-
-void RunEngine(std::span<double> results, const double& increment, std::span<const int32_t> stream,
-               const int& mode, int& step, int& status) {
-    ProcessEngine().Run(results, increment, stream, mode, step, status);
 }
 
 } // namespace torva::engine

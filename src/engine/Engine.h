@@ -3,30 +3,30 @@
 // allocated once at construction; nothing is allocated during an analysis. Numbers of nodes, elements,
 // degrees of freedom and equations count from 1, 0 meaning none (node k has dofs 2k - 1 (x), 2k (y)).
 //
-// Protocol (Run, or RunEngine on the process-wide instance): a call with step 0 decodes the stream,
-// numbers the equations, builds the skyline profile, runs the gravity state, sets step to 1 and runs
-// step 1 in the same call; every later call (step counter increased by the caller) runs one more load
-// step. Mode 1: force control, each step adds the full point-load pattern. Mode 2: displacement
-// control, the control dof moves by `increment` (mm). Status after the call: 0 done, 3 the control
-// dof does not respond, 4 not positive definite (mechanism, missing supports), 5 a stream that is
-// inconsistent or beyond the capacities, 6 a displacement, force or stress of the step is not finite
-// (an increment beyond 1e100 mm, or material values the laws cannot work with), 7 (iterative method)
-// no equilibrium found. On 3, 4 and 6 the displacements and the result buffer keep the previous step;
-// on 3 and 4 the element states too. A 6 found in the increment leaves everything as it was; one found
-// after the element update leaves states that no step may build on, so every later step returns 6
-// until a new analysis (step 0). On 7 the result buffer keeps the previous step and the engine's state
-// is that of the last converged piece of the step (see IterativeSolver).
+// Protocol: Start decodes the stream (InputLayout), numbers the equations, builds the skyline profile,
+// runs the gravity state and then load step 1; every Step runs one more load step. Mode 1: force
+// control, each step adds the full point-load pattern. Mode 2: displacement control, the control dof
+// moves by `increment` (mm). Status (RunStatus): done, NoResponse (the control dof does not respond),
+// Unstable (not positive definite: a mechanism, missing supports), BadInput (a stream that is
+// inconsistent or beyond the capacities), NotFinite (a displacement, force or stress of the step is not
+// finite: an increment beyond 1e100 mm, or material values the laws cannot work with). On NoResponse,
+// Unstable and NotFinite the displacements and the results keep the previous step; on NoResponse and
+// Unstable the element states too. A NotFinite found in the increment leaves everything as it was; one
+// found after the element update leaves states that no step may build on, so every later step returns
+// NotFinite until a new Start. A Start that fails leaves no analysis to step. NotConverged (iterative
+// method): the step found no equilibrium, even cut into pieces; the results keep the previous step and
+// the engine's state is that of the last converged piece of the step (see IterativeSolver).
 //
-// The method (SetMethod) is latched when an analysis starts: the classic method runs the step scheme
-// below; the iterative one (IterativeSolver) brings every step into equilibrium and writes the same
-// result buffer from its converged state, with its own per-point and per-step results beside it.
+// The method is chosen at Start: the classic method runs the step scheme; the iterative one
+// (IterativeSolver) brings every step into equilibrium and writes the same results from its converged
+// state, with its own per-point and per-step results beside them.
 //
-// Result buffer (doubles): [0] control displacement, [1] control force (mode 2 with a control node,
-// else 0); [2 + 2(k-1)], [3 + 2(k-1)] ux, uy of node k; then per element 9 Gauss points × (first and
-// second principal concrete stress, angle of the first in rad); then, with an output element, its
-// block: a plane element 9 × 8 normalised values (s1/fc, e1/(5 eps0), rebar sx/(rho_x fy_x),
-// ex/(5 fy_x/Es), s2/fc, e2/(5 eps0), rebar sy/(rho_y fy_y), ey/(5 fy_y/Es)), a joint 2 × 4 (concrete
-// force/|Fc|, opening/|5 Fc/k0|, steel force/Fy, opening/(5 Fy/ks)) per spring.
+// Results (ResultLayout): the control displacement and force (mode 2 with a control node, else 0), ux,
+// uy of every node, per element 9 Gauss points × (first and second principal concrete stress, angle of
+// the first in rad), and, with an output element, its block: a plane element 9 × 8 normalised values
+// (s1/fc, e1/(5 eps0), rebar sx/(rho_x fy_x), ex/(5 fy_x/Es), s2/fc, e2/(5 eps0), rebar sy/(rho_y fy_y),
+// ey/(5 fy_y/Es)), a joint 2 × 4 (concrete force/|Fc|, opening/|5 Fc/k0|, steel force/Fy, opening/(5
+// Fy/ks)) per spring.
 #include "engine/AnalysisMethod.h"
 #include "engine/BlockedFactor.h"
 #include "engine/ColumnSolve.h"
@@ -36,6 +36,8 @@
 #include "engine/JointElement.h"
 #include "engine/PlaneElement.h"
 #include "engine/RebarModel.h"
+#include "engine/ResultLayout.h"
+#include "engine/RunStatus.h"
 
 #include <cstdint>
 #include <memory>
@@ -80,44 +82,34 @@ struct GaussPointState {
 
 class Engine {
 public:
-    Engine();
+    explicit Engine(const EngineCapacity& capacity = {});
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    void Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
-             const int& mode, int& step, int& status);
+    // A new analysis of `stream`, through its first load step. The iterative method's state is
+    // allocated the first time it is chosen.
+    RunStatus Start(std::span<const int32_t> stream, int mode, double increment,
+                    AnalysisMethod method = AnalysisMethod::Classic);
+    // The next load step in the mode of the analysis, or in `mode` from this step on.
+    RunStatus Step(double increment);
+    RunStatus Step(double increment, int mode);
 
-    // The method of the analyses that start (step 0) from now on; the iterative method's state is
-    // allocated here, the first time it is chosen.
-    void SetMethod(AnalysisMethod method);
-    AnalysisMethod Method() const { return method_; }
-    // The method the running analysis was started with.
-    AnalysisMethod RunMethod() const { return runMethod_; }
+    // The method the analysis was started with.
+    AnalysisMethod Method() const { return runMethod_; }
     // The iterative method's state (null until it is first chosen).
     const IterativeSolver* Iterative() const { return iterative_.get(); }
     IterativeSolver* Iterative() { return iterative_.get(); }
 
-    // The routines of one analysis, public so that they can be exercised one by one.
-    bool DecodeInput(std::span<const int32_t> stream);
-    void NumberEquations();
-    void BuildTieMaps();
-    void BuildElementDofLists();
-    bool BuildSkylineProfile();
-    void BuildElementTransforms();
-    bool InitialiseAnalysis(std::span<double> results, int mode, int& status);
-    void InitialiseElementStates();
-    void AssembleStiffness();
-    void AddElementMatrix(int element, const double* matrix); // n × n, column-major in a 20 × 20 frame
-    void AddElementGravityLoad(int element);
-    void UpdateChangedStiffness();
-    bool SolveForIncrement();
-    void DiscreteElementStiffness(int element);
-    void AdvanceStep(std::span<double> results, double increment, int mode, int step, int& status);
-    void BuildReferenceLoad();
-    void ScaleToControlIncrement(double increment, int& status);
-    void UpdateElementStates(int mode, int step);
-    void ComputeInternalForces();
-    void WriteResults(std::span<double> results, int mode, int step);
+    // An analysis is started (its gravity state is done) and can be stepped.
+    bool Started() const { return initialised_; }
+    // Load steps done since Start (0 before a successful Start).
+    int StepCount() const { return stepCount_; }
+    int Mode() const { return mode_; }
+    // Why the last call returned BadInput when the stream was not the reason ("" otherwise).
+    const char* Message() const { return message_; }
+    const EngineCapacity& Capacity() const { return capacity_; }
+    // The results of the last step done, laid out for the model of the last successful Start.
+    ResultView Results() const { return ResultView(results_, layout_); }
 
     // The factorisation kernel (Blocked on the widest path the processor has, unless set); a change
     // takes effect at the next factorisation.
@@ -176,7 +168,36 @@ public:
     int FailedDof() const;
 
 private:
+    friend class EngineTestAccess; // the tests exercise the routines below one by one
     friend class IterativeSolver;
+
+    // The old call: step 0 starts, any other number runs that step; results is the caller's buffer.
+    void Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
+             const int& mode, int& step, int& status);
+    RunStatus RunStep(double increment, int mode);
+
+    // The routines of one analysis.
+    bool DecodeInput(std::span<const int32_t> stream);
+    void NumberEquations();
+    void BuildTieMaps();
+    void BuildElementDofLists();
+    bool BuildSkylineProfile();
+    void BuildElementTransforms();
+    bool InitialiseAnalysis(std::span<double> results, int mode, int& status);
+    void InitialiseElementStates();
+    void AssembleStiffness();
+    void AddElementMatrix(int element, const double* matrix); // n × n, column-major in a 20 × 20 frame
+    void AddElementGravityLoad(int element);
+    void UpdateChangedStiffness();
+    bool SolveForIncrement();
+    void DiscreteElementStiffness(int element);
+    void AdvanceStep(std::span<double> results, double increment, int mode, int step, int& status);
+    void BuildReferenceLoad();
+    void ScaleToControlIncrement(double increment, int& status);
+    void UpdateElementStates(int mode, int step);
+    void ComputeInternalForces();
+    void WriteResults(std::span<double> results, int mode, int step);
+    ResultLayout CurrentLayout() const;
 
     // Element routines.
     void FormPlaneElement(int e, bool initial);
@@ -197,9 +218,15 @@ private:
     bool IncrementFinite(double factor) const;
     bool StatesFinite() const;
 
+    EngineCapacity capacity_;
     bool initialised_ = false;
+    int stepCount_ = 0;
+    int mode_ = 0;
+    const char* message_ = "";
+    std::vector<double> results_;
+    ResultLayout layout_;
     bool statesSpoilt_ = false; // a step found non-finite states after its update: only a new analysis
-    AnalysisMethod method_ = AnalysisMethod::Classic, runMethod_ = AnalysisMethod::Classic;
+    AnalysisMethod runMethod_ = AnalysisMethod::Classic;
     std::unique_ptr<IterativeSolver> iterative_;
 
     // Decoded model.
@@ -261,10 +288,5 @@ private:
     std::vector<double> outputDisplacement_, outputForce_, dofLoad_;
     std::vector<int32_t> countedBy_; // control force: the node whose record counted an equation
 };
-
-// The engine entry on the process-wide engine (created on first use).
-void RunEngine(std::span<double> results, const double& increment, std::span<const int32_t> stream,
-               const int& mode, int& step, int& status);
-Engine& ProcessEngine();
 
 } // namespace torva::engine

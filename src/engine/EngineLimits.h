@@ -20,13 +20,15 @@ constexpr int kGaussPoints = 9;      // 3 × 3 per plane element
 constexpr int kResultBufferSize = 212180;
 constexpr int kInputStreamSize = 107195;
 
-// Doubles the result buffer needs for a model of the given size (with an output block).
-constexpr int ResultValuesNeeded(int nodes, int elements) {
-    return 2 + 2 * nodes + 27 * elements + 72;
-}
-static_assert(ResultValuesNeeded(kMaxNodes, kMaxElements) <= kResultBufferSize);
+// What one engine is sized for; the defaults hold every model of the plan. A smaller engine refuses a
+// larger model with kStatusBadInput.
+struct EngineCapacity {
+    int nodes = kMaxNodes;
+    int elements = kMaxElements;
+    int profile = kMaxProfile;
+};
 
-// The status word of RunEngine.
+// The engine's status word.
 enum EngineStatus : int {
     kStatusDone = 0,
     kStatusNoResponse = 3,   // push-over: the control degree of freedom does not respond; step not done

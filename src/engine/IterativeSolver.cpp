@@ -89,12 +89,21 @@ void IterationMatrix(const McftPoint& point, const McftMaterial& material, doubl
 } // namespace
 
 IterativeSolver::IterativeSolver(Engine& engine)
-    : e_(engine), materials_(kMaxElements), hasConcrete_(kMaxElements), history_(kGaussPoints * kMaxElements),
-      point_(kGaussPoints * kMaxElements), jointCommitted_(kMaxElements), jointSecant_(2 * kMaxElements),
-      committed_(kMaxEquations + 1), pattern_(kMaxEquations + 1), gravity_(kMaxEquations + 1),
-      residual_(kMaxEquations + 1), condensed_(kMaxEquations + 1), correctionR_(kMaxEquations + 1),
-      correctionP_(kMaxEquations + 1), alpha_(4 * kMaxElements), alphaCommitted_(4 * kMaxElements),
-      modeForce_(4 * kMaxElements), kaaInverse_(16 * kMaxElements) {}
+    : e_(engine), materials_(size_t(engine.capacity_.elements)),
+      hasConcrete_(size_t(engine.capacity_.elements)),
+      history_(size_t(kGaussPoints * engine.capacity_.elements)),
+      point_(size_t(kGaussPoints * engine.capacity_.elements)),
+      jointCommitted_(size_t(engine.capacity_.elements)), jointSecant_(size_t(2 * engine.capacity_.elements)),
+      committed_(Equations(engine)), pattern_(Equations(engine)), gravity_(Equations(engine)),
+      residual_(Equations(engine)), condensed_(Equations(engine)), correctionR_(Equations(engine)),
+      correctionP_(Equations(engine)), alpha_(size_t(4 * engine.capacity_.elements)),
+      alphaCommitted_(size_t(4 * engine.capacity_.elements)),
+      modeForce_(size_t(4 * engine.capacity_.elements)), kaaInverse_(size_t(16 * engine.capacity_.elements)) {
+}
+
+size_t IterativeSolver::Equations(const Engine& engine) {
+    return size_t(2 * engine.capacity_.nodes + 1);
+}
 
 void IterativeSolver::BuildMaterials() {
     for (int e = 0; e < e_.elementCount_; ++e) {

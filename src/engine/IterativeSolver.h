@@ -50,7 +50,7 @@ struct IterativeFailure {
 
 class IterativeSolver {
 public:
-    // Allocates its state for the engine's full capacity.
+    // Allocates its state for the engine's capacity.
     explicit IterativeSolver(Engine& engine);
 
     // After the engine has decoded, numbered and built its profile and transforms: sets up the states
@@ -80,6 +80,7 @@ private:
 
     static constexpr double kTinyForce = 1e-30; // N: the applied-force norm of an unloaded structure
 
+    static size_t Equations(const Engine& engine); // 1-based vectors over the equations
     void BuildMaterials();
     void Record(std::span<const double> results);
     bool SolveTo(const Target& target, int level, Outcome& outcome);

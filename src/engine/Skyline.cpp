@@ -53,7 +53,7 @@ bool Engine::BuildSkylineProfile() {
     diagonalAddress_[2] = 2;
     for (int j = 2; j <= n; ++j) {
         diagonalAddress_[j + 1] = diagonalAddress_[j] + columnHeight_[j] + 1;
-        if (diagonalAddress_[j + 1] - 1 > kMaxProfile) return false;
+        if (diagonalAddress_[j + 1] - 1 > capacity_.profile) return false;
     }
     profileLength_ = diagonalAddress_[n + 1] - diagonalAddress_[1];
     return true;

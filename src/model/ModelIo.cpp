@@ -1,5 +1,6 @@
 #include "model/ModelIo.h"
 
+#include "model/AtomicFile.h"
 #include "model/ModelJson.h"
 
 #include <algorithm>
@@ -46,13 +47,10 @@ bool LoadModel(const std::string& path, CFramePat& model, FileError& error) {
 
 bool SaveModel(const std::string& path, CFramePat& model, FileError& error) {
     if (ModelFormatOf(path) == ModelFormat::Fem) return SaveModelFile(path, model, error);
-    const std::string text = WriteModelJson(model);
     std::string reason;
-    if (!WriteFileAtomically(path, text.data(), text.size(), reason)) {
-        error = {"Failed to save document.", path + ": " + reason};
-        return false;
-    }
-    return true;
+    if (WriteFileAtomically(path, WriteModelJson(model), reason)) return true;
+    error = {"Failed to save document.", reason};
+    return false;
 }
 
 std::vector<uint8_t> ConvertedModelImage(const CFramePat& model) {
@@ -73,44 +71,15 @@ bool ConvertModel(const std::string& in, const std::string& out, int& dropped, F
     std::string reason;
     bool written = false;
     if (ModelFormatOf(out) == ModelFormat::Json) {
-        const std::string text = WriteModelJson(*model);
-        written = WriteFileAtomically(out, text.data(), text.size(), reason);
+        written = WriteFileAtomically(out, WriteModelJson(*model), reason);
     } else {
         dropped = std::clamp(model->outputCount, 0, kOutputSlots);
         const std::vector<uint8_t> image = ConvertedModelImage(*model);
-        written = WriteFileAtomically(out, image.data(), image.size(), reason);
+        written =
+            WriteFileAtomically(out, {reinterpret_cast<const char*>(image.data()), image.size()}, reason);
     }
-    if (!written) error = {"Failed to save document.", out + ": " + reason};
+    if (!written) error = {"Failed to save document.", reason};
     return written;
-}
-
-bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size, std::string& reason,
-                         bool flush) {
-    const std::string temporary = path + ".saving";
-    auto fail = [&](const std::string& why) {
-        reason = why;
-        ::unlink(temporary.c_str());
-        return false;
-    };
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return fail(std::strerror(errno));
-    const auto* data = static_cast<const uint8_t*>(bytes);
-    std::size_t written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, data + written, size - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const std::string why = std::strerror(errno);
-            ::close(fd);
-            return fail(why);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    const bool synced = !flush || ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!synced || !closed) return fail(std::strerror(errno));
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) return fail(std::strerror(errno));
-    return true;
 }
 
 } // namespace torva

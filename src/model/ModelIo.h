@@ -28,10 +28,4 @@ std::vector<uint8_t> ConvertedModelImage(const CFramePat& model);
 // place in a .fem file: `dropped` tells how many were left out (0 otherwise).
 bool ConvertModel(const std::string& in, const std::string& out, int& dropped, FileError& error);
 
-// Writes `bytes` to a temporary file beside `path`, flushes it to the disk (unless `flush` is false: a
-// crash of the program still never leaves a partial file, a crash of the machine might) and renames it
-// over `path`.
-bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size, std::string& reason,
-                         bool flush = true);
-
 } // namespace torva

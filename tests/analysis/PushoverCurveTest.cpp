@@ -6,6 +6,7 @@
 #include "analysis/Mesh.h"
 #include "analysis/PushoverDriver.h"
 #include "engine/Engine.h"
+#include "engine/EngineTestAccess.h"
 #include "model/FramePat.h"
 #include "model/ModelFile.h"
 #include "support/TempDir.h"
@@ -42,7 +43,7 @@ struct Analysis {
 
     // The whole push-over of the model's loading.
     std::vector<CurvePoint> Pushover(std::string* stop = nullptr) {
-        PushoverDriver driver(*engine, results);
+        PushoverDriver driver(*engine);
         std::string message;
         EXPECT_TRUE(driver.Start(*model, *mesh, message)) << message;
         while (!driver.Finished()) driver.RunStep();
@@ -55,31 +56,27 @@ struct Analysis {
     double ElasticStiffness() {
         const std::vector<int32_t> stream = PackEngineInput(*mesh, *model);
         const int dof = 2 + 2 * mesh->controlNodeIndex + (model->ctrlDirection == 2 ? 1 : 0);
-        int step = 0, status = -1;
-        engine->Run(results, 0.0, stream, engine::kElasticMode, step, status);
-        EXPECT_EQ(status, 0);
-        const double first = results[dof];
-        ++step;
-        engine->Run(results, 0.0, stream, engine::kElasticMode, step, status);
-        EXPECT_EQ(status, 0);
+        EXPECT_EQ(engine->Start(stream, engine::kElasticMode, 0.0), engine::RunStatus::Done);
+        const double first = engine->Results().Buffer()[dof];
+        EXPECT_EQ(engine->Step(0.0), engine::RunStatus::Done);
         double pattern = 0;
         for (int l = 0; l < mesh->loadCount; ++l)
             pattern += (model->ctrlDirection == 2 ? mesh->loadFy[l] : mesh->loadFx[l]) / 100.0;
-        return pattern / (results[dof] - first);
+        return pattern / (engine->Results().Buffer()[dof] - first);
     }
 
     // The control force the engine reports after the gravity state alone (before step 1).
     double GravityStateForce() {
         const std::vector<int32_t> stream = PackEngineInput(*mesh, *model);
         engine::Engine& e = *engine;
-        EXPECT_TRUE(e.DecodeInput(stream));
-        e.NumberEquations();
-        e.BuildTieMaps();
-        e.BuildElementDofLists();
-        EXPECT_TRUE(e.BuildSkylineProfile());
-        e.BuildElementTransforms();
+        EXPECT_TRUE(engine::EngineTestAccess(e).DecodeInput(stream));
+        engine::EngineTestAccess(e).NumberEquations();
+        engine::EngineTestAccess(e).BuildTieMaps();
+        engine::EngineTestAccess(e).BuildElementDofLists();
+        EXPECT_TRUE(engine::EngineTestAccess(e).BuildSkylineProfile());
+        engine::EngineTestAccess(e).BuildElementTransforms();
         int status = 0;
-        e.InitialiseAnalysis(results, engine::kPushoverMode, status);
+        engine::EngineTestAccess(e).InitialiseAnalysis(results, engine::kPushoverMode, status);
         EXPECT_EQ(status, 0);
         return results[1];
     }
@@ -195,7 +192,7 @@ TEST(PushoverCurve, ARunInSlicesIsTheRunInOneGo) {
     const std::vector<CurvePoint> reference = whole.Pushover();
 
     Analysis sliced(LoadExample("shear-wall.fem"));
-    PushoverDriver driver(*sliced.engine, sliced.results);
+    PushoverDriver driver(*sliced.engine);
     std::string message;
     ASSERT_TRUE(driver.Start(*sliced.model, *sliced.mesh, message)) << message;
     int calls = 0, slices = 0;

@@ -37,8 +37,7 @@ TEST(PushoverDriver, IncrementsAreTheLoadingsSegmentsInEqualSteps) {
     auto mesh = std::make_unique<Mesh>();
     mesh->Build(*model, kActualSize);
     auto engine = std::make_unique<engine::Engine>();
-    std::vector<double> results(engine::kResultBufferSize);
-    PushoverDriver driver(*engine, results);
+    PushoverDriver driver(*engine);
     std::string refusal;
     ASSERT_TRUE(driver.Start(*model, *mesh, refusal)) << refusal;
     EXPECT_EQ(driver.TotalSteps(), 12);
@@ -97,8 +96,7 @@ TEST(PushoverDriver, RunsEveryStepAndRecordsTheCurve) {
     auto mesh = std::make_unique<Mesh>();
     mesh->Build(*model, kActualSize);
     auto engine = std::make_unique<engine::Engine>();
-    std::vector<double> results(engine::kResultBufferSize);
-    PushoverDriver driver(*engine, results);
+    PushoverDriver driver(*engine);
     std::string message;
     ASSERT_TRUE(driver.Start(*model, *mesh, message)) << message;
     EXPECT_EQ(driver.TotalSteps(), 50);
@@ -118,8 +116,7 @@ TEST(PushoverDriver, RefusesAndStops) {
     auto model = LoadExample("cantilever.fem");
     auto mesh = std::make_unique<Mesh>();
     auto engine = std::make_unique<engine::Engine>();
-    std::vector<double> results(engine::kResultBufferSize);
-    PushoverDriver driver(*engine, results);
+    PushoverDriver driver(*engine);
     std::string message;
 
     model->controlNode = 0;

@@ -6,6 +6,7 @@
 #include "analysis/Mesh.h"
 #include "analysis/OverlayText.h"
 #include "analysis/PushoverDriver.h"
+#include "analysis/Session.h"
 #include "engine/Engine.h"
 #include "framework/CommandIds.h"
 #include "model/FramePat.h"
@@ -52,16 +53,19 @@ std::unique_ptr<CFramePat> Wall(int nx, int ny, int steps) {
 
 constexpr std::chrono::nanoseconds kOneStep{0}; // a slice that ends after its first step
 
-// An analysis view's state with push-over results on display, and a run on an engine of its own.
+// An analysis view's state with push-over results on display, and a session of its own.
 struct RunFixture : ::testing::Test {
-    AnalysisState state;
+    std::unique_ptr<analysis::Session> session = std::make_unique<analysis::Session>();
+    AnalysisState& state = session->State();
     ViewControl view;
     std::unique_ptr<AnalysisScene> scene = std::make_unique<AnalysisScene>();
     std::unique_ptr<CFramePat> model = Wall(3, 3, 12);
-    std::unique_ptr<Mesh> mesh = std::make_unique<Mesh>();
-    std::unique_ptr<engine::Engine> engine = std::make_unique<engine::Engine>();
-    std::vector<double> results = std::vector<double>(engine::kResultBufferSize, 0.0);
-    PushoverDriver run{*engine, results};
+    Mesh* mesh = &session->GetMesh();
+
+    // The run of the last Play.
+    PushoverDriver& Run() { return *session->Pushover(); }
+    // The engine's results of the last step.
+    std::span<const double> Results() { return session->Engine().Results().Buffer(); }
 
     void SetUp() override {
         mesh->Build(*model, kActualSize);
@@ -69,13 +73,12 @@ struct RunFixture : ::testing::Test {
         state.analysisDone = 1;
         SetMode(state, view, AnalysisState::kPushoverMode);
     }
-    ControlEffect Play() { return PlayPushover(state, view, *scene, *model, *mesh, run, 0); }
+    ControlEffect Play() { return PlayPushover(state, view, *scene, *model, *session, 0); }
 
     // The curve of the same model run without the timer, on a fresh engine.
     std::vector<CurvePoint> Uninterrupted() const {
         auto other = std::make_unique<engine::Engine>();
-        std::vector<double> buffer(engine::kResultBufferSize, 0.0);
-        PushoverDriver driver(*other, buffer);
+        PushoverDriver driver(*other);
         std::string message;
         EXPECT_TRUE(driver.Start(*model, *mesh, message)) << message;
         while (!driver.Finished()) driver.RunStep();
@@ -88,80 +91,80 @@ TEST_F(RunFixture, EachTickRunsTheNextStepsAndRecordsEveryOne) {
     ASSERT_TRUE(effect.message.empty()) << effect.message;
     EXPECT_TRUE(effect.startTimer);
     EXPECT_EQ(state.timerStopped, 0);
-    EXPECT_EQ(run.Step(), 0); // packed, not yet run: the first tick makes the initialising call
+    EXPECT_EQ(Run().Step(), 0); // packed, not yet run: the first tick makes the initialising call
     EXPECT_EQ(state.StepTotal(), 12);
 
     for (int step = 1; step <= 12; ++step) {
-        effect = Tick(state, view, *scene, &run, kOneStep);
+        effect = Tick(state, view, *scene, session->Pushover(), kOneStep);
         ASSERT_TRUE(effect.message.empty()) << effect.message;
         EXPECT_TRUE(effect.redraw);
         ASSERT_EQ(state.stepCounter, step);
         EXPECT_EQ(state.engineStatus, 0);
         EXPECT_EQ(effect.killTimer, step == 12) << step;
         // The step on display is the engine's, and its row of the history holds its curve point.
-        EXPECT_EQ(scene->shownDisp[0], static_cast<float>(results[2]));
-        EXPECT_EQ(scene->controlHistory[2 * step], static_cast<float>(run.Curve()[step - 1].displacement));
-        EXPECT_EQ(scene->controlHistory[2 * step + 1], static_cast<float>(run.Curve()[step - 1].force));
+        EXPECT_EQ(scene->shownDisp[0], static_cast<float>(Results()[2]));
+        EXPECT_EQ(scene->controlHistory[2 * step], static_cast<float>(Run().Curve()[step - 1].displacement));
+        EXPECT_EQ(scene->controlHistory[2 * step + 1], static_cast<float>(Run().Curve()[step - 1].force));
         EXPECT_EQ(ExportableSteps(state), step);
     }
     EXPECT_EQ(StepText(state.stepCounter, state.StepTotal()), "12 / 12");
     EXPECT_EQ(state.timerStopped, 1);
-    EXPECT_TRUE(run.Finished());
+    EXPECT_TRUE(Run().Finished());
     // The control node moved by exactly the loading: 2 mm from where the gravity state left it.
-    const double start = run.Curve()[0].displacement - run.Protocol().Increment(1);
-    EXPECT_NEAR(run.Curve().back().displacement - start, 2.0, 1e-12);
+    const double start = Run().Curve()[0].displacement - Run().Protocol().Increment(1);
+    EXPECT_NEAR(Run().Curve().back().displacement - start, 2.0, 1e-12);
 
     // A tick after the end has nothing to do.
-    effect = Tick(state, view, *scene, &run, kOneStep);
+    effect = Tick(state, view, *scene, session->Pushover(), kOneStep);
     EXPECT_EQ(state.stepCounter, 12);
 }
 
 TEST_F(RunFixture, ALongSliceRunsTheWholeLoadingInOneTickAndGivesTheSameCurve) {
     Play();
-    const ControlEffect effect = Tick(state, view, *scene, &run, std::chrono::hours(1));
+    const ControlEffect effect = Tick(state, view, *scene, session->Pushover(), std::chrono::hours(1));
     EXPECT_TRUE(effect.killTimer);
     EXPECT_EQ(state.stepCounter, 12);
     const std::vector<CurvePoint> alone = Uninterrupted();
-    ASSERT_EQ(run.Curve().size(), alone.size());
+    ASSERT_EQ(Run().Curve().size(), alone.size());
     for (size_t k = 0; k < alone.size(); ++k) {
-        EXPECT_EQ(run.Curve()[k].displacement, alone[k].displacement) << k;
-        EXPECT_EQ(run.Curve()[k].force, alone[k].force) << k;
+        EXPECT_EQ(Run().Curve()[k].displacement, alone[k].displacement) << k;
+        EXPECT_EQ(Run().Curve()[k].force, alone[k].force) << k;
         EXPECT_EQ(scene->controlHistory[2 * (k + 1) + 1], static_cast<float>(alone[k].force)) << k;
     }
 }
 
 TEST_F(RunFixture, PauseHoldsTheRunAndResumeContinuesIt) {
     Play();
-    for (int i = 0; i < 5; ++i) Tick(state, view, *scene, &run, kOneStep);
+    for (int i = 0; i < 5; ++i) Tick(state, view, *scene, session->Pushover(), kOneStep);
     ASSERT_EQ(state.stepCounter, 5);
     TogglePause(view);
     for (int i = 0; i < 3; ++i) {
-        const ControlEffect held = Tick(state, view, *scene, &run, std::chrono::hours(1));
+        const ControlEffect held = Tick(state, view, *scene, session->Pushover(), std::chrono::hours(1));
         EXPECT_FALSE(held.killTimer);
         EXPECT_FALSE(held.redraw);
     }
     EXPECT_EQ(state.stepCounter, 5);
-    EXPECT_EQ(run.Step(), 5);
+    EXPECT_EQ(Run().Step(), 5);
     EXPECT_EQ(state.timerStopped, 0);
 
     TogglePause(view); // resume: the same run, from step 6
-    Tick(state, view, *scene, &run, kOneStep);
+    Tick(state, view, *scene, session->Pushover(), kOneStep);
     EXPECT_EQ(state.stepCounter, 6);
-    while (state.timerStopped == 0) Tick(state, view, *scene, &run, kOneStep);
+    while (state.timerStopped == 0) Tick(state, view, *scene, session->Pushover(), kOneStep);
     EXPECT_EQ(state.stepCounter, 12);
 
     // Exactly the curve of a run that never paused.
     const std::vector<CurvePoint> alone = Uninterrupted();
-    ASSERT_EQ(run.Curve().size(), alone.size());
+    ASSERT_EQ(Run().Curve().size(), alone.size());
     for (size_t k = 0; k < alone.size(); ++k) {
-        EXPECT_EQ(run.Curve()[k].displacement, alone[k].displacement) << k;
-        EXPECT_EQ(run.Curve()[k].force, alone[k].force) << k;
+        EXPECT_EQ(Run().Curve()[k].displacement, alone[k].displacement) << k;
+        EXPECT_EQ(Run().Curve()[k].force, alone[k].force) << k;
     }
 }
 
 TEST_F(RunFixture, StopEndsTheRunAndPlayStartsANewOneFromStepZero) {
     Play();
-    for (int i = 0; i < 4; ++i) Tick(state, view, *scene, &run, kOneStep);
+    for (int i = 0; i < 4; ++i) Tick(state, view, *scene, session->Pushover(), kOneStep);
     const ControlEffect stopped = Stop(state);
     EXPECT_TRUE(stopped.killTimer);
     EXPECT_EQ(state.stepCounter, 4);
@@ -170,13 +173,13 @@ TEST_F(RunFixture, StopEndsTheRunAndPlayStartsANewOneFromStepZero) {
     const ControlEffect again = Play();
     EXPECT_TRUE(again.startTimer);
     EXPECT_EQ(state.stepCounter, 0);
-    EXPECT_EQ(run.Step(), 0);
+    EXPECT_EQ(Run().Step(), 0);
     EXPECT_EQ(ExportableSteps(state), 0);
     EXPECT_FLOAT_EQ(scene->shownDisp[0], 0.0f); // the old run is off the display
-    Tick(state, view, *scene, &run, kOneStep);
-    EXPECT_EQ(run.AttemptedStep(), 1);
+    Tick(state, view, *scene, session->Pushover(), kOneStep);
+    EXPECT_EQ(Run().AttemptedStep(), 1);
     EXPECT_EQ(state.stepCounter, 1);
-    EXPECT_EQ(scene->controlHistory[3], static_cast<float>(run.Curve()[0].force));
+    EXPECT_EQ(scene->controlHistory[3], static_cast<float>(Run().Curve()[0].force));
 }
 
 TEST_F(RunFixture, AStepTheEngineCannotDoStopsTheTimerWithAMessageNamingIt) {
@@ -184,7 +187,7 @@ TEST_F(RunFixture, AStepTheEngineCannotDoStopsTheTimerWithAMessageNamingIt) {
     mesh->Build(*model, kActualSize);
     ControlEffect effect = Play();
     ASSERT_TRUE(effect.startTimer) << effect.message; // nothing tells before the engine runs
-    effect = Tick(state, view, *scene, &run, std::chrono::hours(1));
+    effect = Tick(state, view, *scene, session->Pushover(), std::chrono::hours(1));
     EXPECT_TRUE(effect.killTimer);
     EXPECT_EQ(state.timerStopped, 1);
     EXPECT_EQ(state.engineStatus, engine::kStatusNoResponse);
@@ -196,8 +199,8 @@ TEST_F(RunFixture, AStepTheEngineCannotDoStopsTheTimerWithAMessageNamingIt) {
 
 TEST_F(RunFixture, ARunThatCannotStartChangesNothing) {
     Play();
-    Tick(state, view, *scene, &run, kOneStep);
-    Tick(state, view, *scene, &run, kOneStep);
+    Tick(state, view, *scene, session->Pushover(), kOneStep);
+    Tick(state, view, *scene, session->Pushover(), kOneStep);
     Stop(state);
     scene->graphCounterX = 3;
     const float recorded = scene->controlHistory[4];
@@ -228,36 +231,36 @@ TEST_F(RunFixture, ARunThatCannotStartChangesNothing) {
 
 TEST_F(RunFixture, StepsAreReadWithTheMeshTheRunWasPackedFrom) {
     Play();
-    Tick(state, view, *scene, &run, kOneStep);
+    Tick(state, view, *scene, session->Pushover(), kOneStep);
     // The program's mesh changes under the run (an edit in the plan): a column of elements goes.
     const int nodes = mesh->nodeCount, elements = mesh->elementCount;
     for (int y = 2; y < 5; ++y) model->Flag(4, y, kConcreteLayer) = 0;
     mesh->Build(*model, kActualSize);
     ASSERT_LT(mesh->elementCount, elements);
-    Tick(state, view, *scene, &run, kOneStep);
+    Tick(state, view, *scene, session->Pushover(), kOneStep);
     EXPECT_EQ(state.stepCounter, 2);
     // The last element's Gauss values and the last node are where the packed mesh put them.
     const int last = AnalysisScene::GaussIndex(elements - 1, 8);
-    EXPECT_EQ(scene->stepGauss[last], results[2 + 2 * nodes + last]);
-    EXPECT_EQ(scene->stepDisp[2 * nodes - 1], results[2 * nodes + 1]);
-    EXPECT_EQ(run.RunMesh().elementCount, elements);
+    EXPECT_EQ(scene->stepGauss[last], Results()[2 + 2 * nodes + last]);
+    EXPECT_EQ(scene->stepDisp[2 * nodes - 1], Results()[2 * nodes + 1]);
+    EXPECT_EQ(Run().RunMesh().elementCount, elements);
 }
 
 TEST_F(RunFixture, ElasticModeAndTheRunOnDisplay) {
     Play();
-    Tick(state, view, *scene, &run, kOneStep);
+    Tick(state, view, *scene, session->Pushover(), kOneStep);
     // Switched to the elastic display during the run, a tick computes nothing and keeps the timer.
     SetMode(state, view, AnalysisState::kElasticMode);
-    ControlEffect effect = Tick(state, view, *scene, &run, std::chrono::hours(1));
+    ControlEffect effect = Tick(state, view, *scene, session->Pushover(), std::chrono::hours(1));
     EXPECT_FALSE(effect.killTimer);
-    EXPECT_EQ(run.Step(), 1);
+    EXPECT_EQ(Run().Step(), 1);
     EXPECT_EQ(ExportableSteps(state), 0); // the elastic display has no curve
     CommandState export_;
     ASSERT_TRUE(UpdateAnalysisCommand(cmd::kExportCurve, state, view, export_));
     EXPECT_FALSE(export_.enabled);
     // Back in push-over mode the run goes on where it was.
     SetMode(state, view, AnalysisState::kPushoverMode);
-    effect = Tick(state, view, *scene, &run, kOneStep);
+    effect = Tick(state, view, *scene, session->Pushover(), kOneStep);
     EXPECT_EQ(state.stepCounter, 2);
     ASSERT_TRUE(UpdateAnalysisCommand(cmd::kExportCurve, state, view, export_));
     EXPECT_TRUE(export_.enabled);

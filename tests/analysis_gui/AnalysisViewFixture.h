@@ -4,6 +4,7 @@
 #include "analysis/AnalysisState.h"
 #include "analysis/AnalysisView.h"
 #include "analysis/ResponseFrame.h"
+#include "analysis/Session.h"
 #include "app/AppFixture.h"
 #include "framework/CommandIds.h"
 #include "framework/Commands.h"
@@ -88,8 +89,14 @@ protected:
     }
     C3dView* View() const { return Frame() ? dynamic_cast<C3dView*>(Frame()->GetActiveView()) : nullptr; }
     CTorvaDoc* Doc() const { return dynamic_cast<CTorvaDoc*>(View()->GetDocument()); }
-    static AnalysisState& State() { return AnalysisState::Instance(); }
+    AnalysisState& State() const { return View()->State(); }
     AnalysisScene& Scene() const { return View()->Scene(); }
+    analysis::Session& Session() const { return Doc()->AnalysisSession(); }
+    // The session's result buffer on display, whole.
+    std::vector<double> DisplayedValues() const {
+        const ResultBuffer shown = Session().DisplayedBuffer();
+        return {shown.data, shown.data + shown.size};
+    }
 
     // As the frame's buttons and bars send them.
     bool Run(int id) const { return Frame()->Router()->Execute(id); }

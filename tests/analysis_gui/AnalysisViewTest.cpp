@@ -2,7 +2,6 @@
 // switches through the bar's radios and list, Play, the response scale, the trackbar, mouse zoom and
 // pan, resizing, Save Data and the "Response Setting" command.
 #include "AnalysisViewFixture.h"
-#include "analysis/AnalysisRun.h"
 #include "analysis/EngineInputPacker.h"
 #include "analysis/ExternalLauncher.h"
 #include "analysis/Mesh.h"
@@ -42,7 +41,7 @@ TEST_F(AnalysisViewTest, AnalyzeIsDisabledInDefaultSizeAndEnabledByActualSize) {
     // The toolbar button follows the rule, as the user sees it.
     EXPECT_TRUE(Frame()->Router()->FindAction(cmd::kAnalyze)->isEnabled());
     // Actual size draws the true spans: the wall is 6 m wide and 30 m high.
-    const Mesh& mesh = Mesh::Instance();
+    const Mesh& mesh = Session().GetMesh();
     EXPECT_EQ(*std::max_element(mesh.nodeX, mesh.nodeX + mesh.nodeCount), 6000);
     EXPECT_EQ(*std::max_element(mesh.nodeY, mesh.nodeY + mesh.nodeCount), 30000);
 }
@@ -64,8 +63,8 @@ TEST_F(AnalysisViewTest, AnalyzeShowsTheElasticResultOfTheEngine) {
     EXPECT_FALSE(Query(cmd::kPlay).enabled); // elastic mode has no steps to play
 
     // The displayed displacements and stresses are the engine's result buffer...
-    const Mesh& mesh = Mesh::Instance();
-    const std::vector<double>& buffer = EngineBuffers::Instance().ResultValues();
+    const Mesh& mesh = Session().GetMesh();
+    const std::vector<double>& buffer = DisplayedValues();
     ASSERT_GT(mesh.nodeCount, 200);
     for (int i = 0; i < 2 * mesh.nodeCount; ++i)
         ASSERT_EQ(Scene().shownDisp[i], static_cast<float>(buffer[2 + i])) << i;
@@ -75,10 +74,8 @@ TEST_F(AnalysisViewTest, AnalyzeShowsTheElasticResultOfTheEngine) {
     // ... and that buffer is what an engine of its own computes for the same model.
     auto engine = std::make_unique<engine::Engine>();
     const std::vector<int32_t> stream = PackEngineInput(mesh, *Doc()->GetFramePat());
-    std::vector<double> results(engine::kResultBufferSize, 0.0);
-    int step = 0, status = -1;
-    engine->Run(results, 0.0, stream, 1, step, status);
-    ASSERT_EQ(status, 0);
+    ASSERT_EQ(engine->Start(stream, engine::kElasticMode, 0.0), engine::RunStatus::Done);
+    const std::span<const double> results = engine->Results().Values();
     for (int i = 0; i < 2 * mesh.nodeCount; ++i) ASSERT_EQ(buffer[2 + i], results[2 + i]) << i;
     // The lateral load pushes the wall's top towards +x by a visible amount.
     const float top = Scene().shownDisp[0];
@@ -145,7 +142,7 @@ TEST_F(AnalysisViewTest, PlayInPushoverModeRunsTheLoadingAndStopsAtItsLastStep) 
     EXPECT_TRUE(Query(cmd::kPlay).enabled);
     EXPECT_TRUE(Query(cmd::kDefaultSize).enabled);
     // The ticks showed the engine's last step and recorded every step as a history row.
-    const std::vector<double>& buffer = EngineBuffers::Instance().ResultValues();
+    const std::span<const double> buffer = View()->Run()->Results().Buffer();
     EXPECT_EQ(Scene().shownDisp[0], static_cast<float>(buffer[2]));
     EXPECT_EQ(Scene().controlHistory[200], static_cast<float>(buffer[0]));
     EXPECT_NEAR(Scene().controlHistory[200] - Scene().controlHistory[2], 9.9f, 1e-4f);
@@ -204,7 +201,7 @@ TEST_F(AnalysisViewTest, AmplifyThreeTimesThenReduceGivesFourAndMovesTheRedMesh)
     EXPECT_EQ(State().responseScale, 4.0f);
     // The displayed mesh is the node plus four times its displacement.
     Shot();
-    const Mesh& mesh = Mesh::Instance();
+    const Mesh& mesh = Session().GetMesh();
     for (int k = 0; k < mesh.nodeCount; ++k) {
         EXPECT_EQ(Scene().shownX[k], static_cast<int>(mesh.nodeX[k] + 4.0f * Scene().shownDisp[2 * k])) << k;
         EXPECT_EQ(Scene().shownY[k], static_cast<int>(mesh.nodeY[k] + 4.0f * Scene().shownDisp[2 * k + 1]))
@@ -285,7 +282,7 @@ TEST_F(AnalysisViewTest, AnUnstableModelIsReportedAndTheDisplayStaysAsItWas) {
     ASSERT_TRUE(Analyze());
     ASSERT_TRUE(messages.Texts().isEmpty());
     const std::vector<float> disp = Scene().shownDisp;
-    const std::vector<double> buffer = EngineBuffers::Instance().ResultValues();
+    const std::vector<double> buffer = DisplayedValues();
     const QImage before = Shot("before");
 
     // The supports go; the grid stays, so the results stay on display.
@@ -299,7 +296,7 @@ TEST_F(AnalysisViewTest, AnUnstableModelIsReportedAndTheDisplayStaysAsItWas) {
     EXPECT_EQ(State().analysisDone, 1);
     EXPECT_EQ(State().stepCounter, 1);
     EXPECT_EQ(Scene().shownDisp, disp);
-    EXPECT_EQ(EngineBuffers::Instance().ResultValues(), buffer);
+    EXPECT_EQ(DisplayedValues(), buffer);
     // Supports are not drawn: the picture is the one before.
     EXPECT_EQ(Shot("after"), before);
 }
@@ -324,9 +321,9 @@ TEST_F(AnalysisViewTest, AnalyzeUsesTheSpansAsTheyAreNow) {
     Doc()->GetFramePat()->SpanLengthOf(kAxisX, 1) = 800;
     Doc()->UpdateAllViews(nullptr);
     ASSERT_TRUE(Run(cmd::kAnalyze));
-    const Mesh& mesh = Mesh::Instance();
+    const Mesh& mesh = Session().GetMesh();
     EXPECT_EQ(*std::max_element(mesh.nodeX, mesh.nodeX + mesh.nodeCount), 1600);
-    const std::vector<int32_t>& stream = EngineBuffers::Instance().Input();
+    const std::vector<int32_t>& stream = Session().Input();
     EXPECT_EQ(stream[4 + 2 * 2], 1600); // third node: x of the right edge of the top row
 }
 
@@ -341,8 +338,8 @@ TEST_F(AnalysisViewTest, ANewGridSizeResetsTheResults) {
     EXPECT_EQ(Scene().projection.zoom, 1.0f); // refitted
     EXPECT_TRUE(
         std::all_of(Scene().shownDisp.begin(), Scene().shownDisp.end(), [](float v) { return v == 0; }));
-    EXPECT_TRUE(std::all_of(EngineBuffers::Instance().ResultValues().begin(),
-                            EngineBuffers::Instance().ResultValues().end(), [](double v) { return v == 0; }));
+    const std::vector<double> shown = DisplayedValues();
+    EXPECT_TRUE(std::all_of(shown.begin(), shown.end(), [](double v) { return v == 0; }));
 }
 
 TEST_F(AnalysisViewTest, SaveDataWritesBesideTheModelAndStartsTheProgramThere) {

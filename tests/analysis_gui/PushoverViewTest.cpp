@@ -3,7 +3,6 @@
 // pause and resume continue the same run, "Export Curve..." writes what the headless command writes,
 // and a step the engine cannot do is reported.
 #include "AnalysisViewFixture.h"
-#include "analysis/AnalysisRun.h"
 #include "analysis/Mesh.h"
 #include "analysis/OverlayText.h"
 #include "analysis/PushoverDriver.h"
@@ -73,8 +72,7 @@ protected:
         auto mesh = std::make_unique<Mesh>();
         mesh->Build(model, kActualSize);
         auto engine = std::make_unique<engine::Engine>();
-        std::vector<double> results(engine::kResultBufferSize, 0.0);
-        PushoverDriver driver(*engine, results);
+        PushoverDriver driver(*engine);
         std::string message;
         EXPECT_TRUE(driver.Start(model, *mesh, message)) << message;
         while (!driver.Finished()) driver.RunStep();
@@ -132,7 +130,7 @@ TEST_F(PushoverViewTest, PlayRunsTheExampleWallToItsLastStep) {
         ASSERT_EQ(Scene().controlHistory[2 * k], static_cast<float>(curve[k - 1].displacement)) << k;
         ASSERT_EQ(Scene().controlHistory[2 * k + 1], static_cast<float>(curve[k - 1].force)) << k;
     }
-    const std::vector<double>& buffer = EngineBuffers::Instance().ResultValues();
+    const std::span<const double> buffer = View()->Run()->Results().Buffer();
     EXPECT_EQ(buffer[0], curve.back().displacement);
     EXPECT_EQ(Scene().shownDisp[0], static_cast<float>(buffer[2]));
     // The same curve as the model run headless, to the last bit.

@@ -1,6 +1,7 @@
 // Decoding of the input stream, equation numbering with supports and joint ties, tie maps, dof lists
 // and the skyline profile.
 #include "EngineTestModels.h"
+#include "engine/EngineTestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,12 @@ int Dof(int node, int direction) {
 std::unique_ptr<Engine> Prepared(const StreamModel& model) {
     auto engine = std::make_unique<Engine>();
     const std::vector<int32_t> stream = model.Stream();
-    EXPECT_TRUE(engine->DecodeInput(stream));
-    engine->NumberEquations();
-    engine->BuildTieMaps();
-    engine->BuildElementDofLists();
-    EXPECT_TRUE(engine->BuildSkylineProfile());
-    engine->BuildElementTransforms();
+    EXPECT_TRUE(EngineTestAccess(*engine).DecodeInput(stream));
+    EngineTestAccess(*engine).NumberEquations();
+    EngineTestAccess(*engine).BuildTieMaps();
+    EngineTestAccess(*engine).BuildElementDofLists();
+    EXPECT_TRUE(EngineTestAccess(*engine).BuildSkylineProfile());
+    EngineTestAccess(*engine).BuildElementTransforms();
     return engine;
 }
 
@@ -74,15 +75,15 @@ TEST(Decode, RefusesStreamsThatDoNotFit) {
     GridModel model({1000}, {1000});
     const std::vector<int32_t> good = model.Stream();
     Engine engine;
-    EXPECT_TRUE(engine.DecodeInput(good));
+    EXPECT_TRUE(EngineTestAccess(engine).DecodeInput(good));
     std::vector<int32_t> truncated(good.begin(), good.end() - 1);
-    EXPECT_FALSE(engine.DecodeInput(truncated));
+    EXPECT_FALSE(EngineTestAccess(engine).DecodeInput(truncated));
     std::vector<int32_t> badNode = good;
     badNode[4 + 2 * 4 + 1 + 1 + 7 + 1 + 1] = 5; // first node of the element: only 4 nodes exist
-    EXPECT_FALSE(engine.DecodeInput(badNode));
+    EXPECT_FALSE(EngineTestAccess(engine).DecodeInput(badNode));
     std::vector<int32_t> tooMany = good;
     tooMany[1] = kMaxNodes + 1;
-    EXPECT_FALSE(engine.DecodeInput(tooMany));
+    EXPECT_FALSE(EngineTestAccess(engine).DecodeInput(tooMany));
 
     // Through the entry: status 5, and nothing runs.
     EngineRun run(model);

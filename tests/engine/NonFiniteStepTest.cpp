@@ -64,7 +64,7 @@ TEST(EngineNonFinite, MaterialValuesThatGiveNoNumberStopTheFirstCall) {
     EXPECT_EQ(run.Call(kElasticMode), kStatusNotFinite);
     run.step = 0;
     run.stream = PushedWall().Stream();
-    run.engine->Run(run.results, 0.1, run.stream, kPushoverMode, run.step, run.status);
+    EngineTestAccess(*run.engine).Run(run.results, 0.1, run.stream, kPushoverMode, run.step, run.status);
     EXPECT_EQ(run.status, kStatusDone);
     EXPECT_TRUE(AllFinite(run.results));
 }

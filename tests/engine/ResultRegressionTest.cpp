@@ -80,7 +80,7 @@ std::vector<std::vector<double>> PushoverBuffers(const Case& c, FactorKernel ker
     long cracked = 0, reversed = 0;
     for (double increment : kIncrements) {
         EXPECT_EQ(run.Call(kPushoverMode, increment), kStatusDone) << c.name << " step " << run.step;
-        const int count = ResultValuesNeeded(run.engine->NodeCount(), run.engine->ElementCount());
+        const int count = ResultLayout::LargestSize(run.engine->NodeCount(), run.engine->ElementCount());
         for (int i = 0; i < count; ++i)
             if (!std::isfinite(run.results[i])) ADD_FAILURE() << c.name << ": value " << i << " not finite";
         buffers.emplace_back(run.results.begin(), run.results.begin() + count);
@@ -162,7 +162,8 @@ TEST(ResultRegression, ElasticBuffersAreBitwiseUnchanged) {
         Fingerprint print;
         for (int call = 0; call < 2; ++call) {
             ASSERT_EQ(run.Call(kElasticMode), kStatusDone);
-            print.Add(run.results, ResultValuesNeeded(run.engine->NodeCount(), run.engine->ElementCount()));
+            print.Add(run.results,
+                      ResultLayout::LargestSize(run.engine->NodeCount(), run.engine->ElementCount()));
         }
         EXPECT_EQ(print.hash, c.expected)
             << "formulation " << c.formulation << ": 0x" << std::hex << print.hash;
@@ -205,7 +206,7 @@ TEST(ResultRegression, BlockedFactorisationAgreesInElasticRuns) {
             reference.engine->SetFactorKernel(FactorKernel::Reference);
             ASSERT_EQ(reference.Call(kElasticMode), kStatusDone);
             ASSERT_EQ(blocked.Call(kElasticMode), kStatusDone);
-            const int count = ResultValuesNeeded(int(model.nodes.size()), int(model.elements.size()));
+            const int count = ResultLayout::LargestSize(int(model.nodes.size()), int(model.elements.size()));
             std::string where;
             const double worst =
                 WorstDeviation({reference.results.begin(), reference.results.begin() + count},
