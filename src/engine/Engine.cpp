@@ -53,6 +53,7 @@ Engine::Engine(const EngineCapacity& capacity)
 
 RunStatus Engine::Start(std::span<const int32_t> stream, int mode, double increment, AnalysisMethod method) {
     message_ = "";
+    if (mode != kElasticMode && mode != kPushoverMode) return RunStatus::BadInput; // the standing run stays
     runMethod_ = method;
     if (method == AnalysisMethod::Mcft && !iterative_) iterative_ = std::make_unique<IterativeSolver>(*this);
     stepCount_ = 0;
