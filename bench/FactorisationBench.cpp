@@ -73,23 +73,36 @@ BENCHMARK(BM_FactoriseBlocked60x60)
     ->Arg(int(BlockedIsa::Avx512))
     ->Unit(benchmark::kMillisecond);
 
-// The curved rebar law flags every element at every step: all 3600 are formed again, assembled as
-// differences, and the whole profile is factorised.
-void BM_PushoverStep60x60(benchmark::State& state) {
+// The curved rebar law flags every element at every step: all of them are formed again, assembled as
+// differences, and the whole profile is factorised. Arguments: plain (0) or blocked (1) factorisation,
+// the wall's size, the threads of the element loops.
+void BM_PushoverStep(benchmark::State& state) {
     const bool blocked = state.range(0) != 0;
-    state.SetLabel(blocked ? std::string("blocked ") + BlockedIsaName(BestBlockedIsa()) : "plain");
+    const int size = int(state.range(1)), threads = int(state.range(2));
     auto engine = std::make_unique<Engine>();
     engine->SetFactorKernel(blocked ? FactorKernel::Blocked : FactorKernel::Reference);
+    engine->SetElementThreads(threads, 1);
     std::vector<double> results(kResultBufferSize);
-    const std::vector<int32_t> stream = WallStream(1, 2);
+    const std::vector<int32_t> stream = WallStream(1, 2, size);
     int step = 0, status = 0;
     EngineTestAccess(*engine).Run(results, 0.01, stream, kPushoverMode, step, status);
+    state.SetLabel(
+        (blocked ? std::string("blocked ") + BlockedIsaName(BestBlockedIsa()) : std::string("plain")) + ", " +
+        std::to_string(engine->ElementThreads()) + " thread(s)");
     for (auto _ : state) {
         ++step;
         EngineTestAccess(*engine).Run(results, 0.01, stream, kPushoverMode, step, status);
         if (status != kStatusDone) state.SkipWithError("step failed");
     }
 }
-BENCHMARK(BM_PushoverStep60x60)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PushoverStep)
+    ->Args({0, 60, 1})
+    ->Args({1, 60, 1})
+    ->Args({1, 60, 2})
+    ->Args({1, 30, 1})
+    ->Args({1, 30, 2})
+    ->Args({1, 15, 1})
+    ->Args({1, 15, 2})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -5,7 +5,7 @@
 // largest plan (60 × 60, a shorter run); the counter
 // longest_hold_ms is the longest time between two turns of the event loop during the runs, repaints the
 // view's paints per run.
-#include "analysis/AnalysisView.h"
+#include "analysis_view/3dView.h"
 #include "document/TorvaDoc.h"
 #include "framework/CommandIds.h"
 #include "framework/MessageService.h"

@@ -5,10 +5,10 @@
 
 namespace torva::bench {
 
-// 60 × 60 elements of 250 × 250 mm numbered as the mesh numbers them, pinned along the last row
-// (the bottom of the screen), pushed at the first row; rebar everywhere, gravity on.
-inline std::vector<int32_t> WallStream(int concreteSelector, int rebarSelector) {
-    const int n = 60, side = n + 1;
+// n × n (60 × 60 unless given) elements of 250 × 250 mm numbered as the mesh numbers them, pinned along the
+// last row (the bottom of the screen), pushed at the first row; rebar everywhere, gravity on.
+inline std::vector<int32_t> WallStream(int concreteSelector, int rebarSelector, int n = 60) {
+    const int side = n + 1;
     std::vector<int32_t> s = {2, side * side, side, side};
     for (int j = 0; j <= n; ++j)
         for (int i = 0; i <= n; ++i) s.insert(s.end(), {250 * i, 250 * j});

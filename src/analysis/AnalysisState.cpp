@@ -3,7 +3,6 @@
 #include "analysis/AnalysisScene.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/Session.h"
-#include "framework/CommandIds.h"
 #include "model/FramePat.h"
 
 #include <algorithm>
@@ -11,89 +10,84 @@
 
 namespace torva {
 
-const char* AnalysisCommandText(int id) {
-    switch (id) {
-    case cmd::kZoomPicture:
+const char* AnalysisActionText(AnalysisAction action) {
+    switch (action) {
+    case AnalysisAction::ZoomPicture:
         return "Zoom Picture";
-    case cmd::kMovePicture:
+    case AnalysisAction::MovePicture:
         return "Move Picture";
-    case cmd::kDefaultSize:
+    case AnalysisAction::DefaultSize:
         return "Defaul Size";
-    case cmd::kActualSize:
+    case AnalysisAction::ActualSize:
         return "Actual Size";
-    case cmd::kAnalyze:
+    case AnalysisAction::Analyze:
         return "Analyze";
-    case cmd::kPlay:
+    case AnalysisAction::Play:
         return "Play";
-    case cmd::kStop:
+    case AnalysisAction::Stop:
         return "Stop";
-    case cmd::kExportCurve:
+    case AnalysisAction::ExportCurve:
         return "Export Curve...";
-    case cmd::kReduceResponse:
+    case AnalysisAction::ReduceResponse:
         return "Reduce the Response";
-    case cmd::kAmplifyResponse:
+    case AnalysisAction::AmplifyResponse:
         return "Amplify the Respnse";
-    case cmd::kPrincipalStress:
+    case AnalysisAction::PrincipalStress:
         return "Principal Stress";
-    case cmd::kViewSeparation:
+    case AnalysisAction::ViewSeparation:
         return "View Separation";
-    case cmd::kSaveData:
+    case AnalysisAction::SaveData:
         return "Save Data";
-    case cmd::kElasticRadio:
+    case AnalysisAction::ElasticRadio:
         return "Elastic analysis";
-    case cmd::kPushoverRadio:
+    case AnalysisAction::PushoverRadio:
         return "Nonlinear push-over analysis";
-    default:
+    case AnalysisAction::Pause:
+    case AnalysisAction::RenderStressField:
         return "";
     }
+    return "";
 }
 
-bool UpdateAnalysisCommand(int id, const AnalysisState& state, const ViewControl& view,
-                           CommandState& command) {
+ActionState AnalysisActionState(AnalysisAction action, const AnalysisState& state, const ViewControl& view) {
     const bool running = state.analysisDone == 1 && state.analysisMode == AnalysisState::kPushoverMode;
     const bool timerStopped = state.timerStopped == 1;
     const bool actualSize = state.sizeMode == 1;
-    auto set = [&](bool enabled, bool radio, bool checked) {
-        command.enabled = enabled;
-        command.radio = radio;
-        command.checked = checked;
-        return true;
-    };
-    switch (id) {
-    case cmd::kZoomPicture:
+    auto set = [](bool enabled, bool radio, bool checked) { return ActionState{enabled, radio, checked}; };
+    switch (action) {
+    case AnalysisAction::ZoomPicture:
         return set(true, true, state.mouseMode == 0);
-    case cmd::kMovePicture:
+    case AnalysisAction::MovePicture:
         return set(true, true, state.mouseMode == 1);
-    case cmd::kDefaultSize:
+    case AnalysisAction::DefaultSize:
         return set(timerStopped, true, state.sizeMode == 0);
-    case cmd::kActualSize:
+    case AnalysisAction::ActualSize:
         return set(timerStopped, true, actualSize);
-    case cmd::kAnalyze:
+    case AnalysisAction::Analyze:
         return set(actualSize, false, false);
-    case cmd::kPlay:
-    case cmd::kStop:
+    case AnalysisAction::Play:
+    case AnalysisAction::Stop:
         return set(running, false, false);
-    case cmd::kPause:
+    case AnalysisAction::Pause:
         return set(running, true, view.paused == 1);
-    case cmd::kExportCurve:
+    case AnalysisAction::ExportCurve:
         return set(ExportableSteps(state) > 0, false, false);
-    case cmd::kReduceResponse:
-    case cmd::kAmplifyResponse:
-    case cmd::kRenderStressField:
+    case AnalysisAction::ReduceResponse:
+    case AnalysisAction::AmplifyResponse:
+    case AnalysisAction::RenderStressField:
         return set(true, false, false);
-    case cmd::kPrincipalStress:
+    case AnalysisAction::PrincipalStress:
         return set(true, true, view.showPrincipal == 1);
-    case cmd::kViewSeparation:
+    case AnalysisAction::ViewSeparation:
         return set(actualSize, true, view.separation == 1);
-    case cmd::kSaveData:
+    case AnalysisAction::SaveData:
         return set(actualSize, false, false);
-    case cmd::kElasticRadio:
+    case AnalysisAction::ElasticRadio:
         return set(true, true, state.analysisMode == AnalysisState::kElasticMode);
-    case cmd::kPushoverRadio:
+    case AnalysisAction::PushoverRadio:
         return set(true, true, state.analysisMode == AnalysisState::kPushoverMode);
-    default:
-        return false;
     }
+    return {};
 }
 
 void SetMode(AnalysisState& state, ViewControl& view, int mode) {

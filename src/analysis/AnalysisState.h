@@ -11,9 +11,9 @@
 // step the engine cannot do (with a message naming the step). While paused a tick does nothing, and
 // resuming continues the same run. A run the loading or the histories (60,000 steps) cannot hold is
 // refused before it starts.
+#include "analysis/AnalysisAction.h"
 #include "analysis/EngineStatus.h"
 #include "analysis/MeshView.h"
-#include "framework/CommandTarget.h"
 
 #include <chrono>
 #include <functional>
@@ -67,7 +67,7 @@ struct ControlEffect {
     bool redraw = false;          // invalidate the client area (without erasing)
     bool erase = false;           // invalidate and erase
     bool killTimer = false;       // kill step timer 1
-    bool startTimer = false;      // start step timer 1 (1 ms), after any kill
+    bool startTimer = false;      // start step timer 1 (every millisecond), after any kill
     bool hideResponseBar = false; // hide the "Response Setting" bar
     int selectViewItem = -1;      // select this item of the "View" list without treating it as a choice
     std::string message;          // show in a message box with an OK button
@@ -85,8 +85,6 @@ struct ResultBuffer {
 inline constexpr const char* kNoControlNodeText = "ERROR: Please select control node.";
 inline constexpr const char* kDrawingFinishedText = "Drawing Finished.";
 inline constexpr const char* kBusyText = "Wait for a moment...";
-inline constexpr int kStepTimerId = 1;
-inline constexpr int kStepTimerMs = 1;
 // Engine time one tick may take before the window gets control back; a step of the largest model costs
 // well under 20 ms and its repaint under 30 ms, so the window is never held much beyond 100 ms.
 inline constexpr std::chrono::milliseconds kStepSlice{40};
@@ -94,12 +92,8 @@ inline constexpr int kViewItemCount = 4;
 inline constexpr const char* kViewItems[kViewItemCount] = {
     "1: Force-Deformation", "2: Concrete Stress-Strain", "3: Rebar Stress-Strain", "4: Discrete Element F-D"};
 
-// The text of an analysis command, "" for those without one (32847, 32905) and unknown ids.
-const char* AnalysisCommandText(int id);
-// Fills the enabling and mark of an analysis command id (the radios 1074/1075 mirror analysisMode);
-// false for ids that are not analysis commands.
-bool UpdateAnalysisCommand(int id, const AnalysisState& state, const ViewControl& view,
-                           CommandState& command);
+// The enabling and mark of an action (the radios mirror analysisMode).
+ActionState AnalysisActionState(AnalysisAction action, const AnalysisState& state, const ViewControl& view);
 
 // Mode m: analysisMode = m, the response strip off in elastic mode and on in push-over mode.
 void SetMode(AnalysisState& state, ViewControl& view, int mode);

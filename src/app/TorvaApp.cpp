@@ -1,7 +1,7 @@
 #include "app/TorvaApp.h"
 
-#include "analysis/AnalysisView.h"
-#include "analysis/ResponseFrame.h"
+#include "analysis_view/3dView.h"
+#include "analysis_view/Resp3D.h"
 #include "app/AboutBox.h"
 #include "app/CommandTable.h"
 #include "app/MainFrame.h"

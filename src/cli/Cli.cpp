@@ -2,9 +2,13 @@
 
 #include "model/ModelFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <sys/stat.h>
 
 namespace torva::cli {
 namespace {
@@ -60,29 +64,74 @@ int Fail(const FileError& error) {
     return Fail(error.message + " " + error.detail);
 }
 
+namespace {
+
+bool IsCommandWord(const std::string& word) {
+    for (const CommandWord& command : kCommands)
+        if (word == command.word) return true;
+    return false;
+}
+
+bool EndsWith(std::string text, const std::string& ending) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text.size() >= ending.size() &&
+           text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+// A single word the desktop program takes as the model to open: a model file name or any existing
+// path. A mistyped command word ("analyse") is neither.
+bool IsModelArgument(const std::string& word) {
+    if (word.empty() || word[0] == '-') return false;
+    struct stat status {};
+    return EndsWith(word, ".fem") || EndsWith(word, ".json") || ::stat(word.c_str(), &status) == 0;
+}
+
+int UsageError(const std::string& message) {
+    return Fail(message + "\n" + kUsage);
+}
+
+} // namespace
+
 bool IsCommandLine(int argc, char** argv) {
     if (argc < 2) return false;
-    const std::string first = argv[1];
-    if (first == "--help" || first == "-h" || first == "--version") return true;
-    for (const CommandWord& command : kCommands)
-        if (first == command.word) return true;
-    return false;
+    return !(argc == 2 && !IsCommandWord(argv[1]) && IsModelArgument(argv[1]));
 }
 
 int RunCommandLine(int argc, char** argv) {
     const std::string first = argc > 1 ? argv[1] : "";
-    if (first == "--help" || first == "-h") {
-        std::cout << kUsage;
-        return 0;
-    }
-    if (first == "--version") {
-        std::cout << "torva_fem " << TORVA_VERSION << "\n";
-        return 0;
-    }
     const Arguments args(argv + 2, argv + argc);
+    if (first == "--help" || first == "-h" || first == "--version") {
+        if (!args.empty()) return UsageError("stray argument '" + args[0] + "'");
+        if (first == "--version")
+            std::cout << "torva_fem " << TORVA_VERSION << "\n";
+        else
+            std::cout << kUsage;
+        return 0;
+    }
     for (const CommandWord& command : kCommands)
         if (first == command.word) return command.run(args);
-    return Fail("unknown command '" + first + "' (see torva_fem --help)");
+    if (!first.empty() && first[0] == '-')
+        return UsageError("unknown option " + first.substr(0, first.find('=')));
+    if (IsModelArgument(first)) return UsageError("stray argument '" + args[0] + "'");
+    return UsageError("unknown command '" + first + "'");
+}
+
+bool DesktopCanStart(int argc, char** argv, std::string& error) {
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    struct stat status {};
+    if (argc > 1 && ::stat(argv[1], &status) == 0 && !S_ISREG(status.st_mode)) {
+        error = std::string("Failed to open document. ") + argv[1] + ": not a regular file";
+        return false;
+    }
+    if (!set("QT_QPA_PLATFORM") && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) {
+        error = "the desktop program needs a display and there is none (DISPLAY is not set); "
+                "the headless commands are listed by torva_fem --help";
+        return false;
+    }
+    return true;
 }
 
 } // namespace torva::cli

@@ -12,10 +12,15 @@ namespace torva::cli {
 
 using Arguments = std::vector<std::string>; // the words after the command word
 
-// True when argv[1] names a headless command (or --help / --version).
+// False only for the desktop program: no argument, or a single one naming a model (a .fem or .json
+// name, or an existing path). Everything else is a command line, a mistyped one included.
 bool IsCommandLine(int argc, char** argv);
-// Runs it and returns the process exit code.
+// Runs it and returns the process exit code; an unknown command word, a leading option that is not
+// --help or --version and stray arguments are errors with the usage.
 int RunCommandLine(int argc, char** argv);
+// Whether the desktop program can start: there is a display (or a Qt platform is chosen) and the model
+// given, if any, is no folder, pipe or device. Otherwise false with the message.
+bool DesktopCanStart(int argc, char** argv, std::string& error);
 
 // Command functions (exit code 0 success, 1 bad input, 2 the analysis could not be done).
 int CommandNew(const Arguments& args);

@@ -12,7 +12,10 @@
 #include "analysis/Session.h"
 #include "cli/AnalyzePicture.h"
 #include "cli/Cli.h"
+#include "cli/Options.h"
+#include "drawing/PictureFile.h"
 #include "engine/Engine.h"
+#include "model/AtomicFile.h"
 #include "model/FramePat.h"
 #include "model/ModelIo.h"
 
@@ -21,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <span>
 #include <string>
 #include <utility>
@@ -29,109 +33,8 @@
 namespace torva::cli {
 namespace {
 
-constexpr const char* kAnalyzeUsage =
-    "usage: torva_fem analyze MODEL.fem [--raw] [--json] [--pushover | --increments A,B,...]\n"
-    "       [--control-direction x|y] [--output-element X,Y]... [--active-output X,Y] [--curve FILE.csv]\n"
-    "       [--picture FILE.png]";
-
-using Position = std::pair<int, int>;
-
-struct Options {
-    std::string model;
-    bool raw = false, json = false, pushover = false, hasIncrements = false;
-    std::vector<double> increments;
-    int controlDirection = 0; // 0: the model's own
-    std::vector<Position> outputs;
-    bool hasActive = false;
-    Position active;
-    std::string curve;
-    std::string picture;
-};
-
-bool ParseNumber(const std::string& text, double& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
-}
-
-bool ParseList(const std::string& text, std::vector<double>& values) {
-    size_t start = 0;
-    while (true) {
-        const size_t comma = text.find(',', start);
-        double value;
-        if (!ParseNumber(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start),
-                         value))
-            return false;
-        values.push_back(value);
-        if (comma == std::string::npos) return true;
-        start = comma + 1;
-    }
-}
-
-bool ParsePosition(const std::string& text, Position& position) {
-    std::vector<double> values;
-    if (!ParseList(text, values) || values.size() != 2) return false;
-    for (double v : values)
-        if (v != std::floor(v) || v < 0 || v > 101) return false;
-    position = {int(values[0]), int(values[1])};
-    return true;
-}
-
-bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.rfind("--", 0) != 0) {
-            if (!o.model.empty()) return error = "more than one model file given ('" + arg + "')", false;
-            o.model = arg;
-            continue;
-        }
-        const size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        const bool hasValue = equals != std::string::npos;
-        if (name == "--raw" || name == "--json" || name == "--pushover") {
-            if (hasValue) return error = name + " takes no value", false;
-            (name == "--raw" ? o.raw : name == "--json" ? o.json : o.pushover) = true;
-            continue;
-        }
-        std::string value;
-        if (hasValue) {
-            value = arg.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return error = name + " needs a value", false;
-        }
-        if (name == "--increments") {
-            if (!ParseList(value, o.increments))
-                return error = "--increments needs numbers in mm, such as 0.5,0.5,-1", false;
-            o.hasIncrements = true;
-        } else if (name == "--control-direction") {
-            if (value != "x" && value != "y") return error = "--control-direction is x or y", false;
-            o.controlDirection = value == "x" ? 1 : 2;
-        } else if (name == "--output-element") {
-            Position p;
-            if (!ParsePosition(value, p))
-                return error = "--output-element needs a plan position X,Y such as 2,2", false;
-            o.outputs.push_back(p);
-        } else if (name == "--active-output") {
-            if (!ParsePosition(value, o.active))
-                return error = "--active-output needs a plan position X,Y", false;
-            o.hasActive = true;
-        } else if (name == "--curve") {
-            o.curve = value;
-        } else if (name == "--picture") {
-            o.picture = value;
-        } else {
-            return error = "unknown option '" + name + "'", false;
-        }
-    }
-    if (o.model.empty()) return error = "no model file given", false;
-    if (o.pushover && o.hasIncrements) return error = "--pushover and --increments cannot be combined", false;
-    if (o.outputs.size() > size_t(kOutputSlots)) return error = "at most 25 output elements", false;
-    return true;
-}
+using Options = AnalyzeOptions;
+using Position = PlanPosition;
 
 // One engine call and what it left.
 struct Call {
@@ -187,6 +90,12 @@ std::string StatusWord(int status) {
     }
 }
 
+// A string as JSON, escaped by the library; bytes that are no UTF-8 (a file name may hold any) become
+// U+FFFD instead of making the report invalid.
+std::string JsonString(const std::string& text) {
+    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine& engine,
                        const engine::ResultView& results, const std::vector<Call>& calls,
                        const std::string& message) {
@@ -195,7 +104,7 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
     int steps = 0;
     for (const Call& c : calls)
         if (c.status == engine::kStatusDone) steps = c.step;
-    j += "  \"model\": \"" + o.model + "\",\n";
+    j += "  \"model\": " + JsonString(o.model) + ",\n";
     j += "  \"analysis\": \"" +
          std::string(o.pushover        ? "pushover"
                      : o.hasIncrements ? "increments"
@@ -203,9 +112,7 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
          "\",\n";
     j += "  \"status\": " + std::to_string(status) + ",\n";
     j += "  \"steps\": " + std::to_string(steps) + ",\n";
-    std::string escaped;
-    for (char ch : message) escaped += ch == '"' || ch == '\\' ? std::string("\\") + ch : std::string(1, ch);
-    j += "  \"message\": \"" + escaped + "\",\n";
+    j += "  \"message\": " + JsonString(message) + ",\n";
     j += "  \"calls\": [";
     for (size_t k = 0; k < calls.size(); ++k) {
         const Call& c = calls[k];
@@ -287,12 +194,23 @@ void PrintSummary(const Mesh& mesh, const engine::ResultView& results, const std
     }
 }
 
+// The output files are checked before the analysis, which may run for minutes, not after it.
+bool CheckOutputPaths(const Options& o, std::string& error) {
+    if (!o.curve.empty() &&
+        (!CheckWritable(o.curve, error) || !CheckWritable(OutputElementCsvPath(o.curve), error)))
+        return false;
+    if (!o.picture.empty() && (!CheckPictureName(o.picture, error) || !CheckWritable(o.picture, error)))
+        return false;
+    return true;
+}
+
 } // namespace
 
 int CommandAnalyze(const Arguments& args) {
     Options o;
     std::string error;
-    if (!ParseOptions(args, o, error)) return Fail(error + "\n" + kAnalyzeUsage);
+    if (!ParseAnalyzeOptions(args, o, error)) return Fail(error + "\n" + kAnalyzeUsage);
+    if (!CheckOutputPaths(o, error)) return Fail(error);
 
     auto model = std::make_unique<CFramePat>();
     FileError fileError;
@@ -330,7 +248,8 @@ int CommandAnalyze(const Arguments& args) {
     engine::Engine& engine = session.Engine();
     std::vector<Call> calls;
     std::string message;
-    const bool blocks = o.raw && (o.pushover || o.hasIncrements);
+    // Every call's buffer under its header, unless only the last is wanted.
+    const bool blocks = o.raw && !o.last && (o.pushover || o.hasIncrements);
     std::unique_ptr<AnalysisPicture> picture;
     if (!o.picture.empty()) picture = std::make_unique<AnalysisPicture>(*model, *mesh);
     // The curve is recorded and written as the analysis window records and exports it.

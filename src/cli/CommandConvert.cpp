@@ -1,19 +1,25 @@
 #include "cli/Cli.h"
+#include "cli/Options.h"
 #include "model/ModelIo.h"
 
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace torva::cli {
 
 // Converts between the binary and the JSON model format, each chosen by its file name.
 int CommandConvert(const Arguments& args) {
-    if (args.size() != 2) return Fail("usage: torva_fem convert IN OUT (a .fem or .json model each)");
+    constexpr const char* kUsage = "usage: torva_fem convert IN OUT (a .fem or .json model each)";
+    std::vector<std::string> names;
+    std::string message;
+    if (!ParseFileNames(args, 2, names, message)) return Fail(message + "\n" + kUsage);
     int dropped = 0;
     FileError error;
-    if (!ConvertModel(args[0], args[1], dropped, error)) return Fail(error);
+    if (!ConvertModel(names[0], names[1], dropped, error)) return Fail(error);
     if (dropped > 0)
         std::cerr << "torva_fem: note: a .fem file holds no output elements; the " << dropped << " of "
-                  << args[0] << " are not in " << args[1] << "\n";
+                  << names[0] << " are not in " << names[1] << "\n";
     return 0;
 }
 

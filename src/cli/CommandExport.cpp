@@ -1,6 +1,7 @@
 #include "analysis/Mesh.h"
 #include "analysis/TextExport.h"
 #include "cli/Cli.h"
+#include "cli/Options.h"
 #include "model/FramePat.h"
 #include "model/ModelIo.h"
 
@@ -14,22 +15,9 @@ namespace torva::cli {
 // Writes input_data.txt of a model in actual size into DIR, by default the model file's folder.
 int CommandExport(const Arguments& args) {
     constexpr const char* kUsage = "usage: torva_fem export MODEL.fem [-o DIR]";
-    std::string modelPath;
-    std::string folder;
-    bool folderGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o") {
-            if (folderGiven || i + 1 == args.size()) return Fail(kUsage);
-            folder = args[++i];
-            folderGiven = true;
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            return Fail("unknown option '" + args[i] + "'; " + kUsage);
-        } else {
-            if (!modelPath.empty()) return Fail(kUsage);
-            modelPath = args[i];
-        }
-    }
-    if (modelPath.empty()) return Fail(kUsage);
+    std::string modelPath, folder, message;
+    if (!ParseExportOptions(args, modelPath, folder, message)) return Fail(message + "\n" + kUsage);
+    const bool folderGiven = !folder.empty();
 
     auto model = std::make_unique<CFramePat>();
     FileError error;
@@ -37,7 +25,6 @@ int CommandExport(const Arguments& args) {
     auto mesh = std::make_unique<Mesh>();
     mesh->Build(*model, kActualSize);
     if (!folderGiven) folder = DefaultOutputFolder(modelPath);
-    std::string message;
     if (!WriteTextExport(*mesh, *model, folder, message)) return Fail(message);
     std::printf("Wrote %s\n", (std::filesystem::path(folder) / kTextExportName).string().c_str());
     return 0;

@@ -215,8 +215,20 @@ TORVA_PANEL int FactorisePanels(double* A, const int32_t* D, int n, const double
         s.tJ = j0;
         for (int c = 0; c < s.width; ++c) s.tJ = std::min(s.tJ, s.Top(j0 + c));
         s.Pack();
+        // While the rows above run (arithmetic, mostly from the cache), the next panel's columns are
+        // fetched from memory, in the source and in place, a few lines after each block.
+        const int next = std::min(j0 + W, n + 1), after = std::min(j0 + 2 * W, n + 1);
+        const long first = D[next], lines = (D[after] - D[next] + 7) / 8;
+        const long perBlock = (lines + 1) / std::max(1, (j0 - s.tJ) / L::kRows) + 1;
+        long fetched = 0;
         int r = s.tJ;
-        for (; r + L::kRows <= j0; r += L::kRows) s.template RowsAbove<L::kRows>(r);
+        for (; r + L::kRows <= j0; r += L::kRows) {
+            s.template RowsAbove<L::kRows>(r);
+            for (long k = 0; k < perBlock && fetched < lines; ++k, ++fetched) {
+                if (s.K != A) __builtin_prefetch(s.K + first + 8 * fetched);
+                __builtin_prefetch(A + first + 8 * fetched, 1);
+            }
+        }
         s.template RowsAboveTail<L::kRows - 1>(r, j0 - r);
         int c = 0;
         for (; c + L::kRows <= s.width; c += L::kRows) s.template DiagonalByAbove<L::kRows>(c);

@@ -42,11 +42,12 @@ Engine::Engine(const EngineCapacity& capacity)
       directMap_(capacity.elements), localEntry_(8 * kMaxMasters * capacity.elements),
       localFactor_(8 * kMaxMasters * capacity.elements), stiffness_(20 * 20 * capacity.elements),
       gravityLoad_(8 * capacity.elements), condensation_(32 * capacity.elements),
-      elementChanged_(capacity.elements), gauss_(kGaussPoints * capacity.elements),
+      elementChanged_(capacity.elements), elementForce_(8 * capacity.elements),
+      formedMatrix_(64 * capacity.elements), gauss_(kGaussPoints * capacity.elements),
       geometry_(kGaussPoints * capacity.elements), jointProperties_(capacity.elements),
       joints_(capacity.elements), columnHeight_(2 * capacity.nodes + 2),
       diagonalAddress_(2 * capacity.nodes + 2), profile_(capacity.profile + 1),
-      workProfile_(capacity.profile + 1), workVector_(2 * capacity.nodes + 1),
+      workProfile_(capacity.profile + 1), workVector_(2 * capacity.nodes + 1), blocked_(2 * capacity.nodes),
       totalDisplacement_(2 * capacity.nodes + 1), displacementIncrement_(2 * capacity.nodes + 1),
       loadIncrement_(2 * capacity.nodes + 1), internalForce_(2 * capacity.nodes + 1),
       dofLoad_(2 * capacity.nodes + 1), countedBy_(2 * capacity.nodes + 1) {}
@@ -90,6 +91,14 @@ ResultLayout Engine::CurrentLayout() const {
     return ResultLayout(nodeCount_, elementCount_, output);
 }
 
+// The pool is made once, by the first analysis large enough to use it, and kept for the next ones.
+void Engine::PrepareElementThreads() {
+    const int threads = std::min(threads_, ThreadPool::ProcessorThreads());
+    parallel_ = threads > 1 && elementCount_ >= minimumParallelElements_;
+    if (parallel_ && (pool_ == nullptr || pool_->Threads() != threads))
+        pool_ = std::make_unique<ThreadPool>(threads);
+}
+
 void Engine::Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
                  const int& mode, int& step, int& status) {
     ClearVectorState();
@@ -106,6 +115,7 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
             status = kStatusBadInput;
             return;
         }
+        PrepareElementThreads();
         NumberEquations();
         BuildTieMaps();
         BuildElementDofLists();

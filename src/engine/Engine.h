@@ -38,6 +38,7 @@
 #include "engine/RebarModel.h"
 #include "engine/ResultLayout.h"
 #include "engine/RunStatus.h"
+#include "engine/ThreadPool.h"
 
 #include <cstdint>
 #include <memory>
@@ -45,6 +46,10 @@
 #include <vector>
 
 namespace torva::engine {
+
+// The element loops of a step go over two threads from this many elements on: below it the work of a
+// step is too short to pay for waking the second thread (measured by bench/FactorisationBench.cpp).
+constexpr int kParallelElements = 400;
 
 // Decoded type records, real units. Concrete: t (mm), Ec, nu, density (kg/m3), fc (positive), ft,
 // eps0 (positive). Rebar: Es, then area, spacing and yield strength in x, then in y.
@@ -119,6 +124,25 @@ public:
         factorValid_ = false;
     }
     FactorKernel GetFactorKernel() const { return factorKernel_; }
+
+    // The element loops on `threads` threads (the caller counted; 2 unless set, or 1 on a single core)
+    // for models of at least `minimumElements` elements. The results are the same bits whatever the
+    // count. Takes effect at the next analysis (step 0), whose pool then lives as long as the engine.
+    void SetElementThreads(int threads, int minimumElements = kParallelElements) {
+        threads_ = threads;
+        minimumParallelElements_ = minimumElements;
+    }
+    int ElementThreads() const { return pool_ != nullptr && parallel_ ? pool_->Threads() : 1; }
+
+    // body(begin, end) over ranges of the elements 0 .. ElementCount() - 1, on the analysis' threads.
+    // The body writes per-element data only; what is summed over elements is summed afterwards in
+    // element order, so that the result does not depend on the threads.
+    template <class Body> void ForElementRanges(Body&& body) {
+        if (parallel_ && pool_ != nullptr)
+            pool_->ParallelFor(elementCount_, kElementGrain, body);
+        else if (elementCount_ > 0)
+            body(0, elementCount_);
+    }
 
     // Model and numbering.
     int NodeCount() const { return nodeCount_; }
@@ -203,8 +227,13 @@ private:
     void FormPlaneElement(int e, bool initial);
     void FormPlaneMatrix(int e, bool initial, double K[64]);
     void UpdatePlaneStiffness(int e);
+    void AssemblePlaneStiffness(int e, const double K[64]);
+    bool FormedInPlace(int e) const { return elements_[e].discrete == 0 && directMap_[e]; }
+    void AssembleChangedElement(int e);
+    void PrepareElementThreads();
+    void ElementForce(int e, double f[8]) const;
+    void ScatterElementForce(int e, const double f[8]);
     void UpdateElementState(int e, int mode, int step);
-    void AddElementInternalForce(int e);
     // UpdateElementStates, ComputeInternalForces and, ahead of the next step, UpdateChangedStiffness.
     void UpdateStatesAndForces(int mode, int step);
     void ReformElement(int e);
@@ -264,6 +293,8 @@ private:
     std::vector<double> gravityLoad_;  // 8 per element
     std::vector<double> condensation_; // T of the incompatible modes, 4 × 8 per element
     std::vector<uint8_t> elementChanged_;
+    std::vector<double> elementForce_; // 8 per element, the last state update's internal forces
+    std::vector<double> formedMatrix_; // 64 per element, a changed plane element's new local matrix
     std::vector<GaussPointState> gauss_;
     std::vector<PlaneGaussGeometry> geometry_; // 9 per element
     std::vector<JointProperties> jointProperties_;
@@ -278,8 +309,13 @@ private:
     std::vector<double> profile_, workProfile_, workVector_;
     bool factorValid_ = false; // workProfile_ holds the factors of profile_ as it stands
     FactorKernel factorKernel_ = FactorKernel::Blocked;
+    // Threads of the element loops.
+    static constexpr int kElementGrain = 32;
+    int threads_ = 2, minimumParallelElements_ = kParallelElements;
+    bool parallel_ = false;
+    std::unique_ptr<ThreadPool> pool_;
     BlockedIsa blockedIsa_ = BestBlockedIsa();
-    BlockedFactoriser blocked_{kMaxEquations};
+    BlockedFactoriser blocked_;
     int failedEquation_ = 0;
     double failedPivot_ = 0;
 

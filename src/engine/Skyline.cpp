@@ -201,6 +201,10 @@ void Engine::AssembleStiffness() {
 void Engine::UpdatePlaneStiffness(int e) {
     double K[64];
     FormPlaneMatrix(e, false, K);
+    AssemblePlaneStiffness(e, K);
+}
+
+void Engine::AssemblePlaneStiffness(int e, const double K[64]) {
     double* S = &stiffness_[400 * e];
     const int32_t* list = &dofList_[kMaxElementDofs * e];
     int local[8], entry[8], equation[8], count = 0;
@@ -223,13 +227,28 @@ void Engine::UpdatePlaneStiffness(int e) {
     factorValid_ = false;
 }
 
+// The changed elements' matrices are formed on the analysis' threads (each its own), then assembled
+// in element order.
 void Engine::UpdateChangedStiffness() {
+    ForElementRanges([this](int begin, int end) {
+        for (int e = begin; e < end; ++e)
+            if (elementChanged_[e] && FormedInPlace(e)) FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+    });
     for (int e = 0; e < elementCount_; ++e)
-        if (elementChanged_[e]) ReformElement(e);
+        if (elementChanged_[e]) AssembleChangedElement(e);
+}
+
+// Element e changed: a plane element mapped one to one takes its matrix formed in formedMatrix_; any
+// other element is formed again here.
+void Engine::AssembleChangedElement(int e) {
+    if (FormedInPlace(e))
+        AssemblePlaneStiffness(e, &formedMatrix_[64 * e]);
+    else
+        ReformElement(e);
 }
 
 void Engine::ReformElement(int e) {
-    if (elements_[e].discrete == 0 && directMap_[e]) {
+    if (FormedInPlace(e)) {
         UpdatePlaneStiffness(e);
         return;
     }

@@ -137,20 +137,33 @@ void Engine::GatherLocalIncrement(int e, double du[8]) const {
 }
 
 void Engine::UpdateElementStates(int mode, int step) {
-    for (int e = 0; e < elementCount_; ++e) UpdateElementState(e, mode, step);
+    ForElementRanges([=, this](int begin, int end) {
+        for (int e = begin; e < end; ++e) UpdateElementState(e, mode, step);
+    });
+    for (int e = 0; e < elementCount_; ++e)
+        if (elementChanged_[e]) stiffnessChanged_ = 1;
 }
 
 // Element e's update touches only its own state, and its forces and its stiffness read only that state
-// (the stiffness also its own stored matrix), so a step adds each element's forces and, when it changed,
-// forms its stiffness again straight after its update, while its Gauss points are still in the cache.
-// The profile takes the differences in element order as UpdateChangedStiffness would at the start of
-// the next step, which then has nothing left to do.
+// (the stiffness also its own stored matrix), so each element is updated, its forces worked out and,
+// when it changed, its new matrix formed in one go, while its Gauss points are still in the cache, and
+// the elements go over the analysis' threads. Then, in element order, the forces are added up and the
+// profile takes the differences as UpdateChangedStiffness would at the start of the next step, which
+// then has nothing left to do.
 void Engine::UpdateStatesAndForces(int mode, int step) {
+    ForElementRanges([=, this](int begin, int end) {
+        for (int e = begin; e < end; ++e) {
+            UpdateElementState(e, mode, step);
+            ElementForce(e, &elementForce_[8 * e]);
+            if (elementChanged_[e] && FormedInPlace(e)) FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+        }
+    });
     std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
     for (int e = 0; e < elementCount_; ++e) {
-        UpdateElementState(e, mode, step);
-        AddElementInternalForce(e);
-        if (elementChanged_[e]) ReformElement(e);
+        ScatterElementForce(e, &elementForce_[8 * e]);
+        if (!elementChanged_[e]) continue;
+        stiffnessChanged_ = 1;
+        AssembleChangedElement(e);
     }
     formedAhead_ = true;
 }
@@ -195,19 +208,21 @@ void Engine::UpdateElementState(int e, int mode, int step) {
             for (int i = 0; i < 3; ++i) gp.totalStress[i] = gp.concrete.stress[i] + gp.rebarStress[i];
         }
     }
-    if (changed) {
-        elementChanged_[e] = 1;
-        stiffnessChanged_ = 1;
-    }
+    if (changed) elementChanged_[e] = 1; // the caller sets stiffnessChanged_
 }
 
 void Engine::ComputeInternalForces() {
     std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
-    for (int e = 0; e < elementCount_; ++e) AddElementInternalForce(e);
+    double f[8];
+    for (int e = 0; e < elementCount_; ++e) {
+        ElementForce(e, f);
+        ScatterElementForce(e, f);
+    }
 }
 
-void Engine::AddElementInternalForce(int e) {
-    double f[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+// The internal forces of element e in its local dofs.
+void Engine::ElementForce(int e, double f[8]) const {
+    std::fill_n(f, 8, 0.0);
     if (elements_[e].discrete != 0) {
         JointLocalForces(joints_[e], elements_[e].discrete, f);
     } else {
@@ -222,6 +237,10 @@ void Engine::AddElementInternalForce(int e) {
             }
         }
     }
+}
+
+// The forces of element e added into the equations through its dof list.
+void Engine::ScatterElementForce(int e, const double f[8]) {
     const int32_t* list = &dofList_[kMaxElementDofs * e];
     for (int l = 0; l < 8; ++l)
         for (int a = 0; a < localCount_[8 * e + l]; ++a) {

@@ -106,7 +106,7 @@ int CreateTemporary(const SplitPath& split, mode_t mode, std::string& temporary)
     return -1;
 }
 
-bool Prepare(const std::string& path, std::string_view bytes, Prepared& out, std::string& error) {
+bool Prepare(const std::string& path, std::string_view bytes, bool sync, Prepared& out, std::string& error) {
     const SplitPath split = Split(path);
     if (split.name.empty() || split.name == "." || split.name == "..") {
         error = ErrorText(path, EISDIR);
@@ -146,7 +146,7 @@ bool Prepare(const std::string& path, std::string_view bytes, Prepared& out, std
     }
     int code = 0;
     if (!WriteAll(fd, bytes, code)) return fail(code);
-    if (::fsync(fd) != 0) return fail(errno);
+    if (sync && ::fsync(fd) != 0) return fail(errno);
     if (::close(fd) != 0) {
         const int closeError = errno;
         ::unlink(temporary.c_str());
@@ -177,14 +177,14 @@ bool IsTemporaryOf(const std::string& name, const std::string& target) {
     return name.compare(prefix + kRandomDigits, suffix.size(), suffix) == 0;
 }
 
-bool WriteFilesAtomically(const std::vector<FileContent>& files, std::string& error) {
+bool WriteFilesAtomically(const std::vector<FileContent>& files, std::string& error, bool sync) {
     std::vector<Prepared> prepared;
     auto discard = [&](std::size_t from) {
         for (std::size_t i = from; i < prepared.size(); ++i) ::unlink(prepared[i].temporary.c_str());
     };
     for (const FileContent& file : files) {
         Prepared one;
-        if (!Prepare(file.path, file.bytes, one, error)) {
+        if (!Prepare(file.path, file.bytes, sync, one, error)) {
             discard(0);
             return false;
         }
@@ -197,13 +197,13 @@ bool WriteFilesAtomically(const std::vector<FileContent>& files, std::string& er
             return false;
         }
     }
-    for (std::size_t i = 0; i < prepared.size(); ++i)
+    for (std::size_t i = 0; sync && i < prepared.size(); ++i)
         if (i == 0 || prepared[i].folder != prepared[i - 1].folder) SyncFolder(prepared[i].folder);
     return true;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
-    return WriteFilesAtomically({{path, bytes}}, error);
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error, bool sync) {
+    return WriteFilesAtomically({{path, bytes}}, error, sync);
 }
 
 bool CheckWritable(const std::string& path, std::string& error) {

@@ -22,11 +22,14 @@ struct FileContent {
 };
 
 // Replaces `path` with `bytes`. On failure returns false with error = "Cannot write <path>: <reason>".
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error);
+// Without `sync` nothing waits for the disk: a crash of the program still never leaves a partial file,
+// a crash of the machine might (for many small files that can be made again).
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
+                         bool sync = true);
 
 // Replaces several files: every content is written to its temporary first and the renames happen only
 // when all are complete, so an error while writing leaves every old file as it was.
-bool WriteFilesAtomically(const std::vector<FileContent>& files, std::string& error);
+bool WriteFilesAtomically(const std::vector<FileContent>& files, std::string& error, bool sync = true);
 
 // Whether a file could be written at `path` now (its folder exists, is a folder and is writable, and
 // the path itself is no folder), so a long computation can refuse a bad output path before it starts.

@@ -1,7 +1,9 @@
 #include "model/ModelFile.h"
 
 #include "model/AtomicFile.h"
+#include "model/FileRead.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -97,6 +99,10 @@ std::string Describe(const char* field, long value) {
 // The values that index arrays later on; a file the program wrote always passes.
 bool Validate(const CFramePat& m, std::string& detail) {
     auto outside = [](long v, long lo, long hi) { return v < lo || v > hi; };
+    if (m.fileVersionIn != kFileVersion)
+        return detail = Describe("the file version", m.fileVersionIn) + "; this program reads version " +
+                        std::to_string(kFileVersion),
+               false;
     if (outside(m.layersShown, 0, kLayers)) return detail = Describe("layersShown", m.layersShown), false;
     if (outside(m.curLayer, 0, kLayers - 1)) return detail = Describe("curLayer", m.curLayer), false;
     if (outside(m.topLayer, 0, kLayers - 1)) return detail = Describe("topLayer", m.topLayer), false;
@@ -124,6 +130,7 @@ bool Validate(const CFramePat& m, std::string& detail) {
     if (outside(m.segmentCount, 0, kMaxSegments))
         return detail = Describe("segmentCount", m.segmentCount), false;
     if (m.stepsPerSegment < 0) return detail = Describe("stepsPerSegment", m.stepsPerSegment), false;
+    if (outside(m.elementKind, 1, 2)) return detail = Describe("elementKind", m.elementKind), false;
     return true;
 }
 
@@ -145,6 +152,11 @@ bool ReadModelImage(const uint8_t* data, std::size_t size, CFramePat& model, Fil
                                         std::to_string(kModelFileSize) + "."};
         return false;
     }
+    if (size > kModelFileSize) {
+        error = {kUnexpectedFormat,
+                 "The file goes on after the " + std::to_string(kModelFileSize) + " bytes of a model file."};
+        return false;
+    }
     ImageReader reader(data);
     VisitModel(reader, model);
     std::string detail;
@@ -156,19 +168,14 @@ bool ReadModelImage(const uint8_t* data, std::size_t size, CFramePat& model, Fil
 }
 
 bool LoadModelFile(const std::string& path, CFramePat& model, FileError& error) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
-        error = {"Failed to open document.", path + ": " + std::strerror(errno)};
-        return false;
-    }
-    std::vector<uint8_t> image(kModelFileSize);
-    const std::size_t got = std::fread(image.data(), 1, image.size(), file.get());
-    if (got < image.size() && std::ferror(file.get())) {
-        error = {"Failed to open document.", path + ": " + std::strerror(errno)};
+    std::string bytes, reason;
+    // One byte more than a model file holds, so that a longer file is seen as such.
+    if (!ReadRegularFile(path, kModelFileSize + 1, bytes, reason)) {
+        error = {"Failed to open document.", path + ": " + reason};
         return false;
     }
     auto fresh = std::make_unique<CFramePat>();
-    if (!ReadModelImage(image.data(), got, *fresh, error)) {
+    if (!ReadModelImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), *fresh, error)) {
         error.detail = path + ": " + error.detail;
         return false;
     }

@@ -24,8 +24,9 @@ struct FileError {
 std::vector<uint8_t> WriteModelImage(CFramePat& model);
 
 // Reads an image into `model`, which must be freshly constructed: the fields not in the file keep
-// their construction defaults. Refuses a short image and values the program could never have
-// written; `model` is then partly overwritten and is to be discarded.
+// their construction defaults. Refuses an image of any other length, another file version, and values
+// the program never writes (elementKind other than 1 and 2 among them); `model` is then partly
+// overwritten and is to be discarded.
 bool ReadModelImage(const uint8_t* data, std::size_t size, CFramePat& model, FileError& error);
 
 // Loads a file into a fresh model and only then replaces `model`: a failed load changes nothing.

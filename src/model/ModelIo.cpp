@@ -1,6 +1,7 @@
 #include "model/ModelIo.h"
 
 #include "model/AtomicFile.h"
+#include "model/FileRead.h"
 #include "model/ModelJson.h"
 
 #include <algorithm>
@@ -15,6 +16,9 @@
 
 namespace torva {
 
+// A full 60 x 60 model with every layer set takes a few megabytes of JSON.
+constexpr std::size_t kLargestJsonModel = 64u << 20;
+
 ModelFormat ModelFormatOf(const std::string& path) {
     if (path.size() < 5) return ModelFormat::Fem;
     std::string ending = path.substr(path.size() - 5);
@@ -25,19 +29,18 @@ ModelFormat ModelFormatOf(const std::string& path) {
 
 bool LoadModel(const std::string& path, CFramePat& model, FileError& error) {
     if (ModelFormatOf(path) == ModelFormat::Fem) return LoadModelFile(path, model, error);
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = {"Failed to open document.", path + ": " + std::strerror(errno)};
+    std::string text, reason;
+    if (!ReadRegularFile(path, kLargestJsonModel + 1, text, reason)) {
+        error = {"Failed to open document.", path + ": " + reason};
         return false;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) {
-        error = {"Failed to open document.", path + ": " + std::strerror(errno)};
+    if (text.size() > kLargestJsonModel) {
+        error = {"Failed to open document.", path + ": larger than " + std::to_string(kLargestJsonModel) +
+                                                 " bytes, more than any model needs"};
         return false;
     }
     auto fresh = std::make_unique<CFramePat>();
-    if (!ReadModelJson(text.str(), *fresh, error)) {
+    if (!ReadModelJson(text, *fresh, error)) {
         error.detail = path + ": " + error.detail;
         return false;
     }

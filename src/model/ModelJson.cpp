@@ -429,7 +429,7 @@ void ReadModel(const JsonField& root, CFramePat& m) {
         root.Get("format").Fail(std::string("expected \"") + kFormatName + "\"");
     root.Get("format_version").Integer(1, kFormatVersion);
     if (auto version = root.Find("file_version"))
-        m.fileVersionIn = static_cast<int32_t>(version->Integer(0, UINT16_MAX));
+        m.fileVersionIn = static_cast<int32_t>(version->Integer(kFileVersion, kFileVersion));
 
     const JsonField grid = root.Get("grid");
     grid.OnlyKeys({"elements_x", "elements_y"});
@@ -443,7 +443,7 @@ void ReadModel(const JsonField& root, CFramePat& m) {
     }
     const JsonField analysis = root.Get("analysis");
     analysis.OnlyKeys({"element_kind", "concrete_model", "rebar_model", "gravity_m_s2"});
-    m.elementKind = static_cast<int16_t>(analysis.Get("element_kind").Integer(INT16_MIN, INT16_MAX));
+    m.elementKind = static_cast<int16_t>(analysis.Get("element_kind").Integer(1, 2));
     m.engineFlagA = static_cast<int16_t>(analysis.Get("concrete_model").Integer(INT16_MIN, INT16_MAX));
     m.engineFlagB = static_cast<int16_t>(analysis.Get("rebar_model").Integer(INT16_MIN, INT16_MAX));
     m.gravity = static_cast<int16_t>(analysis.Get("gravity_m_s2").Scaled(1, 100, INT16_MIN, INT16_MAX));

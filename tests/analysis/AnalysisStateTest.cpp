@@ -6,7 +6,6 @@
 #include "TestMesh.h"
 #include "analysis/AnalysisScene.h"
 #include "analysis/OverlayText.h"
-#include "framework/CommandIds.h"
 #include "model/FramePat.h"
 
 #include <gtest/gtest.h>
@@ -45,11 +44,7 @@ struct ViewFixture : ::testing::Test {
         InitialUpdate(state, view, *scene, *model, 400, 600, grid, Results());
     }
 
-    CommandState Update(int id) {
-        CommandState command;
-        EXPECT_TRUE(UpdateAnalysisCommand(id, state, view, command)) << id;
-        return command;
-    }
+    ActionState Update(AnalysisAction action) { return AnalysisActionState(action, state, view); }
 
     // The engine's elastic answer: recognisable values in every slot.
     void FillBuffer(double base) {
@@ -75,26 +70,26 @@ TEST_F(ViewFixture, InitialUpdateFitsTheDefaultSizeGridAndStartsElastic) {
     EXPECT_EQ(state.analysisMode, 1);
     EXPECT_EQ(state.timerStopped, 1);
     EXPECT_EQ(view.separation, 0);
-    EXPECT_TRUE(Update(cmd::kElasticRadio).checked);
-    EXPECT_FALSE(Update(cmd::kPushoverRadio).checked);
-    EXPECT_TRUE(Update(cmd::kMovePicture).checked);
-    EXPECT_TRUE(Update(cmd::kDefaultSize).checked);
-    EXPECT_TRUE(Update(cmd::kPrincipalStress).checked);
-    EXPECT_FALSE(Update(cmd::kPlay).enabled);
-    CommandState unknown;
-    EXPECT_FALSE(UpdateAnalysisCommand(cmd::kFileOpen, state, view, unknown));
+    EXPECT_TRUE(Update(AnalysisAction::ElasticRadio).checked);
+    EXPECT_FALSE(Update(AnalysisAction::PushoverRadio).checked);
+    EXPECT_TRUE(Update(AnalysisAction::MovePicture).checked);
+    EXPECT_TRUE(Update(AnalysisAction::DefaultSize).checked);
+    EXPECT_TRUE(Update(AnalysisAction::PrincipalStress).checked);
+    EXPECT_FALSE(Update(AnalysisAction::Play).enabled);
 }
 
 TEST_F(ViewFixture, AnalyzeSaveDataAndSeparationNeedActualSize) {
-    for (int id : {cmd::kAnalyze, cmd::kSaveData, cmd::kViewSeparation})
-        EXPECT_FALSE(Update(id).enabled) << id;
+    for (AnalysisAction id :
+         {AnalysisAction::Analyze, AnalysisAction::SaveData, AnalysisAction::ViewSeparation})
+        EXPECT_FALSE(Update(id).enabled) << static_cast<int>(id);
     ActualSize(state, *scene, *model, grid, Results());
     EXPECT_EQ(lastGridSizeMode, 1);
     EXPECT_FLOAT_EQ(scene->projection.baseScale, 0.6f * 600.0f / 2000.0f);
-    for (int id : {cmd::kAnalyze, cmd::kSaveData, cmd::kViewSeparation})
-        EXPECT_TRUE(Update(id).enabled) << id;
-    EXPECT_TRUE(Update(cmd::kActualSize).checked);
-    EXPECT_FALSE(Update(cmd::kDefaultSize).checked);
+    for (AnalysisAction id :
+         {AnalysisAction::Analyze, AnalysisAction::SaveData, AnalysisAction::ViewSeparation})
+        EXPECT_TRUE(Update(id).enabled) << static_cast<int>(id);
+    EXPECT_TRUE(Update(AnalysisAction::ActualSize).checked);
+    EXPECT_FALSE(Update(AnalysisAction::DefaultSize).checked);
 }
 
 TEST_F(ViewFixture, AnalyzeShowsTheElasticResultAtStepOne) {
@@ -110,7 +105,7 @@ TEST_F(ViewFixture, AnalyzeShowsTheElasticResultAtStepOne) {
     EXPECT_EQ(state.analysisMode, 1);
     EXPECT_EQ(state.analysisDone, 1);
     EXPECT_EQ(view.separation, 0);
-    EXPECT_TRUE(Update(cmd::kElasticRadio).checked);
+    EXPECT_TRUE(Update(AnalysisAction::ElasticRadio).checked);
     // The displayed displacements are the engine's, node by node.
     for (int k = 0; k < 6; ++k) {
         EXPECT_FLOAT_EQ(scene->shownDisp[2 * k], static_cast<float>(buffer[2 + 2 * k]));
@@ -143,11 +138,11 @@ TEST_F(ViewFixture, AFailedAnalysisLeavesTheDisplayAsItWas) {
 TEST_F(ViewFixture, ViewChoiceTurnsOnPushoverAndSeparationAndElasticTurnsThemOff) {
     ChooseView(state, view, *scene, 3);
     EXPECT_EQ(scene->viewKind, 3);
-    EXPECT_TRUE(Update(cmd::kPushoverRadio).checked);
-    EXPECT_FALSE(Update(cmd::kElasticRadio).checked);
+    EXPECT_TRUE(Update(AnalysisAction::PushoverRadio).checked);
+    EXPECT_FALSE(Update(AnalysisAction::ElasticRadio).checked);
     EXPECT_EQ(view.separation, 1);
     ShowElastic(state, view, *scene);
-    EXPECT_TRUE(Update(cmd::kElasticRadio).checked);
+    EXPECT_TRUE(Update(AnalysisAction::ElasticRadio).checked);
     EXPECT_EQ(view.separation, 0);
 }
 
@@ -175,14 +170,14 @@ TEST_F(ViewFixture, PlayStartsTheTimerAndATickWithoutARunHasNothingToComputeAndS
     ActualSize(state, *scene, *model, grid, Results());
     Analyze();
     ShowPushover(state, view, *scene, *model);
-    ASSERT_TRUE(Update(cmd::kPlay).enabled);
+    ASSERT_TRUE(Update(AnalysisAction::Play).enabled);
     ControlEffect effect = Play(state, view, *scene, *model, 1);
     EXPECT_TRUE(effect.startTimer);
     EXPECT_FALSE(effect.killTimer);
     EXPECT_EQ(state.timerStopped, 0);
     EXPECT_EQ(scene->viewKind, 1);
-    EXPECT_FALSE(Update(cmd::kDefaultSize).enabled);
-    EXPECT_FALSE(Update(cmd::kActualSize).enabled);
+    EXPECT_FALSE(Update(AnalysisAction::DefaultSize).enabled);
+    EXPECT_FALSE(Update(AnalysisAction::ActualSize).enabled);
     // Play cleared the run: the elastic step is gone from the display.
     EXPECT_FLOAT_EQ(scene->shownDisp[0], 0.0f);
 
@@ -191,10 +186,10 @@ TEST_F(ViewFixture, PlayStartsTheTimerAndATickWithoutARunHasNothingToComputeAndS
     EXPECT_TRUE(effect.redraw);
     EXPECT_EQ(state.stepCounter, 0);
     EXPECT_EQ(state.timerStopped, 1);
-    EXPECT_TRUE(Update(cmd::kPlay).enabled);
-    EXPECT_TRUE(Update(cmd::kDefaultSize).enabled);
+    EXPECT_TRUE(Update(AnalysisAction::Play).enabled);
+    EXPECT_TRUE(Update(AnalysisAction::DefaultSize).enabled);
     EXPECT_EQ(StepText(state.stepCounter, state.StepTotal()), "0 / 500");
-    EXPECT_FALSE(Update(cmd::kExportCurve).enabled); // no step was recorded
+    EXPECT_FALSE(Update(AnalysisAction::ExportCurve).enabled); // no step was recorded
 
     // A second Stop has no timer to kill.
     EXPECT_FALSE(Stop(state).killTimer);
@@ -207,14 +202,14 @@ TEST_F(ViewFixture, PauseHoldsTheStepAndPlayStartsAgainFromZero) {
     Play(state, view, *scene, *model, 0);
     state.stepCounter = 3;
     TogglePause(view);
-    EXPECT_TRUE(Update(cmd::kPause).checked);
+    EXPECT_TRUE(Update(AnalysisAction::Pause).checked);
     ControlEffect effect = Tick(state, view, *scene, nullptr);
     EXPECT_EQ(state.stepCounter, 3);
     EXPECT_FALSE(effect.killTimer);
     EXPECT_FALSE(effect.redraw); // nothing changed
     EXPECT_EQ(state.timerStopped, 0);
     TogglePause(view);
-    EXPECT_FALSE(Update(cmd::kPause).checked);
+    EXPECT_FALSE(Update(AnalysisAction::Pause).checked);
 
     effect = Play(state, view, *scene, *model, 0);
     EXPECT_EQ(state.stepCounter, 0);
@@ -317,8 +312,8 @@ TEST_F(ViewFixture, DefaultSizeForgetsTheResultsAndHidesTheResponseBar) {
     EXPECT_EQ(view.separation, 0);
     EXPECT_EQ(scene->projection.originX, 100);
     EXPECT_EQ(scene->projection.originY, 140);
-    EXPECT_FALSE(Update(cmd::kPlay).enabled);
-    EXPECT_FALSE(Update(cmd::kAnalyze).enabled);
+    EXPECT_FALSE(Update(AnalysisAction::Play).enabled);
+    EXPECT_FALSE(Update(AnalysisAction::Analyze).enabled);
     EXPECT_FLOAT_EQ(scene->shownDisp[0], 0.0f);
 }
 
@@ -345,11 +340,11 @@ TEST_F(ViewFixture, TrackbarSetsTheGlyphFactor) {
 
 TEST_F(ViewFixture, ButtonsChooseZoomOrPanWhateverTheCommandSaid) {
     ZoomPicture(state);
-    EXPECT_TRUE(Update(cmd::kZoomPicture).checked);
+    EXPECT_TRUE(Update(AnalysisAction::ZoomPicture).checked);
     const int originX = scene->projection.originX;
     PressButton(state, view, true, 100, 100);
-    EXPECT_TRUE(Update(cmd::kMovePicture).checked);
-    EXPECT_FALSE(Update(cmd::kZoomPicture).checked);
+    EXPECT_TRUE(Update(AnalysisAction::MovePicture).checked);
+    EXPECT_FALSE(Update(AnalysisAction::ZoomPicture).checked);
     EXPECT_TRUE(MoveMouse(state, view, *scene, 110, 95).redraw);
     EXPECT_EQ(scene->projection.originX, originX + 10);
     EXPECT_FLOAT_EQ(scene->projection.zoom, 1.0f);

@@ -8,7 +8,6 @@
 #include "analysis/PushoverDriver.h"
 #include "analysis/Session.h"
 #include "engine/Engine.h"
-#include "framework/CommandIds.h"
 #include "model/FramePat.h"
 
 #include <chrono>
@@ -255,16 +254,13 @@ TEST_F(RunFixture, ElasticModeAndTheRunOnDisplay) {
     EXPECT_FALSE(effect.killTimer);
     EXPECT_EQ(Run().Step(), 1);
     EXPECT_EQ(ExportableSteps(state), 0); // the elastic display has no curve
-    CommandState export_;
-    ASSERT_TRUE(UpdateAnalysisCommand(cmd::kExportCurve, state, view, export_));
-    EXPECT_FALSE(export_.enabled);
+    EXPECT_FALSE(AnalysisActionState(AnalysisAction::ExportCurve, state, view).enabled);
     // Back in push-over mode the run goes on where it was.
     SetMode(state, view, AnalysisState::kPushoverMode);
     effect = Tick(state, view, *scene, session->Pushover(), kOneStep);
     EXPECT_EQ(state.stepCounter, 2);
-    ASSERT_TRUE(UpdateAnalysisCommand(cmd::kExportCurve, state, view, export_));
-    EXPECT_TRUE(export_.enabled);
-    EXPECT_STREQ(AnalysisCommandText(cmd::kExportCurve), "Export Curve...");
+    EXPECT_TRUE(AnalysisActionState(AnalysisAction::ExportCurve, state, view).enabled);
+    EXPECT_STREQ(AnalysisActionText(AnalysisAction::ExportCurve), "Export Curve...");
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "framework/Commands.h"
 
 #include "AppFixture.h"
-#include "analysis/ResponseFrame.h"
+#include "analysis_view/Resp3D.h"
 #include "app/PlanFrame.h"
 #include "framework/CommandIds.h"
 #include "framework/View.h"

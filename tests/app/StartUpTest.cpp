@@ -1,7 +1,7 @@
 // Start-up: the main frame with its menus, toolbar, accelerators and status bar, and one new
 // document shown in the plan window and the analysis window, placed and captioned.
 #include "AppFixture.h"
-#include "analysis/ResponseFrame.h"
+#include "analysis_view/Resp3D.h"
 #include "app/PlanFrame.h"
 #include "framework/CommandIds.h"
 #include "framework/Commands.h"

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QString>
+#include <cstdlib>
 #include <functional>
 
 namespace torva::test {
@@ -60,6 +62,11 @@ inline QImage WhiteImage(int width, int height) {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     return image;
+}
+
+// With TORVA_PICTURE_DIR set, saves the picture there as NAME.png, to look at by eye.
+inline void SaveIfAsked(const QImage& image, const char* name) {
+    if (const char* dir = std::getenv("TORVA_PICTURE_DIR")) image.save(QString("%1/%2.png").arg(dir, name));
 }
 
 } // namespace torva::test

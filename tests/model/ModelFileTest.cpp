@@ -10,6 +10,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace torva;
 
@@ -148,18 +149,74 @@ TEST(ModelFileRoundTrip, EveryStoredFieldSurvivesAndOutputListDoesNot) {
     EXPECT_EQ(WriteModelImage(*loaded), image);
 }
 
-TEST(ModelFileRoundTrip, ThroughADiskFileAndExtraBytesIgnored) {
+TEST(ModelFileRoundTrip, ThroughADiskFile) {
     test::TempDir dir;
     auto saved = BusyModel();
     FileError error;
     const std::string path = dir.file("busy.fem");
     ASSERT_TRUE(SaveModelFile(path, *saved, error)) << error.Text();
     EXPECT_EQ(std::filesystem::file_size(path), kModelFileSize);
-    { std::ofstream(path, std::ios::app | std::ios::binary) << "trailing bytes"; }
-
     auto loaded = std::make_unique<CFramePat>();
     ASSERT_TRUE(LoadModelFile(path, *loaded, error)) << error.Text();
     ExpectSameStoredFields(*saved, *loaded);
+}
+
+TEST(ModelFileRefusal, WhatTheProgramNeverWritesIsRefused) {
+    test::TempDir dir;
+    auto model = std::make_unique<CFramePat>();
+    FileError error;
+    const std::string path = dir.file("model.fem");
+    ASSERT_TRUE(SaveModelFile(path, *model, error)) << error.Text();
+    // Trailing bytes: once ignored.
+    { std::ofstream(path, std::ios::app | std::ios::binary) << "x"; }
+    auto loaded = std::make_unique<CFramePat>();
+    loaded->gravity = 123;
+    EXPECT_FALSE(LoadModelFile(path, *loaded, error));
+    EXPECT_EQ(error.message, "Unexpected file format.");
+    EXPECT_EQ(error.detail, path + ": The file goes on after the 255422 bytes of a model file.");
+    EXPECT_EQ(loaded->gravity, 123);
+
+    auto refusal = [](std::vector<uint8_t> image) {
+        auto m = std::make_unique<CFramePat>();
+        FileError e;
+        if (ReadModelImage(image.data(), image.size(), *m, e)) return std::string("accepted");
+        EXPECT_EQ(e.message, "Unexpected file format.");
+        return e.detail;
+    };
+    // Another version word.
+    for (int version : {0, 19, 21, 65535}) {
+        auto image = NewImage();
+        PutU16(image, 0, version);
+        EXPECT_EQ(refusal(image),
+                  "the file version is " + std::to_string(version) + "; this program reads version 20");
+    }
+    // An element formulation the program does not have (0, 3, -1, 32767 were once analysed as 1).
+    for (int kind : {0, 3, -1, 32767}) {
+        auto image = NewImage();
+        PutU16(image, 254796, kind);
+        EXPECT_EQ(refusal(image), "elementKind is " + std::to_string(kind));
+    }
+    for (int kind : {1, 2}) {
+        auto image = NewImage();
+        PutU16(image, 254796, kind);
+        EXPECT_EQ(refusal(image), "accepted");
+    }
+}
+
+TEST(ModelFileRefusal, FoldersAndPipesAreRefusedWithoutBlocking) {
+    test::TempDir dir;
+    auto model = std::make_unique<CFramePat>();
+    FileError error;
+    EXPECT_FALSE(LoadModelFile(dir.path().string(), *model, error));
+    EXPECT_EQ(error.message, "Failed to open document.");
+    EXPECT_EQ(error.detail, dir.path().string() + ": a folder, not a file");
+    // A pipe nobody writes to: opening it for reading would wait for ever.
+    const std::string fifo = dir.file("pipe.fem");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(LoadModelFile(fifo, *model, error));
+    EXPECT_EQ(error.detail, fifo + ": not a regular file");
+    EXPECT_FALSE(LoadModelFile(dir.file("missing.fem"), *model, error));
+    EXPECT_EQ(error.detail, dir.file("missing.fem") + ": No such file or directory");
 }
 
 TEST(ModelFileRefusal, ShortFileChangesNothing) {

@@ -1,4 +1,4 @@
-#include "analysis/ResponseFrame.h"
+#include "analysis_view/Resp3D.h"
 
 #include "framework/CommandIds.h"
 #include "framework/Commands.h"

@@ -2,9 +2,9 @@
 // The desktop program started on a model, with its analysis window at hand: commands go through the
 // analysis frame's router as its buttons send them, mouse events go to the real view.
 #include "analysis/AnalysisState.h"
-#include "analysis/AnalysisView.h"
-#include "analysis/ResponseFrame.h"
 #include "analysis/Session.h"
+#include "analysis_view/3dView.h"
+#include "analysis_view/Resp3D.h"
 #include "app/AppFixture.h"
 #include "framework/CommandIds.h"
 #include "framework/Commands.h"

@@ -1,4 +1,4 @@
-#include "analysis/AnalysisView.h"
+#include "analysis_view/3dView.h"
 
 #include "analysis/ColourScale.h"
 #include "analysis/CurveExport.h"
@@ -6,9 +6,10 @@
 #include "analysis/Mesh.h"
 #include "analysis/MeshView.h"
 #include "analysis/PushoverDriver.h"
-#include "analysis/ResponseFrame.h"
 #include "analysis/SaveData.h"
 #include "analysis/Session.h"
+#include "analysis_view/AnalysisCommands.h"
+#include "analysis_view/Resp3D.h"
 #include "document/TorvaDoc.h"
 #include "drawing/PictureFile.h"
 #include "engine/Engine.h"
@@ -36,6 +37,7 @@ namespace {
 constexpr int kTrackbarMin = -100;
 constexpr int kTrackbarMax = 100;
 constexpr int kTrackbarTick = 10;
+constexpr int kStepTimerMs = 1; // step timer 1 fires every millisecond while a run goes on
 
 QString ToQString(const std::string& text) {
     return QString::fromStdString(text);

@@ -1,0 +1,103 @@
+#include "analysis/ResultFieldFill.h"
+
+#include "analysis/MeshView.h"
+#include "engine/Engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace torva {
+
+namespace {
+
+constexpr double kQuarterTurn = std::numbers::pi / 2;
+
+// Principal strains of (ex, ey, gxy), engineering shear.
+void PrincipalStrains(const double strain[3], double& e1, double& e2) {
+    const double mean = (strain[0] + strain[1]) / 2;
+    const double radius = std::hypot((strain[0] - strain[1]) / 2, strain[2] / 2);
+    e1 = mean + radius;
+    e2 = mean - radius;
+}
+
+} // namespace
+
+void FillFromResults(const engine::ResultView& results, const MeshView& mesh, ResultField& field) {
+    const auto& layout = results.Layout();
+    const int elements = std::min(layout.Elements(), mesh.elementCount);
+    field.Resize(elements, layout.Nodes());
+    for (int k = 0; k < layout.Nodes(); ++k) {
+        field.ux[size_t(k)] = results.Displacement(k, 0);
+        field.uy[size_t(k)] = results.Displacement(k, 1);
+    }
+    for (int e = 0; e < elements; ++e) {
+        field.plane[size_t(e)] = mesh.elemDiscrete[e] == 0;
+        for (int g = 0; g < 9; ++g) {
+            PointResult& p = field.Point(e, g);
+            p.s1 = results.Gauss(e, g, 0);
+            p.s2 = results.Gauss(e, g, 1);
+            p.angle = results.Gauss(e, g, 2);
+            p.crackAngle = p.angle + kQuarterTurn;
+        }
+    }
+    field.hasResults = true;
+}
+
+void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
+    const int elements = std::min({field.elements, engine.ElementCount(), mesh.elementCount});
+    for (int e = 0; e < elements; ++e) {
+        if (!field.plane[size_t(e)]) continue;
+        const engine::ElementRecord& record = engine.Element(e + 1);
+        const engine::RebarType* rebar = record.rebarType > 0 ? &engine.Rebar(record.rebarType) : nullptr;
+        for (int g = 0; g < 9; ++g) {
+            const engine::GaussPointState& state = engine.GaussPoint(e + 1, g + 1);
+            PointResult& p = field.Point(e, g);
+            PrincipalStrains(state.strain, p.e1, p.e2);
+            p.crackOpen = state.concrete.crack != 0;
+            p.cracked = p.crackOpen;
+            p.crackAngle = p.angle + kQuarterTurn;
+            p.condition = p.cracked ? PointCondition::Cracked : PointCondition::Intact;
+            for (const engine::ConcreteDirection& d : state.concrete.dir) {
+                if (d.epk < 0 && d.eps < 2 * d.epk)
+                    p.condition = PointCondition::Crushed;
+                else if (d.epk < 0 && d.eps < d.epk && p.condition != PointCondition::Crushed)
+                    p.condition = PointCondition::PastPeak;
+            }
+            if (rebar) {
+                const double fy[2] = {rebar->fyx, rebar->fyy};
+                for (int d = 0; d < 2; ++d) {
+                    p.barStress[d] = state.rebar.barStress[d];
+                    p.yielded[d] = fy[d] > 0 && std::fabs(p.barStress[d]) >= fy[d] * (1 - 1e-9);
+                }
+            }
+        }
+    }
+    field.hasStrains = true;
+    field.hasBars = true;
+}
+
+void FillFromMcft(std::span<const engine::McftPoint> points, ResultField& field) {
+    const size_t count = std::min(points.size(), field.points.size());
+    for (size_t i = 0; i < count; ++i) {
+        const engine::McftPoint& m = points[i];
+        PointResult& p = field.points[i];
+        p.s1 = m.f1;
+        p.s2 = m.f2;
+        p.angle = m.theta;
+        p.e1 = m.e1;
+        p.e2 = m.e2;
+        p.cracked = m.cracked;
+        p.crackOpen = m.cracked && m.crackWidth > 0;
+        p.crackAngle = m.theta + kQuarterTurn;
+        p.crackWidth = m.crackWidth;
+        p.condition = static_cast<PointCondition>(m.condition);
+        for (int d = 0; d < 2; ++d) {
+            p.barStress[d] = m.barStress[d];
+            p.yielded[d] = m.yielded[d];
+        }
+    }
+    field.hasStrains = field.hasCrackWidths = field.hasBars = true;
+}
+
+} // namespace torva

@@ -1,0 +1,32 @@
+#pragma once
+// Fills a ResultField from what the engine keeps: the result buffer (principal stresses, displacements)
+// and, for the classic method, the Gauss-point states of the last step (strains, crack flags, bars),
+// or the iterative method's material points. Engine element e + 1 is mesh element e.
+#include "analysis/ResultField.h"
+#include "engine/McftMaterial.h"
+#include "engine/ResultLayout.h"
+
+#include <span>
+
+namespace torva {
+
+namespace engine {
+class Engine;
+}
+struct MeshView;
+
+// Principal stresses and their angle, displacements; every element with Gauss values counts as plane
+// unless the mesh marks it discrete.
+void FillFromResults(const engine::ResultView& results, const MeshView& mesh, ResultField& field);
+
+// After FillFromResults: the classic engine's states of the last step. A crack is open while its
+// point reports one (the crack line runs across the first principal stress); concrete whose
+// compressive strain has passed the peak strain is past peak, past twice that crushed; a bar whose
+// stress has reached its yield strength has yielded.
+void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field);
+
+// After FillFromResults (for the displacements): the iterative method's points, 9 per element in mesh
+// order; they replace the stresses with the concrete's principal stresses along e1 and e2.
+void FillFromMcft(std::span<const engine::McftPoint> points, ResultField& field);
+
+} // namespace torva

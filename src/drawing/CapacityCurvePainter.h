@@ -1,0 +1,36 @@
+#pragma once
+// Paints the capacity curve of a push-over run in a frame: a title, axes with round ticks in mm (across)
+// and kN (up) on CurveAxes, the origin lines, the curve through every step, and a marker at the shown
+// step. Everything stays inside the frame; without steps it says so.
+#include "analysis/CurveAxes.h"
+
+#include <QRect>
+#include <QString>
+#include <span>
+
+class QPainter;
+
+namespace torva {
+
+class CapacityCurvePainter {
+public:
+    static constexpr int kLeftMargin = 56;
+    static constexpr int kRightMargin = 12;
+    static constexpr int kTopMargin = 24;
+    static constexpr int kBottomMargin = 34;
+    static constexpr int kMarkerRadius = 4;
+    static constexpr int kHitRadius = 10;
+
+    // The plot area of a frame (inside the tick labels and titles).
+    static PlotFrame PlotFrameOf(const QRect& frame);
+
+    // shownStep: index into points of the marked step, −1 for none.
+    static void Paint(QPainter& painter, const QRect& frame, std::span<const CurvePoint> points,
+                      const CurveAxes& axes, int shownStep, const QString& title);
+
+    // The step a click at `pixel` selects, or −1 when no step is within reach.
+    static int StepAt(const QRect& frame, std::span<const CurvePoint> points, const CurveAxes& axes,
+                      QPointF pixel);
+};
+
+} // namespace torva

@@ -1,0 +1,100 @@
+// The result field filled from a real elastic analysis of the example shear wall: the stress components
+// turned back from the principal stresses match the classic engine's own σx, σy, τxy at every Gauss
+// point, the principal strains keep the strain's trace, and the displacements are the buffer's.
+#include "analysis/ResultFieldFill.h"
+
+#include "TestModels.h"
+#include "analysis/ContourValues.h"
+#include "analysis/MeshView.h"
+#include "analysis/Session.h"
+#include "engine/Engine.h"
+#include "model/ModelFile.h"
+#include "support/TempDir.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace torva {
+namespace {
+
+TEST(ResultFieldFill, ClassicElasticResultsOfTheShearWall) {
+    CFramePat model;
+    FileError error;
+    ASSERT_TRUE(LoadModelFile((test::SourceDir() / "examples" / "shear-wall.fem").string(), model, error))
+        << error.message;
+    analysis::Session session;
+    session.GetMesh().Build(model, kActualSize);
+    int status = -1;
+    std::string refusal;
+    ASSERT_TRUE(session.RunElastic(model, status, refusal)) << refusal;
+    ASSERT_EQ(status, 0);
+
+    const MeshView mesh = MeshViewOf(session.GetMesh());
+    ResultField field;
+    EXPECT_FALSE(field.Has(Quantity::Sx)); // nothing before the fill
+    FillFromResults(session.Results(), mesh, field);
+    EXPECT_TRUE(field.Has(Quantity::Sx));
+    EXPECT_FALSE(field.Has(Quantity::E1));
+    FillFromClassicEngine(session.Engine(), mesh, field);
+    EXPECT_TRUE(field.Has(Quantity::E1));
+    EXPECT_TRUE(field.Has(Quantity::BarStressX));
+    EXPECT_FALSE(field.Has(Quantity::CrackWidth)); // the classic method has no widths
+
+    int checked = 0;
+    double largest = 0;
+    for (int e = 0; e < field.elements; ++e) {
+        if (!field.plane[size_t(e)]) continue;
+        for (int g = 0; g < 9; ++g) {
+            const engine::GaussPointState& state = session.Engine().GaussPoint(e + 1, g + 1);
+            const PointResult& p = field.Point(e, g);
+            const double* s = state.concrete.stress;
+            const double tolerance = 1e-9 * (1 + std::fabs(s[0]) + std::fabs(s[1]) + std::fabs(s[2]));
+            EXPECT_NEAR(PointValue(p, Quantity::Sx), s[0], tolerance) << "element " << e << " point " << g;
+            EXPECT_NEAR(PointValue(p, Quantity::Sy), s[1], tolerance);
+            EXPECT_NEAR(PointValue(p, Quantity::Txy), s[2], tolerance);
+            EXPECT_NEAR(p.e1 + p.e2, state.strain[0] + state.strain[1], 1e-15);
+            EXPECT_GE(p.e1, p.e2);
+            largest = std::max(largest, std::fabs(s[0]));
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 9);
+    EXPECT_GT(largest, 0.01); // the wall is loaded
+    const auto results = session.Results();
+    for (int k = 0; k < mesh.nodeCount; ++k) {
+        EXPECT_EQ(field.ux[size_t(k)], results.Displacement(k, 0));
+        EXPECT_EQ(field.uy[size_t(k)], results.Displacement(k, 1));
+    }
+    const ContourValues u =
+        PrepareContours(field, mesh, Quantity::DisplacementMagnitude, RangeMode::Automatic);
+    EXPECT_GT(u.max, 0);
+}
+
+TEST(ResultFieldFill, IterativePointsCarryWidthsConditionsAndYield) {
+    ResultField field;
+    field.Resize(1, 4);
+    field.hasResults = true;
+    engine::McftPoint points[9];
+    points[4].f1 = 0.8;
+    points[4].f2 = -12;
+    points[4].theta = 0.7;
+    points[4].cracked = true;
+    points[4].crackWidth = 0.42;
+    points[4].condition = engine::ConcreteCondition::PastPeak;
+    points[4].barStress[1] = 400;
+    points[4].yielded[1] = true;
+    FillFromMcft(points, field);
+    EXPECT_TRUE(field.Has(Quantity::CrackWidth));
+    const PointResult& p = field.Point(0, 4);
+    EXPECT_EQ(p.s1, 0.8);
+    EXPECT_EQ(p.s2, -12);
+    EXPECT_TRUE(p.crackOpen);
+    EXPECT_NEAR(p.crackAngle, 0.7 + std::acos(0.0), 1e-15); // the crack runs across e1
+    EXPECT_EQ(p.condition, PointCondition::PastPeak);
+    EXPECT_TRUE(p.yielded[1]);
+    EXPECT_FALSE(field.Point(0, 0).cracked);
+}
+
+} // namespace
+} // namespace torva
