@@ -393,22 +393,29 @@ void IterativeSolver::GatherLocal(int e, const std::vector<double>& u, double lo
 
 double IterativeSolver::EvaluateState() {
     const int n = e_.equationCount_;
-    std::fill_n(e_.internalForce_.begin() + 1, n, 0.0);
-    for (int e = 0; e < e_.elementCount_; ++e) {
-        double u[8];
-        if (e_.elements_[e].discrete != 0) {
-            double before[8];
-            GatherLocal(e, e_.totalDisplacement_, u);
-            GatherLocal(e, committed_, before);
-            EvaluateJoint(e, u, before);
-        } else if (hasConcrete_[e]) {
-            GatherLocal(e, e_.totalDisplacement_, u);
-            EvaluatePlane(e, u);
-        } else {
-            continue;
+    // Each element's state and local forces on the analysis' threads; the forces are summed afterwards
+    // in element order, so the result does not depend on the threads.
+    e_.ForElementRanges([this](int begin, int end) {
+        for (int e = begin; e < end; ++e) {
+            double u[8];
+            double* force = &e_.elementForce_[8 * e];
+            if (e_.elements_[e].discrete != 0) {
+                double before[8];
+                GatherLocal(e, e_.totalDisplacement_, u);
+                GatherLocal(e, committed_, before);
+                EvaluateJoint(e, u, before);
+            } else if (hasConcrete_[e]) {
+                GatherLocal(e, e_.totalDisplacement_, u);
+                EvaluatePlane(e, u);
+            } else {
+                std::fill_n(force, 8, 0.0);
+                continue;
+            }
+            e_.ElementForce(e, force);
         }
-        e_.AddElementInternalForce(e);
-    }
+    });
+    std::fill_n(e_.internalForce_.begin() + 1, n, 0.0);
+    for (int e = 0; e < e_.elementCount_; ++e) e_.ScatterElementForce(e, &e_.elementForce_[8 * e]);
     double residual = 0.0, applied = 0.0;
     for (int eq = 1; eq <= n; ++eq) {
         const double external = lambda_ * pattern_[eq] + gravity_[eq];
