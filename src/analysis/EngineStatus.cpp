@@ -8,7 +8,23 @@
 
 namespace torva {
 
-std::string EngineStatusMessage(int status, int step, const std::string& engineMessage) {
+namespace {
+
+// 2345678 → "2,345,678"
+std::string Grouped(long long value) {
+    const std::string digits = std::to_string(value < 0 ? -value : value);
+    std::string grouped = value < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
+}
+
+} // namespace
+
+std::string EngineStatusMessage(int status, int step, const std::string& engineMessage,
+                                const engine::InputRefusal& refusal) {
     const std::string at = step > 0 ? " (step " + std::to_string(step) + ")" : std::string();
     switch (status) {
     case engine::kStatusDone:
@@ -23,6 +39,15 @@ std::string EngineStatusMessage(int status, int step, const std::string& engineM
     case engine::kStatusBadInput:
         if (!engineMessage.empty())
             return "The model cannot be analysed" + at + ": the analysis method is " + engineMessage + ".";
+        if (*refusal.quantity != '\0') {
+            std::string text = "The model cannot be analysed" + at + ": it needs " + Grouped(refusal.needed) +
+                               " " + refusal.quantity + " and the analysis holds " +
+                               Grouped(refusal.capacity) + " (" + Grouped(refusal.needed - refusal.capacity) +
+                               " too many).";
+            if (std::string(refusal.quantity) == "skyline profile terms")
+                text += " Rows or columns of zero size tie distant nodes together and make the profile grow.";
+            return text;
+        }
         return "The model cannot be analysed" + at +
                ": it is larger than the analysis can hold or its input is inconsistent.";
     case engine::kStatusNotFinite:
@@ -41,7 +66,7 @@ std::string EngineStatusMessage(int status, int step, const std::string& engineM
 std::string EngineStatusMessage(const engine::Engine& engine, int status, int step) {
     const engine::IterativeSolver* solver = engine.Iterative();
     if (status != engine::kStatusNotConverged || solver == nullptr)
-        return EngineStatusMessage(status, step, engine.Message());
+        return EngineStatusMessage(status, step, engine.Message(), engine.Refusal());
     const engine::IterativeFailure& failure = solver->LastFailure();
     std::string reached;
     if (failure.diverged || !std::isfinite(failure.residual)) {

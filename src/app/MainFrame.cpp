@@ -82,6 +82,11 @@ void CMainFrame::CreateMenus() {
     connect(fileMenu_, &QMenu::aboutToShow, this, [this] { RebuildRecentFiles(); });
     RebuildRecentFiles();
 
+    // The shortcuts come with the accelerators.
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit(&E)"));
+    item(edit, cmd::kEditUndo, QStringLiteral("&Undo\tCtrl+Z"));
+    item(edit, cmd::kEditRedo, QStringLiteral("&Redo\tCtrl+Y"));
+
     QMenu* pattern = menuBar()->addMenu(QStringLiteral("Pattern(&P)"));
     item(pattern, cmd::kClearPattern, QStringLiteral("Clear(&E)"));
     pattern->addSeparator();
@@ -125,7 +130,7 @@ void CMainFrame::CreateMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
     item(help, cmd::kAppAbout, QStringLiteral("About TORVA_FEM...(&A)"));
 
-    for (QMenu* menu : {fileMenu_, pattern, member, option, view, help}) router->WatchMenu(menu);
+    for (QMenu* menu : {fileMenu_, edit, pattern, member, option, view, help}) router->WatchMenu(menu);
 }
 
 void CMainFrame::CreateToolBar() {
@@ -170,6 +175,8 @@ void CMainFrame::CreateAccelerators() {
         {cmd::kFilePrint, QKeySequence(Qt::CTRL | Qt::Key_P)},
         {cmd::kEditUndo, QKeySequence(Qt::CTRL | Qt::Key_Z)},
         {cmd::kEditUndo, QKeySequence(Qt::ALT | Qt::Key_Backspace)},
+        {cmd::kEditRedo, QKeySequence(Qt::CTRL | Qt::Key_Y)},
+        {cmd::kEditRedo, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
         {cmd::kEditCut, QKeySequence(Qt::CTRL | Qt::Key_X)},
         {cmd::kEditCut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
         {cmd::kEditCopy, QKeySequence(Qt::CTRL | Qt::Key_C)},

@@ -1,19 +1,25 @@
 #include "document/TorvaDoc.h"
 
 #include "analysis/Session.h"
+#include "document/ModelEditCommand.h"
 #include "framework/Application.h"
 #include "framework/Archive.h"
 #include "framework/ChildFrame.h"
 #include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/MdiFrame.h"
+#include "model/ModelDelta.h"
 #include "model/ModelIo.h"
 
+#include <QUndoStack>
 #include <iterator>
 
 namespace torva {
 
 namespace {
+
+// Undo steps kept per document; each holds only the bytes its edit changed.
+constexpr int kUndoLimit = 500;
 
 // The model commands and the editors installed for them.
 constexpr int kModelCommands[] = {cmd::kOptionStructure, cmd::kOptionLoading};
@@ -25,10 +31,19 @@ CTorvaDoc::ModelEditor* EditorOf(int commandId) {
     return nullptr;
 }
 
+// "&Undo Set E2 on 12 cells\tCtrl+Z", or "&Undo\tCtrl+Z" with nothing to undo.
+std::string UndoMenuText(const QString& verb, const QString& step, const QString& key) {
+    return ((step.isEmpty() ? verb : verb + QLatin1Char(' ') + step) + QLatin1Char('\t') + key).toStdString();
+}
+
 } // namespace
 
 CTorvaDoc::CTorvaDoc()
-    : framePat(std::make_unique<CFramePat>()), session_(std::make_unique<analysis::Session>()) {}
+    : framePat(std::make_unique<CFramePat>()), undoStack_(new QUndoStack(this)),
+      recorded_(std::make_unique<CFramePat>(*framePat)), session_(std::make_unique<analysis::Session>()) {
+    undoStack_->setUndoLimit(kUndoLimit);
+    connect(undoStack_, &QUndoStack::cleanChanged, this, [this](bool clean) { SetModifiedFlag(!clean); });
+}
 
 CTorvaDoc::~CTorvaDoc() = default;
 
@@ -38,9 +53,16 @@ void CTorvaDoc::ResetModel() {
     planHeight = 3119;
 }
 
+void CTorvaDoc::ResetHistory() {
+    undoStack_->clear();
+    undoStack_->setClean();
+    *recorded_ = *framePat;
+}
+
 bool CTorvaDoc::OnNewDocument() {
     if (!Document::OnNewDocument()) return false;
     ResetModel();
+    ResetHistory();
     OpenAnalysisWindow();
     return true;
 }
@@ -48,8 +70,39 @@ bool CTorvaDoc::OnNewDocument() {
 bool CTorvaDoc::OnOpenDocument(const QString& path) {
     ResetModel();
     if (!Document::OnOpenDocument(path)) return false;
+    ResetHistory();
     OpenAnalysisWindow();
     return true;
+}
+
+bool CTorvaDoc::OnSaveDocument(const QString& path) {
+    if (!Document::OnSaveDocument(path)) return false;
+    undoStack_->setClean();
+    return true;
+}
+
+bool CTorvaDoc::CommitModelEdit(const QString& name) {
+    ModelDelta delta = ModelDelta::Between(*recorded_, *framePat);
+    if (delta.Empty()) return false;
+    *recorded_ = *framePat;
+    undoStack_->push(new ModelEditCommand(*this, std::move(delta), name));
+    // A step pushed onto a clean stack leaves it unclean; an edit while the stack was already
+    // unclean keeps it so, and the flag must say modified either way. The editor tells the views.
+    SetModifiedFlag(!undoStack_->isClean());
+    emit ModelChanged();
+    return true;
+}
+
+void CTorvaDoc::StepModel(const ModelDelta& delta, bool forward) {
+    // From the recorded state, so an unrecorded layer change cannot mix with the step's bytes.
+    *framePat = *recorded_;
+    if (forward)
+        delta.ApplyAfter(*framePat);
+    else
+        delta.ApplyBefore(*framePat);
+    *recorded_ = *framePat;
+    UpdateAllViews(nullptr, 0);
+    emit ModelChanged();
 }
 
 void CTorvaDoc::Serialize(Archive& archive) {
@@ -97,12 +150,20 @@ bool CTorvaDoc::RunModelEditor(int commandId) {
     QWidget* parent = app ? app->MainFrame() : nullptr;
     if (!(*EditorOf(commandId))(*copy, parent)) return false;
     framePat->CopyFrom(*copy);
-    SetModifiedFlag(true);
+    CommitModelEdit(commandId == cmd::kOptionLoading ? QStringLiteral("Edit Loading")
+                                                     : QStringLiteral("Edit Structure Options"));
     UpdateAllViews(nullptr, 0);
     return true;
 }
 
 bool CTorvaDoc::OnCommand(int id) {
+    if (id == cmd::kEditUndo || id == cmd::kEditRedo) {
+        if (id == cmd::kEditUndo)
+            undoStack_->undo();
+        else
+            undoStack_->redo();
+        return true;
+    }
     if (EditorOf(id)) {
         RunModelEditor(id);
         return true;
@@ -111,6 +172,16 @@ bool CTorvaDoc::OnCommand(int id) {
 }
 
 bool CTorvaDoc::OnUpdateCommand(int id, CommandState& state) {
+    if (id == cmd::kEditUndo) {
+        state.enabled = undoStack_->canUndo();
+        state.text = UndoMenuText(QStringLiteral("&Undo"), undoStack_->undoText(), QStringLiteral("Ctrl+Z"));
+        return true;
+    }
+    if (id == cmd::kEditRedo) {
+        state.enabled = undoStack_->canRedo();
+        state.text = UndoMenuText(QStringLiteral("&Redo"), undoStack_->redoText(), QStringLiteral("Ctrl+Y"));
+        return true;
+    }
     if (EditorOf(id)) {
         state.enabled = HasModelEditor(id);
         return true;

@@ -1,6 +1,10 @@
 #pragma once
 // The document of a .fem file: owns the structure model, opens the analysis window for every
 // document it creates or opens, and runs Option > Structure on a copy of the model.
+//
+// Every change of the model is an undo step: whoever edits the model calls CommitModelEdit with
+// the step's name, and the document records what changed since the last step (ModelDelta). Undo and
+// redo restore the model byte for byte; the modified flag follows the undo stack's clean state.
 #include "framework/Document.h"
 #include "model/FramePat.h"
 
@@ -9,10 +13,12 @@
 #include <functional>
 #include <memory>
 
+class QUndoStack;
 class QWidget;
 
 namespace torva {
 
+class ModelDelta;
 namespace analysis {
 class Session;
 }
@@ -36,6 +42,7 @@ public:
 
     bool OnNewDocument() override;
     bool OnOpenDocument(const QString& path) override;
+    bool OnSaveDocument(const QString& path) override;
     void Serialize(Archive& archive) override;
 
     // Opens the analysis window: the second registered template makes a frame for this document.
@@ -53,12 +60,33 @@ public:
     bool RunModelEditor(int commandId);
     bool OnOptionStructure();
 
+    // --- Undo.
+    QUndoStack* UndoStack() const { return undoStack_; }
+    // Records the model's change since the last recorded step as one undo step named `name`
+    // ("Set E2 on 12 cells") and emits ModelChanged; the caller tells the views as before. Returns
+    // false (and records nothing) when the model did not change.
+    bool CommitModelEdit(const QString& name);
+    // Undo (forward false) or redo of a recorded step: the model returns to the state before (or
+    // after) it, whatever was left unrecorded (a layer change) included.
+    void StepModel(const ModelDelta& delta, bool forward);
+
+    // Edit > Undo (57643) and Redo (57644) name the step they take.
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;
 
+signals:
+    // The model changed: an edit was recorded, undone or redone. One notification for whoever keeps
+    // anything derived from the model (results go out of date).
+    void ModelChanged();
+
 private:
     void ResetModel();
+    // A fresh history whose starting point is the current model.
+    void ResetHistory();
 
+    QUndoStack* undoStack_ = nullptr;
+    // The model as of the last recorded step: the "before" of the next one.
+    std::unique_ptr<CFramePat> recorded_;
     std::unique_ptr<analysis::Session> session_;
 };
 

@@ -36,14 +36,22 @@ bool InRange(int value, int low, int high) {
 
 } // namespace
 
+// A count beyond the capacity is recorded for the message; a negative one is just inconsistent.
+bool Engine::WithinCapacity(const char* quantity, int count, int capacity) {
+    if (count > capacity) refusal_ = {quantity, count, capacity};
+    return InRange(count, 0, capacity);
+}
+
 bool Engine::DecodeInput(std::span<const int32_t> stream) {
     StreamReader in(stream);
     formulation_ = in.Next();
     nodeCount_ = in.Next();
     restraintCount_ = in.Next();
     loadCount_ = in.Next();
-    if (!in.ok() || !InRange(nodeCount_, 0, capacity_.nodes) ||
-        !InRange(restraintCount_, 0, capacity_.nodes) || !InRange(loadCount_, 0, capacity_.nodes))
+    if (!in.ok()) return false;
+    if (!WithinCapacity("nodes", nodeCount_, capacity_.nodes) ||
+        !WithinCapacity("restraints", restraintCount_, capacity_.nodes) ||
+        !WithinCapacity("point loads", loadCount_, capacity_.nodes))
         return false;
     for (int k = 1; k <= nodeCount_; ++k) {
         nodeX_[k] = double(in.Next());
@@ -57,7 +65,7 @@ bool Engine::DecodeInput(std::span<const int32_t> stream) {
     gravity_ = in.Divided(100.0f);
 
     concreteTypeCount_ = in.Next();
-    if (!InRange(concreteTypeCount_, 0, kMaxTypes)) return false;
+    if (!WithinCapacity("concrete types", concreteTypeCount_, kMaxTypes)) return false;
     for (int t = 1; t <= concreteTypeCount_; ++t) {
         ConcreteType& c = concreteTypes_[t];
         c.thickness = in.Divided(100.0f);
@@ -69,7 +77,7 @@ bool Engine::DecodeInput(std::span<const int32_t> stream) {
         c.eps0 = in.Divided(10000.0f);
     }
     rebarTypeCount_ = in.Next();
-    if (!InRange(rebarTypeCount_, 0, kMaxTypes)) return false;
+    if (!WithinCapacity("rebar types", rebarTypeCount_, kMaxTypes)) return false;
     for (int t = 1; t <= rebarTypeCount_; ++t) {
         RebarType& r = rebarTypes_[t];
         r.Ax = in.Divided(100.0f);
@@ -82,7 +90,7 @@ bool Engine::DecodeInput(std::span<const int32_t> stream) {
     }
 
     elementCount_ = in.Next();
-    if (!InRange(elementCount_, 0, capacity_.elements)) return false;
+    if (!WithinCapacity("elements", elementCount_, capacity_.elements)) return false;
     for (int e = 0; e < elementCount_; ++e) {
         ElementRecord& element = elements_[e];
         for (int32_t& node : element.nodes) {

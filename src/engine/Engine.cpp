@@ -110,6 +110,7 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
     if (step == 0) {
         initialised_ = false;
         statesSpoilt_ = false;
+        refusal_ = {};
         if (!DecodeInput(stream) ||
             results.size() < size_t(ResultLayout::LargestSize(nodeCount_, elementCount_))) {
             status = kStatusBadInput;

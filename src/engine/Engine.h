@@ -113,6 +113,8 @@ public:
     // Why the last call returned BadInput when the stream was not the reason ("" otherwise).
     const char* Message() const { return message_; }
     const EngineCapacity& Capacity() const { return capacity_; }
+    // Which capacity the stream of the last refused Start exceeded, and by how much.
+    const InputRefusal& Refusal() const { return refusal_; }
     // The results of the last step done, laid out for the model of the last successful Start.
     ResultView Results() const { return ResultView(results_, layout_); }
 
@@ -245,6 +247,7 @@ private:
     // The non-finite checks of a step: before the update (nothing changed yet) and after it.
     double ControlFactor(double increment) const;
     bool IncrementFinite(double factor) const;
+    bool WithinCapacity(const char* quantity, int count, int capacity);
     bool StatesFinite() const;
 
     EngineCapacity capacity_;
@@ -252,6 +255,7 @@ private:
     int stepCount_ = 0;
     int mode_ = 0;
     const char* message_ = "";
+    InputRefusal refusal_;
     std::vector<double> results_;
     ResultLayout layout_;
     bool statesSpoilt_ = false; // a step found non-finite states after its update: only a new analysis

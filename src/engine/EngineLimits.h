@@ -28,6 +28,14 @@ struct EngineCapacity {
     int profile = kMaxProfile;
 };
 
+// Why a stream was refused for a capacity (status 5): the quantity, how many the model needs and how
+// many the engine holds. An empty quantity: the refusal was for an inconsistent stream.
+struct InputRefusal {
+    const char* quantity = "";
+    long long needed = 0;
+    long long capacity = 0;
+};
+
 // The engine's status word.
 enum EngineStatus : int {
     kStatusDone = 0,

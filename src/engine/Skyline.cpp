@@ -51,10 +51,13 @@ bool Engine::BuildSkylineProfile() {
     }
     diagonalAddress_[1] = 1;
     diagonalAddress_[2] = 2;
-    for (int j = 2; j <= n; ++j) {
-        diagonalAddress_[j + 1] = diagonalAddress_[j] + columnHeight_[j] + 1;
-        if (diagonalAddress_[j + 1] - 1 > capacity_.profile) return false;
+    long long terms = 1;
+    for (int j = 2; j <= n; ++j) terms += columnHeight_[j] + 1;
+    if (terms > capacity_.profile) {
+        refusal_ = {"skyline profile terms", terms, capacity_.profile};
+        return false;
     }
+    for (int j = 2; j <= n; ++j) diagonalAddress_[j + 1] = diagonalAddress_[j] + columnHeight_[j] + 1;
     profileLength_ = diagonalAddress_[n + 1] - diagonalAddress_[1];
     return true;
 }

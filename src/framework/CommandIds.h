@@ -7,7 +7,7 @@ constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSave = 57603;
 constexpr int kFileSaveAs = 57604;
-constexpr int kRecentFile1 = 57616;  // 57616..57619: the recent-file entries of the File menu
+constexpr int kRecentFile1 = 57616; // 57616..57619: the recent-file entries of the File menu
 constexpr int kRecentFile4 = 57619;
 constexpr int kFilePrintSetup = 57606;
 constexpr int kFilePrint = 57607;
@@ -17,6 +17,7 @@ constexpr int kEditCopy = 57634;
 constexpr int kEditCut = 57635;
 constexpr int kEditPaste = 57637;
 constexpr int kEditUndo = 57643;
+constexpr int kEditRedo = 57644;
 constexpr int kWindowCascade = 57650;
 constexpr int kWindowTileHorizontal = 57651;
 constexpr int kWindowTileVertical = 57652;
@@ -27,7 +28,7 @@ constexpr int kPrevPane = 57681;
 constexpr int kPlanView = 32774;
 constexpr int kView3d = 32775;
 constexpr int kOptionStructure = 32872;
-constexpr int kOptionLoading = 32873;  // the loading protocol of the push-over
+constexpr int kOptionLoading = 32873; // the loading protocol of the push-over
 
 // Plan view: layers, patterns, members, check modes.
 constexpr int kMoveLowerFloor = 32771;

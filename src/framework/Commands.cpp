@@ -139,6 +139,10 @@ void CommandRouter::UpdateAction(QAction* action) const {
     if (id < 0) return;
     const CommandState state = Query(id);
     action->setEnabled(state.enabled);
+    if (!state.text.empty()) {
+        const QString text = QString::fromStdString(state.text);
+        if (action->text() != text) action->setText(text);
+    }
     if (state.checked || state.radio) action->setCheckable(true);
     if (state.radio && !action->actionGroup()) {
         // A group of one: menus draw a radio mark, and the state alone decides the mark.

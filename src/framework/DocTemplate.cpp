@@ -97,10 +97,16 @@ Document* DocTemplate::OpenDocumentFile(const QString& path, bool makeVisible) {
 }
 
 Document* CMultiViewSingleDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible) {
+    // The previous document is asked about before anything is loaded: Cancel leaves it as it was.
     const std::vector<Document*> previous = Documents();
+    for (Document* old : previous) {
+        if (!old->SaveModified()) return nullptr;
+    }
     Document* document = DocTemplate::OpenDocumentFile(path, makeVisible);
     if (!document) return nullptr;
     for (Document* old : previous) {
+        // Answered already: its windows close without asking again.
+        old->SetModifiedFlag(false);
         for (ChildFrame* frame : old->Frames()) frame->PostClose();
     }
     return document;

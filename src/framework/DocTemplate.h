@@ -71,9 +71,10 @@ private:
     int untitledCount_ = 0;
 };
 
-// Several frames on a single open document: opening or creating a document posts close requests
-// to the frames of the template's previous document (those that exist), once the new document
-// has opened, so a failed open keeps the previous document as it was.
+// Several frames on a single open document: opening or creating a document first asks to save the
+// template's previous document when it is modified (Cancel: nothing happens), then, once the new
+// document has opened, posts close requests to the previous document's frames, so a failed open
+// keeps the previous document as it was.
 class CMultiViewSingleDocTemplate : public DocTemplate {
 public:
     using DocTemplate::DocTemplate;

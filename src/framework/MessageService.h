@@ -27,7 +27,8 @@ public:
 
     // Asks through a dialog of the caller's own (a confirmation with its own title and buttons, which
     // returns the answer); an installed handler answers in its place, exactly as for Show.
-    static MessageAnswer Ask(const QString& text, MessageButtons buttons, const std::function<MessageAnswer()>& dialog);
+    static MessageAnswer Ask(const QString& text, MessageButtons buttons,
+                             const std::function<MessageAnswer()>& dialog);
 
     static QString Title();
     static void SetTitle(const QString& title);

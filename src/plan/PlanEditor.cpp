@@ -3,6 +3,7 @@
 #include "framework/CommandIds.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <utility>
 
@@ -39,7 +40,17 @@ int MemberLayer(int id) {
     }
 }
 
+std::string CellCount(int cells) {
+    return std::to_string(cells) + (cells == 1 ? " cell" : " cells");
+}
+
 } // namespace
+
+// "E2", or "X2" / "Y2" on a span label.
+std::string PlanEditor::TypeName(int x, int y, int type) const {
+    const std::string letter = y == 0 ? "X" : x == 0 ? "Y" : LayerLetter(model_->curLayer);
+    return letter + std::to_string(type);
+}
 
 void PlanEditor::ResetState() {
     controlMode_ = false;
@@ -103,20 +114,24 @@ bool PlanEditor::OnCommand(int id) {
         return true;
     case cmd::kClearPattern:
         if (!model_) return true;
+        if (!host_.Confirm("Clear every member of the " + LayerName(model_->curLayer) + " layer?"))
+            return true;
         model_->ClearCurrentPattern();
         host_.Repaint();
         model_->StoreCurrentLayer();
-        host_.SetModified();
+        host_.Commit("Clear Pattern");
         host_.NotifyOtherViews();
         return true;
     case cmd::kXElementLength:
-        EditOnCopy([&](CFramePat& copy) { return host_.RunSpanEditor(kAxisX, copy); });
+        EditOnCopy([&](CFramePat& copy) { return host_.RunSpanEditor(kAxisX, copy); },
+                   "Edit X Element Length");
         return true;
     case cmd::kYElementLength:
-        EditOnCopy([&](CFramePat& copy) { return host_.RunSpanEditor(kAxisY, copy); });
+        EditOnCopy([&](CFramePat& copy) { return host_.RunSpanEditor(kAxisY, copy); },
+                   "Edit Y Element Length");
         return true;
     case cmd::kFrameSize:
-        EditOnCopy([&](CFramePat& copy) { return host_.RunFrameEditor(copy); });
+        EditOnCopy([&](CFramePat& copy) { return host_.RunFrameEditor(copy); }, "Edit Frame Size");
         return true;
     case cmd::kCheckControlNode:
         controlMode_ = !controlMode_;
@@ -188,7 +203,7 @@ void PlanEditor::CopyPattern(int fromLayer) {
     model_->curLayer = layer;
     model_->StoreCurrentLayer();
     host_.Repaint();
-    host_.SetModified();
+    host_.Commit(fromLayer < layer ? "Copy Lower Pattern" : "Copy Upper Pattern");
     host_.NotifyOtherViews();
 }
 
@@ -198,17 +213,18 @@ void PlanEditor::MemberCommand(int kind) {
         ChangeLayer(kind);
         return;
     }
-    EditOnCopy([&](CFramePat& copy) { return host_.RunTypeEditor(kind, copy); });
+    EditOnCopy([&](CFramePat& copy) { return host_.RunTypeEditor(kind, copy); },
+               "Edit " + LayerName(kind) + " Types");
 }
 
 // Editors work on a copy; only OK brings it back.
-void PlanEditor::EditOnCopy(const std::function<bool(CFramePat&)>& run) {
+void PlanEditor::EditOnCopy(const std::function<bool(CFramePat&)>& run, const std::string& name) {
     if (!model_) return;
     auto copy = std::make_unique<CFramePat>();
     copy->CopyFrom(*model_);
     if (!run(*copy)) return;
     model_->CopyFrom(*copy);
-    host_.SetModified();
+    host_.Commit(name);
     host_.NotifyAllViews();
 }
 
@@ -217,33 +233,37 @@ void PlanEditor::EditOnCopy(const std::function<bool(CFramePat&)>& run) {
 void PlanEditor::LeftButtonDown(PlanPoint p) {
     if (!model_) return;
     if (!controlMode_ && !outputMode_) {
-        TogglePosition(p);
+        // The press toggles its square at once; the release decides between a click (keep it) and a
+        // drag (undo it and assign the rectangle).
+        if (!pressState_) pressState_ = std::make_unique<CFramePat>();
+        *pressState_ = *model_;
+        clickEdit_ = TogglePosition(p);
         dragging_ = true;
         dragStart_ = p;
-        host_.SetModified();
     } else if (controlMode_) {
         if (auto pos = PickNode(p); pos && pos->x < model_->nxs + 1 && pos->y < model_->nys + 1) {
             model_->controlNode = PositionCode(pos->x, pos->y);
-            host_.SetModified();
+            host_.Commit("Set Control Node");
         }
     } else {
-        AddOrActivateOutputElement(p);
+        OutputClick(p);
     }
     host_.Repaint();
 }
 
-void PlanEditor::TogglePosition(PlanPoint p) {
+std::string PlanEditor::TogglePosition(PlanPoint p) {
     CFramePat& m = *model_;
     const int layer = m.curLayer;
     const bool nodeLayer = layer < kConcreteLayer;
     const auto pos = PickForLayer(p, layer);
-    if (!pos) return;
+    if (!pos) return {};
     const int limitX = m.nxs + (nodeLayer ? 1 : 0);
     const int limitY = m.nys + (nodeLayer ? 1 : 0);
     const int x = pos->x, y = pos->y;
-    if (x >= limitX || y >= limitY) return;
+    if (x >= limitX || y >= limitY) return {};
 
     uint8_t& flag = m.curFlag[PosIndex(x, y)];
+    const uint8_t before = flag;
     if (flag == 0) {
         // Rebar and fibre only go where there is concrete.
         if (layer < kRebarLayer || ConcreteAt(x, y)) flag = 1;
@@ -255,6 +275,10 @@ void PlanEditor::TogglePosition(PlanPoint p) {
     m.StoreCurrentLayer();
 
     if (layer >= kConcreteLayer && !ConcreteAt(x, y)) RemoveOutputElement(PositionCode(x, y));
+    const std::string what =
+        LayerLetter(layer).empty() ? "Layer " + std::to_string(layer) : LayerLetter(layer);
+    if (flag == before) return {};
+    return (flag == 0 ? "Remove " : "Add ") + what + " at " + std::to_string(x) + "," + std::to_string(y);
 }
 
 void PlanEditor::LeftButtonUp(PlanPoint p) {
@@ -263,7 +287,15 @@ void PlanEditor::LeftButtonUp(PlanPoint p) {
     if (dragging_) {
         dragging_ = false;
         rectMode_ = false;
-        chosen = EvaluateRectangle(dragStart_, p);
+        const bool moved =
+            std::abs(p.x - dragStart_.x) >= kDragDistance || std::abs(p.y - dragStart_.y) >= kDragDistance;
+        if (moved && RectanglePick(p) != RectanglePick(dragStart_)) {
+            // A drag: the start square goes back to what it was before the press.
+            *model_ = *pressState_;
+            chosen = EvaluateRectangle(dragStart_, p);
+        } else if (!clickEdit_.empty()) {
+            host_.Commit(clickEdit_);
+        }
         model_->StoreCurrentLayer();
     }
     host_.Repaint();
@@ -272,31 +304,42 @@ void PlanEditor::LeftButtonUp(PlanPoint p) {
     if (chosen != 0) OnCommand(chosen);
 }
 
+void PlanEditor::CancelDrag() {
+    if (!model_ || !dragging_) return;
+    dragging_ = false;
+    rectMode_ = false;
+    *model_ = *pressState_;
+    host_.Repaint();
+    host_.NotifyOtherViews();
+}
+
+GridPos PlanEditor::RectanglePick(PlanPoint p) const {
+    const int o = model_->curLayer < kConcreteLayer ? kNodePickOffset : 0;
+    // Integer division truncates towards zero: points left of or above the grid give 0.
+    return {(p.x + o - kPlanOriginX) / kCellPixels, (p.y + o - kPlanOriginY) / kCellPixels};
+}
+
 int PlanEditor::EvaluateRectangle(PlanPoint start, PlanPoint end) {
     const CFramePat& m = *model_;
     const bool nodeLayer = m.curLayer < kConcreteLayer;
-    const int o = nodeLayer ? kNodePickOffset : 0;
-    const int e = m.nxs + (nodeLayer ? 1 : 0);
-    const int f = m.nys + (nodeLayer ? 1 : 0);
+    // The last square (or node line) that exists.
+    const int lastX = m.nxs - (nodeLayer ? 0 : 1);
+    const int lastY = m.nys - (nodeLayer ? 0 : 1);
 
-    // Integer division truncates towards zero, as the pick rules expect.
-    int gx = (start.x + o - kPlanOriginX) / kCellPixels;
-    int hx = (end.x + o - kPlanOriginX) / kCellPixels;
-    if (gx > hx) std::swap(gx, hx);
-    int gy = (start.y + o - kPlanOriginY) / kCellPixels;
-    int hy = (end.y + o - kPlanOriginY) / kCellPixels;
-    if (gy > hy) std::swap(gy, hy);
-    gx = std::max(gx, 2);
-    gy = std::max(gy, 2);
-    hx = std::min(hx, e);
-    hy = std::min(hy, f);
+    // Every square the band touches, both end squares included.
+    const GridPos a = RectanglePick(start);
+    const GridPos b = RectanglePick(end);
+    const int gx = std::max(std::min(a.x, b.x), 2);
+    const int hx = std::min(std::max(a.x, b.x), lastX);
+    const int gy = std::max(std::min(a.y, b.y), 2);
+    const int hy = std::min(std::max(a.y, b.y), lastY);
+    if (gx > hx || gy > hy) return 0; // the band lies outside the grid
 
-    if (hx - gx <= 2 && hy - gy <= 2) return 0; // a click, or a drag of three positions or fewer
     rectMode_ = true;
     rectX0_ = gx;
-    rectX1_ = hx;
+    rectX1_ = hx + 1;
     rectY0_ = gy;
-    rectY1_ = hy;
+    rectY1_ = hy + 1;
     if (m.curLayer > kFibreLayer) {
         host_.ShowMessage(kCannotSet);
         return 0;
@@ -312,11 +355,13 @@ void PlanEditor::RightButtonDown(PlanPoint p) {
         if (auto pos = PickNode(p); pos && pos->x < m.nxs + 1 && pos->y < m.nys + 1 &&
                                     PositionCode(pos->x, pos->y) == m.controlNode) {
             m.controlNode = 0;
-            host_.SetModified();
+            host_.Commit("Clear Control Node");
         }
     } else if (outputMode_) {
-        if (auto pos = PickPosition(p); pos && pos->x < m.nxs + 1 && pos->y < m.nys + 1)
+        if (auto pos = PickPosition(p); pos && pos->x < m.nxs + 1 && pos->y < m.nys + 1) {
             RemoveOutputElement(PositionCode(pos->x, pos->y));
+            host_.Commit("Remove Output Element");
+        }
     } else {
         const auto pos = PickForLayer(p, m.curLayer);
         std::string letter;
@@ -359,19 +404,22 @@ void PlanEditor::AssignType(int type) {
         if (y == 0) m.SpanTypeOf(kAxisX, x) = static_cast<uint8_t>(type);
         if (x == 0) m.SpanTypeOf(kAxisY, y) = static_cast<uint8_t>(type);
         m.StoreCurrentLayer();
+        host_.Commit("Set " + TypeName(x, y, type) + " on 1 cell");
     } else {
         popupType_ = type;
         const int layer = m.curLayer;
+        int cells = 0;
         for (int x = rectX0_; x < rectX1_; ++x)
             for (int y = rectY0_; y < rectY1_; ++y) {
                 uint8_t& flag = m.Flag(x, y, layer);
                 flag = 1;
                 if (layer > kConcreteLayer && !ConcreteAt(x, y)) flag = 0;
                 m.Type(x, y, layer) = static_cast<uint8_t>(type);
+                cells += flag != 0 ? 1 : 0;
             }
         m.LoadCurrentLayer();
+        host_.Commit("Set " + LayerLetter(layer) + std::to_string(type) + " on " + CellCount(cells));
     }
-    host_.SetModified();
     host_.Repaint();
     host_.NotifyOtherViews();
 }
@@ -385,7 +433,8 @@ void PlanEditor::ClearRectangle() {
             m.Type(x, y, m.curLayer) = 1;
         }
     m.LoadCurrentLayer();
-    host_.SetModified();
+    host_.Commit("Clear " + LayerLetter(m.curLayer) + " on " +
+                 CellCount((rectX1_ - rectX0_) * (rectY1_ - rectY0_)));
     host_.Repaint();
     host_.NotifyOtherViews();
 }
@@ -406,6 +455,16 @@ void PlanEditor::RemoveOutputElement(int code) {
         m.outputElements[kept++] = value;
     }
     for (int slot = kept; slot < kOutputSlots; ++slot) m.outputElements[slot] = -1;
+}
+
+void PlanEditor::OutputClick(PlanPoint p) {
+    const int count = model_->outputCount;
+    const int active = model_->activeOutput;
+    AddOrActivateOutputElement(p);
+    if (model_->outputCount != count)
+        host_.Commit("Add Output Element");
+    else if (model_->activeOutput != active)
+        host_.Commit("Choose Active Output Element");
 }
 
 void PlanEditor::AddOrActivateOutputElement(PlanPoint p) {

@@ -8,6 +8,7 @@
 #include "plan/PlanGeometry.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,11 @@ class PlanHost {
 public:
     virtual ~PlanHost() = default;
     virtual void ShowMessage(const std::string& text) = 0;
-    virtual void SetModified() = 0;
+    // The model's change since the last commit is one edit named `name` ("Set E2 on 12 cells"): the
+    // document records it for undo and marks itself modified. Nothing changed: nothing recorded.
+    virtual void Commit(const std::string& name) = 0;
+    // Asks a yes/no question; true for yes.
+    virtual bool Confirm(const std::string& question) = 0;
     virtual void Repaint() = 0;          // the plan view itself
     virtual void NotifyOtherViews() = 0; // the document's other views (the analysis view)
     virtual void NotifyAllViews() = 0;   // every view, the plan view included
@@ -50,6 +55,8 @@ public:
     static constexpr const char* kNoFloorAbove = "There is no floor to copy.";
     static constexpr const char* kCannotSet = "You can't set data on this place.";
     static constexpr const char* kTooManyOutputs = "ERROR: too many OUTPUT elements.";
+    // A press and release closer than this (in pixels, either way) is a click, not a drag.
+    static constexpr int kDragDistance = 4;
 
     explicit PlanEditor(PlanHost& host) : host_(host) {}
 
@@ -64,6 +71,8 @@ public:
     void LeftButtonDown(PlanPoint p);
     void LeftButtonUp(PlanPoint p);
     void RightButtonDown(PlanPoint p);
+    // Esc or a right click while dragging: no rectangle, and the start square as before the press.
+    void CancelDrag();
 
     // Commands of the plan view; false when the id is not one of them.
     bool OnCommand(int id);
@@ -90,9 +99,14 @@ private:
     void ChangeLayer(int layer);
     void CopyPattern(int fromLayer);
     void MemberCommand(int kind);
-    void EditOnCopy(const std::function<bool(CFramePat&)>& run);
-    void TogglePosition(PlanPoint p);
+    void EditOnCopy(const std::function<bool(CFramePat&)>& run, const std::string& name);
+    std::string TypeName(int x, int y, int type) const;
+    // The name of the edit a click made, or empty when it changed nothing.
+    std::string TogglePosition(PlanPoint p);
     int EvaluateRectangle(PlanPoint start, PlanPoint end);
+    // The square (element layers) or node (node layers) a point picks, unclamped.
+    GridPos RectanglePick(PlanPoint p) const;
+    void OutputClick(PlanPoint p);
     void AssignType(int type);
     void ClearRectangle();
     std::vector<PlanMenuItem> TypeMenu(const std::string& letter, bool withClear) const;
@@ -109,6 +123,9 @@ private:
     int rectX0_ = 1, rectX1_ = 1, rectY0_ = 1, rectY1_ = 1;
     bool dragging_ = false;
     PlanPoint dragStart_;
+    // The model as it was at the press: a drag or a cancelled drag goes back to it.
+    std::unique_ptr<CFramePat> pressState_;
+    std::string clickEdit_;
 };
 
 } // namespace torva

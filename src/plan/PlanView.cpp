@@ -7,6 +7,7 @@
 #include "framework/MessageService.h"
 #include "plan/Editors.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -218,9 +219,25 @@ void CTorvaView::mousePressEvent(QMouseEvent* event) {
             UpdateBand({});
         }
     } else if (event->button() == Qt::RightButton) {
-        editor_.RightButtonDown(Logical(pos));
+        if (editor_.Dragging())
+            CancelDrag();
+        else
+            editor_.RightButtonDown(Logical(pos));
     }
     CommandRouter::RequestRefresh();
+}
+
+void CTorvaView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && editor_.Dragging()) {
+        CancelDrag();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CTorvaView::CancelDrag() {
+    UpdateBand({});
+    editor_.CancelDrag();
 }
 
 void CTorvaView::mouseMoveEvent(QMouseEvent* event) {
@@ -251,8 +268,17 @@ void CTorvaView::ShowMessage(const std::string& text) {
         MessageService::Info(message, this);
 }
 
-void CTorvaView::SetModified() {
-    if (Document* document = GetDocument()) document->SetModifiedFlag(true);
+void CTorvaView::Commit(const std::string& name) {
+    if (auto* document = dynamic_cast<CTorvaDoc*>(GetDocument())) {
+        document->CommitModelEdit(QString::fromStdString(name));
+    } else if (Document* other = GetDocument()) {
+        other->SetModifiedFlag(true);
+    }
+}
+
+bool CTorvaView::Confirm(const std::string& question) {
+    return MessageService::Show(QString::fromStdString(question), MessageButtons::YesNo,
+                                MessageIcon::Question, this) == MessageAnswer::Yes;
 }
 
 void CTorvaView::Repaint() {

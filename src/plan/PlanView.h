@@ -70,11 +70,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // PlanHost.
     void ShowMessage(const std::string& text) override;
-    void SetModified() override;
+    void Commit(const std::string& name) override;
+    bool Confirm(const std::string& question) override;
     void Repaint() override;
     void NotifyOtherViews() override;
     void NotifyAllViews() override;
@@ -89,6 +91,7 @@ private:
     torva::PlanOverlay Overlay() const;
     void UpdateFrameBars();
     void UpdateBand(const QRect& band);
+    void CancelDrag();
     void Print(bool askPrinter);
     void Preview();
 

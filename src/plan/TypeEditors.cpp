@@ -24,7 +24,7 @@ CEditConcrete::CEditConcrete(CFramePat& model, QWidget* parent)
               ValueRule::Positive,
               1,
               QStringLiteral("*1000")});
-    AddField({ctl::kPoisson, tr("Poission Ratio"), {}, 10000, ValueRule::Poisson, 2});
+    AddField({ctl::kPoisson, tr("Poisson Ratio"), {}, 10000, ValueRule::Poisson, 2});
     AddField({ctl::kDensity, tr("Density (kg/m3)"), {}, 100, ValueRule::NonNegative, 3});
     PlaceFields(this, kFieldsLeft, kFieldsTop, 0, 4);
     Finish();
@@ -42,7 +42,7 @@ CEditFiber::CEditFiber(CFramePat& model, QWidget* parent)
               ValueRule::NonNegative,
               1,
               QStringLiteral("*1000")});
-    AddField({ctl::kPoisson, tr("Poission Ratio"), {}, 10000, ValueRule::Poisson, 2});
+    AddField({ctl::kPoisson, tr("Poisson Ratio"), {}, 10000, ValueRule::Poisson, 2});
     AddField({ctl::kDensity, tr("Density (kg/m3)"), {}, 100, ValueRule::NonNegative, 3});
     AddField({ctl::kTension, tr("Tension Strength : Ft (N/mm2)"), {}, 100, ValueRule::NonNegative, 4});
     PlaceFields(this, kFieldsLeft, kFieldsTop, 0, 5);

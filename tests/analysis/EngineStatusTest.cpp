@@ -20,5 +20,19 @@ TEST(EngineStatusMessage, NamesTheStepOnlyWhenGiven) {
     EXPECT_NE(EngineStatusMessage(9).find("status 9"), std::string::npos);
 }
 
+TEST(EngineStatusMessage, ACapacityRefusalSaysWhichAndByHowMuch) {
+    const engine::InputRefusal profile{"skyline profile terms", 2345678, 2000000};
+    EXPECT_EQ(
+        EngineStatusMessage(5, 0, "", profile),
+        "The model cannot be analysed: it needs 2,345,678 skyline profile terms and the analysis holds "
+        "2,000,000 (345,678 too many). Rows or columns of zero size tie distant nodes together and make "
+        "the profile grow.");
+    EXPECT_EQ(
+        EngineStatusMessage(5, 0, "", {"elements", 3601, 3600}),
+        "The model cannot be analysed: it needs 3,601 elements and the analysis holds 3,600 (1 too many).");
+    // Without a recorded capacity the general message stays.
+    EXPECT_NE(EngineStatusMessage(5).find("its input is inconsistent"), std::string::npos);
+}
+
 } // namespace
 } // namespace torva

@@ -88,7 +88,7 @@ TEST_F(AppTest, View3dRecreatesTheAnalysisWindowAndNeedsADocument) {
     EXPECT_TRUE(Main()->Router()->FindAction(cmd::kPlanView)->isEnabled());
 }
 
-TEST_F(AppTest, FileNewClosesTheOldWindowsAfterAskingForAModifiedDocument) {
+TEST_F(AppTest, FileNewAsksForAModifiedDocumentBeforeMakingTheNewOne) {
     Start();
     CTorvaDoc* old = ActiveDoc();
     const auto oldFrames = Frames();
@@ -96,11 +96,11 @@ TEST_F(AppTest, FileNewClosesTheOldWindowsAfterAskingForAModifiedDocument) {
 
     messages.QueueAnswer(MessageAnswer::No);
     EXPECT_TRUE(Main()->Router()->Execute(cmd::kFileNew));
-    // The close requests are posted: all four windows exist until the event loop runs.
-    EXPECT_EQ(Frames().size(), 4u);
-    EXPECT_TRUE(messages.Texts().isEmpty());
-    Flush();
+    // Asked at once, before the new document exists; the old windows close from the event loop.
     EXPECT_EQ(messages.Texts(), QStringList{"Save changes to FEM1?"});
+    EXPECT_EQ(Frames().size(), 4u);
+    Flush();
+    EXPECT_EQ(messages.Texts(), QStringList{"Save changes to FEM1?"}); // not asked twice
     ASSERT_EQ(Docs().size(), 1u);
     EXPECT_EQ(Docs()[0]->GetTitle(), "FEM2");
     ASSERT_EQ(Frames().size(), 2u);
@@ -108,17 +108,71 @@ TEST_F(AppTest, FileNewClosesTheOldWindowsAfterAskingForAModifiedDocument) {
         EXPECT_TRUE(std::find(oldFrames.begin(), oldFrames.end(), frame) == oldFrames.end());
     EXPECT_EQ(Main()->windowTitle(), "TORVA_FEM - FEM2");
 
-    // Cancel keeps the old document in its last window.
+    // Cancel changes nothing: no new document, both windows of the old one stay.
     CTorvaDoc* second = ActiveDoc();
+    const auto secondFrames = Frames();
     second->SetModifiedFlag();
     messages.Clear();
     messages.QueueAnswer(MessageAnswer::Cancel);
     Main()->Router()->Execute(cmd::kFileNew);
     Flush();
     EXPECT_EQ(messages.Texts(), QStringList{"Save changes to FEM2?"});
-    EXPECT_EQ(Docs().size(), 2u);
-    EXPECT_EQ(second->Frames().size(), 1u);
+    EXPECT_EQ(Docs(), std::vector<Document*>{second});
+    EXPECT_EQ(Frames(), secondFrames);
     EXPECT_TRUE(second->IsModified());
+}
+
+TEST_F(AppTest, OpenOverAModifiedModelAsksBeforeLoadingAndCancelChangesNothing) {
+    Start();
+    CFramePat model;
+    model.nys = 12;
+    model.nxs = 30;
+    FileError error;
+    const QString other = QString::fromStdString(dir.file("other.fem"));
+    ASSERT_TRUE(SaveModelFile(other.toStdString(), model, error));
+
+    CTorvaDoc* old = ActiveDoc();
+    old->framePat->Flag(3, 4, 2) = 1;
+    old->CommitModelEdit(QStringLiteral("edit"));
+    ASSERT_TRUE(old->IsModified());
+    const auto oldFrames = Frames();
+
+    // The prompt comes before the file is read: at that moment only the old model exists.
+    std::vector<std::size_t> documentsWhenAsked;
+    MessageService::SetHandler([&](const QString&, MessageButtons) {
+        documentsWhenAsked.push_back(Docs().size());
+        return MessageAnswer::Cancel;
+    });
+    fileAnswer = other;
+    Main()->Router()->Execute(cmd::kFileOpen);
+    Flush();
+    EXPECT_EQ(documentsWhenAsked, std::vector<std::size_t>{1u});
+    EXPECT_EQ(Docs(), std::vector<Document*>{old});
+    EXPECT_EQ(Frames(), oldFrames);
+    EXPECT_EQ(old->framePat->Flag(3, 4, 2), 1);
+    EXPECT_TRUE(old->IsModified());
+
+    // The recent-file entries take the same way.
+    app->AddToRecentFileList(other);
+    Main()->Router()->Execute(cmd::kRecentFile1);
+    Flush();
+    EXPECT_EQ(documentsWhenAsked, (std::vector<std::size_t>{1u, 1u}));
+    EXPECT_EQ(Docs(), std::vector<Document*>{old});
+    EXPECT_EQ(Frames(), oldFrames);
+
+    // No: the other file replaces the model, without a second question.
+    documentsWhenAsked.clear();
+    MessageService::SetHandler([&](const QString&, MessageButtons) {
+        documentsWhenAsked.push_back(Docs().size());
+        return MessageAnswer::No;
+    });
+    Main()->Router()->Execute(cmd::kRecentFile1);
+    Flush();
+    MessageService::SetHandler(nullptr);
+    EXPECT_EQ(documentsWhenAsked, std::vector<std::size_t>{1u});
+    ASSERT_EQ(Docs().size(), 1u);
+    EXPECT_EQ(ActiveDoc()->framePat->nxs, 30);
+    EXPECT_EQ(Frames().size(), 2u);
 }
 
 TEST_F(AppTest, OpeningAShortFileReportsItAndKeepsThePreviousDocument) {
@@ -128,14 +182,16 @@ TEST_F(AppTest, OpeningAShortFileReportsItAndKeepsThePreviousDocument) {
     old->SetModifiedFlag();
     const auto oldFrames = Frames();
     fileAnswer = WriteFile("short.fem", QByteArray(100, 'x'));
+    messages.QueueAnswer(MessageAnswer::No);
     EXPECT_TRUE(Main()->Router()->Execute(cmd::kFileOpen));
     Flush();
-    EXPECT_EQ(messages.Texts(), QStringList{"Unexpected file format.\n" + fileAnswer +
-                                            ": The file has 100 bytes; a model file has 255422."});
+    EXPECT_EQ(messages.Texts(), (QStringList{"Save changes to FEM1?",
+                                             "Unexpected file format.\n" + fileAnswer +
+                                                 ": The file has 100 bytes; a model file has 255422."}));
     ASSERT_EQ(Docs().size(), 1u);
     EXPECT_EQ(Docs()[0], old);
     EXPECT_EQ(old->framePat->Flag(3, 4, 2), 1);
-    EXPECT_TRUE(old->IsModified());
+    EXPECT_TRUE(old->IsModified()); // "No" discards only when the new model is there
     EXPECT_EQ(Frames(), oldFrames);
     EXPECT_TRUE(app->RecentFiles()->Files().isEmpty()); // a failed open is not a recent file
 

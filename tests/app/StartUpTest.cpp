@@ -9,8 +9,10 @@
 #include "model/ModelFile.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -105,6 +107,8 @@ TEST_F(AppTest, MainMenuCarriesEveryEntryWithItsId) {
     EXPECT_EQ(Entries(file),
               (QStringList{"New(&N)\tCtrl+N=57600", "Open(&O)...\tCtrl+O=57601", "Save(&S)\tCtrl+S=57603",
                            "Save As(&A)...=57604", "-", "Recent File=57616", "-", "Exit(&X)=57665"}));
+    EXPECT_EQ(Entries(MenuNamed(Main(), "Edit(&E)")),
+              (QStringList{"&Undo\tCtrl+Z=57643", "&Redo\tCtrl+Y=57644"}));
     EXPECT_EQ(Entries(MenuNamed(Main(), "Pattern(&P)")),
               (QStringList{"Clear(&E)=32778", "-", "Go Up(&U)=32772", "Go Down(&D)=32771", "-"}));
     const QStringList member = Entries(MenuNamed(Main(), "Member(&M)"));
@@ -120,8 +124,8 @@ TEST_F(AppTest, MainMenuCarriesEveryEntryWithItsId) {
     EXPECT_EQ(Entries(MenuNamed(Main(), "Help(&H)")), QStringList{"About TORVA_FEM...(&A)=57664"});
     QStringList titles;
     for (QAction* action : Main()->menuBar()->actions()) titles << action->text();
-    EXPECT_EQ(titles,
-              (QStringList{"File(&F)", "Pattern(&P)", "Member(&M)", "Option(&O)", "View(&V)", "Help(&H)"}));
+    EXPECT_EQ(titles, (QStringList{"File(&F)", "Edit(&E)", "Pattern(&P)", "Member(&M)", "Option(&O)",
+                                   "View(&V)", "Help(&H)"}));
 }
 
 TEST_F(AppTest, AcceleratorsAreBoundAndTheEditCommandsStayDisabled) {
@@ -142,10 +146,47 @@ TEST_F(AppTest, AcceleratorsAreBoundAndTheEditCommandsStayDisabled) {
     EXPECT_EQ(keys[cmd::kEditPaste], (QList<K>{K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)}));
     EXPECT_EQ(keys[cmd::kNextPane], QList<K>{K(Qt::Key_F6)});
     EXPECT_EQ(keys[cmd::kPrevPane], QList<K>{K(Qt::SHIFT | Qt::Key_F6)});
-    for (int id : {cmd::kEditUndo, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}) {
+    EXPECT_EQ(keys[cmd::kEditRedo], (QList<K>{K(Qt::CTRL | Qt::Key_Y), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
+    // Undo and Redo have nothing to do in a new model; Cut, Copy and Paste have no handler.
+    for (int id : {cmd::kEditUndo, cmd::kEditRedo, cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste}) {
         EXPECT_FALSE(Main()->Router()->FindAction(id)->isEnabled()) << id;
         EXPECT_FALSE(Main()->Router()->Execute(id)) << id;
     }
+}
+
+TEST_F(AppTest, EditUndoAndRedoNameTheStepAndFollowTheModel) {
+    Start();
+    CTorvaDoc* doc = ActiveDoc();
+    ASSERT_NE(doc, nullptr);
+    for (int x = 2; x < 14; ++x) doc->framePat->Flag(x, 3, kConcreteLayer) = 1;
+    doc->framePat->LoadCurrentLayer();
+    doc->CommitModelEdit(QStringLiteral("Set E2 on 12 cells"));
+    CommandRouter::RefreshAll();
+    QAction* undo = Main()->Router()->FindAction(cmd::kEditUndo);
+    QAction* redo = Main()->Router()->FindAction(cmd::kEditRedo);
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_EQ(undo->text(), "&Undo Set E2 on 12 cells\tCtrl+Z");
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_TRUE(doc->IsModified());
+
+    // The shortcut reaches the document through the main window.
+    auto press = [this](int key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::ControlModifier);
+        QApplication::sendEvent(Main(), &event);
+    };
+    Main()->activateWindow();
+    press(Qt::Key_Z);
+    test::Flush();
+    EXPECT_EQ(doc->framePat->Flag(5, 3, kConcreteLayer), 0);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(undo->text(), "&Undo\tCtrl+Z");
+    EXPECT_TRUE(redo->isEnabled());
+    EXPECT_EQ(redo->text(), "&Redo Set E2 on 12 cells\tCtrl+Y");
+    press(Qt::Key_Y);
+    test::Flush();
+    EXPECT_EQ(doc->framePat->Flag(5, 3, kConcreteLayer), 1);
+    EXPECT_TRUE(doc->IsModified());
 }
 
 TEST_F(AppTest, ToolbarsStatusBarAndBarsOfTheFrames) {

@@ -1,5 +1,5 @@
 // Status 6: a step whose displacements, forces or stresses would not be finite is never reported as
-// done, and the result buffer keeps the last good step.
+// done, and the result buffer keeps the last good step. Status 5 names the capacity a model exceeds.
 #include "EngineTestModels.h"
 
 #include <algorithm>
@@ -83,4 +83,45 @@ TEST(EngineNonFinite, OrdinaryRunsStayDoneAndFinite) {
         }
         EXPECT_TRUE(AllFinite(run.results));
     }
+}
+
+TEST(EngineRefusal, ACapacityExceededIsNamedWithWhatTheModelNeeds) {
+    // The profile a roomy engine builds is exactly what a small one reports as needed.
+    GridModel model({500, 500, 500, 500, 500, 500}, {400, 400, 400, 400});
+    model.RestrainRow(0, 12);
+    model.LoadNode(6, 4, 100000, 0);
+    EngineRun roomy(model);
+    ASSERT_EQ(roomy.Call(kElasticMode), kStatusDone);
+    const int terms = roomy.engine->ProfileLength();
+    ASSERT_GT(terms, 100);
+
+    EngineCapacity small;
+    small.profile = terms - 1;
+    EngineRun tight(model);
+    tight.engine = std::make_unique<Engine>(small);
+    EXPECT_EQ(tight.Call(kElasticMode), kStatusBadInput);
+    EXPECT_STREQ(tight.engine->Refusal().quantity, "skyline profile terms");
+    EXPECT_EQ(tight.engine->Refusal().needed, terms);
+    EXPECT_EQ(tight.engine->Refusal().capacity, terms - 1);
+    // One term more and it fits.
+    small.profile = terms;
+    EngineRun exact(model);
+    exact.engine = std::make_unique<Engine>(small);
+    EXPECT_EQ(exact.Call(kElasticMode), kStatusDone);
+    EXPECT_STREQ(exact.engine->Refusal().quantity, "");
+
+    small = {};
+    small.elements = 20;
+    EngineRun crowded(model);
+    crowded.engine = std::make_unique<Engine>(small);
+    EXPECT_EQ(crowded.Call(kElasticMode), kStatusBadInput);
+    EXPECT_STREQ(crowded.engine->Refusal().quantity, "elements");
+    EXPECT_EQ(crowded.engine->Refusal().needed, 24);
+
+    // An inconsistent stream names no capacity.
+    GridModel broken = model;
+    broken.elements[3][0] = 999;
+    EngineRun inconsistent(broken);
+    EXPECT_EQ(inconsistent.Call(kElasticMode), kStatusBadInput);
+    EXPECT_STREQ(inconsistent.engine->Refusal().quantity, "");
 }

@@ -105,19 +105,28 @@ TEST_F(Templates, OpeningAnotherDocumentPostsCloseRequestsToTheOldFrames) {
     EXPECT_TRUE(messages.Texts().isEmpty()); // unmodified: no question
 }
 
-TEST_F(Templates, ModifiedOldDocumentAsksOnceAndCancelKeepsItsLastFrame) {
+TEST_F(Templates, ModifiedOldDocumentIsAskedBeforeTheNewOneAndCancelChangesNothing) {
     Document* old = numbers->OpenDocumentFile(QString());
     ChildFrame* extra = second->CreateNewFrame(old, nullptr);
     second->InitialUpdateFrame(extra, old, true);
     old->SetModifiedFlag();
+    const std::vector<ChildFrame*> frames = old->Frames();
     messages.QueueAnswer(MessageAnswer::Cancel);
-    numbers->OpenDocumentFile(QString());
+    EXPECT_EQ(numbers->OpenDocumentFile(QString()), nullptr);
     Flush();
-    // The first frame closes without asking (another frame still shows the document); the
-    // last one asks, and Cancel keeps it.
     EXPECT_EQ(messages.Texts(), QStringList{"Save changes to NUM1?"});
-    EXPECT_EQ(old->Frames(), std::vector<ChildFrame*>{extra});
-    EXPECT_EQ(FrameCount(), 2);
+    EXPECT_EQ(numbers->Documents(), std::vector<Document*>{old});
+    EXPECT_EQ(old->Frames(), frames);
+    EXPECT_TRUE(old->IsModified());
+
+    // No: the new document opens and every old frame closes without a second question.
+    messages.QueueAnswer(MessageAnswer::No);
+    Document* fresh = numbers->OpenDocumentFile(QString());
+    ASSERT_NE(fresh, nullptr);
+    Flush();
+    EXPECT_EQ(messages.Texts(), (QStringList{"Save changes to NUM1?", "Save changes to NUM1?"}));
+    EXPECT_EQ(numbers->Documents(), std::vector<Document*>{fresh});
+    EXPECT_EQ(FrameCount(), 1);
 }
 
 TEST_F(Templates, FailedOpenKeepsThePreviousDocumentAndLeavesNothingBehind) {
@@ -131,9 +140,11 @@ TEST_F(Templates, FailedOpenKeepsThePreviousDocumentAndLeavesNothingBehind) {
     auto* old = static_cast<NumberDoc*>(numbers->OpenDocumentFile(QString()));
     old->value = 5;
     old->SetModifiedFlag();
+    messages.QueueAnswer(MessageAnswer::No);
     EXPECT_EQ(numbers->OpenDocumentFile(bad), nullptr);
     Flush();
-    EXPECT_EQ(messages.Texts(), QStringList{"Unexpected file format.\n" + bad + ": no N="});
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Save changes to NUM1?", "Unexpected file format.\n" + bad + ": no N="}));
     EXPECT_EQ(numbers->Documents(), (std::vector<Document*>{old}));
     EXPECT_EQ(old->value, 5);
     EXPECT_TRUE(old->IsModified());

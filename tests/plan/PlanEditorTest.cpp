@@ -20,7 +20,14 @@ namespace {
 class FakeHost : public PlanHost {
 public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void SetModified() override { modified = true; }
+    void Commit(const std::string& name) override {
+        commits.push_back(name);
+        modified = true;
+    }
+    bool Confirm(const std::string& question) override {
+        questions.push_back(question);
+        return confirmAnswer;
+    }
     void Repaint() override { ++repaints; }
     void NotifyOtherViews() override { ++otherNotifies; }
     void NotifyAllViews() override { ++allNotifies; }
@@ -52,6 +59,9 @@ public:
     std::vector<std::vector<PlanMenuItem>> menus;
     std::vector<PlanPoint> menuPoints;
     std::vector<std::string> editorCalls;
+    std::vector<std::string> commits;
+    std::vector<std::string> questions;
+    bool confirmAnswer = true;
     int menuAnswer = 0;
     bool editorAnswer = true;
     bool modified = false;
@@ -259,7 +269,9 @@ TEST_F(PlanEditorTest, OutputListActivationAndTheTwentySixthRefusal) {
     EXPECT_EQ(Outputs(), expected);
     EXPECT_EQ(model->activeOutput, 202);
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_FALSE(host.modified); // the selection is not part of the file
+    // Every change of the list is an undo step of its own.
+    ASSERT_EQ(host.commits.size(), 25u);
+    EXPECT_EQ(host.commits.back(), "Add Output Element");
 
     Click(Centre(7, 2));
     EXPECT_EQ(host.messages, std::vector<std::string>{"ERROR: too many OUTPUT elements."});
@@ -271,6 +283,8 @@ TEST_F(PlanEditorTest, OutputListActivationAndTheTwentySixthRefusal) {
     Click(Centre(4, 5)); // the active one again: none active
     EXPECT_EQ(model->activeOutput, -1);
     EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.commits.size(), 27u);
+    EXPECT_EQ(host.commits.back(), "Choose Active Output Element");
 
     // Right click removes and compacts; the freed slot takes the next element.
     editor.RightButtonDown(Centre(2, 2));
@@ -384,7 +398,7 @@ TEST_F(PlanEditorTest, RightClickInTheNodeLayersAndAboveTheFibreLayer) {
     EXPECT_EQ(host.messages.back(), "You can't set data on this place.");
 }
 
-TEST_F(PlanEditorTest, DragAssignsATypeToTheRectangle) {
+TEST_F(PlanEditorTest, DragAssignsATypeToEverySquareTheBandTouches) {
     host.menuAnswer = cmd::kPopupType1 + 3; // E4
     Drag(Centre(2, 2), Centre(6, 3));
     ASSERT_EQ(host.menus.size(), 1u);
@@ -394,43 +408,80 @@ TEST_F(PlanEditorTest, DragAssignsATypeToTheRectangle) {
     EXPECT_EQ(host.menuPoints[0], Centre(6, 3));
     EXPECT_TRUE(editor.RectMode());
     EXPECT_EQ(editor.PopupType(), 4);
+    // Both end squares belong to the rectangle: columns 2..6, rows 2..3.
     EXPECT_EQ(editor.RectX0(), 2);
-    EXPECT_EQ(editor.RectX1(), 6);
+    EXPECT_EQ(editor.RectX1(), 7);
     EXPECT_EQ(editor.RectY0(), 2);
-    EXPECT_EQ(editor.RectY1(), 3);
+    EXPECT_EQ(editor.RectY1(), 4);
     int flagged = 0;
     for (int x = 2; x < kGridSize; ++x)
         for (int y = 2; y < kGridSize; ++y)
             if (model->Flag(x, y, kConcreteLayer)) {
                 ++flagged;
                 EXPECT_EQ(model->Type(x, y, kConcreteLayer), 4);
-                EXPECT_EQ(y, 2);
-                EXPECT_GE(x, 2);
-                EXPECT_LE(x, 5);
+                EXPECT_LE(y, 3);
+                EXPECT_LE(x, 6);
             }
-    EXPECT_EQ(flagged, 4);
-    EXPECT_EQ(model->curType[PosIndex(5, 2)], 4); // the working copy follows
+    EXPECT_EQ(flagged, 10);
+    EXPECT_EQ(model->curType[PosIndex(6, 3)], 4); // the working copy follows
+    EXPECT_EQ(host.commits, std::vector<std::string>{"Set E4 on 10 cells"});
 
-    // Upwards and leftwards gives the same rectangle; "Clear" empties it again.
+    // Upwards and leftwards gives the same rectangle; "Clear" empties it again, the start square
+    // included (the press toggled it, the drag put it back before clearing).
     host.menuAnswer = cmd::kPopupClear;
     Drag(Centre(6, 3), Centre(2, 2));
-    for (int x = 2; x <= 5; ++x) {
-        EXPECT_EQ(model->Flag(x, 2, kConcreteLayer), 0);
-        EXPECT_EQ(model->Type(x, 2, kConcreteLayer), 1);
-        EXPECT_EQ(model->curFlag[PosIndex(x, 2)], 0);
-    }
-    EXPECT_EQ(model->Flag(6, 3, kConcreteLayer), 1); // the start square was toggled by the press
+    for (int x = 2; x <= 6; ++x)
+        for (int y = 2; y <= 3; ++y) {
+            EXPECT_EQ(model->Flag(x, y, kConcreteLayer), 0);
+            EXPECT_EQ(model->Type(x, y, kConcreteLayer), 1);
+            EXPECT_EQ(model->curFlag[PosIndex(x, y)], 0);
+        }
+    EXPECT_EQ(host.commits.back(), "Clear E on 10 cells");
 }
 
-TEST_F(PlanEditorTest, ShortDragsOfferNoMenu) {
-    Drag(Centre(2, 2), Centre(4, 4));
-    Drag(Centre(7, 7), Centre(7, 9));
-    EXPECT_TRUE(host.menus.empty());
-    EXPECT_FALSE(editor.RectMode());
-    EXPECT_EQ(model->Flag(2, 2, kConcreteLayer), 1);
-    EXPECT_EQ(model->Flag(4, 4, kConcreteLayer), 0);
-    Drag(Centre(2, 5), Centre(2, 8)); // 3 rows apart: enough
+TEST_F(PlanEditorTest, ADragOfOneSquareInEitherDirectionIsARectangle) {
+    host.menuAnswer = cmd::kPopupType1 + 1;
+    Drag(Centre(5, 5), Centre(6, 5)); // one column to the right
+    ASSERT_EQ(host.menus.size(), 1u);
+    EXPECT_EQ(model->Flag(5, 5, kConcreteLayer), 1);
+    EXPECT_EQ(model->Flag(6, 5, kConcreteLayer), 1);
+    EXPECT_EQ(model->Type(5, 5, kConcreteLayer), 2);
+    Drag(Centre(8, 9), Centre(8, 2)); // one column, upwards
+    ASSERT_EQ(host.menus.size(), 2u);
+    for (int y = 2; y <= 9; ++y) EXPECT_EQ(model->Flag(8, y, kConcreteLayer), 1) << y;
+    EXPECT_EQ(host.commits.back(), "Set E2 on 8 cells");
+
+    // A press and release in one square is a click, even with a little movement.
+    Drag(Centre(3, 3), Centre(3, 3) + PlanPoint{10, 10});
+    EXPECT_EQ(host.menus.size(), 2u);
+    EXPECT_EQ(model->Flag(3, 3, kConcreteLayer), 1);
+    EXPECT_EQ(host.commits.back(), "Add E at 3,3");
+    // Across a border by less than the drag distance: still a click on the start square.
+    Drag({CellLeft(4) + 28, CellTop(4) + 15}, {CellLeft(5) + 1, CellTop(4) + 15});
+    EXPECT_EQ(host.menus.size(), 2u);
+    EXPECT_EQ(model->Flag(4, 4, kConcreteLayer), 1);
+    EXPECT_EQ(model->Flag(5, 4, kConcreteLayer), 0);
+}
+
+TEST_F(PlanEditorTest, ADismissedMenuOrACancelledDragLeavesTheModelAsItWas) {
+    Concrete(4, 4);
+    const CFramePat before = *model;
+    host.menuAnswer = 0;
+    Drag(Centre(4, 4), Centre(7, 7));
     EXPECT_EQ(host.menus.size(), 1u);
+    EXPECT_EQ(std::memcmp(model.get(), &before, sizeof before), 0);
+
+    editor.LeftButtonDown(Centre(4, 4));
+    EXPECT_TRUE(editor.Dragging());
+    EXPECT_EQ(model->Flag(4, 4, kConcreteLayer), 0); // the press shows the toggle at once
+    editor.CancelDrag();
+    EXPECT_FALSE(editor.Dragging());
+    EXPECT_EQ(model->Flag(4, 4, kConcreteLayer), 1);
+    EXPECT_EQ(model->curFlag[PosIndex(4, 4)], 1);
+    editor.LeftButtonUp(Centre(9, 9)); // the release after a cancel does nothing
+    EXPECT_EQ(host.menus.size(), 1u);
+    EXPECT_EQ(std::memcmp(model.get(), &before, sizeof before), 0);
+    EXPECT_TRUE(host.commits.empty());
 }
 
 TEST_F(PlanEditorTest, DragRectangleIsClampedToTheGrid) {

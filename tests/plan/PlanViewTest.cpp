@@ -11,6 +11,7 @@
 #include "framework/Commands.h"
 #include "framework/MessageService.h"
 #include "plan/PlanTestSupport.h"
+#include "plan/PlanViewFixture.h"
 #include "support/TempDir.h"
 
 #include <QAction>
@@ -27,99 +28,6 @@
 
 using namespace torva;
 using namespace torva::test;
-
-namespace {
-
-constexpr unsigned kWhite = 0xFFFFFF;
-constexpr unsigned kLightGrey = 0xDCDCDC;
-constexpr unsigned kBlue = 0x0000FF;
-constexpr unsigned kYellow = 0xFFFF00;
-
-// Another view of the same document that counts its notifications.
-class CountingView : public QWidget, public View {
-public:
-    QWidget* Widget() override { return this; }
-    void OnUpdate(View* sender, int hint) override {
-        ++updates;
-        lastSender = sender;
-        lastHint = hint;
-    }
-    int updates = 0;
-    View* lastSender = nullptr;
-    int lastHint = -1;
-};
-
-class PlanViewTest : public testing::Test {
-protected:
-    void SetUp() override {
-        CTorvaView::ResetHooks();
-        CTorvaView::Hooks().popupMenu = [this](const std::vector<PlanMenuItem>& items, const QPoint& global,
-                                               QWidget*) {
-            menus.push_back(items);
-            menuGlobal = global;
-            return menuAnswer;
-        };
-        document = new CTorvaDoc; // deletes itself when its last view goes
-        view = new CTorvaView;
-        other = new CountingView;
-        document->AddView(view);
-        document->AddView(other);
-        view->resize(600, 500);
-        view->show();
-        view->OnInitialUpdate();
-    }
-    void TearDown() override {
-        delete other;
-        delete view;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        CTorvaView::ResetHooks();
-    }
-
-    CFramePat& Model() { return *document->GetFramePat(); }
-
-    void Send(QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
-        QWidget* target = view->viewport();
-        QMouseEvent event(type, QPointF(pos), QPointF(target->mapToGlobal(pos)), button, buttons,
-                          Qt::NoModifier);
-        QApplication::sendEvent(target, &event);
-    }
-    // Viewport point of a logical plan point.
-    QPoint At(PlanPoint p) const { return QPoint(p.x, p.y) - view->ScrollOffset(); }
-    void LeftClick(PlanPoint p) {
-        Send(QEvent::MouseButtonPress, At(p), Qt::LeftButton, Qt::LeftButton);
-        Send(QEvent::MouseButtonRelease, At(p), Qt::LeftButton, Qt::NoButton);
-    }
-    void RightClick(PlanPoint p) {
-        Send(QEvent::MouseButtonPress, At(p), Qt::RightButton, Qt::RightButton);
-        Send(QEvent::MouseButtonRelease, At(p), Qt::RightButton, Qt::NoButton);
-    }
-    void Drag(PlanPoint from, PlanPoint to) {
-        Send(QEvent::MouseButtonPress, At(from), Qt::LeftButton, Qt::LeftButton);
-        Send(QEvent::MouseMove, (At(from) + At(to)) / 2, Qt::NoButton, Qt::LeftButton);
-        Send(QEvent::MouseMove, At(to), Qt::NoButton, Qt::LeftButton);
-        Send(QEvent::MouseButtonRelease, At(to), Qt::LeftButton, Qt::NoButton);
-    }
-    void Command(int id) { ASSERT_TRUE(view->OnCommand(id)) << id; }
-
-    // What the viewport shows, painted in one go.
-    QImage Screen() {
-        QImage image(view->viewport()->size(), QImage::Format_RGB32);
-        image.fill(Qt::red);
-        view->viewport()->render(&image);
-        return image;
-    }
-    // The square of a position as seen on screen (scroll position taken off).
-    QRect OnScreen(const QRect& logical) const { return logical.translated(-view->ScrollOffset()); }
-
-    CTorvaDoc* document = nullptr;
-    CTorvaView* view = nullptr;
-    CountingView* other = nullptr;
-    std::vector<std::vector<PlanMenuItem>> menus;
-    QPoint menuGlobal;
-    int menuAnswer = 0;
-};
-
-} // namespace
 
 TEST_F(PlanViewTest, NewModelShowsGreySquaresAndNoTypeLabels) {
     const QImage screen = Screen();
@@ -205,14 +113,16 @@ TEST_F(PlanViewTest, DragOffersTypesAndClearAndAssignsTheRectangle) {
     EXPECT_EQ(menus[0][10].text, "Clear");
     EXPECT_EQ(menus[0][10].id, 140);
     EXPECT_EQ(menuGlobal, view->viewport()->mapToGlobal(At(Centre(6, 3))));
-    for (int x = 2; x <= 5; ++x) {
-        EXPECT_EQ(Model().Flag(x, 2, kConcreteLayer), 1);
-        EXPECT_EQ(Model().Type(x, 2, kConcreteLayer), 4);
-    }
-    EXPECT_EQ(Model().Flag(6, 2, kConcreteLayer), 0);
-    EXPECT_EQ(Model().Flag(2, 3, kConcreteLayer), 0);
+    // Every square the band touches: columns 2..6, rows 2..3.
+    for (int x = 2; x <= 6; ++x)
+        for (int y = 2; y <= 3; ++y) {
+            EXPECT_EQ(Model().Flag(x, y, kConcreteLayer), 1);
+            EXPECT_EQ(Model().Type(x, y, kConcreteLayer), 4);
+        }
+    EXPECT_EQ(Model().Flag(7, 2, kConcreteLayer), 0);
+    EXPECT_EQ(Model().Flag(2, 4, kConcreteLayer), 0);
     screen = Screen();
-    for (int x = 2; x <= 5; ++x) EXPECT_EQ(Rgb(screen, CellLeft(x) + 26, CellTop(2) + 26), kYellow);
+    for (int x = 2; x <= 6; ++x) EXPECT_EQ(Rgb(screen, CellLeft(x) + 26, CellTop(3) + 26), kYellow);
 }
 
 TEST_F(PlanViewTest, RightClickMenusAndMessages) {

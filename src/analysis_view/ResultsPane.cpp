@@ -1,0 +1,169 @@
+#include "analysis_view/ResultsPane.h"
+
+#include "analysis/DamageMarks.h"
+#include "analysis/FieldCsv.h"
+#include "analysis_view/CapacityCurveView.h"
+#include "drawing/Legend.h"
+#include "drawing/PictureFile.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace torva {
+
+ResultsPane::ResultsPane(QWidget* parent) : QWidget(parent) {
+    display_ = new QComboBox;
+    display_->addItems({QStringLiteral("Contours"), QStringLiteral("Damage map")});
+    quantity_ = new QComboBox;
+    for (int q = 0; q < kQuantityCount; ++q) quantity_->addItem(LegendTitle(static_cast<Quantity>(q)));
+    rangeChoice_ = new QComboBox;
+    rangeChoice_->addItems({QStringLiteral("Automatic range"), QStringLiteral("Symmetric about zero"),
+                            QStringLiteral("Fixed range")});
+    lo_ = new QDoubleSpinBox;
+    hi_ = new QDoubleSpinBox;
+    for (QDoubleSpinBox* box : {lo_, hi_}) {
+        box->setRange(-1e6, 1e6);
+        box->setDecimals(3);
+        box->setEnabled(false);
+    }
+    hi_->setValue(1);
+
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(display_);
+    choices->addWidget(quantity_);
+    choices->addWidget(rangeChoice_);
+    choices->addWidget(lo_);
+    choices->addWidget(hi_);
+    choices->addStretch();
+
+    canvas_ = new ResultCanvas;
+    curve_ = new CapacityCurveView;
+    slider_ = new QSlider(Qt::Horizontal);
+    slider_->setRange(0, 0);
+    stepLabel_ = new QLabel(QStringLiteral("No results"));
+
+    auto* steps = new QHBoxLayout;
+    steps->addWidget(new QLabel(QStringLiteral("Step")));
+    steps->addWidget(slider_, 1);
+    steps->addWidget(stepLabel_);
+
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(canvas_);
+    split->addWidget(curve_);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(choices);
+    layout->addWidget(split, 1);
+    layout->addLayout(steps);
+
+    connect(display_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { canvas_->SetDisplay(static_cast<ResultDisplay>(i)); });
+    connect(quantity_, &QComboBox::currentIndexChanged, this, [this](int) { Prepare(); });
+    connect(rangeChoice_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        range_ = static_cast<RangeMode>(i);
+        lo_->setEnabled(range_ == RangeMode::Fixed);
+        hi_->setEnabled(range_ == RangeMode::Fixed);
+        Prepare();
+    });
+    for (QDoubleSpinBox* box : {lo_, hi_})
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this](double) {
+            fixedLo_ = lo_->value();
+            fixedHi_ = hi_->value();
+            if (range_ == RangeMode::Fixed) Prepare();
+        });
+    connect(slider_, &QSlider::valueChanged, this, [this](int step) { LoadStep(step); });
+    connect(curve_, &CapacityCurveView::StepClicked, this, [this](int step) { ShowStep(step); });
+}
+
+void ResultsPane::SetMesh(const MeshView& mesh) {
+    canvas_->SetMesh(CanvasMesh::Of(mesh));
+    Prepare();
+}
+
+void ResultsPane::SetSource(StepSource source) {
+    source_ = std::move(source);
+    Refresh();
+}
+
+void ResultsPane::Refresh() {
+    const int count = source_.count ? source_.count() : 0;
+    const bool wasLast = slider_->value() == slider_->maximum();
+    {
+        const QSignalBlocker block(slider_);
+        slider_->setRange(0, std::max(count - 1, 0));
+        if (wasLast) slider_->setValue(slider_->maximum());
+    }
+    curve_->SetCurve(source_.curve ? source_.curve() : std::vector<CurvePoint>{});
+    LoadStep(count > 0 ? slider_->value() : -1);
+}
+
+void ResultsPane::ShowStep(int step) {
+    slider_->setValue(step);
+}
+
+int ResultsPane::ShownStep() const {
+    return slider_->value();
+}
+
+void ResultsPane::SetDisplay(ResultDisplay display) {
+    display_->setCurrentIndex(static_cast<int>(display));
+}
+
+void ResultsPane::SetQuantity(Quantity q) {
+    quantity_->setCurrentIndex(static_cast<int>(q));
+}
+
+void ResultsPane::SetRange(RangeMode mode, double lo, double hi) {
+    {
+        const QSignalBlocker a(lo_), b(hi_);
+        lo_->setValue(lo);
+        hi_->setValue(hi);
+    }
+    fixedLo_ = lo;
+    fixedHi_ = hi;
+    if (rangeChoice_->currentIndex() == static_cast<int>(mode))
+        Prepare();
+    else
+        rangeChoice_->setCurrentIndex(static_cast<int>(mode));
+}
+
+void ResultsPane::LoadStep(int step) {
+    field_ = ResultField{};
+    const int count = source_.count ? source_.count() : 0;
+    if (step >= 0 && step < count && source_.fieldAt && !source_.fieldAt(step, field_))
+        field_ = ResultField{};
+    stepLabel_->setText(field_.hasResults ? QStringLiteral("%1 / %2").arg(step).arg(count - 1)
+                                          : QStringLiteral("No results"));
+    curve_->SetShownStep(field_.hasResults ? step : -1);
+    Prepare();
+}
+
+void ResultsPane::Prepare() {
+    const CanvasMesh& mesh = canvas_->Mesh();
+    const MeshView view = mesh.View();
+    contours_ = PrepareContours(field_, view, static_cast<Quantity>(quantity_->currentIndex()), range_,
+                                fixedLo_, fixedHi_);
+    canvas_->SetContours(contours_, field_.hasResults);
+    canvas_->SetDamage(PrepareDamageMarks(field_, view, mesh.x.data(), mesh.y.data()));
+}
+
+bool ResultsPane::ExportPicture(const std::string& path, std::string& error) {
+    return WritePicture(
+        path, canvas_->size(), [this](QPainter& painter) { canvas_->Render(painter); }, error);
+}
+
+bool ResultsPane::ExportFieldCsv(const std::string& path, std::string& error) {
+    const CanvasMesh& mesh = canvas_->Mesh();
+    return WriteFieldCsv(path, field_, mesh.View(), mesh.x.data(), mesh.y.data(), error);
+}
+
+} // namespace torva
