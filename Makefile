@@ -2,7 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
-FUZZ_SECONDS ?= 60
+FUZZ_SECONDS ?= 120
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/shear-wall.fem
 CMAKE_GEN  := -G Ninja
@@ -33,15 +33,14 @@ sanitize: deps
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
 
-# A short libFuzzer run of every reader, seeded with files the program wrote; crashes land in fuzz/crashes.
+# Every fuzz target for its share of FUZZ_SECONDS, on a core instrumented for coverage and the
+# sanitizers; saved crashers are replayed first; each target's coverage is printed (fuzz/run).
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DTORVA_CORE_ONLY=ON -DTORVA_FUZZ=ON -DTORVA_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_model_file make_fuzz_seeds
-	@mkdir -p fuzz/corpus/model_file fuzz/crashes
-	@$(FUZZ_BUILD)/fuzz/make_fuzz_seeds fuzz/corpus/model_file
-	@$(FUZZ_BUILD)/fuzz/fuzz_model_file -max_total_time=$(FUZZ_SECONDS) -max_len=262144 -rss_limit_mb=4096 \
-		-artifact_prefix=fuzz/crashes/ fuzz/corpus/model_file fuzz/regressions/model_file 2>&1 | tail -5
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_model_file fuzz_model_json fuzz_pipeline fuzz_options \
+		make_fuzz_seeds
+	@fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benches

@@ -4,6 +4,7 @@
 #include "analysis/AnalysisScene.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/ColourScale.h"
+#include "analysis/FramePreparation.h"
 #include "analysis/Mesh.h"
 #include "drawing/ResultPainter.h"
 #include "model/FramePat.h"
@@ -75,6 +76,9 @@ void Repaint(benchmark::State& state, bool pushover) {
     const torva::PaintInput input = view.Input();
     QImage image(view.client, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
+        // A repaint after a change: the frame prepared, then painted.
+        torva::PrepareFrame(*view.scene, torva::MeshViewOf(*view.mesh), view.state, view.view, view.colours,
+                            view.client.width(), view.client.height());
         QPainter painter(&image);
         torva::PaintAnalysis(painter, input, view.client);
         painter.end();

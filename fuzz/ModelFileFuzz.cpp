@@ -1,7 +1,13 @@
-// Any byte string fed to the .fem reader is either refused or yields a model every later stage can
-// index safely; writing it back gives the same leading image.
+// Any byte string fed to the .fem reader is either refused with a message or yields a model that every
+// later stage takes safely: written back it is the same image, its JSON text reads back to the same
+// image, and the mesh, the engine input and the text export can be made of it.
+#include "analysis/EngineInputPacker.h"
+#include "analysis/Mesh.h"
+#include "analysis/TextExport.h"
 #include "model/FramePat.h"
 #include "model/ModelFile.h"
+#include "model/ModelIo.h"
+#include "model/ModelJson.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,12 +18,20 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto model = std::make_unique<torva::CFramePat>();
     torva::FileError error;
-    if (!torva::ReadModelImage(data, size, *model, error)) return 0;
-    model->StoreCurrentLayer(); // indexes by curLayer
-    model->LoadCurrentLayer();
-    const auto image = torva::WriteModelImage(*model);
-    // Layer arrays were overwritten by the working copy of curLayer; the header must round-trip.
-    if (image.size() != torva::kModelFileSize || std::memcmp(image.data() + 2, data + 2, 10) != 0)
-        std::abort();
+    if (!torva::ReadModelImage(data, size, *model, error)) {
+        if (error.message != "Unexpected file format." || error.detail.empty()) std::abort();
+        return 0;
+    }
+    if (size != torva::kModelFileSize) std::abort(); // only whole files are read
+    // Converting to JSON and back gives the very same file.
+    auto back = std::make_unique<torva::CFramePat>();
+    if (!torva::ReadModelJson(torva::WriteModelJson(*model), *back, error)) std::abort();
+    const std::vector<uint8_t> image = torva::ConvertedModelImage(*back);
+    if (image.size() != size || std::memcmp(image.data(), data, size) != 0) std::abort();
+
+    auto mesh = std::make_unique<torva::Mesh>();
+    mesh->Build(*model, torva::kActualSize);
+    if (torva::PackEngineInput(*mesh, *model).empty()) std::abort();
+    if (torva::TextExportContent(*mesh, *model).empty()) std::abort();
     return 0;
 }

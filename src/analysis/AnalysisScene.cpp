@@ -51,11 +51,16 @@ int AnalysisScene::OutputElementOf(const MeshView& mesh) {
     return output;
 }
 
-int AnalysisScene::ResultValuesNeeded(const MeshView& mesh) {
-    int needed = 2 + 2 * mesh.nodeCount + kElementValues * mesh.elementCount;
+engine::ResultLayout AnalysisScene::ResultLayoutOf(const MeshView& mesh) {
     const int output = OutputElementOf(mesh);
-    if (output >= 0) needed += mesh.elemDiscrete[output] == 0 ? kPlaneOutputValues : kDiscreteOutputValues;
-    return needed;
+    const engine::OutputBlockKind kind = output < 0                       ? engine::OutputBlockKind::None
+                                         : mesh.elemDiscrete[output] == 0 ? engine::OutputBlockKind::Plane
+                                                                          : engine::OutputBlockKind::Joint;
+    return engine::ResultLayout(mesh.nodeCount, mesh.elementCount, kind);
+}
+
+int AnalysisScene::ResultValuesNeeded(const MeshView& mesh) {
+    return ResultLayoutOf(mesh).Size();
 }
 
 void AnalysisScene::ClearRun(int segments, const int32_t* segmentPoints, int pointCount) {
@@ -83,39 +88,41 @@ void AnalysisScene::ClearRun(int segments, const int32_t* segmentPoints, int poi
 }
 
 bool AnalysisScene::ReadElasticResults(const MeshView& mesh, const double* results, int count) {
-    if (!FitsCapacity(mesh) || count < ResultValuesNeeded(mesh)) return false;
-    int index = 2;
-    for (int i = 0; i < 2 * mesh.nodeCount; ++i) elasticDisp[i] = results[index++];
-    for (int i = 0; i < kElementValues * mesh.elementCount; ++i) elasticGauss[i] = results[index++];
+    const engine::ResultLayout layout = ResultLayoutOf(mesh);
+    if (!FitsCapacity(mesh) || count < layout.Size()) return false;
+    const double* displacements = results + layout.NodeDisplacement(0, 0);
+    std::copy(displacements, displacements + 2 * mesh.nodeCount, elasticDisp.begin());
+    const double* gauss = results + layout.GaussBegin();
+    std::copy(gauss, gauss + kElementValues * mesh.elementCount, elasticGauss.begin());
     return true;
 }
 
 bool AnalysisScene::ReadStepResults(const MeshView& mesh, const double* results, int count, int step) {
-    if (!FitsCapacity(mesh) || count < ResultValuesNeeded(mesh)) return false;
+    const engine::ResultLayout layout = ResultLayoutOf(mesh);
+    if (!FitsCapacity(mesh) || count < layout.Size()) return false;
     const bool recorded = step >= 0 && step < kHistoryRows;
     if (recorded) {
-        controlHistory[2 * step] = static_cast<float>(results[0]);
-        controlHistory[2 * step + 1] = static_cast<float>(results[1]);
+        controlHistory[2 * step] = static_cast<float>(results[engine::ResultLayout::kControlDisplacement]);
+        controlHistory[2 * step + 1] = static_cast<float>(results[engine::ResultLayout::kControlForce]);
     }
-    int index = 2;
-    for (int i = 0; i < 2 * mesh.nodeCount; ++i) stepDisp[i] = results[index++];
-    for (int i = 0; i < kElementValues * mesh.elementCount; ++i) stepGauss[i] = results[index++];
+    const double* displacements = results + layout.NodeDisplacement(0, 0);
+    std::copy(displacements, displacements + 2 * mesh.nodeCount, stepDisp.begin());
+    const double* gauss = results + layout.GaussBegin();
+    std::copy(gauss, gauss + kElementValues * mesh.elementCount, stepGauss.begin());
 
-    const int output = OutputElementOf(mesh);
-    if (output < 0 || !recorded) return true;
-    if (mesh.elemDiscrete[output] == 0) {
-        for (int g = 0; g < kGaussPoints; ++g) {
-            for (int q = 0; q < kOutputQuantities; ++q) {
-                outputGaussHistory[q][OutputGaussIndex(step, g)] = results[index + q];
-                outputGaussHistory[q][OutputGaussIndex(step, g + kGaussPoints)] = results[index + 4 + q];
-            }
-            index += kOutputValuesPerPoint;
-        }
-    } else {
-        for (int q = 0; q < kOutputQuantities; ++q) {
-            outputDiscreteHistory[q][OutputDiscreteIndex(step, 0)] = results[index + q];
-            outputDiscreteHistory[q][OutputDiscreteIndex(step, 1)] = results[index + 4 + q];
-        }
+    if (!recorded) return true;
+    // The second direction's values (or the second spring's) go to the slots after the first's.
+    if (layout.Output() == engine::OutputBlockKind::Plane) {
+        for (int g = 0; g < kGaussPoints; ++g)
+            for (int d = 0; d < 2; ++d)
+                for (int q = 0; q < kOutputQuantities; ++q)
+                    outputGaussHistory[q][OutputGaussIndex(step, g + d * kGaussPoints)] =
+                        results[layout.OutputValue(g, d, q)];
+    } else if (layout.Output() == engine::OutputBlockKind::Joint) {
+        for (int spring = 0; spring < 2; ++spring)
+            for (int q = 0; q < kOutputQuantities; ++q)
+                outputDiscreteHistory[q][OutputDiscreteIndex(step, spring)] =
+                    results[layout.OutputValue(0, spring, q)];
     }
     return true;
 }

@@ -11,14 +11,13 @@
 //                  outputGaussHistory[q] slot g (q-th value of Gauss point g) and g + 9 (the (q + 4)-th)
 //                  at 18s + slot; outputDiscreteHistory[q] spring 1 and spring 2 at 2s, 2s + 1.
 //
-// The engine's result buffer holds, from 0: control displacement, control force, ux, uy of every node,
-// the 27 Gauss values of every element in mesh order, and then the output element's block: 8 values per
-// Gauss point for a plane element (72), or 8 values (4 per spring) for a discrete one.
+// The engine's result buffer is read as engine::ResultLayout lays it out for the mesh.
 //
 // Everything is allocated once, at construction (about 50 MB, mostly histories); nothing is allocated
 // during a run. Create it on the heap.
 #include "analysis/MeshView.h"
 #include "analysis/Projection.h"
+#include "engine/ResultLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -39,19 +38,19 @@ class AnalysisScene {
 public:
     static constexpr int kElementCapacity = 10404;
     static constexpr int kNodeCapacity = 10609;
-    static constexpr int kGaussPoints = 9;
-    static constexpr int kGaussValues = 3;
-    static constexpr int kElementValues = kGaussPoints * kGaussValues; // 27
+    static constexpr int kGaussPoints = engine::kGaussPoints;
+    static constexpr int kGaussValues = engine::ResultLayout::kGaussValues;
+    static constexpr int kElementValues = engine::ResultLayout::kElementValues; // 27
     static constexpr int kStepCapacity = 60000;
     static constexpr int kHistoryRows = kStepCapacity + 1; // steps 0..60000
     static constexpr int kSegmentCapacity = 200;
-    static constexpr int kOutputQuantities = 4;
+    static constexpr int kOutputQuantities = engine::ResultLayout::kOutputQuantities;
     static constexpr int kOutputGaussSlots = 2 * kGaussPoints; // 18
     static constexpr int kOutputDiscreteSlots = 2;
-    static constexpr int kOutputValuesPerPoint = 8;
-    static constexpr int kPlaneOutputValues = kGaussPoints * kOutputValuesPerPoint; // 72
-    static constexpr int kDiscreteOutputValues = kOutputValuesPerPoint;             // 8
-    static constexpr float kGaussCoordinate = 0.7745967f;                           // √0.6
+    static constexpr int kOutputValuesPerPoint = engine::ResultLayout::kOutputValuesPerPoint;
+    static constexpr int kPlaneOutputValues = engine::ResultLayout::kPlaneOutputValues;    // 72
+    static constexpr int kDiscreteOutputValues = engine::ResultLayout::kJointOutputValues; // 8
+    static constexpr float kGaussCoordinate = 0.7745967f;                                  // √0.6
     static constexpr float kTinyStress = 1e-11f;
 
     AnalysisScene();
@@ -70,6 +69,8 @@ public:
     // The output element whose block follows the Gauss values: the last element in mesh order with an
     // output number, or −1.
     static int OutputElementOf(const MeshView& mesh);
+    // The layout of the results of this mesh (its output block: OutputElementOf's).
+    static engine::ResultLayout ResultLayoutOf(const MeshView& mesh);
     // Doubles of the result buffer that the reads below use for this mesh.
     static int ResultValuesNeeded(const MeshView& mesh);
 

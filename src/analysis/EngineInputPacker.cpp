@@ -1,9 +1,11 @@
 #include "analysis/EngineInputPacker.h"
 
+#include "engine/InputLayout.h"
+
 namespace torva {
 namespace {
 
-constexpr int kTypeProperties = 7; // properties 0..6 of a concrete or rebar type
+constexpr int kTypeProperties = engine::InputLayout::kTypeProperties; // properties 0..6 of a type
 
 int32_t WidenUnsigned(int16_t value) {
     return static_cast<int32_t>(static_cast<uint16_t>(value));
@@ -11,9 +13,13 @@ int32_t WidenUnsigned(int16_t value) {
 
 } // namespace
 
+engine::InputLayout InputLayoutOf(const Mesh& mesh) {
+    return engine::InputLayout({mesh.nodeCount, mesh.restraintCount, mesh.loadCount, mesh.concreteTypeCount,
+                                mesh.rebarTypeCount, mesh.elementCount});
+}
+
 int EngineInputLength(const Mesh& mesh) {
-    return 13 + 2 * mesh.nodeCount + 2 * mesh.restraintCount + kTypeProperties * mesh.concreteTypeCount +
-           kTypeProperties * mesh.rebarTypeCount + 9 * mesh.elementCount + 3 * mesh.loadCount;
+    return InputLayoutOf(mesh).Length();
 }
 
 int32_t ControlDirectionOf(int32_t ctrlDirection) {
@@ -29,31 +35,39 @@ int32_t ActiveOutputNumber(const CFramePat& model) {
 }
 
 int PackEngineInput(const Mesh& mesh, const CFramePat& model, int32_t* stream, int capacity) {
-    const int length = EngineInputLength(mesh);
+    const engine::InputLayout layout = InputLayoutOf(mesh);
+    const int length = layout.Length();
     if (length > capacity) return -1;
 
-    int32_t* out = stream;
+    // Section by section; each starts where the layout puts it.
+    int32_t* out = stream + layout.Header();
     *out++ = WidenUnsigned(model.elementKind);
     *out++ = mesh.nodeCount;
     *out++ = mesh.restraintCount;
     *out++ = mesh.loadCount;
+    out = stream + layout.Nodes();
     for (int k = 0; k < mesh.nodeCount; ++k) {
         *out++ = mesh.nodeX[k];
         *out++ = mesh.nodeY[k];
     }
+    out = stream + layout.Restraints();
     for (int r = 0; r < mesh.restraintCount; ++r) {
         *out++ = mesh.restraintNode[r] + 1;
         *out++ = mesh.restraintDir[r];
     }
+    out = stream + layout.Gravity();
     *out++ = WidenUnsigned(model.gravity);
 
+    out = stream + layout.ConcreteCount();
     *out++ = mesh.concreteTypeCount;
     for (int type = 1; type <= mesh.concreteTypeCount; ++type)
         for (int p = 0; p < kTypeProperties; ++p) *out++ = model.Prop(kConcreteLayer, type, p);
+    out = stream + layout.RebarCount();
     *out++ = mesh.rebarTypeCount;
     for (int type = 1; type <= mesh.rebarTypeCount; ++type)
         for (int p = 0; p < kTypeProperties; ++p) *out++ = model.Prop(kRebarLayer, type, p);
 
+    out = stream + layout.ElementCount();
     *out++ = mesh.elementCount;
     for (int e = 0; e < mesh.elementCount; ++e) {
         for (int corner = 0; corner < 4; ++corner) *out++ = mesh.ElementNode(e, corner) + 1;
@@ -63,18 +77,20 @@ int PackEngineInput(const Mesh& mesh, const CFramePat& model, int32_t* stream, i
         *out++ = mesh.elemFibreType[e];
         *out++ = mesh.elemOutputNo[e];
     }
+    out = stream + layout.Loads();
     for (int l = 0; l < mesh.loadCount; ++l) {
         *out++ = mesh.loadNode[l] + 1;
         *out++ = mesh.loadFx[l];
         *out++ = mesh.loadFy[l];
     }
 
+    out = stream + layout.Trailer();
     *out++ = mesh.controlNodeIndex + 1; // 0 when the model has no control node in the mesh
     *out++ = ControlDirectionOf(model.ctrlDirection);
     *out++ = WidenUnsigned(model.engineFlagA);
     *out++ = WidenUnsigned(model.engineFlagB);
     *out++ = ActiveOutputNumber(model);
-    return static_cast<int>(out - stream);
+    return length;
 }
 
 std::vector<int32_t> PackEngineInput(const Mesh& mesh, const CFramePat& model) {

@@ -45,6 +45,10 @@ PaintBands Projection::Layout(int width, int height, bool separation) {
         originX = clientWidth / kOriginDivisor;
         originY = plotHeight / kOriginDivisor;
     }
+    return Bands();
+}
+
+PaintBands Projection::Bands() const {
     PaintBands bands;
     bands.plot = {0, 0, clientWidth, plotHeight};
     bands.bar = {0, plotHeight, clientWidth, kBarHeight};

@@ -45,6 +45,8 @@ public:
     // is on and that leaves a positive height, else the whole height; when the plot size differs from the
     // stored one the origin goes back to one fifth of it (the zoom stays). Returns the three bands.
     PaintBands Layout(int width, int height, bool separation);
+    // The bands of the layout as it stands (after Layout for the same client).
+    PaintBands Bands() const;
 
     float baseScale = 1.0f; // pixels per mm at zoom 1
     float zoom = 1.0f;

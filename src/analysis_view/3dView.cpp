@@ -3,6 +3,7 @@
 #include "analysis/ColourScale.h"
 #include "analysis/CurveExport.h"
 #include "analysis/ExternalLauncher.h"
+#include "analysis/FramePreparation.h"
 #include "analysis/Mesh.h"
 #include "analysis/MeshView.h"
 #include "analysis/PushoverDriver.h"
@@ -111,8 +112,15 @@ PaintInput C3dView::CurrentPaintInput() {
     return PaintInputOf(*scene_, Session()->GetMesh(), State(), control_, colours_);
 }
 
-QImage C3dView::Picture() {
+void C3dView::Prepare() {
+    if (!Model()) return;
+    if (CResp3D* frame = Frame()) frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
     RefreshMesh();
+    PrepareFrame(*scene_, MeshViewOf(Session()->GetMesh()), State(), control_, colours_, width(), height());
+}
+
+QImage C3dView::Picture() {
+    Prepare();
     return RenderAnalysis(CurrentPaintInput(), size());
 }
 
@@ -128,6 +136,8 @@ void C3dView::Apply(const ControlEffect& effect) {
             frame->ViewList()->setCurrentIndex(effect.selectViewItem);
         }
     }
+    // What the next repaint draws follows every change a command or a tick made.
+    Prepare();
     if (effect.redraw || effect.erase) update();
     if (!effect.message.empty()) MessageService::Error(ToQString(effect.message), this);
 }
@@ -332,7 +342,7 @@ void C3dView::OnSavePicture() {
         this, suggested, QStringLiteral("PNG Files (*.png);;JPEG Files (*.jpg *.jpeg);;SVG Files (*.svg)"));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
-    RefreshMesh();
+    Prepare();
     const PaintInput input = CurrentPaintInput();
     const QSize client = size();
     std::string error;
@@ -352,14 +362,16 @@ void C3dView::OnToggleResponseSetting() {
 }
 
 void C3dView::paintEvent(QPaintEvent* /*event*/) {
-    if (CResp3D* frame = Frame()) frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
     QPainter painter(this);
     if (!Model()) {
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    RefreshMesh();
     PaintAnalysis(painter, CurrentPaintInput(), size());
+}
+
+void C3dView::resizeEvent(QResizeEvent* /*event*/) {
+    Prepare();
 }
 
 void C3dView::mousePressEvent(QMouseEvent* event) {

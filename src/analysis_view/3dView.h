@@ -2,7 +2,8 @@
 // The analysis view: shows the mesh of the document's model and the analysis results, and owns the
 // analysis commands. Every rule lives in AnalysisState (what a command changes, when it is enabled
 // and marked); this widget turns menu, toolbar, bar, mouse and timer events into those calls and
-// carries out what they return. The picture is painted by PaintAnalysis.
+// carries out what they return, then prepares what the picture shows (PrepareFrame); paintEvent only
+// paints it (PaintAnalysis).
 //
 // The view drives its document's analysis session: the session's mesh is rebuilt from the model at
 // every repaint and before every analysis, so span and layer edits in the plan are always what is drawn
@@ -64,13 +65,17 @@ public:
 
     // The mesh rebuilt from the model (both stages) on the current size mode, as a repaint does.
     void RefreshMesh();
-    // What a repaint draws, for the current mesh.
+    // The mesh rebuilt and the scene prepared for the client size: what the next repaint draws. Runs
+    // after every command, tick, document change and resize; painting only reads what it left.
+    void Prepare();
+    // What a repaint draws, as prepared.
     PaintInput CurrentPaintInput();
-    // The view as it stands, painted into a picture of its size.
+    // The view prepared and painted into a picture of its size.
     QImage Picture();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -1,5 +1,6 @@
 #include "cli/AnalyzePicture.h"
 
+#include "analysis/FramePreparation.h"
 #include "analysis/MeshView.h"
 #include "drawing/PictureFile.h"
 #include "drawing/ResultPainter.h"
@@ -15,8 +16,6 @@
 namespace torva::cli {
 
 namespace {
-
-constexpr int kMaxRepaints = 200;
 
 // A painting needs an application object; the command line has none of its own.
 void EnsureGuiApplication() {
@@ -93,14 +92,9 @@ bool AnalysisPicture::Save(const std::string& path, std::string& error) {
     scene_->projection.Fit(mesh_.nodeCount > 0 ? static_cast<float>(*maxX) : 0.0f,
                            mesh_.nodeCount > 0 ? static_cast<float>(*maxY) : 0.0f);
 
+    // Prepared once, with the curve's full scales grown to hold it, and painted once.
+    PrepareFrame(*scene_, MeshViewOf(mesh_), state_, view_, colours_, kWidth, kHeight);
     const PaintInput input = PaintInputOf(*scene_, mesh_, state_, view_, colours_);
-    // The curve's full scales grow by one unit a point while it is drawn; the labels show them from
-    // the next painting on.
-    for (int i = 0; i < kMaxRepaints; ++i) {
-        const int x = scene_->graphCounterX, y = scene_->graphCounterY;
-        RenderAnalysis(input, client);
-        if (scene_->graphCounterX == x && scene_->graphCounterY == y) break;
-    }
     if (!WritePicture(
             path, client, [&](QPainter& painter) { PaintAnalysis(painter, input, client); }, error))
         return false;

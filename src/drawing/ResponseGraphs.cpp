@@ -40,7 +40,7 @@ void DrawSmallCurve(QPainter& painter, QPoint centre, int half, const double* ac
 
 } // namespace
 
-void ResponseGraphs::Draw(QPainter& painter, const GraphInput& input, int& counterX, int& counterY) {
+void ResponseGraphs::Draw(QPainter& painter, const GraphInput& input, int counterX, int counterY) {
     if (input.analysisMode != 2) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -64,7 +64,7 @@ void ResponseGraphs::Draw(QPainter& painter, const GraphInput& input, int& count
 }
 
 void ResponseGraphs::DrawForceDeformation(QPainter& painter, int width, const float* control, int firstRow,
-                                          int count, int& counterX, int& counterY) {
+                                          int count, int counterX, int counterY) {
     const int a = width / 2;
     const int left = a - 125;
     const int base = 180;

@@ -13,6 +13,8 @@
 // the axis origin through rows firstRow .. firstRow + count − 1. Stresses, strains, spring forces and
 // openings are normalised, so 1 lands on the end of a small plot's axis; larger values run past it.
 // Pixel positions are truncated toward zero.
+#include "analysis/GraphScale.h"
+
 #include <cstdint>
 
 class QPainter;
@@ -53,17 +55,17 @@ struct GraphInput {
 class ResponseGraphs {
 public:
     static constexpr int kStripHeight = 220;
-    static constexpr float kDisplacementUnit = 2.0f; // mm per full-scale counter step
-    static constexpr float kForceUnit = 1e5f;        // N per full-scale counter step
+    static constexpr float kDisplacementUnit = GraphScale::kDisplacementUnit; // mm per counter step
+    static constexpr float kForceUnit = GraphScale::kForceUnit;               // N per counter step
 
     // The graph of input.kind, only in push-over mode; counterX, counterY are the full-scale counters
-    // of the force-deformation graph, kept by the caller and grown by it.
-    static void Draw(QPainter& painter, const GraphInput& input, int& counterX, int& counterY);
+    // of the force-deformation graph (GraphScale).
+    static void Draw(QPainter& painter, const GraphInput& input, int counterX, int counterY);
 
-    // Kind 0. The labels show the scales the counters give on entry; every point beyond the current
-    // scale then widens it by one unit for the points after it and for the next paint.
+    // Kind 0. The labels show the scales the counters give; a point beyond the current scale widens it
+    // by one unit for the points after it (never, with counters GraphScale::Settle has grown).
     static void DrawForceDeformation(QPainter& painter, int width, const float* control, int firstRow,
-                                     int count, int& counterX, int& counterY);
+                                     int count, int counterX, int counterY);
     // Kinds 1 (concrete, blue) and 2 (rebar, red).
     static void DrawStressStrain(QPainter& painter, bool rebar, const GraphHistories& histories, int firstRow,
                                  int count);

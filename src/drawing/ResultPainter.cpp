@@ -173,11 +173,11 @@ ArrowLines LoadArrow(int fx, int fy, QPoint tip, int plotHeight) {
     return {place(-shaft, 0), place(-barb, -barb), place(-barb, barb)};
 }
 
-void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize client) {
-    AnalysisScene& scene = *in.scene;
+void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize /*client: the prepared bands fill it*/) {
+    const AnalysisScene& scene = *in.scene;
     const AnalysisState& state = *in.state;
     const ViewControl& view = *in.view;
-    const PaintBands bands = scene.projection.Layout(client.width(), client.height(), view.separation == 1);
+    const PaintBands bands = scene.projection.Bands();
     const int width = bands.plot.width;
     const int plotHeight = bands.plot.height;
     const int elements = std::clamp(in.mesh.elementCount, 0, AnalysisScene::kElementCapacity);
@@ -191,13 +191,11 @@ void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize client) {
     const QRect plot(0, 0, width, plotHeight);
     painter.setClipRect(plot);
     painter.fillRect(plot, Qt::white);
-    scene.PrepareStressRange(*in.colours);
 
     std::vector<QLine> lines, more;
     lines.reserve(4 * static_cast<size_t>(elements));
     DrawOutlines(painter, in.mesh, scene.projection, in.mesh.nodeX, in.mesh.nodeY, elements, kBlack, lines);
     if (done) {
-        scene.PrepareDeformedAndGlyphs(in.mesh, state.responseScale);
         DrawOutlines(painter, in.mesh, scene.projection, scene.shownX.data(), scene.shownY.data(), elements,
                      kRed, lines);
         if (view.showPrincipal == 1) DrawGlyphs(painter, in, elements, lines, more);

@@ -43,26 +43,25 @@ template <class MeshT> LoadView LoadViewOf(const MeshT& mesh) {
     return {mesh.loadCount, mesh.loadNode, mesh.loadFx, mesh.loadFy};
 }
 
-// What one repaint reads. The scene is also written: its projection follows the client size, its display
-// preparation (colour range, displayed positions, glyph vectors) runs, and the force-deformation graph
-// grows its full-scale counters. The colour scale's range is set to the displayed stresses.
+// What one repaint reads; nothing is written. The scene and the colour scale are prepared for the
+// client size first (PrepareFrame).
 struct PaintInput {
-    AnalysisScene* scene = nullptr;
+    const AnalysisScene* scene = nullptr;
     MeshView mesh;
     LoadView loads;
     const AnalysisState* state = nullptr;
     const ViewControl* view = nullptr;
-    ColourScale* colours = nullptr;
+    const ColourScale* colours = nullptr;
 };
 
 // The input for a mesh with the tables MeshViewOf and LoadViewOf read (the program's Mesh has them).
 template <class MeshT>
-PaintInput PaintInputOf(AnalysisScene& scene, const MeshT& mesh, const AnalysisState& state,
-                        const ViewControl& view, ColourScale& colours) {
+PaintInput PaintInputOf(const AnalysisScene& scene, const MeshT& mesh, const AnalysisState& state,
+                        const ViewControl& view, const ColourScale& colours) {
     return {&scene, MeshViewOf(mesh), LoadViewOf(mesh), &state, &view, &colours};
 }
 
-// The whole view for a client of the given size.
+// The whole view for a client of the given size, as prepared.
 void PaintAnalysis(QPainter& painter, const PaintInput& input, QSize client);
 // The same into a new picture of the client size.
 QImage RenderAnalysis(const PaintInput& input, QSize client);

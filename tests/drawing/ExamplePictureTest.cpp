@@ -3,6 +3,7 @@
 #include "ExampleResults.h"
 #include "Pixels.h"
 #include "analysis/ColourScale.h"
+#include "analysis/FramePreparation.h"
 #include "analysis/Mesh.h"
 #include "drawing/ResponseGraphs.h"
 #include "drawing/ResultPainter.h"
@@ -58,6 +59,7 @@ TEST(ExamplePictures, EveryExampleShowsItsResultsLoadsAndGraph) {
         state.runSegments = 1;
         state.runStepsPerSegment = 100;
         state.stepCounter = 40;
+        PrepareFrame(*scene, meshView, state, view, colours, client.width(), client.height());
         PaintInput input{scene.get(), meshView, LoadViewOf(*mesh), &state, &view, &colours};
         const QImage image = RenderAnalysis(input, client);
         if (const char* dir = std::getenv("TORVA_PICTURE_DIR"))

@@ -4,6 +4,7 @@
 #include "analysis/AnalysisScene.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/ColourScale.h"
+#include "analysis/FramePreparation.h"
 #include "analysis/TestMesh.h"
 #include "drawing/ResultPainter.h"
 
@@ -66,6 +67,7 @@ struct PaintFixture {
     }
     // With TORVA_PICTURE_DIR set, every picture is also saved there, named after the test.
     QImage Paint() {
+        PrepareFrame(*scene, mesh.View(), state, view, colours, client.width(), client.height());
         QImage image = RenderAnalysis(Input(), client);
         if (const char* dir = std::getenv("TORVA_PICTURE_DIR")) {
             const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -2,6 +2,7 @@
 #include "drawing/ResponseGraphs.h"
 
 #include "Pixels.h"
+#include "analysis/GraphScale.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -51,6 +52,9 @@ Drawn Draw(const Histories& h, int kind, int count, int mode = 2, int counterX =
     input.count = count;
     QPainter painter(&drawn.image);
     ResponseGraphs::Draw(painter, input, drawn.counterX, drawn.counterY);
+    // The scales the curve grows to, ready for the next paint, as the frame preparation finds them.
+    if (mode == 2 && kind == kGraphForceDeformation)
+        GraphScale::Settle(input.histories.control, input.firstRow, count, drawn.counterX, drawn.counterY);
     return drawn;
 }
 

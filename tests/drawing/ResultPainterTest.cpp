@@ -4,6 +4,7 @@
 
 #include "PaintFixture.h"
 #include "Pixels.h"
+#include "analysis/FramePreparation.h"
 #include "drawing/ResponseGraphs.h"
 
 #include <gtest/gtest.h>
@@ -256,4 +257,36 @@ TEST(ResultPainter, TheLegendShowsTheHuesAndTheRangeOfTheDisplayedStresses) {
     EXPECT_EQ(image.pixel(55, 100), qRgb(255, 0, 0));
     EXPECT_GT(Count(image, QRect(20, 86, 30, 14), IsBlack), 10);
     EXPECT_GT(Count(image, QRect(20, 370, 30, 14), IsBlack), 10);
+}
+
+TEST(ResultPainter, PaintingReadsOnlyWhatTheFrameLeft) {
+    // A push-over display with a curve that passes the graph's first scales: prepared once, painted
+    // twice, the pictures are the same and the scene is as the preparation left it.
+    test::PaintFixture f;
+    f.mesh = RowMesh({0, 500, 1000}, 500);
+    f.view.separation = 1;
+    f.Place(100, 80, 0.5f);
+    f.ShowResults();
+    f.state.analysisMode = AnalysisState::kPushoverMode;
+    f.state.runStepsPerSegment = 10;
+    f.state.stepCounter = 10;
+    for (int s = 1; s <= 10; ++s) {
+        f.scene->controlHistory[2 * s] = 1.5f * static_cast<float>(s);
+        f.scene->controlHistory[2 * s + 1] = 4e4f * static_cast<float>(s);
+    }
+    PrepareFrame(*f.scene, f.mesh.View(), f.state, f.view, f.colours, f.client.width(), f.client.height());
+    EXPECT_EQ(f.scene->graphCounterX, 7); // 15 mm: 8 units of 2 mm
+    EXPECT_EQ(f.scene->graphCounterY, 3); // 4e5 N: 4 units of 1e5 N
+    const AnalysisScene& scene = *f.scene;
+    const std::vector<int32_t> shownX = scene.shownX;
+    const int originX = scene.projection.originX;
+    const std::string lo = f.colours.LoText();
+    const QImage first = RenderAnalysis(f.Input(), f.client);
+    const QImage second = RenderAnalysis(f.Input(), f.client);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(scene.graphCounterX, 7);
+    EXPECT_EQ(scene.graphCounterY, 3);
+    EXPECT_EQ(scene.shownX, shownX);
+    EXPECT_EQ(scene.projection.originX, originX);
+    EXPECT_EQ(f.colours.LoText(), lo);
 }
