@@ -313,7 +313,8 @@ namespace {
 // One tick of a running push-over: engine steps for at most `budget`, each read with the mesh it was
 // packed from into the row of its step, then the last one shown.
 ControlEffect AdvanceRun(AnalysisState& state, AnalysisScene& scene, PushoverDriver& run,
-                         std::chrono::steady_clock::duration budget) {
+                         std::chrono::steady_clock::duration budget,
+                         const std::function<void(int step)>& afterStep) {
     ControlEffect effect;
     const MeshView mesh = run.RunMesh();
     run.RunFor(budget, [&](int status) {
@@ -323,6 +324,7 @@ ControlEffect AdvanceRun(AnalysisState& state, AnalysisScene& scene, PushoverDri
         state.recordedSteps = state.stepCounter;
         const std::span<const double> results = run.Results().Buffer();
         scene.ReadStepResults(mesh, results.data(), static_cast<int>(results.size()), state.stepCounter);
+        if (afterStep) afterStep(state.stepCounter);
     });
     scene.FillDisplayFromStep();
     if (state.engineStatus > 0) effect.message = run.StopMessage();
@@ -332,13 +334,14 @@ ControlEffect AdvanceRun(AnalysisState& state, AnalysisScene& scene, PushoverDri
 } // namespace
 
 ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene, PushoverDriver* run,
-                   std::chrono::steady_clock::duration budget) {
+                   std::chrono::steady_clock::duration budget,
+                   const std::function<void(int step)>& afterStep) {
     ControlEffect effect;
     if (view.paused == 0) {
         if (state.analysisMode == AnalysisState::kElasticMode) {
             scene.FillDisplayFromElastic();
         } else if (state.analysisMode == AnalysisState::kPushoverMode) {
-            if (run && run->Running()) effect = AdvanceRun(state, scene, *run, budget);
+            if (run && run->Running()) effect = AdvanceRun(state, scene, *run, budget, afterStep);
             // Nothing more to compute: the last step, a step the engine could not do, or no run.
             if (!run || !run->Running()) Merge(effect, StopStepTimer(state));
         }

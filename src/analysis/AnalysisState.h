@@ -148,9 +148,11 @@ ControlEffect Stop(AnalysisState& state);
 ControlEffect TogglePause(ViewControl& view);
 // Timer 1. In push-over mode it runs steps of `run` until the run ends or `budget` has passed, reading
 // every step into the scene at row stepCounter; without a run going on there is nothing to compute and
-// the timer stops. Elastic mode shows the elastic arrays. Paused, nothing changes.
+// the timer stops. Elastic mode shows the elastic arrays. Paused, nothing changes. `afterStep(step)` is
+// called after every step done, with the engine holding that step's results.
 ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene, PushoverDriver* run,
-                   std::chrono::steady_clock::duration budget = kStepSlice);
+                   std::chrono::steady_clock::duration budget = kStepSlice,
+                   const std::function<void(int step)>& afterStep = {});
 // Steps of the push-over on display that "Export Curve..." writes (rows 1..n of the scene), 0 for none.
 int ExportableSteps(const AnalysisState& state);
 

@@ -10,9 +10,9 @@ CurveAxes::CurveAxes() {
     y_ = RoundTicks(0, 1, kMaxIntervals);
 }
 
-bool CurveAxes::Hold(std::span<const CurvePoint> points) {
+bool CurveAxes::Hold(std::span<const CapacityPoint> points) {
     bool leaves = false, negative = fourQuadrants_;
-    for (const CurvePoint& p : points) {
+    for (const CapacityPoint& p : points) {
         if (!std::isfinite(p.displacement) || !std::isfinite(p.force)) continue;
         if (p.displacement < 0 || p.force < 0) negative = true;
         if (p.displacement < x_.lo || p.displacement > x_.hi || p.force < y_.lo || p.force > y_.hi)
@@ -37,7 +37,7 @@ double CurveAxes::PixelY(const PlotFrame& frame, double force) const {
     return frame.top + frame.height - (force - y_.lo) / (y_.hi - y_.lo) * frame.height;
 }
 
-int CurveAxes::NearestPoint(std::span<const CurvePoint> points, const PlotFrame& frame, double px, double py,
+int CurveAxes::NearestPoint(std::span<const CapacityPoint> points, const PlotFrame& frame, double px, double py,
                             double radius) const {
     int nearest = -1;
     double best = radius * radius;

@@ -11,7 +11,7 @@
 
 namespace torva {
 
-struct CurvePoint {
+struct CapacityPoint {
     double displacement = 0; // mm
     double force = 0;        // kN
 };
@@ -29,7 +29,7 @@ public:
     CurveAxes();
 
     // Grows the axes to hold every point; true when they changed.
-    bool Hold(std::span<const CurvePoint> points);
+    bool Hold(std::span<const CapacityPoint> points);
     // Back to the start (a new run).
     void Reset() { *this = CurveAxes(); }
 
@@ -42,7 +42,7 @@ public:
     double PixelY(const PlotFrame& frame, double force) const;
 
     // The index of the point nearest to the pixel (px, py) within `radius` pixels, or −1.
-    int NearestPoint(std::span<const CurvePoint> points, const PlotFrame& frame, double px, double py,
+    int NearestPoint(std::span<const CapacityPoint> points, const PlotFrame& frame, double px, double py,
                      double radius) const;
 
 private:

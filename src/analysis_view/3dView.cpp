@@ -7,10 +7,12 @@
 #include "analysis/Mesh.h"
 #include "analysis/MeshView.h"
 #include "analysis/PushoverDriver.h"
+#include "analysis/ResultFieldFill.h"
 #include "analysis/SaveData.h"
 #include "analysis/Session.h"
 #include "analysis_view/AnalysisCommands.h"
 #include "analysis_view/Resp3D.h"
+#include "analysis_view/ResultsPane.h"
 #include "document/TorvaDoc.h"
 #include "drawing/PictureFile.h"
 #include "engine/Engine.h"
@@ -166,6 +168,9 @@ void C3dView::OnInitialUpdate() {
 void C3dView::OnUpdate(View* /*sender*/, int /*hint*/) {
     const CFramePat* model = Model();
     if (!model) return;
+    // Every update of the document is an edit of its model: results held so far no longer belong to it.
+    if (CResp3D* frame = Frame(); frame && frame->Results() && history_.Count() > 0)
+        frame->Results()->SetOutOfDate(true);
     Apply(DocumentUpdate(State(), control_, *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
 }
 
@@ -278,20 +283,67 @@ void C3dView::OnAnalyze() {
     }
     Apply(FinishAnalyze(State(), control_, *scene_, model, MeshViewOf(session.GetMesh()),
                         session.DisplayedBuffer(), status));
+    if (status == 0) {
+        const MeshView mesh = MeshViewOf(session.GetMesh());
+        StartHistory(mesh);
+        RecordState(0, session.Results(), mesh);
+        ShowHistory();
+    }
+}
+
+void C3dView::StartHistory(const MeshView& mesh) {
+    history_.Clear();
+    recordedStep_ = -1;
+    CResp3D* frame = Frame();
+    if (!frame || !frame->Results()) return;
+    ResultsPane* pane = frame->Results();
+    pane->SetMesh(mesh);
+    pane->SetOutOfDate(false);
+    pane->SetSource({[this] { return history_.Count(); },
+                     [this](int i, ResultField& field) {
+                         field = history_.Field(i);
+                         return true;
+                     },
+                     [this] { return history_.Curve(); }, [this](int i) { return history_.StepOf(i); }});
+}
+
+void C3dView::RecordState(int step, const engine::ResultView& results, const MeshView& mesh) {
+    ResultField field;
+    FillFromResults(results, mesh, field);
+    FillFromClassicEngine(Session()->Engine(), mesh, field);
+    history_.Record(step, results.ControlDisplacement(), results.ControlForce(), std::move(field));
+    recordedStep_ = step;
+}
+
+void C3dView::ShowHistory() {
+    CResp3D* frame = Frame();
+    if (!frame || !frame->Results()) return;
+    frame->Results()->Refresh();
+    if (frame->ResultsDock() && !frame->ResultsDock()->isVisible()) frame->ResultsDock()->show();
 }
 
 void C3dView::OnPlay() {
     CResp3D* frame = Frame();
     const int selection = frame ? frame->ViewList()->currentIndex() : scene_->viewKind;
     RefreshMesh();
+    const PushoverDriver* previous = Run();
     // A refused start leaves the last run (and what "Export Curve..." reads with it) as it was.
     Apply(PlayPushover(State(), control_, *scene_, *Model(), *Session(), selection));
+    // A run that started is a new history (a refused one leaves the last run's).
+    if (const PushoverDriver* run = Run(); run && run != previous && run->Started())
+        StartHistory(run->RunMesh());
 }
 
 void C3dView::OnStepTimer() {
+    const PushoverDriver* run = Run();
+    // Every step the run makes joins the results window's history.
+    const auto record = [&](int step) {
+        if (run && step > recordedStep_) RecordState(step, run->Results(), run->RunMesh());
+    };
     const ControlEffect effect =
-        Tick(State(), control_, *scene_, Session() ? Session()->Pushover() : nullptr);
+        Tick(State(), control_, *scene_, Session() ? Session()->Pushover() : nullptr, kStepSlice, record);
     Apply(effect);
+    if (run && recordedStep_ > 0) ShowHistory();
     // What the buttons allow follows the run: the sizes when it ends, the export once a step is in.
     if (effect.redraw || effect.killTimer) CommandRouter::RequestRefresh();
 }

@@ -11,6 +11,7 @@
 #include "analysis/AnalysisScene.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/ColourScale.h"
+#include "analysis/FieldHistory.h"
 #include "drawing/ResultPainter.h"
 #include "framework/View.h"
 
@@ -29,6 +30,9 @@ class Mesh;
 class PushoverDriver;
 namespace analysis {
 class Session;
+}
+namespace engine {
+class ResultView;
 }
 
 class C3dView : public QWidget, public View {
@@ -95,6 +99,12 @@ private:
     // Timer 1: the next slice of the push-over run.
     void OnStepTimer();
 
+    // The results window: a new run's history starts with its first state; every later state is
+    // added; an edit of the model marks what it shows as out of date.
+    void StartHistory(const MeshView& mesh);
+    void RecordState(int step, const engine::ResultView& results, const MeshView& mesh);
+    void ShowHistory();
+
     // The state of a view without a document; nothing runs on it.
     AnalysisState detachedState_;
     ViewControl control_;
@@ -102,6 +112,8 @@ private:
     ColourScale colours_;
     QTimer stepTimer_;
     ExternalLauncher* launcher_ = nullptr;
+    FieldHistory history_;
+    int recordedStep_ = -1;
 };
 
 } // namespace torva

@@ -12,7 +12,7 @@ CapacityCurveView::CapacityCurveView(QWidget* parent) : QWidget(parent) {
     setMinimumSize(260, 180);
 }
 
-void CapacityCurveView::SetCurve(std::vector<CurvePoint> points) {
+void CapacityCurveView::SetCurve(std::vector<CapacityPoint> points) {
     if (points.size() < points_.size()) axes_.Reset();
     points_ = std::move(points);
     axes_.Hold(points_);

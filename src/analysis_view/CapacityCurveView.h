@@ -16,8 +16,8 @@ public:
 
     // The run's curve (one point per step, step 0 the unloaded state); a shorter curve than before (a
     // new run) starts the axes afresh.
-    void SetCurve(std::vector<CurvePoint> points);
-    const std::vector<CurvePoint>& Curve() const { return points_; }
+    void SetCurve(std::vector<CapacityPoint> points);
+    const std::vector<CapacityPoint>& Curve() const { return points_; }
     const CurveAxes& Axes() const { return axes_; }
     void SetShownStep(int step);
     int ShownStep() const { return shown_; }
@@ -31,7 +31,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    std::vector<CurvePoint> points_;
+    std::vector<CapacityPoint> points_;
     CurveAxes axes_;
     int shown_ = -1;
     QString title_ = QStringLiteral("Capacity curve");

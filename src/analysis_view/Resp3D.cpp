@@ -1,5 +1,6 @@
 #include "analysis_view/Resp3D.h"
 
+#include "analysis_view/ResultsPane.h"
 #include "framework/CommandIds.h"
 #include "framework/Commands.h"
 
@@ -70,6 +71,14 @@ bool CResp3D::OnCreate() {
     responseBar_->setWidget(content);
     responseBar_->setFloating(true);
     responseBar_->hide();
+
+    resultsDock_ = new QDockWidget(QStringLiteral("Results"), this);
+    resultsDock_->setObjectName(QStringLiteral("Results"));
+    resultsPane_ = new ResultsPane(resultsDock_);
+    resultsDock_->setWidget(resultsPane_);
+    resultsDock_->setFloating(true);
+    resultsDock_->resize(820, 720);
+    resultsDock_->hide();
 
     // "Floor" (bar 197): a trackbar without tick marks, at the top right of the results toolbar.
     floorBar_ = new QToolBar(QStringLiteral("Floor"), this);

@@ -12,6 +12,8 @@ class QToolBar;
 
 namespace torva {
 
+class ResultsPane;
+
 class CResp3D : public ChildFrame {
     Q_OBJECT
 public:
@@ -31,6 +33,10 @@ public:
     QToolBar* ResultToolBar() const { return resultBar_; }
     QToolBar* RunToolBar() const { return runBar_; }
     QToolBar* FloorBar() const { return floorBar_; }
+    // The "Results" window (contours, damage map, step slider and capacity curve): a floating dock,
+    // hidden until the first results, so the view keeps its size.
+    QDockWidget* ResultsDock() const { return resultsDock_; }
+    ResultsPane* Results() const { return resultsPane_; }
 
     // Mode 1 turns "Elastic analysis" on and the push-over radio off; mode 2 the reverse.
     void SetRadios(int mode);
@@ -44,6 +50,8 @@ private:
     QToolBar* resultBar_ = nullptr;
     QToolBar* floorBar_ = nullptr;
     QDockWidget* responseBar_ = nullptr;
+    QDockWidget* resultsDock_ = nullptr;
+    ResultsPane* resultsPane_ = nullptr;
     QSlider* trackbar_ = nullptr;
     QComboBox* viewList_ = nullptr;
     QRadioButton* elastic_ = nullptr;

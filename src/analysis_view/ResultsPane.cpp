@@ -102,7 +102,7 @@ void ResultsPane::Refresh() {
         slider_->setRange(0, std::max(count - 1, 0));
         if (wasLast) slider_->setValue(slider_->maximum());
     }
-    curve_->SetCurve(source_.curve ? source_.curve() : std::vector<CurvePoint>{});
+    curve_->SetCurve(source_.curve ? source_.curve() : std::vector<CapacityPoint>{});
     LoadStep(count > 0 ? slider_->value() : -1);
 }
 
@@ -141,7 +141,8 @@ void ResultsPane::LoadStep(int step) {
     const int count = source_.count ? source_.count() : 0;
     if (step >= 0 && step < count && source_.fieldAt && !source_.fieldAt(step, field_))
         field_ = ResultField{};
-    stepLabel_->setText(field_.hasResults ? QStringLiteral("%1 / %2").arg(step).arg(count - 1)
+    const auto number = [this](int s) { return source_.stepNumber ? source_.stepNumber(s) : s; };
+    stepLabel_->setText(field_.hasResults ? QStringLiteral("%1 / %2").arg(number(step)).arg(number(count - 1))
                                           : QStringLiteral("No results"));
     curve_->SetShownStep(field_.hasResults ? step : -1);
     Prepare();

@@ -25,9 +25,10 @@ class CapacityCurveView;
 
 // Where the pane reads a run's steps.
 struct StepSource {
-    std::function<int()> count;                     // steps held (0: no results)
-    std::function<bool(int, ResultField&)> fieldAt; // the state after step s (0..count − 1)
-    std::function<std::vector<CurvePoint>()> curve; // one point per step
+    std::function<int()> count;                        // steps held (0: no results)
+    std::function<bool(int, ResultField&)> fieldAt;    // the state after step s (0..count − 1)
+    std::function<std::vector<CapacityPoint>()> curve; // one point per step
+    std::function<int(int)> stepNumber;                // the run's step number of state s (default s)
 };
 
 class ResultsPane : public QWidget {

@@ -15,7 +15,7 @@ PlotFrame CapacityCurvePainter::PlotFrameOf(const QRect& frame) {
             std::max(1, frame.height() - kTopMargin - kBottomMargin)};
 }
 
-void CapacityCurvePainter::Paint(QPainter& painter, const QRect& frame, std::span<const CurvePoint> points,
+void CapacityCurvePainter::Paint(QPainter& painter, const QRect& frame, std::span<const CapacityPoint> points,
                                  const CurveAxes& axes, int shownStep, const QString& title) {
     painter.save();
     painter.setClipRect(frame);
@@ -86,7 +86,7 @@ void CapacityCurvePainter::Paint(QPainter& painter, const QRect& frame, std::spa
     painter.restore();
 }
 
-int CapacityCurvePainter::StepAt(const QRect& frame, std::span<const CurvePoint> points,
+int CapacityCurvePainter::StepAt(const QRect& frame, std::span<const CapacityPoint> points,
                                  const CurveAxes& axes, QPointF pixel) {
     return axes.NearestPoint(points, PlotFrameOf(frame), pixel.x(), pixel.y(), kHitRadius);
 }

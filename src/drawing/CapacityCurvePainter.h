@@ -25,11 +25,11 @@ public:
     static PlotFrame PlotFrameOf(const QRect& frame);
 
     // shownStep: index into points of the marked step, −1 for none.
-    static void Paint(QPainter& painter, const QRect& frame, std::span<const CurvePoint> points,
+    static void Paint(QPainter& painter, const QRect& frame, std::span<const CapacityPoint> points,
                       const CurveAxes& axes, int shownStep, const QString& title);
 
     // The step a click at `pixel` selects, or −1 when no step is within reach.
-    static int StepAt(const QRect& frame, std::span<const CurvePoint> points, const CurveAxes& axes,
+    static int StepAt(const QRect& frame, std::span<const CapacityPoint> points, const CurveAxes& axes,
                       QPointF pixel);
 };
 

@@ -229,9 +229,10 @@ private:
     void FormPlaneElement(int e, bool initial);
     void FormPlaneMatrix(int e, bool initial, double K[64]);
     void UpdatePlaneStiffness(int e);
-    void AssemblePlaneStiffness(int e, const double K[64]);
+    void AssemblePlaneStiffness(int e, const double K[64], int first = 1, int last = INT32_MAX);
     bool FormedInPlace(int e) const { return elements_[e].discrete == 0 && directMap_[e]; }
-    void AssembleChangedElement(int e);
+    void AssembleChangedElements();
+    bool ElementStatesFinite(int e) const;
     void PrepareElementThreads();
     void ElementForce(int e, double f[8]) const;
     void ScatterElementForce(int e, const double f[8]);
@@ -297,8 +298,9 @@ private:
     std::vector<double> gravityLoad_;  // 8 per element
     std::vector<double> condensation_; // T of the incompatible modes, 4 × 8 per element
     std::vector<uint8_t> elementChanged_;
-    std::vector<double> elementForce_; // 8 per element, the last state update's internal forces
-    std::vector<double> formedMatrix_; // 64 per element, a changed plane element's new local matrix
+    std::vector<double> elementForce_;   // 8 per element, the last state update's internal forces
+    std::vector<double> formedMatrix_;   // 64 per element, a changed plane element's new local matrix
+    std::vector<uint8_t> elementFinite_; // per element, its states after the last update are finite
     std::vector<GaussPointState> gauss_;
     std::vector<PlaneGaussGeometry> geometry_; // 9 per element
     std::vector<JointProperties> jointProperties_;

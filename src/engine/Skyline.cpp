@@ -205,9 +205,12 @@ void Engine::UpdatePlaneStiffness(int e) {
     double K[64];
     FormPlaneMatrix(e, false, K);
     AssemblePlaneStiffness(e, K);
+    factorValid_ = false;
 }
 
-void Engine::AssemblePlaneStiffness(int e, const double K[64]) {
+// Only the columns first..last take their part (all of them unless given): the threads that share the
+// assembly of a step each take a range of columns.
+void Engine::AssemblePlaneStiffness(int e, const double K[64], int first, int last) {
     double* S = &stiffness_[400 * e];
     const int32_t* list = &dofList_[kMaxElementDofs * e];
     int local[8], entry[8], equation[8], count = 0;
@@ -219,6 +222,7 @@ void Engine::AssemblePlaneStiffness(int e, const double K[64]) {
         ++count;
     }
     for (int b = 0; b < count; ++b) {
+        if (equation[b] < first || equation[b] > last) continue;
         const int column = diagonalAddress_[equation[b]] + equation[b];
         for (int a = 0; a < count; ++a) {
             const double value = 0.0 + K[8 * local[a] + local[b]];
@@ -227,27 +231,50 @@ void Engine::AssemblePlaneStiffness(int e, const double K[64]) {
             stored = value;
         }
     }
-    factorValid_ = false;
 }
 
-// The changed elements' matrices are formed on the analysis' threads (each its own), then assembled
-// in element order.
+// The changed elements' matrices are formed on the analysis' threads (each its own), then assembled.
 void Engine::UpdateChangedStiffness() {
     ForElementRanges([this](int begin, int end) {
         for (int e = begin; e < end; ++e)
             if (elementChanged_[e] && FormedInPlace(e)) FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
     });
-    for (int e = 0; e < elementCount_; ++e)
-        if (elementChanged_[e]) AssembleChangedElement(e);
+    AssembleChangedElements();
 }
 
-// Element e changed: a plane element mapped one to one takes its matrix formed in formedMatrix_; any
-// other element is formed again here.
-void Engine::AssembleChangedElement(int e) {
-    if (FormedInPlace(e))
-        AssemblePlaneStiffness(e, &formedMatrix_[64 * e]);
-    else
-        ReformElement(e);
+// The changed elements into the profile, in element order: a plane element mapped one to one from its
+// matrix in formedMatrix_, any other formed again here. Every profile term takes its differences in
+// element order whichever thread adds them, so when all changed elements are of the first kind, the
+// columns are split between the analysis' threads.
+void Engine::AssembleChangedElements() {
+    bool inPlace = true, any = false;
+    for (int e = 0; e < elementCount_; ++e)
+        if (elementChanged_[e]) {
+            any = true;
+            inPlace = inPlace && FormedInPlace(e);
+        }
+    if (!any) return;
+    stiffnessChanged_ = 1;
+    factorValid_ = false;
+    if (!inPlace || !parallel_ || pool_ == nullptr) {
+        for (int e = 0; e < elementCount_; ++e)
+            if (elementChanged_[e]) {
+                if (FormedInPlace(e))
+                    AssemblePlaneStiffness(e, &formedMatrix_[64 * e]);
+                else
+                    ReformElement(e);
+            }
+        return;
+    }
+    const int parts = pool_->Threads();
+    pool_->ParallelFor(parts, 1, [this, parts](int begin, int end) {
+        for (int part = begin; part < end; ++part) {
+            const int first = int(long(equationCount_) * part / parts) + 1;
+            const int last = int(long(equationCount_) * (part + 1) / parts);
+            for (int e = 0; e < elementCount_; ++e)
+                if (elementChanged_[e]) AssemblePlaneStiffness(e, &formedMatrix_[64 * e], first, last);
+        }
+    });
 }
 
 void Engine::ReformElement(int e) {

@@ -66,25 +66,31 @@ bool Engine::IncrementFinite(double factor) const {
 // Everything the result buffer is made of: internal forces (the control force), the stresses of
 // every Gauss point and the forces of every joint spring.
 bool Engine::StatesFinite() const {
+    for (int eq = 1; eq <= equationCount_; ++eq)
+        if (!std::isfinite(internalForce_[eq])) return false;
+    for (int e = 0; e < elementCount_; ++e)
+        if (!elementFinite_[e]) return false;
+    return true;
+}
+
+// Element e's part of StatesFinite, worked out straight after its update.
+bool Engine::ElementStatesFinite(int e) const {
     auto finite = [](const double* values, int count) {
         for (int i = 0; i < count; ++i)
             if (!std::isfinite(values[i])) return false;
         return true;
     };
-    if (!finite(&internalForce_[1], equationCount_)) return false;
-    for (int e = 0; e < elementCount_; ++e) {
-        if (elements_[e].discrete != 0) {
-            for (const JointSpring& spring : joints_[e].spring)
-                if (!std::isfinite(spring.concreteForce) || !std::isfinite(spring.concreteOpening) ||
-                    !std::isfinite(spring.steelForce) || !std::isfinite(spring.steelOpening))
-                    return false;
-            continue;
-        }
-        for (int g = 0; g < kGaussPoints; ++g) {
-            const GaussPointState& gp = gauss_[9 * e + g];
-            if (!finite(gp.totalStress, 3) || !finite(gp.concrete.principal, 3) || !finite(gp.strain, 3))
+    if (elements_[e].discrete != 0) {
+        for (const JointSpring& spring : joints_[e].spring)
+            if (!std::isfinite(spring.concreteForce) || !std::isfinite(spring.concreteOpening) ||
+                !std::isfinite(spring.steelForce) || !std::isfinite(spring.steelOpening))
                 return false;
-        }
+        return true;
+    }
+    for (int g = 0; g < kGaussPoints; ++g) {
+        const GaussPointState& gp = gauss_[9 * e + g];
+        if (!finite(gp.totalStress, 3) || !finite(gp.concrete.principal, 3) || !finite(gp.strain, 3))
+            return false;
     }
     return true;
 }
@@ -154,17 +160,14 @@ void Engine::UpdateStatesAndForces(int mode, int step) {
     ForElementRanges([=, this](int begin, int end) {
         for (int e = begin; e < end; ++e) {
             UpdateElementState(e, mode, step);
+            elementFinite_[e] = ElementStatesFinite(e);
             ElementForce(e, &elementForce_[8 * e]);
             if (elementChanged_[e] && FormedInPlace(e)) FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
         }
     });
     std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
-    for (int e = 0; e < elementCount_; ++e) {
-        ScatterElementForce(e, &elementForce_[8 * e]);
-        if (!elementChanged_[e]) continue;
-        stiffnessChanged_ = 1;
-        AssembleChangedElement(e);
-    }
+    for (int e = 0; e < elementCount_; ++e) ScatterElementForce(e, &elementForce_[8 * e]);
+    AssembleChangedElements();
     formedAhead_ = true;
 }
 

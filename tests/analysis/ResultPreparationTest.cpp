@@ -199,7 +199,7 @@ TEST(DamageMarks, WidthGradesAndClassicOpenCracks) {
 
 TEST(CurveAxes, GrowOnlyWhenThePointsLeaveThem) {
     CurveAxes axes;
-    std::vector<CurvePoint> curve = {{0, 0}, {2, 150}, {4, 260}};
+    std::vector<CapacityPoint> curve = {{0, 0}, {2, 150}, {4, 260}};
     EXPECT_TRUE(axes.Hold(curve));
     const Ticks x = axes.X(), y = axes.Y();
     EXPECT_GE(x.hi, 4);
@@ -220,7 +220,7 @@ TEST(CurveAxes, GrowOnlyWhenThePointsLeaveThem) {
 
 TEST(CurveAxes, ACyclicRunTakesAllFourQuadrants) {
     CurveAxes axes;
-    const std::vector<CurvePoint> curve = {{0, 0}, {5, 300}, {-6, -280}, {7, 320}};
+    const std::vector<CapacityPoint> curve = {{0, 0}, {5, 300}, {-6, -280}, {7, 320}};
     axes.Hold(curve);
     EXPECT_TRUE(axes.FourQuadrants());
     EXPECT_DOUBLE_EQ(axes.X().lo, -axes.X().hi);
@@ -231,7 +231,7 @@ TEST(CurveAxes, ACyclicRunTakesAllFourQuadrants) {
 
 TEST(CurveAxes, PixelsAndTheNearestStep) {
     CurveAxes axes;
-    const std::vector<CurvePoint> curve = {{-10, -100}, {0, 0}, {10, 100}};
+    const std::vector<CapacityPoint> curve = {{-10, -100}, {0, 0}, {10, 100}};
     axes.Hold(curve);
     const PlotFrame frame{40, 20, 400, 200};
     // The origin sits in the middle of a four-quadrant frame; y grows upwards.

@@ -44,7 +44,7 @@ struct SteppedRun {
             return true;
         };
         source.curve = [] {
-            std::vector<CurvePoint> curve;
+            std::vector<CapacityPoint> curve;
             for (int s = 0; s < kSteps; ++s) curve.push_back({double(s), 40.0 * s - 3.0 * s * s});
             return curve;
         };
@@ -66,7 +66,7 @@ struct PaneFixture : ::testing::Test {
     void ClickCurveAt(int step) {
         CapacityCurveView* view = pane.Curve();
         const PlotFrame plot = CapacityCurvePainter::PlotFrameOf(view->rect());
-        const CurvePoint p = view->Curve()[size_t(step)];
+        const CapacityPoint p = view->Curve()[size_t(step)];
         const QPointF at(view->Axes().PixelX(plot, p.displacement) + 2,
                          view->Axes().PixelY(plot, p.force) + 1);
         QMouseEvent press(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,

@@ -107,10 +107,10 @@ TEST(DamageMap, LegendExplainsEachMarkAndSaysWhenThereAreNoResults) {
 
 // A cyclic run: loading to +6 mm / 300 kN, unloading through zero force at +4 mm to −6 mm / −300 kN,
 // reloading through zero force at −4 mm to +3 mm: a loop through all four quadrants.
-std::vector<CurvePoint> CyclicCurve() {
-    std::vector<CurvePoint> curve{{0, 0}};
-    const auto leg = [&](CurvePoint to, int n) {
-        const CurvePoint from = curve.back();
+std::vector<CapacityPoint> CyclicCurve() {
+    std::vector<CapacityPoint> curve{{0, 0}};
+    const auto leg = [&](CapacityPoint to, int n) {
+        const CapacityPoint from = curve.back();
         for (int i = 1; i <= n; ++i) {
             const double t = double(i) / n;
             curve.push_back({from.displacement + (to.displacement - from.displacement) * t,
@@ -133,7 +133,7 @@ bool IsMarkerRed(QRgb c) {
 }
 
 TEST(CapacityCurve, CyclicRunFillsAllFourQuadrantsInsideTheFrame) {
-    const std::vector<CurvePoint> curve = CyclicCurve();
+    const std::vector<CapacityPoint> curve = CyclicCurve();
     CurveAxes axes;
     axes.Hold(curve);
     ASSERT_TRUE(axes.FourQuadrants());
@@ -174,7 +174,7 @@ TEST(CapacityCurve, CyclicRunFillsAllFourQuadrantsInsideTheFrame) {
 }
 
 TEST(CapacityCurve, AClickSelectsTheStepUnderIt) {
-    const std::vector<CurvePoint> curve = CyclicCurve();
+    const std::vector<CapacityPoint> curve = CyclicCurve();
     CurveAxes axes;
     axes.Hold(curve);
     const QRect frame(0, 0, 400, 240);

@@ -96,3 +96,20 @@ def test_bad_values_are_refused_naming_the_field(tmp_path, small_wall):
     with pytest.raises(torva.ModelError, match="Failed to open document"):
         torva.load(tmp_path / "none.fem")
     assert issubclass(torva.ModelError, torva.Error)
+
+
+def test_copies_dicts_grid_and_removed_cells(small_wall):
+    twin = small_wall.copy()
+    twin.set_grid(3, 5).remove_cells("concrete", x=3, y=(2, 5))
+    assert (twin.elements_x, twin.elements_y) == (3, 5)
+    assert (small_wall.elements_x, small_wall.elements_y) == (2, 4)  # a copy, not a view
+    again = torva.Model.from_dict(json.loads(twin.to_json()))
+    concrete = again.data["layers"]["concrete"]
+    assert {"x": 2, "y": [2, 5], "type": 1} in concrete
+    assert all(cell.get("x") != [2, 3] for cell in concrete)  # column 3 is no longer present
+    assert again.to_json() == twin.to_json()
+    assert torva.Model.from_json(twin.to_json()).fem_image() == twin.fem_image()
+    with pytest.raises(torva.ModelError, match="layers.slab: unknown layer"):
+        twin.add_cells("slab", x=2, y=2)
+    with pytest.raises(torva.ModelError, match="expected a position or a pair"):
+        twin.add_cells("concrete", x=(1, 2, 3), y=2)

@@ -1,0 +1,54 @@
+#include "analysis/FieldHistory.h"
+
+namespace torva {
+
+void FieldHistory::Clear() {
+    entries_.clear();
+    bytes_ = 0;
+    stride_ = 1;
+    offered_ = 0;
+    lastProvisional_ = false;
+}
+
+size_t FieldHistory::BytesOf(const ResultField& field) {
+    return sizeof(Entry) + field.points.size() * sizeof(PointResult) + field.plane.size() +
+           (field.ux.size() + field.uy.size()) * sizeof(double);
+}
+
+void FieldHistory::Record(int step, double controlDisplacement, double controlForce, ResultField field) {
+    // One state in `stride` is kept for good; the newest one is always held too, in place of the
+    // previous newest when that one was not kept for good, so a run's last state is on show.
+    const bool keep = entries_.empty() || ++offered_ >= stride_;
+    if (lastProvisional_) {
+        bytes_ -= BytesOf(entries_.back().field);
+        entries_.pop_back();
+    }
+    Entry entry{step, {controlDisplacement, controlForce / 1000.0}, std::move(field)};
+    bytes_ += BytesOf(entry.field);
+    entries_.push_back(std::move(entry));
+    lastProvisional_ = !keep;
+    if (keep) offered_ = 0;
+    if (bytes_ > budget_ && entries_.size() > 2) Thin();
+}
+
+void FieldHistory::Thin() {
+    // Drop every second state between the first and the last.
+    std::vector<Entry> kept;
+    kept.reserve(entries_.size() / 2 + 2);
+    const size_t last = entries_.size() - 1;
+    for (size_t i = 0; i <= last; ++i)
+        if (i == 0 || i == last || i % 2 == 0) kept.push_back(std::move(entries_[i]));
+    entries_ = std::move(kept);
+    bytes_ = 0;
+    for (const Entry& e : entries_) bytes_ += BytesOf(e.field);
+    stride_ *= 2;
+}
+
+std::vector<CapacityPoint> FieldHistory::Curve() const {
+    std::vector<CapacityPoint> curve;
+    curve.reserve(entries_.size());
+    for (const Entry& e : entries_) curve.push_back(e.point);
+    return curve;
+}
+
+} // namespace torva

@@ -1,0 +1,133 @@
+// The results window of the analysis frame: Analyze fills it with the elastic state, a push-over adds its
+// states as it runs (the slider and the curve over them), and an edit of the model marks it out of date
+// until the next analysis.
+#include "analysis_view/AnalysisViewFixture.h"
+#include "analysis_view/CapacityCurveView.h"
+#include "analysis_view/ResultsPane.h"
+#include "drawing/CapacityCurvePainter.h"
+
+#include <QComboBox>
+#include <QDockWidget>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSlider>
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace torva {
+namespace {
+
+using test::AnalysisViewTest;
+
+bool IsRampColour(QRgb c) {
+    return std::abs(qRed(c) - qBlue(c)) > 60;
+}
+
+int CountRamp(const QImage& image) {
+    int n = 0;
+    for (int y = 30; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += IsRampColour(image.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+class ResultsWindowTest : public AnalysisViewTest {
+protected:
+    ResultsPane* Pane() const { return Frame()->Results(); }
+    QImage Canvas() const { return Pane()->Canvas()->grab().toImage(); }
+    template <class Done> static bool WaitLong(Done done, int seconds = 60) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 1000 * seconds) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(1);
+        }
+        return done();
+    }
+    void SaveScreen(const char* name) const {
+        if (const char* dir = std::getenv("TORVA_SCREEN_DIR"))
+            Frame()->ResultsDock()->grab().save(QStringLiteral("%1/%2.png").arg(dir, name));
+    }
+};
+
+TEST_F(ResultsWindowTest, AnalyzeShowsTheElasticStateAndAnEditMarksItOutOfDate) {
+    StartOnExample("shear-wall.fem");
+    ASSERT_NE(Pane(), nullptr);
+    EXPECT_FALSE(Frame()->ResultsDock()->isVisible()); // nothing to show before an analysis
+    ASSERT_TRUE(Analyze());
+    test::Flush();
+    EXPECT_TRUE(Frame()->ResultsDock()->isVisible());
+    EXPECT_TRUE(Pane()->Field().hasResults);
+    EXPECT_EQ(Pane()->Slider()->maximum(), 0);
+    EXPECT_EQ(Pane()->Field().elements, Session().GetMesh().elementCount);
+    Pane()->SetQuantity(Quantity::S2);
+    test::Flush();
+    EXPECT_TRUE(Pane()->Contours().available);
+    EXPECT_LT(Pane()->Contours().min, 0); // the wall's compression strut
+    EXPECT_GT(CountRamp(Canvas()), 5000);
+    SaveScreen("results-elastic-s2");
+
+    // An edit of the model (every document update is one): no old results drawn.
+    Doc()->UpdateAllViews(nullptr, 0);
+    test::Flush();
+    EXPECT_TRUE(Pane()->Canvas()->OutOfDate());
+    EXPECT_EQ(CountRamp(Canvas()), 0);
+    SaveScreen("results-out-of-date");
+    ASSERT_TRUE(Analyze());
+    test::Flush();
+    EXPECT_FALSE(Pane()->Canvas()->OutOfDate());
+    EXPECT_GT(CountRamp(Canvas()), 5000);
+}
+
+TEST_F(ResultsWindowTest, APushoverAddsItsStatesAndTheCurveClickShowsTheSlidersStep) {
+    StartOnExample("shear-wall.fem"); // 10 mm in 100 steps
+    ASSERT_TRUE(Analyze());
+    Frame()->PushoverRadio()->click();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(WaitLong([&] { return !View()->StepTimerRunning(); }));
+    test::Flush();
+    ResultsPane* pane = Pane();
+    const int held = pane->Slider()->maximum() + 1;
+    ASSERT_GE(held, 2);
+    EXPECT_EQ(pane->ShownStep(), held - 1); // the run's last state on show
+    EXPECT_EQ(held, 100);                   // every step of the run, 1 to 100
+    EXPECT_EQ(pane->StepLabel()->text(), QStringLiteral("100 / 100"));
+    const auto& curve = pane->Curve()->Curve();
+    ASSERT_EQ(static_cast<int>(curve.size()), held);
+    const auto& last = View()->Run()->Curve().back();
+    EXPECT_DOUBLE_EQ(curve.back().displacement, last.displacement);
+    EXPECT_DOUBLE_EQ(curve.back().force, last.force / 1000);
+
+    pane->DisplayChoice()->setCurrentIndex(static_cast<int>(ResultDisplay::DamageMap));
+    test::Flush();
+    SaveScreen("results-pushover-damage");
+    pane->DisplayChoice()->setCurrentIndex(static_cast<int>(ResultDisplay::Contours));
+    pane->SetQuantity(Quantity::E1);
+    const int middle = held / 2;
+    pane->ShowStep(middle);
+    test::Flush();
+    const QImage bySlider = Canvas();
+    SaveScreen("results-pushover-e1-middle");
+    pane->ShowStep(0);
+    test::Flush();
+    // A click on the curve at the middle state's point.
+    CapacityCurveView* view = pane->Curve();
+    const PlotFrame plot = CapacityCurvePainter::PlotFrameOf(view->rect());
+    const QPointF at(view->Axes().PixelX(plot, curve[size_t(middle)].displacement),
+                     view->Axes().PixelY(plot, curve[size_t(middle)].force));
+    QMouseEvent press(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(view, &press);
+    test::Flush();
+    const int picked = pane->ShownStep();
+    // Neighbouring states may lie within a pixel of each other: the pick is the middle one or next to it.
+    EXPECT_LE(std::abs(picked - middle), 1);
+    pane->ShowStep(picked);
+    EXPECT_EQ(view->ShownStep(), picked);
+    if (picked == middle) {
+        EXPECT_EQ(Canvas(), bySlider);
+    }
+}
+
+} // namespace
+} // namespace torva
