@@ -38,7 +38,7 @@ sanitize: deps
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DTORVA_CORE_ONLY=ON -DTORVA_FUZZ=ON -DTORVA_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_model_file fuzz_model_json fuzz_pipeline fuzz_options \
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_model_file fuzz_model_json fuzz_pipeline fuzz_options fuzz_study \
 		make_fuzz_seeds
 	@fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 

@@ -1,5 +1,5 @@
 // Writes the seed corpora of the fuzz targets, made by the program's own writers from the examples:
-//   make_fuzz_seeds EXAMPLES_DIR CORPUS_DIR   →  CORPUS_DIR/{model_file,model_json,pipeline,options}/
+//   make_fuzz_seeds EXAMPLES_DIR CORPUS_DIR   →  CORPUS_DIR/{model_file,model_json,pipeline,options,study}/
 #include "model/FramePat.h"
 #include "model/ModelFile.h"
 #include "model/ModelJson.h"
@@ -30,7 +30,7 @@ std::string Words(const std::vector<std::string>& words) {
 int main(int argc, char** argv) {
     if (argc != 3) return std::fprintf(stderr, "usage: make_fuzz_seeds EXAMPLES_DIR CORPUS_DIR\n"), 1;
     const fs::path examples = argv[1], corpus = argv[2];
-    for (const char* target : {"model_file", "model_json", "pipeline", "options"})
+    for (const char* target : {"model_file", "model_json", "pipeline", "options", "study"})
         fs::create_directories(corpus / target);
 
     torva::FileError error;
@@ -61,5 +61,12 @@ int main(int argc, char** argv) {
     };
     for (std::size_t i = 0; i < lines.size(); ++i)
         Put(corpus / "options" / ("line" + std::to_string(i)), Words(lines[i]));
+    Put(corpus / "study" / "grid.json",
+        R"({"base_model": "cantilever.fem", "output_folder": "out",)"
+        R"( "grid": {"concrete.fc_MPa": [20, 30, 40], "rebar[1].x_area_mm2": [50, 100]}})");
+    Put(corpus / "study" / "random.json",
+        R"({"base_model": "shear-wall.fem", "random": {"samples": 5, "seed": 7, "parameters":)"
+        R"( {"concrete.fc_MPa": {"uniform": [20, 40]}, "concrete.ft_MPa": {"normal": [2.5, 0.3]},)"
+        R"( "loading.target_mm": {"uniform": [1, 5]}}}})");
     return 0;
 }

@@ -15,6 +15,7 @@
 //
 // Everything is allocated once, at construction (about 50 MB, mostly histories); nothing is allocated
 // during a run. Create it on the heap.
+#include "analysis/Mesh.h"
 #include "analysis/MeshView.h"
 #include "analysis/Projection.h"
 #include "engine/ResultLayout.h"
@@ -36,8 +37,10 @@ struct StressSample {
 
 class AnalysisScene {
 public:
-    static constexpr int kElementCapacity = 10404;
-    static constexpr int kNodeCapacity = 10609;
+    // Slots for every element and node the plan can hold (the mesh's capacities, beyond what the engine
+    // analyses): the colour range counts every element slot, those without an element too.
+    static constexpr int kElementCapacity = Mesh::kElementCapacity; // 10,404
+    static constexpr int kNodeCapacity = Mesh::kGridNodeCapacity;   // 10,609
     static constexpr int kGaussPoints = engine::kGaussPoints;
     static constexpr int kGaussValues = engine::ResultLayout::kGaussValues;
     static constexpr int kElementValues = engine::ResultLayout::kElementValues; // 27

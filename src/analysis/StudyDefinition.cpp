@@ -1,5 +1,6 @@
 #include "analysis/StudyDefinition.h"
 
+#include "model/FileRead.h"
 #include "model/JsonField.h"
 #include "model/ModelIo.h"
 #include "model/ModelJson.h"
@@ -198,12 +199,13 @@ void ReadList(const JsonField& list, Study& study) {
     }
 }
 
+// A study file is a few kilobytes; a pipe or a folder given as one is refused without waiting on it.
 std::string ReadText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw StudyError(path + ": cannot be read");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    constexpr std::size_t kLargestStudy = 16u << 20;
+    std::string text, reason;
+    if (!ReadRegularFile(path, kLargestStudy + 1, text, reason)) throw StudyError(path + ": " + reason);
+    if (text.size() > kLargestStudy) throw StudyError(path + ": larger than any study file");
+    return text;
 }
 
 } // namespace

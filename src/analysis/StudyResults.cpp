@@ -97,12 +97,14 @@ std::vector<std::size_t> PendingVariants(const Study& study) {
 
 bool WriteVariantFiles(const Study& study, std::size_t index, const VariantResult& result,
                        std::string& error) {
-    // Both files or neither: the record, whose presence marks the variant done, is renamed last.
+    // Both files or neither: the record, whose presence marks the variant done, is renamed last. A
+    // study writes many of these: they do not wait for the disk (a crash of the program never leaves
+    // a partial one; after a crash of the machine a lost record only means the variant runs again).
     std::error_code ec;
     fs::create_directories(fs::path(VariantRecordPath(study, index)).parent_path(), ec);
     const std::string curve = VariantCurveCsv(result), record = VariantRecordText(result);
     return WriteFilesAtomically(
-        {{VariantCurvePath(study, index), curve}, {VariantRecordPath(study, index), record}}, error);
+        {{VariantCurvePath(study, index), curve}, {VariantRecordPath(study, index), record}}, error, false);
 }
 
 std::string SummaryCsv(const Study& study, const std::vector<VariantResult>& results,

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 using namespace torva;
 namespace fs = std::filesystem;
@@ -234,4 +235,21 @@ TEST(StudyRuns, SummaryFieldsWithCommasAreQuotedAndMissingVariantsSaySo) {
     EXPECT_NE(csv.find(",\"step 3: the structure is unstable, \"\"a mechanism\"\"\"\n"), std::string::npos)
         << csv;
     EXPECT_NE(csv.find("\n2,30,,missing,"), std::string::npos) << csv;
+}
+
+TEST(StudyFiles, APipeOrAFolderGivenAsTheStudyIsRefusedWithoutWaiting) {
+    test::TempDir dir;
+    const std::string pipe = dir.file("study.json");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    auto refusal = [](const std::string& path) {
+        try {
+            LoadStudy(path);
+        } catch (const StudyError& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_EQ(refusal(pipe), pipe + ": not a regular file");
+    EXPECT_EQ(refusal(dir.path().string()), dir.path().string() + ": a folder, not a file");
+    EXPECT_EQ(refusal(dir.file("missing.json")), dir.file("missing.json") + ": No such file or directory");
 }

@@ -153,6 +153,28 @@ TEST_F(AnalysisViewTest, SavePictureWritesThePictureOnTheScreen) {
     EXPECT_TRUE(messages.Last().contains("missing/wall.png")) << messages.Last().toStdString();
 }
 
+TEST_F(AnalysisViewTest, SavePictureWritesTheFormatTheNameAsksFor) {
+    StartOnExample("shear-wall.fem");
+    ASSERT_TRUE(Analyze());
+    auto head = [](const QString& path, int bytes) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.read(bytes) : QByteArray();
+    };
+    fileAnswer = QString::fromStdString(dir.file("wall.jpg"));
+    ASSERT_TRUE(Run(cmd::kSavePicture));
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    EXPECT_EQ(head(fileAnswer, 3), QByteArray("\xff\xd8\xff"));
+    fileAnswer = QString::fromStdString(dir.file("wall.svg"));
+    ASSERT_TRUE(Run(cmd::kSavePicture));
+    EXPECT_TRUE(head(fileAnswer, 4096).contains("<svg"));
+    // A name of no picture format is refused with the reason, and nothing is written.
+    fileAnswer = QString::fromStdString(dir.file("wall.gif"));
+    ASSERT_TRUE(Run(cmd::kSavePicture));
+    EXPECT_TRUE(messages.Last().contains("a picture file ends in .png, .jpg, .jpeg or .svg"))
+        << messages.Last().toStdString();
+    EXPECT_FALSE(QFile::exists(fileAnswer));
+}
+
 TEST_F(AnalysisViewTest, MainWindowAfterAnalyze) {
     StartOnExample("shear-wall.fem");
     ASSERT_TRUE(Analyze());
