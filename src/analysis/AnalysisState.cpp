@@ -64,7 +64,8 @@ ActionState AnalysisActionState(AnalysisAction action, const AnalysisState& stat
     case AnalysisAction::ActualSize:
         return set(timerStopped, true, actualSize);
     case AnalysisAction::Analyze:
-        return set(actualSize, false, false);
+        // The analysis shows its results at actual size and switches there itself when it can.
+        return set(actualSize || timerStopped, false, false);
     case AnalysisAction::Play:
     case AnalysisAction::Stop:
         return set(running, false, false);

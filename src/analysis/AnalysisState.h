@@ -82,7 +82,8 @@ struct ResultBuffer {
     int size = 0;
 };
 
-inline constexpr const char* kNoControlNodeText = "ERROR: Please select control node.";
+inline constexpr const char* kNoControlNodeText =
+    "Set the control node: Member \u25B8 Check Control Node, then click a node.";
 inline constexpr const char* kDrawingFinishedText = "Drawing Finished.";
 inline constexpr const char* kBusyText = "Wait for a moment...";
 // Engine time one tick may take before the window gets control back; a step of the largest model costs

@@ -41,6 +41,7 @@ constexpr int kTrackbarMin = -100;
 constexpr int kTrackbarMax = 100;
 constexpr int kTrackbarTick = 10;
 constexpr int kStepTimerMs = 1; // step timer 1 fires every millisecond while a run goes on
+constexpr int kHistoryRefreshMs = 250;
 
 QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
@@ -116,7 +117,7 @@ PaintInput C3dView::CurrentPaintInput() {
 
 void C3dView::Prepare() {
     if (!Model()) return;
-    if (CResp3D* frame = Frame()) frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
+    if (CResp3D* frame = Frame()) frame->UpdateFrameTitle();
     RefreshMesh();
     PrepareFrame(*scene_, MeshViewOf(Session()->GetMesh()), State(), control_, colours_, width(), height());
 }
@@ -152,7 +153,7 @@ void C3dView::OnInitialUpdate() {
     if (frame) {
         if (QMdiSubWindow* sub = frame->SubWindow(); sub && sub->layout()) sub->layout()->activate();
         if (frame->layout()) frame->layout()->activate();
-        frame->SetFrameTitle(QString::fromLatin1(kAnalysisViewTitle));
+        frame->UpdateFrameTitle();
     }
     Apply(InitialUpdate(State(), control_, *scene_, *model, width(), height(), GridBuilder(),
                         Session()->DisplayedBuffer()));
@@ -271,6 +272,9 @@ bool C3dView::OnCommand(int id) {
 
 void C3dView::OnAnalyze() {
     const CFramePat& model = *Model();
+    // Results are read and drawn at actual size.
+    if (State().sizeMode != 1)
+        Apply(ActualSize(State(), *scene_, model, GridBuilder(), Session()->DisplayedBuffer()));
     RefreshMesh();
     int status = 0;
     std::string refusal;
@@ -343,7 +347,14 @@ void C3dView::OnStepTimer() {
     const ControlEffect effect =
         Tick(State(), control_, *scene_, Session() ? Session()->Pushover() : nullptr, kStepSlice, record);
     Apply(effect);
-    if (run && recordedStep_ > 0) ShowHistory();
+    // The results window follows the run a few times a second, and at its end, so that drawing it
+    // does not slow the run down.
+    if (run && recordedStep_ > 0 &&
+        (!stepTimer_.isActive() || !historyShown_.isValid() ||
+         historyShown_.elapsed() >= kHistoryRefreshMs)) {
+        ShowHistory();
+        historyShown_.start();
+    }
     // What the buttons allow follows the run: the sizes when it ends, the export once a step is in.
     if (effect.redraw || effect.killTimer) CommandRouter::RequestRefresh();
 }

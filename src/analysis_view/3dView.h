@@ -15,6 +15,7 @@
 #include "drawing/ResultPainter.h"
 #include "framework/View.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QString>
 #include <QTimer>
@@ -114,6 +115,7 @@ private:
     ExternalLauncher* launcher_ = nullptr;
     FieldHistory history_;
     int recordedStep_ = -1;
+    QElapsedTimer historyShown_;
 };
 
 } // namespace torva

@@ -19,7 +19,6 @@ namespace torva {
 CResp3D::CResp3D(QWidget* parent) : ChildFrame(parent) {}
 
 bool CResp3D::OnCreate() {
-    SetFrameTitle(QStringLiteral("2D"));
     if (QMdiSubWindow* sub = SubWindow()) sub->setWindowIcon(LookupCommandInfo(cmd::kView3d).icon);
     // Toolbar 147, docked at the bottom.
     pictureBar_ =

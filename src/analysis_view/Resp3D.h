@@ -21,7 +21,7 @@ public:
 
     bool OnCreate() override;
     QRect InitialGeometry() const override { return QRect(465, 0, 465, 589); }
-    bool AddsTitle() const override { return false; }
+    QString FrameRole() const override { return QStringLiteral("Analysis"); }
 
     // Controls the analysis view reads and sets.
     QSlider* Trackbar() const { return trackbar_; }           // control 1032 of the "Floor" bar

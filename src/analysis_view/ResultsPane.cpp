@@ -5,12 +5,16 @@
 #include "analysis_view/CapacityCurveView.h"
 #include "drawing/Legend.h"
 #include "drawing/PictureFile.h"
+#include "framework/FileDialogs.h"
+#include "framework/MessageService.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSplitter>
@@ -42,6 +46,10 @@ ResultsPane::ResultsPane(QWidget* parent) : QWidget(parent) {
     choices->addWidget(lo_);
     choices->addWidget(hi_);
     choices->addStretch();
+    savePicture_ = new QPushButton(QStringLiteral("Save Picture..."));
+    saveField_ = new QPushButton(QStringLiteral("Save Field CSV..."));
+    choices->addWidget(savePicture_);
+    choices->addWidget(saveField_);
 
     canvas_ = new ResultCanvas;
     curve_ = new CapacityCurveView;
@@ -80,6 +88,8 @@ ResultsPane::ResultsPane(QWidget* parent) : QWidget(parent) {
             fixedHi_ = hi_->value();
             if (range_ == RangeMode::Fixed) Prepare();
         });
+    connect(savePicture_, &QPushButton::clicked, this, [this] { OnSavePicture(); });
+    connect(saveField_, &QPushButton::clicked, this, [this] { OnSaveField(); });
     connect(slider_, &QSlider::valueChanged, this, [this](int step) { LoadStep(step); });
     connect(curve_, &CapacityCurveView::StepClicked, this, [this](int step) { ShowStep(step); });
 }
@@ -155,6 +165,25 @@ void ResultsPane::Prepare() {
                                 fixedLo_, fixedHi_);
     canvas_->SetContours(contours_, field_.hasResults);
     canvas_->SetDamage(PrepareDamageMarks(field_, view, mesh.x.data(), mesh.y.data()));
+}
+
+void ResultsPane::OnSavePicture() {
+    QString path = FileDialogs::SaveFileName(this, QStringLiteral("results.png"),
+                                             QStringLiteral("PNG Files (*.png);;SVG Files (*.svg)"));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+    std::string error;
+    if (!ExportPicture(path.toStdString(), error)) MessageService::Error(QString::fromStdString(error), this);
+}
+
+void ResultsPane::OnSaveField() {
+    QString path =
+        FileDialogs::SaveFileName(this, QStringLiteral("field.csv"), QStringLiteral("CSV Files (*.csv)"));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
+    std::string error;
+    if (!ExportFieldCsv(path.toStdString(), error))
+        MessageService::Error(QString::fromStdString(error), this);
 }
 
 bool ResultsPane::ExportPicture(const std::string& path, std::string& error) {

@@ -17,6 +17,7 @@
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QPushButton;
 class QSlider;
 
 namespace torva {
@@ -57,6 +58,8 @@ public:
     QComboBox* DisplayChoice() const { return display_; }
     QComboBox* QuantityChoice() const { return quantity_; }
     QLabel* StepLabel() const { return stepLabel_; }
+    QPushButton* SavePictureButton() const { return savePicture_; }
+    QPushButton* SaveFieldButton() const { return saveField_; }
 
     // The picture as shown, in the format of the path's extension (.png, .jpg, .svg).
     bool ExportPicture(const std::string& path, std::string& error);
@@ -64,6 +67,9 @@ public:
 
 private:
     void LoadStep(int step);
+    // The buttons: a file name asked for, the file written, an error shown.
+    void OnSavePicture();
+    void OnSaveField();
     void Prepare();
 
     StepSource source_;
@@ -80,6 +86,8 @@ private:
     ResultCanvas* canvas_;
     QSlider* slider_;
     QLabel* stepLabel_;
+    QPushButton* savePicture_;
+    QPushButton* saveField_;
     CapacityCurveView* curve_;
 };
 

@@ -22,7 +22,7 @@ void RegisterTorvaCommands() {
         {cmd::kEditUndo, "Undo the last change of the model"},
         {cmd::kEditRedo, "Redo the change undone last"},
         {cmd::kPlanView, "Plan View"},
-        {cmd::kView3d, "3D View"},
+        {cmd::kView3d, "Analysis View"},
         {cmd::kAppAbout, "About"},
         {cmd::kAppExit, "Exit"},
         {cmd::kWindowCascade, "Cascade"},

@@ -12,7 +12,6 @@ namespace torva {
 CTorvaFrame::CTorvaFrame(QWidget* parent) : ChildFrame(parent) {}
 
 bool CTorvaFrame::OnCreate() {
-    SetFrameTitle(QStringLiteral("PLAN"));
     if (QMdiSubWindow* sub = SubWindow()) sub->setWindowIcon(LookupCommandInfo(cmd::kPlanView).icon);
     // Toolbar 131, docked at the bottom.
     patternBar_ = CreateCommandToolBar(QStringLiteral("Pattern"),

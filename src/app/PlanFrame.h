@@ -1,6 +1,6 @@
 #pragma once
 // The plan window's frame: the pattern toolbar and the "Floor" layer bar docked at the bottom, the
-// member toolbar at the top; its caption is set by its view ("PLAN"), never the document's name.
+// member toolbar at the top; its caption names the document and the role ("wall.fem — Plan").
 #include "framework/ChildFrame.h"
 
 class QLineEdit;
@@ -15,7 +15,7 @@ public:
 
     bool OnCreate() override;
     QRect InitialGeometry() const override { return QRect(0, 0, 465, 589); }
-    bool AddsTitle() const override { return false; }
+    QString FrameRole() const override { return QStringLiteral("Plan"); }
 
     // The layer bar's read-only edit box (control 1001); the plan view writes the current layer's
     // name into it.

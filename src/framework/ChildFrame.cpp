@@ -72,7 +72,11 @@ QString ChildFrame::FrameTitle() const {
 
 void ChildFrame::UpdateFrameTitle() {
     if (!AddsTitle()) return;
-    if (Document* document = GetActiveDocument()) SetFrameTitle(document->GetTitle());
+    if (Document* document = GetActiveDocument()) {
+        const QString role = FrameRole();
+        SetFrameTitle(role.isEmpty() ? document->GetTitle()
+                                     : document->GetTitle() + QStringLiteral(" \u2014 ") + role);
+    }
 }
 
 void ChildFrame::PostClose() {

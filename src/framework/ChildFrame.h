@@ -30,6 +30,8 @@ public:
     virtual QRect InitialGeometry() const { return {}; }
     // Whether the caption shows the document title (the frame may set its own caption instead).
     virtual bool AddsTitle() const { return true; }
+    // What the window is for ("Plan"): the caption is then "wall.fem — Plan".
+    virtual QString FrameRole() const { return {}; }
 
     // The template that made the frame (its kind of window), or nullptr.
     DocTemplate* GetDocTemplate() const { return template_; }

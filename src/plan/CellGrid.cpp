@@ -105,32 +105,39 @@ void CellGrid::Draw(QPainter& painter, const QRect& exposed, PlanOverlay overlay
     painter.restore();
 }
 
+// The control node and the output elements are always drawn: outside their check mode in a lighter
+// style that leaves the square and the node marker beneath readable, in their mode solid.
 void CellGrid::DrawOverlays(QPainter& painter, PlanOverlay overlay) const {
     const CFramePat& m = *model_;
-    if (overlay.controlNode) {
-        const int x = CodeX(m.controlNode), y = CodeY(m.controlNode);
-        if (x >= 2 && y >= 2) {
+    const int x = CodeX(m.controlNode), y = CodeY(m.controlNode);
+    if (x >= 2 && y >= 2) {
+        const QColor orange = ColorFromRef(kControlNodeColor);
+        if (overlay.controlNode) {
             painter.setRenderHint(QPainter::Antialiasing, true);
-            const QColor orange = ColorFromRef(kControlNodeColor);
             painter.setPen(QPen(orange, 1));
             painter.setBrush(orange);
             painter.drawEllipse(QPointF(CellLeft(x), CellTop(y)), 14.5, 14.5);
             painter.setRenderHint(QPainter::Antialiasing, false);
+        } else {
+            // A crisp three-pixel ring around the node.
+            painter.setPen(QPen(orange, 3));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(QRect(CellLeft(x) - 12, CellTop(y) - 12, 24, 24));
         }
     }
-    if (overlay.outputElements) {
-        for (int slot = 0; slot < kOutputSlots; ++slot) {
-            const int code = m.outputElements[slot];
-            if (code < 0) continue;
-            const int px = CellLeft(CodeX(code)), py = CellTop(CodeY(code));
-            const QColor frame = ColorFromRef(code == m.activeOutput ? kActiveOutputColor : kOutputColor);
-            // A 4-pixel frame centred on the square's outline.
-            painter.fillRect(px - 2, py - 2, 34, 4, frame);
-            painter.fillRect(px - 2, py + 28, 34, 4, frame);
-            painter.fillRect(px - 2, py + 2, 4, 26, frame);
-            painter.fillRect(px + 28, py + 2, 4, 26, frame);
-            DrawText(painter, px + 20, py, QString::number(slot + 1), ColorFromRef(kOutputNumberColor));
-        }
+    // A frame centred on the square's outline: 4 pixels wide in the check mode, 2 outside it.
+    const int half = overlay.outputElements ? 2 : 1;
+    const int w = 2 * half;
+    for (int slot = 0; slot < kOutputSlots; ++slot) {
+        const int code = m.outputElements[slot];
+        if (code < 0) continue;
+        const int px = CellLeft(CodeX(code)), py = CellTop(CodeY(code));
+        const QColor frame = ColorFromRef(code == m.activeOutput ? kActiveOutputColor : kOutputColor);
+        painter.fillRect(px - half, py - half, kCellPixels + w, w, frame);
+        painter.fillRect(px - half, py + kCellPixels - half, kCellPixels + w, w, frame);
+        painter.fillRect(px - half, py + half, w, kCellPixels - w, frame);
+        painter.fillRect(px + kCellPixels - half, py + half, w, kCellPixels - w, frame);
+        DrawText(painter, px + 20, py, QString::number(slot + 1), ColorFromRef(kOutputNumberColor));
     }
 }
 

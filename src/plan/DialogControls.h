@@ -26,6 +26,10 @@ constexpr int kModulus = 1097; // Ec or Ef
 constexpr int kPoisson = 1079;
 constexpr int kDensity = 1080;
 constexpr int kTension = 1078; // Ft of a fibre sheet
+// The concrete editor's strengths (ids of our own).
+constexpr int kCompressiveStrength = 1160;
+constexpr int kTensileStrength = 1161;
+constexpr int kPeakStrain = 1162;
 constexpr int kRebarModulus = 1098;
 constexpr int kAreaX = 1099;
 constexpr int kSpaceX = 1100; // also the X span length

@@ -43,8 +43,8 @@ QPixmap GridPicture() {
 
 } // namespace
 
-ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(tr("Dialog"));
+ConfirmDialog::ConfirmDialog(const QString& title, const QString& text, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(title);
     setModal(true);
     auto* label = new QLabel(text, this);
     auto* yes = ctl::MakeButton(tr("YES"), ctl::kOk, this);
@@ -66,9 +66,9 @@ ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent) : QDialog(par
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-bool ConfirmDialog::Ask(const QString& text, QWidget* parent) {
+bool ConfirmDialog::Ask(const QString& title, const QString& text, QWidget* parent) {
     const MessageAnswer answer = MessageService::Ask(text, MessageButtons::YesNo, [&] {
-        ConfirmDialog dialog(text, parent);
+        ConfirmDialog dialog(title, text, parent);
         return dialog.exec() == QDialog::Accepted ? MessageAnswer::Yes : MessageAnswer::No;
     });
     return answer == MessageAnswer::Yes || answer == MessageAnswer::Ok;
@@ -196,7 +196,7 @@ void CEditOptionStructure::OnOk() {
     ScaledValue scaled;
     const QString name = tr("Gravity acceleration (m/sec2)");
     if (!ParseNumber(gravity_->text(), typed)) {
-        message = tr("Enter a number.");
+        message = tr("Enter a number for %1.").arg(name);
     } else {
         scaled = ToStored(typed, 100, ValueRule::Gravity);
         if (scaled.problem != ValueProblem::None)

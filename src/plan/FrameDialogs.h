@@ -11,33 +11,35 @@ namespace torva {
 
 class CFramePat;
 
-// A YES/NO question titled "Dialog"; YES accepts, NO (and the close box) rejects.
+// A YES/NO question with its own title; YES accepts, NO (and the close box) rejects.
 class ConfirmDialog : public QDialog {
     Q_OBJECT
 public:
-    ConfirmDialog(const QString& text, QWidget* parent);
+    ConfirmDialog(const QString& title, const QString& text, QWidget* parent);
     // Asks through the message service (so a test recorder can answer); true on YES.
-    static bool Ask(const QString& text, QWidget* parent);
+    static bool Ask(const QString& title, const QString& text, QWidget* parent);
 };
 
 class CDefaultMember : public ConfirmDialog {
     Q_OBJECT
 public:
     static QString Text();
-    explicit CDefaultMember(QWidget* parent = nullptr) : ConfirmDialog(Text(), parent) {
+    static QString Title() { return tr("Default Values"); }
+    explicit CDefaultMember(QWidget* parent = nullptr) : ConfirmDialog(Title(), Text(), parent) {
         setProperty("dialogId", 153);
     }
-    static bool Confirm(QWidget* parent) { return Ask(Text(), parent); }
+    static bool Confirm(QWidget* parent) { return Ask(Title(), Text(), parent); }
 };
 
 class CInitializeBuilding : public ConfirmDialog {
     Q_OBJECT
 public:
     static QString Text();
-    explicit CInitializeBuilding(QWidget* parent = nullptr) : ConfirmDialog(Text(), parent) {
+    static QString Title() { return tr("Frame Size"); }
+    explicit CInitializeBuilding(QWidget* parent = nullptr) : ConfirmDialog(Title(), Text(), parent) {
         setProperty("dialogId", 184);
     }
-    static bool Confirm(QWidget* parent) { return Ask(Text(), parent); }
+    static bool Confirm(QWidget* parent) { return Ask(Title(), Text(), parent); }
 };
 
 // Number of elements in X and Y, 1..60 each. OK sets nxs/nys and, if the user agrees, resets the rest

@@ -384,11 +384,12 @@ MonotonicLoadingDialog::MonotonicLoadingDialog(LoadingProtocol& protocol, QWidge
 void MonotonicLoadingDialog::OnOk() {
     int32_t target = 0;
     QString problem;
-    if (!TargetFromText(target_->text(), target, problem, tr("Enter a number."),
+    if (!TargetFromText(target_->text(), target, problem, tr("Enter a number for the target displacement."),
                         tr("The target displacement is too large.")))
         return Refuse(problem, target_, this);
     int steps = 0;
-    if (!CountFromText(steps_->text(), steps)) return Refuse(tr("Enter an integer."), steps_, this);
+    if (!CountFromText(steps_->text(), steps))
+        return Refuse(tr("Enter an integer for the number of steps."), steps_, this);
     const std::string refused = MakeMonotonicLoading(target, steps, protocol_);
     if (!refused.empty())
         return Refuse(QString::fromStdString(refused), target == 0 ? target_ : steps_, this);
@@ -438,8 +439,10 @@ void CyclicLoadingDialog::OnOk() {
         amplitudes.push_back(amplitude);
     }
     int cycles = 0, steps = 0;
-    if (!CountFromText(cycles_->text(), cycles)) return Refuse(tr("Enter an integer."), cycles_, this);
-    if (!CountFromText(steps_->text(), steps)) return Refuse(tr("Enter an integer."), steps_, this);
+    if (!CountFromText(cycles_->text(), cycles))
+        return Refuse(tr("Enter an integer for the number of cycles."), cycles_, this);
+    if (!CountFromText(steps_->text(), steps))
+        return Refuse(tr("Enter an integer for the number of steps."), steps_, this);
     const std::string refused = MakeCyclicLoading(amplitudes, cycles, steps, protocol_);
     if (!refused.empty()) {
         // The field to correct: the amplitudes (none, one not above 0, too many segments), the cycles, or

@@ -201,7 +201,6 @@ void CTorvaView::paintEvent(QPaintEvent* event) {
 void CTorvaView::UpdateFrameBars() {
     ChildFrame* frame = GetParentFrame();
     if (!frame) return;
-    if (frame->FrameTitle() != QStringLiteral("PLAN")) frame->SetFrameTitle(QStringLiteral("PLAN"));
     if (auto* edit = qobject_cast<QLineEdit*>(frame->BarControl(cmd::kLayerNameEdit))) {
         const QString name = Model() ? QString::fromStdString(LayerName(Model()->curLayer)) : QString();
         if (edit->text() != name) edit->setText(name);

@@ -198,7 +198,7 @@ bool TypeEditorDialog::TakeValues(std::vector<int32_t>& values) {
         QString message;
         ScaledValue scaled;
         if (!ParseNumber(field.edit->text(), typed)) {
-            message = tr("Enter a number.");
+            message = tr("Enter a number for %1.").arg(field.name);
         } else {
             scaled = ToStored(typed, field.scale, field.rule);
             if (scaled.problem != ValueProblem::None)
@@ -211,6 +211,14 @@ bool TypeEditorDialog::TakeValues(std::vector<int32_t>& values) {
             return false;
         }
         values.push_back(static_cast<int32_t>(scaled.stored));
+    }
+    size_t wrong = 0;
+    const QString message = CheckValues(values, wrong);
+    if (!message.isEmpty() && wrong < fields_.size()) {
+        MessageService::Show(message, MessageButtons::Ok, MessageIcon::Warning, this);
+        fields_[wrong].edit->setFocus();
+        fields_[wrong].edit->selectAll();
+        return false;
     }
     return true;
 }

@@ -86,6 +86,12 @@ protected:
     virtual void LoadExtra(int /*type*/) {}
     virtual void StoreExtra(int /*type*/) {}
     virtual void CopyExtra(int /*from*/, int /*to*/) {}
+    // Rules between fields, checked once every field holds a valid value (`values` are the stored
+    // integers in field order): returns the message and the index of the field to correct, or an
+    // empty message.
+    virtual QString CheckValues(const std::vector<int32_t>& /*values*/, size_t& /*field*/) const {
+        return {};
+    }
 
     void paintEvent(QPaintEvent* event) override;
 

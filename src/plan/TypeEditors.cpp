@@ -26,8 +26,25 @@ CEditConcrete::CEditConcrete(CFramePat& model, QWidget* parent)
               QStringLiteral("*1000")});
     AddField({ctl::kPoisson, tr("Poisson Ratio"), {}, 10000, ValueRule::Poisson, 2});
     AddField({ctl::kDensity, tr("Density (kg/m3)"), {}, 100, ValueRule::NonNegative, 3});
+    // Properties 4..6: fc and ft ×100, the strain at fc ×10000 (so ‰ ×10).
+    AddField({ctl::kCompressiveStrength, tr("Compressive Strength : fc (N/mm2)"), tr("Compressive strength"),
+              100, ValueRule::Positive, 4});
+    AddField({ctl::kTensileStrength, tr("Tensile Strength : ft (N/mm2)"), tr("Tensile strength"), 100,
+              ValueRule::NonNegative, 5});
+    AddField({ctl::kPeakStrain, tr("Strain at fc (\u2030)"), tr("Strain at fc"), 10, ValueRule::Positive, 6});
     PlaceFields(this, kFieldsLeft, kFieldsTop, 0, 4);
+    PlaceGroup(tr("Strength"), childrenRect().right() + 16, kFieldsTop - 6, 4, 3);
     Finish();
+}
+
+QString CEditConcrete::CheckValues(const std::vector<int32_t>& values, size_t& field) const {
+    // fc and ft share their scale, so the stored integers compare as the typed values do.
+    if (values[5] >= values[4]) {
+        field = 5;
+        return tr("Tensile strength must be less than the compressive strength (%1 N/mm2).")
+            .arg(ShownNumber(ToShown(values[4], 100)));
+    }
+    return {};
 }
 
 // Fibre sheets are stored and sent but not analysed: zero is a usable value everywhere.

@@ -6,10 +6,15 @@ class QRadioButton;
 
 namespace torva {
 
+// Thickness, Ec, Poisson ratio and density on the left; the strengths the analysis uses (fc, ft and
+// the strain at fc) in a group on the right, checked together: fc > 0, 0 <= ft < fc, strain > 0.
 class CEditConcrete : public TypeEditorDialog {
     Q_OBJECT
 public:
     explicit CEditConcrete(CFramePat& model, QWidget* parent = nullptr);
+
+protected:
+    QString CheckValues(const std::vector<int32_t>& values, size_t& field) const override;
 };
 
 class CEditFiber : public TypeEditorDialog {

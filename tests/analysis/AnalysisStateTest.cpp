@@ -78,9 +78,10 @@ TEST_F(ViewFixture, InitialUpdateFitsTheDefaultSizeGridAndStartsElastic) {
     EXPECT_FALSE(Update(AnalysisAction::Play).enabled);
 }
 
-TEST_F(ViewFixture, AnalyzeSaveDataAndSeparationNeedActualSize) {
-    for (AnalysisAction id :
-         {AnalysisAction::Analyze, AnalysisAction::SaveData, AnalysisAction::ViewSeparation})
+TEST_F(ViewFixture, SaveDataAndSeparationNeedActualSizeAnalyzeDoesNot) {
+    // Analyze does not depend on the size shown: it switches to actual size itself.
+    EXPECT_TRUE(Update(AnalysisAction::Analyze).enabled);
+    for (AnalysisAction id : {AnalysisAction::SaveData, AnalysisAction::ViewSeparation})
         EXPECT_FALSE(Update(id).enabled) << static_cast<int>(id);
     ActualSize(state, *scene, *model, grid, Results());
     EXPECT_EQ(lastGridSizeMode, 1);
@@ -149,7 +150,7 @@ TEST_F(ViewFixture, ViewChoiceTurnsOnPushoverAndSeparationAndElasticTurnsThemOff
 TEST_F(ViewFixture, PushoverWithoutControlNodeIsRefusedAndFallsBackToElastic) {
     model->controlNode = 0;
     const ControlEffect effect = ShowPushover(state, view, *scene, *model);
-    EXPECT_EQ(effect.message, "ERROR: Please select control node.");
+    EXPECT_EQ(effect.message, "Set the control node: Member \u25B8 Check Control Node, then click a node.");
     EXPECT_EQ(state.analysisMode, 1);
     EXPECT_EQ(view.separation, 0);
     EXPECT_EQ(state.analysisDone, 0);
@@ -313,7 +314,7 @@ TEST_F(ViewFixture, DefaultSizeForgetsTheResultsAndHidesTheResponseBar) {
     EXPECT_EQ(scene->projection.originX, 100);
     EXPECT_EQ(scene->projection.originY, 140);
     EXPECT_FALSE(Update(AnalysisAction::Play).enabled);
-    EXPECT_FALSE(Update(AnalysisAction::Analyze).enabled);
+    EXPECT_TRUE(Update(AnalysisAction::Analyze).enabled); // the size shown has nothing to do with it
     EXPECT_FLOAT_EQ(scene->shownDisp[0], 0.0f);
 }
 

@@ -25,14 +25,18 @@ using test::AnalysisViewTest;
 using test::Flush;
 using test::WallModel;
 
-TEST_F(AnalysisViewTest, AnalyzeIsDisabledInDefaultSizeAndEnabledByActualSize) {
+TEST_F(AnalysisViewTest, AnalyzeIsEnabledInEitherSizeAndShowsItsResultAtActualSize) {
     StartOnExample("shear-wall.fem");
-    EXPECT_EQ(Frame()->FrameTitle(), "2D");
+    EXPECT_EQ(Frame()->FrameTitle(), "shear-wall.fem \u2014 Analysis");
     EXPECT_TRUE(Query(cmd::kDefaultSize).checked);
-    for (int id : {cmd::kAnalyze, cmd::kSaveData, cmd::kViewSeparation, cmd::kPlay, cmd::kStop, cmd::kPause})
+    for (int id : {cmd::kSaveData, cmd::kViewSeparation, cmd::kPlay, cmd::kStop, cmd::kPause})
         EXPECT_FALSE(Query(id).enabled) << id;
-    EXPECT_FALSE(Run(cmd::kAnalyze));
-    EXPECT_EQ(State().analysisDone, 0);
+    EXPECT_TRUE(Query(cmd::kAnalyze).enabled);
+    EXPECT_TRUE(Frame()->Router()->FindAction(cmd::kAnalyze)->isEnabled());
+    EXPECT_TRUE(Run(cmd::kAnalyze));
+    EXPECT_EQ(State().analysisDone, 1);
+    EXPECT_TRUE(Query(cmd::kActualSize).checked);
+    ASSERT_TRUE(Run(cmd::kDefaultSize));
 
     ASSERT_TRUE(Run(cmd::kActualSize));
     EXPECT_TRUE(Query(cmd::kActualSize).checked);
@@ -115,13 +119,14 @@ TEST_F(AnalysisViewTest, ViewChoiceTurnsOnPushoverAndSeparationAndElasticTurnsTh
     ASSERT_TRUE(Run(cmd::kViewSeparation));
     EXPECT_EQ(View()->Control().separation, 0);
 
-    // "Defaul Size" forgets the results: Analyze and the push-over commands wait again.
+    // "Default Size" forgets the results: the push-over commands wait again, Analyze stays.
     emit Frame()->ViewList()->activated(0);
     ASSERT_TRUE(Run(cmd::kDefaultSize));
     EXPECT_EQ(State().analysisDone, 0);
     EXPECT_TRUE(Frame()->ElasticRadio()->isChecked());
-    for (int id : {cmd::kAnalyze, cmd::kPlay, cmd::kStop, cmd::kPause, cmd::kViewSeparation})
+    for (int id : {cmd::kPlay, cmd::kStop, cmd::kPause, cmd::kViewSeparation})
         EXPECT_FALSE(Query(id).enabled) << id;
+    EXPECT_TRUE(Query(cmd::kAnalyze).enabled);
 }
 
 TEST_F(AnalysisViewTest, PlayInPushoverModeRunsTheLoadingAndStopsAtItsLastStep) {
@@ -187,7 +192,7 @@ TEST_F(AnalysisViewTest, PushoverWithoutControlNodeIsRefusedAndTheElasticRadioCo
     StartOn(*model);
     ASSERT_TRUE(Analyze());
     Frame()->PushoverRadio()->click();
-    EXPECT_EQ(messages.Last(), "ERROR: Please select control node.");
+    EXPECT_EQ(messages.Last(), "Set the control node: Member \u25B8 Check Control Node, then click a node.");
     EXPECT_EQ(State().analysisMode, AnalysisState::kElasticMode);
     EXPECT_TRUE(Frame()->ElasticRadio()->isChecked());
     EXPECT_FALSE(Frame()->PushoverRadio()->isChecked());

@@ -7,12 +7,14 @@
 #include "analysis_view/CapacityCurveView.h"
 #include "drawing/CapacityCurvePainter.h"
 #include "drawing/Pixels.h"
+#include "framework/FileDialogs.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSlider>
 #include <cmath>
 #include <filesystem>
@@ -171,6 +173,23 @@ TEST_F(PaneFixture, ExportsThePictureAndTheField) {
     int lines = 0;
     for (std::string line; std::getline(in, line);) ++lines;
     EXPECT_EQ(lines, 1 + 18 * 9);
+}
+
+TEST_F(PaneFixture, TheSaveButtonsAskForANameAndWriteThere) {
+    test::TempDir dir;
+    QString asked;
+    FileDialogs::SetHandler([&](bool save, const QString& suggested) {
+        EXPECT_TRUE(save);
+        asked = suggested;
+        return QString::fromStdString((dir.path() / (suggested.endsWith(".csv") ? "f" : "v")).string());
+    });
+    pane.SavePictureButton()->click();
+    pane.SaveFieldButton()->click();
+    FileDialogs::SetHandler(nullptr);
+    EXPECT_EQ(asked, QStringLiteral("field.csv"));
+    // A name without an extension gets the default one.
+    EXPECT_EQ(QImage(QString::fromStdString((dir.path() / "v.png").string())).size(), pane.Canvas()->size());
+    EXPECT_GT(std::filesystem::file_size(dir.path() / "f.csv"), 1000u);
 }
 
 TEST(ResultsPane, WithoutARunItSaysNoResults) {

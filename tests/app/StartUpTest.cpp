@@ -91,12 +91,15 @@ TEST_F(AppTest, StartUpOpensOneNewDocumentInThePlanAndAnalysisWindows) {
     EXPECT_EQ(analysis->SubWindow()->geometry(), QRect(465, 0, 465, 589));
     EXPECT_FALSE(plan->SubWindow()->isHidden());
     EXPECT_FALSE(analysis->SubWindow()->isHidden());
-    // Captions are the views' own, never the document's name.
-    EXPECT_EQ(plan->FrameTitle(), "PLAN");
-    EXPECT_EQ(analysis->FrameTitle(), "2D");
+    // Captions name the document and the window's role, and follow a new name.
+    EXPECT_EQ(plan->FrameTitle(), "FEM1 \u2014 Plan");
+    EXPECT_EQ(analysis->FrameTitle(), "FEM1 \u2014 Analysis");
     EXPECT_EQ(Main()->ActiveChild(), plan);
     EXPECT_EQ(Main()->windowTitle(), "TORVA_FEM - FEM1");
     EXPECT_TRUE(messages.Texts().isEmpty());
+    ActiveDoc()->SetPathName(QString::fromStdString(dir.file("wall.fem")), false);
+    EXPECT_EQ(plan->FrameTitle(), "wall.fem \u2014 Plan");
+    EXPECT_EQ(analysis->FrameTitle(), "wall.fem \u2014 Analysis");
 }
 
 TEST_F(AppTest, MainMenuCarriesEveryEntryWithItsId) {

@@ -223,9 +223,17 @@ TEST(CellGrid, CheckModeOverlaysShowControlNodeAndNumberedOutputs) {
     m->outputCount = 2;
     m->activeOutput = PositionCode(4, 3);
 
+    // Outside the check modes both are drawn all the same, in a lighter style: an orange ring that
+    // leaves the node's middle alone and a two-pixel frame.
     const QImage plain = RenderPlan(*m);
-    EXPECT_EQ(CountColour(plain, plain.rect(), kOrange), 0);
-    EXPECT_EQ(CountColour(plain, plain.rect(), 0x00FF00), 0);
+    EXPECT_EQ(Rgb(plain, CellLeft(6) + 12, CellTop(7)), kOrange);
+    EXPECT_EQ(Rgb(plain, CellLeft(6), CellTop(7) - 12), kOrange);
+    EXPECT_NE(Rgb(plain, CellLeft(6) + 5, CellTop(7) + 5), kOrange);
+    EXPECT_EQ(Rgb(plain, CellLeft(2) - 1, CellTop(3) + 15), 0x00FF00u);
+    EXPECT_EQ(Rgb(plain, CellLeft(2), CellTop(3) + 15), 0x00FF00u);
+    EXPECT_NE(Rgb(plain, CellLeft(2) + 1, CellTop(3) + 15), 0x00FF00u);
+    EXPECT_EQ(Rgb(plain, CellLeft(4), CellTop(3) + 15), kSkyBlue);
+    EXPECT_GT(CountColour(plain, QRect(CellLeft(2) + 20, CellTop(3), 12, 14), kGold), 3);
 
     const QImage image = RenderPlan(*m, {true, true});
     EXPECT_EQ(Rgb(image, CellLeft(6) + 5, CellTop(7) + 5), kOrange);

@@ -101,6 +101,9 @@ TEST(DialogLayout, NothingIsClippedOrOverlapsAndScreenshotsAreSaved) {
         dialog->show();
         dialog->adjustSize();
         CheckNothingClippedOrOverlapping(dialog.get(), shot.file);
+        // Every window says what it is: no empty title and no placeholder one.
+        EXPECT_FALSE(dialog->windowTitle().trimmed().isEmpty());
+        EXPECT_NE(dialog->windowTitle(), "Dialog");
         const QImage image = dialog->grab().toImage();
         EXPECT_EQ(image.size(), dialog->size() * dialog->devicePixelRatio());
         if (!folder.isEmpty()) {
@@ -150,6 +153,7 @@ TEST(DialogLayout, TabOrderFollowsTheListThenTheFieldsThenTheButtons) {
     concrete->show();
     EXPECT_EQ(TabOrder(concrete.get(), concrete->List()),
               (std::vector<int>{ctl::kList, ctl::kThickness, ctl::kModulus, ctl::kPoisson, ctl::kDensity,
+                                ctl::kCompressiveStrength, ctl::kTensileStrength, ctl::kPeakStrain,
                                 ctl::kColor, ctl::kAdd, ctl::kCopy, ctl::kOk}));
     auto steel = MakeTypeEditor(kRebarLayer, *model, nullptr);
     steel->show();

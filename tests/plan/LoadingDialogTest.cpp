@@ -309,9 +309,9 @@ TEST_F(LoadingFixture, MonotonicPresetFillsTheTable) {
     WhenModalOpens([this](QWidget* preset) {
         EXPECT_EQ(test::Text(preset, ctl::kPresetTarget), "-25");
         const std::pair<QString, QString> cases[][2] = {
-            {{"x", "250"}, {"Enter a number.", ""}},
+            {{"x", "250"}, {"Enter a number for the target displacement.", ""}},
             {{"0", "250"}, {"The target displacement must not be 0 mm.", ""}},
-            {{"5", "2.5"}, {"Enter an integer.", ""}},
+            {{"5", "2.5"}, {"Enter an integer for the number of steps.", ""}},
             {{"5", "0"}, {"The number of steps per segment must be at least 1.", ""}},
         };
         for (const auto& c : cases) {
@@ -393,7 +393,7 @@ TEST_F(LoadingFixture, CyclicPresetRefusesTooManySegmentsOrSteps) {
         EXPECT_EQ(preset->focusWidget(), ctl::Find<QLineEdit>(preset, ctl::kPresetSteps));
         Type(preset, ctl::kPresetCycles, "one");
         Click(preset, ctl::kOk);
-        EXPECT_EQ(messages.Last(), "Enter an integer.");
+        EXPECT_EQ(messages.Last(), "Enter an integer for the number of cycles.");
         Key(preset, Qt::Key_Escape);
     });
     Click(&dialog, ctl::kCyclic);

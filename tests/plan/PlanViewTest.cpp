@@ -173,9 +173,10 @@ TEST_F(PlanViewTest, OutputElementsAreListedDrawnAndLimitedToTwentyFive) {
     EXPECT_EQ(Rgb(screen, CellLeft(2) + 26, CellTop(2) + 26), kBlue);
     EXPECT_NE(Rgb(screen, CellLeft(2) - 1, CellTop(2) + 15), 0x00FF00);
 
-    Command(cmd::kCheckOutputElement); // off: no markers
+    Command(cmd::kCheckOutputElement); // off: still shown, with the thinner frame
     screen = Screen();
-    EXPECT_EQ(CountColour(screen, screen.rect(), 0x00FF00), 0);
+    EXPECT_EQ(Rgb(screen, CellLeft(3), CellTop(2) + 15), 0x00FF00u);
+    EXPECT_NE(Rgb(screen, CellLeft(3) + 1, CellTop(2) + 15), 0x00FF00u);
 }
 
 TEST_F(PlanViewTest, ControlNodeIsShownInItsCheckMode) {
@@ -294,9 +295,7 @@ TEST_F(PlanViewTest, FrameShowsPlanTitleAndTheLayerName) {
     bar->addWidget(edit);
     frame.addToolBar(Qt::BottomToolBarArea, bar);
     frame.SetView(view);
-    frame.SetFrameTitle("something else");
     Screen();
-    EXPECT_EQ(frame.FrameTitle(), "PLAN");
     EXPECT_EQ(edit->text(), "Element");
     Command(cmd::kPointForce);
     Screen();
@@ -364,7 +363,7 @@ TEST(PlanWindow, TheProgramsPlanWindowHoldsThePlanView) {
 
     QImage image(view->viewport()->size(), QImage::Format_RGB32);
     view->viewport()->render(&image);
-    EXPECT_EQ(frame->FrameTitle(), "PLAN");
+    EXPECT_EQ(frame->FrameTitle(), view->GetDocument()->GetTitle() + QStringLiteral(" \u2014 Plan"));
     EXPECT_EQ(frame->LayerNameEdit()->text(), "Element");
 
     // The member toolbar offers every layer and both check modes, with radio marks.

@@ -89,11 +89,80 @@ TEST_F(EditorFixture, ConcreteStoresScaledValuesAndShowsThemAgain) {
     EXPECT_EQ(model->Prop(kConcreteLayer, 1, 2), 2000);
     EXPECT_EQ(model->Prop(kConcreteLayer, 1, 3), 250000);
     EXPECT_EQ(model->Prop(kConcreteLayer, 2, 0), 10000); // only E1 changed
-    EXPECT_EQ(model->Prop(kConcreteLayer, 1, 4), 2800);  // no editor for fc
+    EXPECT_EQ(model->Prop(kConcreteLayer, 1, 4), 2800);  // the strengths as they were
+    EXPECT_EQ(model->Prop(kConcreteLayer, 1, 6), 30);
 
     auto again = Open<CEditConcrete>();
     EXPECT_EQ(Text(again.get(), ctl::kModulus), "22");
     EXPECT_EQ(Text(again.get(), ctl::kThickness), "150.25");
+}
+
+TEST_F(EditorFixture, ConcreteStrengthsAndPeakStrainAreTheStoredProperties) {
+    auto dialog = Open<CEditConcrete>();
+    // The construction defaults: 28 and 2.8 N/mm2, 0.003 = 3 per mille.
+    EXPECT_EQ(Text(dialog.get(), ctl::kCompressiveStrength), "28");
+    EXPECT_EQ(Text(dialog.get(), ctl::kTensileStrength), "2.8");
+    EXPECT_EQ(Text(dialog.get(), ctl::kPeakStrain), "3");
+    ClickRow(dialog.get(), 2); // E3
+    Type(dialog.get(), ctl::kCompressiveStrength, "45.5");
+    Type(dialog.get(), ctl::kTensileStrength, "3.1");
+    Type(dialog.get(), ctl::kPeakStrain, "2.4");
+    Click(dialog.get(), ctl::kOk);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    EXPECT_EQ(model->Prop(kConcreteLayer, 3, 4), 4550);
+    EXPECT_EQ(model->Prop(kConcreteLayer, 3, 5), 310);
+    EXPECT_EQ(model->Prop(kConcreteLayer, 3, 6), 24); // 0.0024 x 10000
+    EXPECT_EQ(model->Prop(kConcreteLayer, 2, 4), 2800);
+
+    auto again = Open<CEditConcrete>();
+    ClickRow(again.get(), 2);
+    EXPECT_EQ(Text(again.get(), ctl::kCompressiveStrength), "45.5");
+    EXPECT_EQ(Text(again.get(), ctl::kPeakStrain), "2.4");
+}
+
+TEST_F(EditorFixture, ConcreteStrengthsAreCheckedTogether) {
+    struct Case {
+        const char* fc;
+        const char* ft;
+        const char* strain;
+        int focus;
+        const char* message; // empty: accepted
+    };
+    const Case cases[] = {
+        {"30", "3", "2", 0, ""},
+        {"30", "0", "2", 0, ""},
+        {"0", "0", "2", ctl::kCompressiveStrength, "Compressive strength must be greater than 0."},
+        {"-30", "3", "2", ctl::kCompressiveStrength, "Compressive strength must be greater than 0."},
+        {"30", "-1", "2", ctl::kTensileStrength, "Tensile strength must not be negative."},
+        {"30", "30", "2", ctl::kTensileStrength,
+         "Tensile strength must be less than the compressive strength (30 N/mm2)."},
+        {"3", "4.5", "2", ctl::kTensileStrength,
+         "Tensile strength must be less than the compressive strength (3 N/mm2)."},
+        {"30", "3", "0", ctl::kPeakStrain, "Strain at fc must be greater than 0."},
+        {"30", "3", "0.01", ctl::kPeakStrain, "Strain at fc is too small: the smallest value is 0.1."},
+        {"30", "3", "two", ctl::kPeakStrain, "Enter a number for Strain at fc."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.fc << " " << c.ft << " " << c.strain);
+        model = std::make_unique<CFramePat>();
+        const auto before = std::make_unique<CFramePat>(*model);
+        auto dialog = Open<CEditConcrete>();
+        Type(dialog.get(), ctl::kCompressiveStrength, c.fc);
+        Type(dialog.get(), ctl::kTensileStrength, c.ft);
+        Type(dialog.get(), ctl::kPeakStrain, c.strain);
+        messages.Clear();
+        Click(dialog.get(), ctl::kOk);
+        if (*c.message) {
+            EXPECT_EQ(messages.Texts(), QStringList{c.message});
+            EXPECT_NE(dialog->result(), QDialog::Accepted);
+            EXPECT_TRUE(test::SameModel(*model, *before));
+            EXPECT_EQ(dialog->focusWidget(), ctl::Find<QLineEdit>(dialog.get(), c.focus));
+        } else {
+            EXPECT_TRUE(messages.Texts().isEmpty());
+            EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        }
+    }
 }
 
 TEST_F(EditorFixture, LoadingAndStoringAgainKeepsEveryStoredValue) {
@@ -293,7 +362,7 @@ TEST_F(EditorFixture, AFieldThatIsNotANumberStopsTheCommand) {
     Type(dialog.get(), ctl::kThickness, "120");
     const auto before = std::make_unique<CFramePat>(*model);
     Click(dialog.get(), ctl::kOk);
-    EXPECT_EQ(messages.Texts(), QStringList{"Enter a number."});
+    EXPECT_EQ(messages.Texts(), QStringList{"Enter a number for Poisson Ratio."});
     EXPECT_NE(dialog->result(), QDialog::Accepted);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(test::SameModel(*model, *before)); // not even the thickness before it
@@ -302,13 +371,13 @@ TEST_F(EditorFixture, AFieldThatIsNotANumberStopsTheCommand) {
     messages.Clear();
     Type(dialog.get(), ctl::kPoisson, "");
     Click(dialog.get(), ctl::kAdd);
-    EXPECT_EQ(messages.Texts(), QStringList{"Enter a number."});
+    EXPECT_EQ(messages.Texts(), QStringList{"Enter a number for Poisson Ratio."});
     EXPECT_EQ(dialog->CurrentIndex(), 0); // ADD did not move on
     for (const char* bad : {"inf", "nan", "1e999"}) {
         messages.Clear();
         Type(dialog.get(), ctl::kPoisson, bad);
         Click(dialog.get(), ctl::kOk);
-        EXPECT_EQ(messages.Texts(), QStringList{"Enter a number."}) << bad;
+        EXPECT_EQ(messages.Texts(), QStringList{"Enter a number for Poisson Ratio."}) << bad;
     }
     EXPECT_TRUE(test::SameModel(*model, *before));
 }
