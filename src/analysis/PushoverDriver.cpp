@@ -3,6 +3,7 @@
 #include "analysis/AnalysisCheck.h"
 #include "analysis/EngineInputPacker.h"
 #include "analysis/EngineStatus.h"
+#include "engine/IterativeSolver.h"
 
 namespace torva {
 
@@ -74,7 +75,12 @@ int PushoverDriver::RunStep() {
     }
     step_ = engine_.StepCount();
     const engine::ResultView results = engine_.Results();
-    curve_.push_back({step_, results.ControlDisplacement(), results.ControlForce()});
+    CurvePoint point{step_, results.ControlDisplacement(), results.ControlForce()};
+    if (method_ == engine::AnalysisMethod::Mcft && engine_.Iterative()) {
+        point.loadFactor = engine_.Iterative()->LastRecord().loadFactor;
+        point.iterations = engine_.Iterative()->LastRecord().iterations;
+    }
+    curve_.push_back(point);
     return status_;
 }
 

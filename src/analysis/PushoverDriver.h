@@ -32,6 +32,9 @@ struct CurvePoint {
     int step = 0;
     double displacement = 0; // control displacement, mm
     double force = 0;        // control force, N
+    // The iterative method's record of the step (0 for the classic method, which has no load factor).
+    double loadFactor = 0;
+    int iterations = 0;
 };
 
 // Why `method` cannot run a loading whose first reversal is segment `reversal` (0: none): the iterative
@@ -67,6 +70,7 @@ public:
     int TotalSteps() const { return static_cast<int>(protocol_.StepTotal()); }
     int LastStatus() const { return status_; }
     const LoadingProtocol& Protocol() const { return protocol_; }
+    engine::AnalysisMethod Method() const { return method_; }
     const std::vector<CurvePoint>& Curve() const { return curve_; }
     engine::ResultView Results() const { return engine_.Results(); }
     const std::vector<int32_t>& Stream() const { return stream_; }

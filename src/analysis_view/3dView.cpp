@@ -6,11 +6,13 @@
 #include "analysis/FramePreparation.h"
 #include "analysis/Mesh.h"
 #include "analysis/MeshView.h"
+#include "analysis/MethodNames.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/ResultFieldFill.h"
 #include "analysis/SaveData.h"
 #include "analysis/Session.h"
 #include "analysis_view/AnalysisCommands.h"
+#include "analysis_view/CapacityCurveView.h"
 #include "analysis_view/Resp3D.h"
 #include "analysis_view/ResultsPane.h"
 #include "document/TorvaDoc.h"
@@ -20,6 +22,7 @@
 #include "framework/Commands.h"
 #include "framework/FileDialogs.h"
 #include "framework/MessageService.h"
+#include "framework/Settings.h"
 #include "plan/FrameDialogs.h"
 
 #include <QComboBox>
@@ -32,6 +35,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <vector>
 
 namespace torva {
 
@@ -279,6 +283,7 @@ void C3dView::OnAnalyze() {
     int status = 0;
     std::string refusal;
     analysis::Session& session = *Session();
+    session.SetMethod(Settings::AnalysisMethod());
     if (!session.RunElastic(model, status, refusal)) {
         ControlEffect effect = StopStepTimer(State());
         effect.message = refusal;
@@ -303,6 +308,9 @@ void C3dView::StartHistory(const MeshView& mesh) {
     ResultsPane* pane = frame->Results();
     pane->SetMesh(mesh);
     pane->SetOutOfDate(false);
+    if (pane->Curve())
+        pane->Curve()->SetTitle(QStringLiteral("Capacity curve \u2014 ") +
+                                QString::fromLatin1(MethodLabel(Session()->Method())));
     pane->SetSource({[this] { return history_.Count(); },
                      [this](int i, ResultField& field) {
                          field = history_.Field(i);
@@ -331,6 +339,7 @@ void C3dView::OnPlay() {
     const int selection = frame ? frame->ViewList()->currentIndex() : scene_->viewKind;
     RefreshMesh();
     const PushoverDriver* previous = Run();
+    Session()->SetMethod(Settings::AnalysisMethod());
     // A refused start leaves the last run (and what "Export Curve..." reads with it) as it was.
     Apply(PlayPushover(State(), control_, *scene_, *Model(), *Session(), selection));
     // A run that started is a new history (a refused one leaves the last run's).
@@ -373,8 +382,23 @@ void C3dView::OnExportCurve() {
     const PushoverDriver* run = Run();
     const MeshView mesh = run && run->Started() ? run->RunMesh() : MeshViewOf(Session()->GetMesh());
     std::string error;
-    if (!WriteCurveExport(CurveHistoryOf(*scene_, mesh, steps), path.toStdString(), error))
-        MessageService::Error(ToQString(error), this);
+    CurveHistory history = CurveHistoryOf(*scene_, mesh, steps);
+    // The iterative method's columns, as the command line writes them.
+    std::vector<double> loadFactors;
+    std::vector<int> iterations;
+    if (run && run->Started() && run->Method() == engine::AnalysisMethod::Mcft) {
+        loadFactors.assign(size_t(steps) + 1, 0.0);
+        iterations.assign(size_t(steps) + 1, 0);
+        for (const CurvePoint& point : run->Curve()) {
+            if (point.step < 0 || point.step > steps) continue;
+            loadFactors[size_t(point.step)] = point.loadFactor;
+            iterations[size_t(point.step)] = point.iterations;
+        }
+        history.method = MethodKey(run->Method());
+        history.loadFactor = loadFactors.data();
+        history.iterations = iterations.data();
+    }
+    if (!WriteCurveExport(history, path.toStdString(), error)) MessageService::Error(ToQString(error), this);
 }
 
 void C3dView::OnSaveData() {

@@ -22,6 +22,7 @@ public:
     void SetShownStep(int step);
     int ShownStep() const { return shown_; }
     void SetTitle(const QString& title);
+    const QString& Title() const { return title_; }
 
 signals:
     void StepClicked(int step);

@@ -1,6 +1,9 @@
 #include "analysis_view/Resp3D.h"
 
+#include "analysis/MethodNames.h"
+#include "analysis/Session.h"
 #include "analysis_view/ResultsPane.h"
+#include "document/TorvaDoc.h"
 #include "framework/CommandIds.h"
 #include "framework/Commands.h"
 
@@ -17,6 +20,13 @@
 namespace torva {
 
 CResp3D::CResp3D(QWidget* parent) : ChildFrame(parent) {}
+
+QString CResp3D::FrameRole() const {
+    const auto* document = dynamic_cast<const CTorvaDoc*>(GetActiveDocument());
+    if (!document) return QStringLiteral("Analysis");
+    return QStringLiteral("Analysis \u2014 ") +
+           QString::fromLatin1(MethodLabel(document->AnalysisSession().Method()));
+}
 
 bool CResp3D::OnCreate() {
     if (QMdiSubWindow* sub = SubWindow()) sub->setWindowIcon(LookupCommandInfo(cmd::kView3d).icon);

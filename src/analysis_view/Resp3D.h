@@ -21,7 +21,8 @@ public:
 
     bool OnCreate() override;
     QRect InitialGeometry() const override { return QRect(465, 0, 465, 589); }
-    QString FrameRole() const override { return QStringLiteral("Analysis"); }
+    // "Analysis — <method of the document's session>".
+    QString FrameRole() const override;
 
     // Controls the analysis view reads and sets.
     QSlider* Trackbar() const { return trackbar_; }           // control 1032 of the "Floor" bar

@@ -8,6 +8,7 @@
 #include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/MdiFrame.h"
+#include "framework/Settings.h"
 #include "model/ModelDelta.h"
 #include "model/ModelIo.h"
 
@@ -42,6 +43,7 @@ CTorvaDoc::CTorvaDoc()
     : framePat(std::make_unique<CFramePat>()), undoStack_(new QUndoStack(this)),
       recorded_(std::make_unique<CFramePat>(*framePat)), session_(std::make_unique<analysis::Session>()) {
     undoStack_->setUndoLimit(kUndoLimit);
+    session_->SetMethod(Settings::AnalysisMethod());
     connect(undoStack_, &QUndoStack::cleanChanged, this, [this](bool clean) { SetModifiedFlag(!clean); });
 }
 
@@ -149,6 +151,8 @@ bool CTorvaDoc::RunModelEditor(int commandId) {
     Application* app = Application::Instance();
     QWidget* parent = app ? app->MainFrame() : nullptr;
     if (!(*EditorOf(commandId))(*copy, parent)) return false;
+    // The Loading dialog also chooses the program's analysis method.
+    if (commandId == cmd::kOptionLoading) session_->SetMethod(Settings::AnalysisMethod());
     framePat->CopyFrom(*copy);
     CommitModelEdit(commandId == cmd::kOptionLoading ? QStringLiteral("Edit Loading")
                                                      : QStringLiteral("Edit Structure Options"));

@@ -1,5 +1,7 @@
 #include "framework/Settings.h"
 
+#include "analysis/MethodNames.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -12,6 +14,7 @@ QString& FileStorage() {
 }
 
 const QString kRecentGroup = QStringLiteral("Recent File List");
+const QString kMethodKey = QStringLiteral("Analysis/Method");
 
 } // namespace
 
@@ -22,6 +25,16 @@ std::unique_ptr<QSettings> Settings::Open() {
 
 void Settings::UseFile(const QString& path) {
     FileStorage() = path;
+}
+
+engine::AnalysisMethod Settings::AnalysisMethod() {
+    return MethodFromKey(Open()->value(kMethodKey).toString().toStdString());
+}
+
+void Settings::SetAnalysisMethod(engine::AnalysisMethod method) {
+    auto settings = Open();
+    settings->setValue(kMethodKey, QString::fromLatin1(MethodKey(method)));
+    settings->sync();
 }
 
 void RecentFileList::Add(const QString& path) {

@@ -1,6 +1,8 @@
 #pragma once
 // The program's settings (QSettings under the organisation "Local AppWizard-Generated
 // Applications") and the recent-file list of the File menu.
+#include "engine/AnalysisMethod.h"
+
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -16,6 +18,11 @@ public:
     static std::unique_ptr<QSettings> Open();
     // Keeps the settings in an INI file instead (tests); an empty path restores the default.
     static void UseFile(const QString& path);
+
+    // The method of Analyze and push-over, kept as "Analysis/Method" ("mcft" or "classic"); classic
+    // when none was chosen.
+    static engine::AnalysisMethod AnalysisMethod();
+    static void SetAnalysisMethod(engine::AnalysisMethod method);
 };
 
 // The most recently used files, newest first, at most `capacity`; stored under "Recent File

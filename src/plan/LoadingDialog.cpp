@@ -1,10 +1,13 @@
 #include "plan/LoadingDialog.h"
 
+#include "analysis/MethodNames.h"
 #include "framework/MessageService.h"
+#include "framework/Settings.h"
 #include "model/FramePat.h"
 #include "plan/DialogControls.h"
 #include "plan/TypeEditorDialog.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -208,8 +211,19 @@ LoadingDialog::LoadingDialog(CFramePat& model, QWidget* parent)
     connect(segments_, &QSpinBox::valueChanged, this, &LoadingDialog::OnSegmentsChanged);
     connect(steps_, &QSpinBox::valueChanged, this, &LoadingDialog::OnStepsChanged);
 
+    auto* methodBox = new QGroupBox(tr("Analysis method"), this);
+    method_ = new QComboBox(methodBox);
+    ctl::SetControlId(method_, ctl::kAnalysisMethod);
+    for (const engine::AnalysisMethod method :
+         {engine::AnalysisMethod::Mcft, engine::AnalysisMethod::Classic})
+        method_->addItem(QString::fromLatin1(MethodLabel(method)), static_cast<int>(method));
+    method_->setCurrentIndex(method_->findData(static_cast<int>(Settings::AnalysisMethod())));
+    auto* methodRow = new QVBoxLayout(methodBox);
+    methodRow->addWidget(method_);
+
     auto* left = new QVBoxLayout;
     left->addWidget(direction);
+    left->addWidget(methodBox);
     left->addWidget(counts);
     left->addWidget(presets);
     left->addStretch();
@@ -354,6 +368,7 @@ void LoadingDialog::OnOk() {
         return;
     }
     protocol_.StoreInto(model_);
+    Settings::SetAnalysisMethod(static_cast<engine::AnalysisMethod>(method_->currentData().toInt()));
     accept();
 }
 

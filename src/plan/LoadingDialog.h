@@ -4,11 +4,14 @@
 // (segments + 1 points, point 0 the start), with presets that fill the table: "Monotonic..." (0 to one
 // target) and "Cyclic..." (reversed cycles of growing amplitudes). It shows the total number of steps
 // and the largest target. OK refuses a loading that cannot run and otherwise writes the copy
-// (ctrlDirection 1 or 2, segmentPoints in 0.001 mm); Cancel and the close box discard everything.
+// (ctrlDirection 1 or 2, segmentPoints in 0.001 mm) and the chosen analysis method into the program's
+// settings (the method belongs to the program, not to the model); Cancel and the close box discard
+// everything.
 #include "analysis/LoadingProtocol.h"
 
 #include <QDialog>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -28,6 +31,8 @@ public:
     // The loading as the controls hold it (the table's last valid numbers).
     const LoadingProtocol& Protocol() const { return protocol_; }
     QTableWidget* Table() const { return table_; }
+    // "Iterative (MCFT)" (item 0) and "Classic step-by-step" (item 1), each with its method as data.
+    QComboBox* MethodList() const { return method_; }
 
     static constexpr int kTargetColumn = 0;
     static constexpr int kStepColumn = 1;
@@ -58,6 +63,7 @@ private:
     QTableWidget* table_ = nullptr;
     QLabel* total_ = nullptr;
     QLabel* largest_ = nullptr;
+    QComboBox* method_ = nullptr;
     bool filling_ = false; // the table is being filled from protocol_, not edited
 };
 

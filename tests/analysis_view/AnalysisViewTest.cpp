@@ -27,7 +27,7 @@ using test::WallModel;
 
 TEST_F(AnalysisViewTest, AnalyzeIsEnabledInEitherSizeAndShowsItsResultAtActualSize) {
     StartOnExample("shear-wall.fem");
-    EXPECT_EQ(Frame()->FrameTitle(), "shear-wall.fem \u2014 Analysis");
+    EXPECT_EQ(Frame()->FrameTitle(), "shear-wall.fem \u2014 Analysis \u2014 Classic step-by-step");
     EXPECT_TRUE(Query(cmd::kDefaultSize).checked);
     for (int id : {cmd::kSaveData, cmd::kViewSeparation, cmd::kPlay, cmd::kStop, cmd::kPause})
         EXPECT_FALSE(Query(id).enabled) << id;

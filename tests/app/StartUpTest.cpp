@@ -93,13 +93,13 @@ TEST_F(AppTest, StartUpOpensOneNewDocumentInThePlanAndAnalysisWindows) {
     EXPECT_FALSE(analysis->SubWindow()->isHidden());
     // Captions name the document and the window's role, and follow a new name.
     EXPECT_EQ(plan->FrameTitle(), "FEM1 \u2014 Plan");
-    EXPECT_EQ(analysis->FrameTitle(), "FEM1 \u2014 Analysis");
+    EXPECT_EQ(analysis->FrameTitle(), "FEM1 \u2014 Analysis \u2014 Classic step-by-step");
     EXPECT_EQ(Main()->ActiveChild(), plan);
     EXPECT_EQ(Main()->windowTitle(), "TORVA_FEM - FEM1");
     EXPECT_TRUE(messages.Texts().isEmpty());
     ActiveDoc()->SetPathName(QString::fromStdString(dir.file("wall.fem")), false);
     EXPECT_EQ(plan->FrameTitle(), "wall.fem \u2014 Plan");
-    EXPECT_EQ(analysis->FrameTitle(), "wall.fem \u2014 Analysis");
+    EXPECT_EQ(analysis->FrameTitle(), "wall.fem \u2014 Analysis \u2014 Classic step-by-step");
 }
 
 TEST_F(AppTest, MainMenuCarriesEveryEntryWithItsId) {

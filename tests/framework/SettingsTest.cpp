@@ -1,4 +1,5 @@
-// The recent-file list: newest first, four entries, no duplicates, kept in the settings.
+// The recent-file list: newest first, four entries, no duplicates, kept in the settings; the analysis
+// method kept beside it.
 #include "framework/Settings.h"
 
 #include "support/TempDir.h"
@@ -53,6 +54,24 @@ TEST(Settings, ProgramSettingsLiveUnderTheWizardOrganisation) {
     auto settings = Settings::Open();
     EXPECT_EQ(settings->organizationName(), "Local AppWizard-Generated Applications");
     EXPECT_EQ(settings->applicationName(), "TORVA_FEM");
+}
+
+TEST_F(SettingsFile, TheAnalysisMethodIsClassicUntilChosenAndPersists) {
+    EXPECT_EQ(Settings::AnalysisMethod(), engine::AnalysisMethod::Classic);
+    Settings::SetAnalysisMethod(engine::AnalysisMethod::Mcft);
+    EXPECT_EQ(Settings::AnalysisMethod(), engine::AnalysisMethod::Mcft);
+    EXPECT_EQ(QSettings(QString::fromStdString(dir.file("settings.ini")), QSettings::IniFormat)
+                  .value("Analysis/Method")
+                  .toString(),
+              "mcft");
+    Settings::SetAnalysisMethod(engine::AnalysisMethod::Classic);
+    EXPECT_EQ(Settings::AnalysisMethod(), engine::AnalysisMethod::Classic);
+    // A value this program never writes is the default method.
+    {
+        QSettings file(QString::fromStdString(dir.file("settings.ini")), QSettings::IniFormat);
+        file.setValue("Analysis/Method", "newton");
+    }
+    EXPECT_EQ(Settings::AnalysisMethod(), engine::AnalysisMethod::Classic);
 }
 
 } // namespace
