@@ -540,15 +540,15 @@ class StudyResult:
         return np.loadtxt(path, delimiter=",", skiprows=1, ndmin=2)
 
 
-def study(spec, workers=None, scheduler=None, progress=None):
-    """Runs a parameter study (docs/studies.md): `spec` is a study file's path or the study as a dict.
+def study(study_definition, workers=None, scheduler=None, progress=None):
+    """Runs a parameter study (docs/studies.md): `study_definition` is a study file's path or the study as a dict.
     workers=1 runs in this process, workers=N (default: one a core) in N processes; scheduler= the
     address of a Dask distributed scheduler runs the variants on its cluster. Variants already recorded
     are not run again. progress(index, record_dict) is called as each variant ends."""
-    if isinstance(spec, dict):
-        core = _core.Study.from_text(json.dumps(spec))
+    if isinstance(study_definition, dict):
+        core = _core.Study.from_text(json.dumps(study_definition))
     else:
-        core = _core.Study.load(os.fspath(spec))
+        core = _core.Study.load(os.fspath(study_definition))
     pending = core.pending()
     text = core.text()
 
