@@ -54,7 +54,8 @@ CurveHistory CurveHistoryOf(const AnalysisScene& scene, const MeshView& mesh, in
 }
 
 std::string CurveCsv(const CurveHistory& history) {
-    std::string out = "step,control_displacement_mm,control_force_N\n";
+    std::string out = "step,control_displacement_mm,control_force_N";
+    out += history.method ? ",method,load_factor,iterations\n" : "\n";
     if (!history.control) return out;
     out.reserve(out.size() + static_cast<std::size_t>(history.steps) * 56);
     for (int step = 1; step <= history.steps; ++step) {
@@ -63,6 +64,14 @@ std::string CurveCsv(const CurveHistory& history) {
         AppendNumber(out, history.control[2 * step]);
         out += ',';
         AppendNumber(out, history.control[2 * step + 1]);
+        if (history.method) {
+            out += ',';
+            out += history.method;
+            out += ',';
+            if (history.loadFactor) AppendNumber(out, history.loadFactor[step]);
+            out += ',';
+            if (history.iterations) out += std::to_string(history.iterations[step]);
+        }
         out += '\n';
     }
     return out;

@@ -3,6 +3,7 @@
 // lines ending in "\n".
 //
 //   curve file     step,control_displacement_mm,control_force_N       one row per step
+//                  [,method,load_factor,iterations]                   with the analysis method
 //   element file   step, then the output element's eight values per Gauss point (a plane element) or
 //                  per spring (a joint element), in the order the engine writes them; written beside the
 //                  curve file as <name>_element.csv when an output element is selected
@@ -30,6 +31,11 @@ struct CurveHistory {
     // The four quantity arrays of the output element: 18 slots a row for a plane element (value q + 1
     // of Gauss point g in slot g, value q + 5 in slot g + 9), 2 for a joint (spring 1, spring 2).
     std::array<const double*, 4> output{};
+    // With a method name, the curve file gains the columns method, load_factor and iterations; the
+    // last two are empty where these rows are not given (the classic method has no load factor).
+    const char* method = nullptr;
+    const double* loadFactor = nullptr; // row s = step s
+    const int* iterations = nullptr;
 };
 
 // The histories of a scene for a run of `steps` steps; the output element is the scene's (the last

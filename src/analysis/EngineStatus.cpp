@@ -1,6 +1,10 @@
 #include "analysis/EngineStatus.h"
 
+#include "engine/Engine.h"
 #include "engine/EngineLimits.h"
+
+#include <cmath>
+#include <cstdio>
 
 namespace torva {
 
@@ -50,9 +54,34 @@ std::string EngineStatusMessage(int status, int step, const std::string& engineM
         return "The analysis was stopped" + at +
                ": its displacements or stresses are no longer finite numbers. Try smaller increments, and "
                "look for elements of zero width or height and extreme material values.";
+    case engine::kStatusNotConverged:
+        return "The iterative analysis found no equilibrium" + at +
+               ", even with the step cut into sixteenths. The structure may have reached its capacity "
+               "there; try smaller steps, or the classic step-by-step method.";
     default:
         return "The analysis stopped with status " + std::to_string(status) + at + ".";
     }
+}
+
+std::string EngineStatusMessage(const engine::Engine& engine, int status, int step) {
+    const engine::IterativeSolver* solver = engine.Iterative();
+    if (status != engine::kStatusNotConverged || solver == nullptr)
+        return EngineStatusMessage(status, step, engine.Message(), engine.Refusal());
+    const engine::IterativeFailure& failure = solver->LastFailure();
+    std::string reached;
+    if (failure.diverged || !std::isfinite(failure.residual)) {
+        reached = "the iterations diverged";
+    } else {
+        char text[96];
+        std::snprintf(text, sizeof text, "the out-of-balance force was still %.2g %% of the applied force",
+                      100.0 * failure.residual);
+        reached = text;
+    }
+    const std::string at = step > 0 ? " (step " + std::to_string(step) + ")" : std::string();
+    return "The iterative analysis found no equilibrium" + at + ": with the step cut into sixteenths, " +
+           reached +
+           ". The structure may have reached its capacity there; try smaller steps, or the classic " +
+           "step-by-step method.";
 }
 
 } // namespace torva

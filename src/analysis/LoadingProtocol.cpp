@@ -58,6 +58,18 @@ int LoadingProtocol::UsedPointCount() const {
     return std::clamp(segments_, 0, kMaxLoadingSegments) + 1;
 }
 
+int LoadingProtocol::FirstReversal() const {
+    int direction = 0;
+    for (int s = 0; s < segments_ && s < kMaxLoadingSegments; ++s) {
+        const long long length = static_cast<long long>(Point(s + 1)) - Point(s);
+        const int sign = length > 0 ? 1 : length < 0 ? -1 : 0;
+        if (sign == 0) continue;
+        if (direction != 0 && sign != direction) return s + 1;
+        direction = sign;
+    }
+    return 0;
+}
+
 long long LoadingProtocol::StepTotal() const {
     if (segments_ <= 0 || stepsPerSegment_ <= 0) return 0;
     return static_cast<long long>(segments_) * stepsPerSegment_;

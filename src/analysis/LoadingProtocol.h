@@ -55,6 +55,10 @@ public:
     // The largest |point| of the segments in use, mm.
     double LargestTarget() const;
 
+    // The first segment (counted from 1) that moves the control node against the direction of the
+    // segments before it, 0 for a monotonic loading (segments of zero length are passed over).
+    int FirstReversal() const;
+
     // "" when the loading can be run, otherwise what is wrong, in words for the user. Checked in this
     // order: segment count 1..150, steps per segment ≥ 1, at most 60,000 steps in all, not every target
     // 0, no segment of zero length (the first is named, counted from 1).

@@ -6,6 +6,14 @@
 
 namespace torva {
 
+std::string MethodLoadingProblem(engine::AnalysisMethod method, int reversal) {
+    if (method != engine::AnalysisMethod::Mcft || reversal == 0) return "";
+    return "The iterative method (MCFT) supports monotonic loading only: segment " +
+           std::to_string(reversal) +
+           " reverses the control displacement. Choose a monotonic loading, or the classic step-by-step "
+           "method for reversed loading.";
+}
+
 PushoverDriver::PushoverDriver(engine::Engine& engine) : engine_(engine) {}
 
 bool PushoverDriver::Start(const CFramePat& model, const Mesh& mesh, std::string& message,
@@ -23,6 +31,7 @@ bool PushoverDriver::Start(const CFramePat& model, const Mesh& mesh, std::string
     }
     protocol_ = LoadingProtocol::FromModel(model);
     message = protocol_.Problem();
+    if (message.empty()) message = MethodLoadingProblem(method, protocol_.FirstReversal());
     if (!message.empty()) return false;
     stream_ = PackEngineInput(mesh, model);
 
@@ -83,8 +92,7 @@ int PushoverDriver::RunFor(Clock::duration budget, const std::function<void(int 
 }
 
 std::string PushoverDriver::StopMessage() const {
-    return stopped_ ? EngineStatusMessage(status_, attempted_, engine_.Message(), engine_.Refusal())
-                    : std::string();
+    return stopped_ ? EngineStatusMessage(engine_, status_, attempted_) : std::string();
 }
 
 } // namespace torva

@@ -35,6 +35,10 @@ struct CurvePoint {
     double force = 0;        // control force, N
 };
 
+// Why `method` cannot run a loading whose first reversal is segment `reversal` (0: none): the iterative
+// method follows monotonic loading only, its concrete and bars have no unloading rules. "" when it can.
+std::string MethodLoadingProblem(engine::AnalysisMethod method, int reversal);
+
 class PushoverDriver {
 public:
     using Clock = std::chrono::steady_clock;

@@ -62,6 +62,9 @@ void RegisterTorvaCommands() {
         {cmd::kSaveData, "Save Data"},
         {cmd::kShowResponseSetting, "Response Setting"},
         {cmd::kSavePicture, "Save Picture"},
+        {cmd::kPlanZoomIn, "Zoom the plan in"},
+        {cmd::kPlanZoomOut, "Zoom the plan out"},
+        {cmd::kPlanZoomFit, "Fit the whole plan in the window"},
     };
     for (const Entry& entry : entries)
         RegisterCommandInfo(entry.id, QString::fromUtf8(entry.text), ToolbarIcon(entry.id));

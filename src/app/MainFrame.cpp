@@ -117,6 +117,11 @@ void CMainFrame::CreateMenus() {
     item(view, cmd::kWindowCascade, QStringLiteral("Cascade(&C)"));
     item(view, cmd::kWindowTileHorizontal, QStringLiteral("Tile Horizontal (&H)"));
     item(view, cmd::kWindowTileVertical, QStringLiteral("Tile Vertical(&V)"));
+    // The plan window's own.
+    view->addSeparator();
+    item(view, cmd::kPlanZoomIn, QStringLiteral("Zoom In(&I)\tCtrl++"));
+    item(view, cmd::kPlanZoomOut, QStringLiteral("Zoom Out(&O)\tCtrl+-"));
+    item(view, cmd::kPlanZoomFit, QStringLiteral("Fit Plan(&F)\tCtrl+0"));
     // The analysis window's own: enabled while it is the active window.
     view->addSeparator();
     item(view, cmd::kShowResponseSetting, QStringLiteral("Response Setting(&R)"));
@@ -183,6 +188,10 @@ void CMainFrame::CreateAccelerators() {
         {cmd::kEditCopy, QKeySequence(Qt::CTRL | Qt::Key_Insert)},
         {cmd::kEditPaste, QKeySequence(Qt::CTRL | Qt::Key_V)},
         {cmd::kEditPaste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
+        {cmd::kPlanZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+        {cmd::kPlanZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+        {cmd::kPlanZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+        {cmd::kPlanZoomFit, QKeySequence(Qt::CTRL | Qt::Key_0)},
         {cmd::kNextPane, QKeySequence(Qt::Key_F6)},
         {cmd::kPrevPane, QKeySequence(Qt::SHIFT | Qt::Key_F6)},
     };

@@ -37,14 +37,59 @@ using Options = AnalyzeOptions;
 using Position = PlanPosition;
 
 // One engine call and what it left.
+std::string Number(double value);
+
 struct Call {
     int mode = 0, step = 0, status = 0;
     double increment = 0, displacement = 0, force = 0;
     std::vector<double> output; // the output element's block
+    // The iterative method's record of the step (iterations 0 for the classic method).
+    double loadFactor = 0, residual = 0;
+    int iterations = 0;
 };
 
-Call Record(const engine::ResultView& results, int mode, double increment, int step, int status) {
+const char* MethodName(engine::AnalysisMethod method) {
+    return method == engine::AnalysisMethod::Mcft ? "mcft" : "classic";
+}
+
+// The first increment (counted from 1) against the direction of those before it, 0 for none.
+int FirstReversedIncrement(const std::vector<double>& increments) {
+    int direction = 0;
+    for (size_t k = 0; k < increments.size(); ++k) {
+        const int sign = increments[k] > 0 ? 1 : increments[k] < 0 ? -1 : 0;
+        if (sign != 0 && direction != 0 && sign != direction) return int(k) + 1;
+        if (sign != 0) direction = sign;
+    }
+    return 0;
+}
+
+// The Gauss-point states of the iterative method, one object a point.
+std::string JsonPoints(const engine::Engine& engine, int element) {
+    static const char* const kConditions[] = {"uncracked", "cracked", "past peak", "crushed"};
+    std::string j = "[";
+    for (int g = 1; g <= engine::kGaussPoints; ++g) {
+        const engine::McftPoint& p = engine.Iterative()->Point(element, g);
+        j += std::string(g > 1 ? ", " : "") + "{\"e1\": " + Number(p.e1) + ", \"e2\": " + Number(p.e2) +
+             ", \"f1\": " + Number(p.f1) + ", \"f2\": " + Number(p.f2) + ", \"theta\": " + Number(p.theta) +
+             ", \"crackWidth\": " + Number(p.crackWidth) + ", \"condition\": \"" +
+             kConditions[std::clamp(int(p.condition), 0, 3)] + "\", \"barStrain\": [" +
+             Number(p.barStrain[0]) + ", " + Number(p.barStrain[1]) + "], \"barStress\": [" +
+             Number(p.barStress[0]) + ", " + Number(p.barStress[1]) + "], \"yielded\": [" +
+             (p.yielded[0] ? "true" : "false") + ", " + (p.yielded[1] ? "true" : "false") + "]}";
+    }
+    return j + "]";
+}
+
+Call Record(const engine::Engine& engine, int mode, double increment, int step, int status) {
+    const engine::ResultView results = engine.Results();
     Call call{mode, step, status, increment, results.ControlDisplacement(), results.ControlForce(), {}};
+    if (engine.Method() == engine::AnalysisMethod::Mcft && engine.Iterative() &&
+        status == engine::kStatusDone) {
+        const engine::IterativeStepRecord& record = engine.Iterative()->LastRecord();
+        call.loadFactor = record.loadFactor;
+        call.residual = record.residual;
+        call.iterations = record.iterations;
+    }
     const std::span<const double> used = results.Values();
     call.output.assign(used.begin() + results.Layout().OutputBegin(), used.end());
     return call;
@@ -83,6 +128,8 @@ std::string StatusWord(int status) {
         return "unstable";
     case engine::kStatusNotFinite:
         return "not finite";
+    case engine::kStatusNotConverged:
+        return "not converged";
     default:
         return "input refused";
     }
@@ -102,7 +149,9 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
     int steps = 0;
     for (const Call& c : calls)
         if (c.status == engine::kStatusDone) steps = c.step;
+    const bool iterative = engine.Method() == engine::AnalysisMethod::Mcft && engine.Iterative();
     j += "  \"model\": " + JsonString(o.model) + ",\n";
+    j += std::string("  \"method\": \"") + MethodName(engine.Method()) + "\",\n";
     j += "  \"analysis\": \"" +
          std::string(o.pushover        ? "pushover"
                      : o.hasIncrements ? "increments"
@@ -118,7 +167,11 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
              ", \"mode\": " + std::to_string(c.mode) + ", \"step\": " + std::to_string(c.step) +
              ", \"status\": " + std::to_string(c.status) + ", \"increment\": " + Number(c.increment) +
              ", \"controlDisplacement\": " + Number(c.displacement) +
-             ", \"controlForce\": " + Number(c.force) + "}";
+             ", \"controlForce\": " + Number(c.force) +
+             (iterative ? ", \"loadFactor\": " + Number(c.loadFactor) + ", \"iterations\": " +
+                              std::to_string(c.iterations) + ", \"residual\": " + Number(c.residual)
+                        : std::string()) +
+             "}";
     }
     j += "\n  ],\n  \"nodes\": [";
     for (int k = 0; k < mesh.nodeCount; ++k) {
@@ -140,7 +193,9 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
             j += std::string(g ? ", " : "") + "[" + Number(results.Gauss(e, g, 0)) + ", " +
                  Number(results.Gauss(e, g, 1)) + ", " + Number(results.Gauss(e, g, 2)) + "]";
         }
-        j += "]}";
+        j += "]";
+        if (iterative && mesh.elemDiscrete[e] == 0) j += ", \"points\": " + JsonPoints(engine, e + 1);
+        j += "}";
     }
     j += "\n  ]";
     if (engine.OutputElementNumber() != 0) {
@@ -228,7 +283,18 @@ int CommandAnalyze(const Arguments& args) {
         model->activeOutput = code;
     }
 
+    if (o.method == engine::AnalysisMethod::Mcft && o.hasIncrements) {
+        const int reversal = FirstReversedIncrement(o.increments);
+        if (reversal != 0)
+            return Fail(
+                "The iterative method (MCFT) supports monotonic loading only: increment " +
+                std::to_string(reversal) +
+                " reverses the control displacement. Give increments of one sign, or --method=classic "
+                "for reversed loading.");
+    }
+
     analysis::Session session;
+    session.SetMethod(o.method);
     Mesh* mesh = &session.GetMesh();
     mesh->Build(*model, kActualSize);
     for (const Position& position : o.outputs) {
@@ -254,10 +320,18 @@ int CommandAnalyze(const Arguments& args) {
     std::unique_ptr<AnalysisScene> curve;
     if (!o.curve.empty()) curve = std::make_unique<AnalysisScene>();
     int curveSteps = 0;
+    std::vector<double> loadFactors; // per push-over step, for the curve file
+    std::vector<int> iterationCounts;
     auto afterCall = [&](int mode, double increment, int step, int status) {
         const engine::ResultView results = engine.Results();
         const std::span<const double> buffer = results.Buffer();
-        calls.push_back(Record(results, mode, increment, step, status));
+        calls.push_back(Record(engine, mode, increment, step, status));
+        if (status == engine::kStatusDone && mode == engine::kPushoverMode) {
+            loadFactors.resize(size_t(step) + 1, 0.0);
+            iterationCounts.resize(size_t(step) + 1, 0);
+            loadFactors[size_t(step)] = calls.back().loadFactor;
+            iterationCounts[size_t(step)] = calls.back().iterations;
+        }
         if (picture && status == engine::kStatusDone) picture->Record(mode, buffer, step);
         if (curve && status == engine::kStatusDone) {
             curve->ReadStepResults(MeshViewOf(*mesh), buffer.data(), int(buffer.size()), step);
@@ -294,8 +368,7 @@ int CommandAnalyze(const Arguments& args) {
             status = engine::StatusCode(engine.Step(increment, mode));
             afterCall(mode, increment, step, status);
         }
-        if (status != engine::kStatusDone)
-            message = EngineStatusMessage(status, step, engine.Message(), engine.Refusal());
+        if (status != engine::kStatusDone) message = EngineStatusMessage(engine, status, step);
     }
 
     const bool firstCallFailed = calls.empty() || calls.front().status != engine::kStatusDone;
@@ -308,8 +381,17 @@ int CommandAnalyze(const Arguments& args) {
         }
         if (!o.raw && !o.json) PrintSummary(*mesh, results, calls, o.pushover);
     }
-    if (curve && !WriteCurveExport(CurveHistoryOf(*curve, MeshViewOf(*mesh), curveSteps), o.curve, error))
-        return Fail(error);
+    if (curve) {
+        CurveHistory history = CurveHistoryOf(*curve, MeshViewOf(*mesh), curveSteps);
+        if (o.method == engine::AnalysisMethod::Mcft) history.method = MethodName(o.method);
+        loadFactors.resize(size_t(curveSteps) + 1, 0.0);
+        iterationCounts.resize(size_t(curveSteps) + 1, 0);
+        if (o.method == engine::AnalysisMethod::Mcft) {
+            history.loadFactor = loadFactors.data();
+            history.iterations = iterationCounts.data();
+        }
+        if (!WriteCurveExport(history, o.curve, error)) return Fail(error);
+    }
     if (picture && !firstCallFailed && !picture->Save(o.picture, error)) return Fail(error);
     if (!message.empty()) return Fail(message, 2);
     return 0;

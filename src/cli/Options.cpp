@@ -12,7 +12,7 @@ namespace torva::cli {
 const char* const kAnalyzeUsage =
     "usage: torva_fem analyze MODEL.fem [--raw [--last]] [--json] [--pushover | --increments A,B,...]\n"
     "       [--control-direction x|y] [--output-element X,Y]... [--active-output X,Y] [--curve FILE.csv]\n"
-    "       [--picture FILE.png|.jpg|.svg]";
+    "       [--picture FILE.png|.jpg|.svg] [--method mcft|classic]";
 
 namespace {
 
@@ -75,7 +75,7 @@ const std::vector<OptionSpec> kAnalyzeTable = {
     {"--raw", false},           {"--last", false},         {"--json", false},
     {"--pushover", false},      {"--increments", true},    {"--control-direction", true},
     {"--output-element", true}, {"--active-output", true}, {"--curve", true},
-    {"--picture", true},
+    {"--method", true},         {"--picture", true},
 };
 
 } // namespace
@@ -171,6 +171,9 @@ bool ParseAnalyzeOptions(const Arguments& args, AnalyzeOptions& o, std::string& 
             if (!ParsePosition(value, o.active))
                 return error = "--active-output needs a plan position X,Y", false;
             o.hasActive = true;
+        } else if (name == "--method") {
+            if (value != "mcft" && value != "classic") return error = "--method is mcft or classic", false;
+            o.method = value == "mcft" ? engine::AnalysisMethod::Mcft : engine::AnalysisMethod::Classic;
         } else if (name == "--curve") {
             o.curve = value;
         } else if (name == "--picture") {

@@ -5,6 +5,8 @@
 //   --name value   --name=value   (a value may start with "-": "--increments=-1,1" or "--increments -1")
 //   --flag                          (a flag takes no value)
 //   --                              ends the options: the words after it are file names
+#include "engine/AnalysisMethod.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,6 +50,9 @@ constexpr double kLargestIncrement = 1000.0;
 
 using PlanPosition = std::pair<int, int>;
 
+// The analysis method when --method is not given.
+constexpr engine::AnalysisMethod kDefaultMethod = engine::AnalysisMethod::Classic;
+
 struct AnalyzeOptions {
     std::string model;
     bool raw = false, last = false, json = false, pushover = false, hasIncrements = false;
@@ -58,6 +63,7 @@ struct AnalyzeOptions {
     PlanPosition active;
     std::string curve;
     std::string picture;
+    engine::AnalysisMethod method = kDefaultMethod;
 };
 
 extern const char* const kAnalyzeUsage;

@@ -54,10 +54,9 @@ Engine::Engine(const EngineCapacity& capacity)
 
 RunStatus Engine::Start(std::span<const int32_t> stream, int mode, double increment, AnalysisMethod method) {
     message_ = "";
-    if (method != AnalysisMethod::Classic) {
-        message_ = "not available";
-        return RunStatus::BadInput;
-    }
+    if (mode != kElasticMode && mode != kPushoverMode) return RunStatus::BadInput; // the standing run stays
+    runMethod_ = method;
+    if (method == AnalysisMethod::Mcft && !iterative_) iterative_ = std::make_unique<IterativeSolver>(*this);
     stepCount_ = 0;
     layout_ = ResultLayout();
     int step = 0, status = kStatusDone;
@@ -126,7 +125,11 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
             return;
         }
         BuildElementTransforms();
-        if (!InitialiseAnalysis(results, mode, status)) return;
+        if (runMethod_ == AnalysisMethod::Mcft) {
+            if (!iterative_->Initialise(results, mode, status)) return;
+        } else if (!InitialiseAnalysis(results, mode, status)) {
+            return;
+        }
         initialised_ = true;
         step = 1;
     } else if (statesSpoilt_) {
@@ -137,7 +140,10 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
         status = kStatusBadInput;
         return;
     }
-    AdvanceStep(results, increment, mode, step, status);
+    if (runMethod_ == AnalysisMethod::Mcft)
+        iterative_->AdvanceStep(results, increment, mode, step, status);
+    else
+        AdvanceStep(results, increment, mode, step, status);
 }
 
 bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status) {

@@ -13,7 +13,13 @@
 // Unstable and NotFinite the displacements and the results keep the previous step; on NoResponse and
 // Unstable the element states too. A NotFinite found in the increment leaves everything as it was; one
 // found after the element update leaves states that no step may build on, so every later step returns
-// NotFinite until a new Start. A Start that fails leaves no analysis to step.
+// NotFinite until a new Start. A Start that fails leaves no analysis to step. NotConverged (iterative
+// method): the step found no equilibrium, even cut into pieces; the results keep the previous step and
+// the engine's state is that of the last converged piece of the step (see IterativeSolver).
+//
+// The method is chosen at Start: the classic method runs the step scheme; the iterative one
+// (IterativeSolver) brings every step into equilibrium and writes the same results from its converged
+// state, with its own per-point and per-step results beside them.
 //
 // Results (ResultLayout): the control displacement and force (mode 2 with a control node, else 0), ux,
 // uy of every node, per element 9 Gauss points × (first and second principal concrete stress, angle of
@@ -26,6 +32,7 @@
 #include "engine/ColumnSolve.h"
 #include "engine/ConcreteModel.h"
 #include "engine/EngineLimits.h"
+#include "engine/IterativeSolver.h"
 #include "engine/JointElement.h"
 #include "engine/PlaneElement.h"
 #include "engine/RebarModel.h"
@@ -84,12 +91,19 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // A new analysis of `stream`, through its first load step. Mcft is not available yet (BadInput).
+    // A new analysis of `stream`, through its first load step. The iterative method's state is
+    // allocated the first time it is chosen.
     RunStatus Start(std::span<const int32_t> stream, int mode, double increment,
                     AnalysisMethod method = AnalysisMethod::Classic);
     // The next load step in the mode of the analysis, or in `mode` from this step on.
     RunStatus Step(double increment);
     RunStatus Step(double increment, int mode);
+
+    // The method the analysis was started with.
+    AnalysisMethod Method() const { return runMethod_; }
+    // The iterative method's state (null until it is first chosen).
+    const IterativeSolver* Iterative() const { return iterative_.get(); }
+    IterativeSolver* Iterative() { return iterative_.get(); }
 
     // An analysis is started (its gravity state is done) and can be stepped.
     bool Started() const { return initialised_; }
@@ -181,6 +195,7 @@ public:
 
 private:
     friend class EngineTestAccess; // the tests exercise the routines below one by one
+    friend class IterativeSolver;
 
     // The old call: step 0 starts, any other number runs that step; results is the caller's buffer.
     void Run(std::span<double> results, const double& increment, std::span<const int32_t> stream,
@@ -245,6 +260,8 @@ private:
     std::vector<double> results_;
     ResultLayout layout_;
     bool statesSpoilt_ = false; // a step found non-finite states after its update: only a new analysis
+    AnalysisMethod runMethod_ = AnalysisMethod::Classic;
+    std::unique_ptr<IterativeSolver> iterative_;
 
     // Decoded model.
     int formulation_ = 0;

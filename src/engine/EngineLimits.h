@@ -39,10 +39,11 @@ struct InputRefusal {
 // The engine's status word.
 enum EngineStatus : int {
     kStatusDone = 0,
-    kStatusNoResponse = 3, // push-over: the control degree of freedom does not respond; step not done
-    kStatusUnstable = 4,   // a non-positive pivot: a mechanism or an unsupported model; step not done
-    kStatusBadInput = 5,   // the stream is inconsistent or beyond the capacities; nothing done
-    kStatusNotFinite = 6,  // a displacement, force or stress of the step is not finite; step not done
+    kStatusNoResponse = 3,   // push-over: the control degree of freedom does not respond; step not done
+    kStatusUnstable = 4,     // a non-positive pivot: a mechanism or an unsupported model; step not done
+    kStatusBadInput = 5,     // the stream is inconsistent or beyond the capacities; nothing done
+    kStatusNotFinite = 6,    // a displacement, force or stress of the step is not finite; step not done
+    kStatusNotConverged = 7, // iterative method: the step found no equilibrium, even cut into pieces
 };
 
 // Analysis modes.

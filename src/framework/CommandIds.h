@@ -80,6 +80,10 @@ constexpr int kShowResponseSetting = 32930;
 constexpr int kSavePicture = 32931;
 // The push-over curve of the run on display as CSV files.
 constexpr int kExportCurve = 32932;
+// The plan view's zoom: a step in, a step out, the whole model in the window.
+constexpr int kPlanZoomIn = 32940;
+constexpr int kPlanZoomOut = 32941;
+constexpr int kPlanZoomFit = 32942;
 
 // Controls of the bars.
 constexpr int kLayerNameEdit = 1001;

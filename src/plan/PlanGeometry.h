@@ -18,8 +18,6 @@ constexpr int kPlanOriginX = 30;
 constexpr int kPlanOriginY = 29;
 constexpr int kPlanGridPixels = kGridSize * kCellPixels - 1; // 3059: last pixel offset inside the grid
 constexpr int kNodePickOffset = 15;
-constexpr int kPlanWidth = 3120; // scrollable extent of the plan view
-constexpr int kPlanHeight = 3119;
 
 struct PlanPoint {
     int x = 0;

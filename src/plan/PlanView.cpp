@@ -17,7 +17,9 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 using namespace torva;
 
@@ -97,7 +99,6 @@ void CTorvaView::TakeModel() {
     // The document replaces its model on New and Open: always draw and edit the current one.
     grid_.Rebuild(model);
     editor_.SetModel(model);
-    if (document) extent_ = QSize(document->planWidth, document->planHeight);
     UpdateScrollBars();
 }
 
@@ -126,6 +127,15 @@ bool CTorvaView::OnCommand(int id) {
     case cmd::kFilePrintPreview:
         Preview();
         return true;
+    case cmd::kPlanZoomIn:
+        SetZoom(zoom_ * kZoomStep, viewport()->rect().center());
+        return true;
+    case cmd::kPlanZoomOut:
+        SetZoom(zoom_ / kZoomStep, viewport()->rect().center());
+        return true;
+    case cmd::kPlanZoomFit:
+        SetZoom(FitZoom(), {});
+        return true;
     default:
         return editor_.OnCommand(id);
     }
@@ -134,6 +144,11 @@ bool CTorvaView::OnCommand(int id) {
 bool CTorvaView::OnUpdateCommand(int id, CommandState& state) {
     if (id == cmd::kFilePrint || id == cmd::kFilePrintDirect || id == cmd::kFilePrintPreview) {
         state.enabled = Model() != nullptr;
+        return true;
+    }
+    if (id == cmd::kPlanZoomIn || id == cmd::kPlanZoomOut || id == cmd::kPlanZoomFit) {
+        state.enabled = Model() != nullptr && (id != cmd::kPlanZoomIn || zoom_ < kMaxZoom) &&
+                        (id != cmd::kPlanZoomOut || zoom_ > kMinZoom);
         return true;
     }
     return editor_.OnUpdateCommand(id, state);
@@ -147,7 +162,39 @@ QPoint CTorvaView::ScrollOffset() const {
 
 PlanPoint CTorvaView::Logical(const QPoint& viewportPos) const {
     const QPoint p = viewportPos + ScrollOffset();
-    return {p.x(), p.y()};
+    return {static_cast<int>(std::floor(p.x() / zoom_)), static_cast<int>(std::floor(p.y() / zoom_))};
+}
+
+QSize CTorvaView::ScrollExtent() const {
+    // The frame with a square's margin beyond its last nodes, so the last labels are not at the edge.
+    const QRect used = grid_.UsedRect();
+    if (used.isEmpty()) return {};
+    return QSize(static_cast<int>(std::ceil((used.width() + kCellPixels / 2) * zoom_)),
+                 static_cast<int>(std::ceil((used.height() + kCellPixels / 2) * zoom_)));
+}
+
+double CTorvaView::FitZoom() const {
+    const QRect used = grid_.UsedRect();
+    const QSize page = viewport()->size();
+    if (used.isEmpty() || page.isEmpty()) return 1.0;
+    const double fit = std::min(double(page.width()) / (used.width() + kCellPixels / 2),
+                                double(page.height()) / (used.height() + kCellPixels / 2));
+    return std::clamp(fit, kMinZoom, 2.0);
+}
+
+void CTorvaView::SetZoom(double zoom, QPoint anchor) {
+    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    if (zoom == zoom_) return;
+    // The plan point under the anchor, in unzoomed pixels, stays under it.
+    const QPointF planPoint = QPointF(anchor + ScrollOffset()) / zoom_;
+    CancelDrag();
+    zoom_ = zoom;
+    UpdateScrollBars();
+    const QPointF scrolled = planPoint * zoom_ - QPointF(anchor);
+    horizontalScrollBar()->setValue(static_cast<int>(std::lround(scrolled.x())));
+    verticalScrollBar()->setValue(static_cast<int>(std::lround(scrolled.y())));
+    viewport()->update();
+    CommandRouter::RequestRefresh();
 }
 
 PlanOverlay CTorvaView::Overlay() const {
@@ -156,8 +203,9 @@ PlanOverlay CTorvaView::Overlay() const {
 
 void CTorvaView::UpdateScrollBars() {
     const QSize page = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, extent_.width() - page.width()));
-    verticalScrollBar()->setRange(0, std::max(0, extent_.height() - page.height()));
+    const QSize extent = ScrollExtent();
+    horizontalScrollBar()->setRange(0, std::max(0, extent.width() - page.width()));
+    verticalScrollBar()->setRange(0, std::max(0, extent.height() - page.height()));
     horizontalScrollBar()->setPageStep(page.width());
     verticalScrollBar()->setPageStep(page.height());
     horizontalScrollBar()->setSingleStep(std::max(1, page.width() / 10));
@@ -183,8 +231,24 @@ void CTorvaView::scrollContentsBy(int dx, int dy) {
 void CTorvaView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QPoint offset = ScrollOffset();
-    painter.translate(-offset);
-    for (const QRect& rect : event->region()) grid_.Draw(painter, rect.translated(offset), Overlay());
+    if (zoom_ == 1.0) {
+        painter.translate(-offset);
+        for (const QRect& rect : event->region()) grid_.Draw(painter, rect.translated(offset), Overlay());
+    } else {
+        // Each exposed rectangle is drawn clipped to itself on screen, from the plan part it shows.
+        for (const QRect& rect : event->region()) {
+            painter.save();
+            painter.setClipRect(rect);
+            painter.translate(-offset);
+            painter.scale(zoom_, zoom_);
+            // Zoomed out, the one-pixel borders blend in instead of coming and going with the scale.
+            painter.setRenderHint(QPainter::Antialiasing, zoom_ < 1.0);
+            const QRectF shown(rect.translated(offset));
+            const QRectF plan(shown.topLeft() / zoom_, shown.size() / zoom_);
+            grid_.Draw(painter, plan.toAlignedRect(), Overlay());
+            painter.restore();
+        }
+    }
     if (!band_.isEmpty()) {
         // The rubber band inverts what lies beneath its dotted edges.
         painter.resetTransform();
@@ -231,12 +295,35 @@ void CTorvaView::keyPressEvent(QKeyEvent* event) {
         CancelDrag();
         return;
     }
+    // The zoom keys, for a plan view without the main window's accelerators.
+    if (event->modifiers() & Qt::ControlModifier) {
+        const int key = event->key();
+        const int id = key == Qt::Key_0                              ? cmd::kPlanZoomFit
+                       : key == Qt::Key_Plus || key == Qt::Key_Equal ? cmd::kPlanZoomIn
+                       : key == Qt::Key_Minus                        ? cmd::kPlanZoomOut
+                                                                     : 0;
+        if (id != 0) {
+            OnCommand(id);
+            return;
+        }
+    }
     QAbstractScrollArea::keyPressEvent(event);
 }
 
 void CTorvaView::CancelDrag() {
     UpdateBand({});
-    editor_.CancelDrag();
+    if (editor_.Dragging()) editor_.CancelDrag();
+}
+
+void CTorvaView::wheelEvent(QWheelEvent* event) {
+    // Ctrl with the wheel zooms about the mouse; the wheel alone scrolls.
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0) SetZoom(zoom_ * std::pow(kZoomStep, steps), event->position().toPoint());
+    event->accept();
 }
 
 void CTorvaView::mouseMoveEvent(QMouseEvent* event) {
@@ -296,7 +383,9 @@ void CTorvaView::NotifyAllViews() {
 }
 
 int CTorvaView::PopupMenu(const std::vector<PlanMenuItem>& items, PlanPoint at) {
-    const QPoint global = viewport()->mapToGlobal(QPoint(at.x, at.y) - ScrollOffset());
+    const QPoint onPlan(static_cast<int>(std::lround(at.x * zoom_)),
+                        static_cast<int>(std::lround(at.y * zoom_)));
+    const QPoint global = viewport()->mapToGlobal(onPlan - ScrollOffset());
     return Hooks().popupMenu ? Hooks().popupMenu(items, global, this) : 0;
 }
 

@@ -56,6 +56,17 @@ public:
     const torva::CellGrid& Grid() const { return grid_; }
     // Scroll position: the logical point shown at the viewport's upper left corner.
     QPoint ScrollOffset() const;
+    // Screen pixels per plan pixel (1 at actual size).
+    double Zoom() const { return zoom_; }
+    // Zooms about a viewport point, which keeps showing the same plan point (clamped to the limits).
+    void SetZoom(double zoom, QPoint anchor);
+    // The zoom at which the model's whole frame fits the window (never above actual size twice).
+    double FitZoom() const;
+    // The size of the scrollable area: the model's frame at the current zoom.
+    QSize ScrollExtent() const;
+    static constexpr double kMinZoom = 0.1;
+    static constexpr double kMaxZoom = 4.0;
+    static constexpr double kZoomStep = 1.25;
     // The rubber band as last drawn, in viewport coordinates (empty when none).
     QRect RubberBand() const { return band_; }
 
@@ -71,6 +82,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // PlanHost.
@@ -97,7 +109,7 @@ private:
 
     torva::CellGrid grid_;
     torva::PlanEditor editor_{*this};
-    QSize extent_{torva::kPlanWidth, torva::kPlanHeight};
+    double zoom_ = 1.0;
     QPoint bandStart_;
     QRect band_;
 };

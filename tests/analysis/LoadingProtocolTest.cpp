@@ -286,3 +286,19 @@ TEST(LoadingPresets, DoublingAmplitudesStopBeforeOverflow) {
 }
 
 } // namespace
+
+// Checks where a loading first moves the control node back: never for a monotonic one, at the second
+// segment of a cyclic preset, and past segments of zero length, which keep the direction.
+TEST(LoadingProtocolReversal, FirstSegmentAgainstTheDirectionSoFar) {
+    LoadingProtocol protocol;
+    ASSERT_EQ(MakeMonotonicLoading(-10000, 100, protocol), "");
+    EXPECT_EQ(protocol.FirstReversal(), 0);
+    ASSERT_EQ(MakeCyclicLoading({1000, 2000}, 1, 10, protocol), "");
+    EXPECT_EQ(protocol.FirstReversal(), 2);
+    protocol.SetSegmentCount(4);
+    const int32_t points[5] = {0, 5000, 5000, 10000, 3000};
+    for (int i = 0; i < 5; ++i) protocol.SetPoint(i, points[i]);
+    EXPECT_EQ(protocol.FirstReversal(), 4);
+    protocol.SetSegmentCount(3);
+    EXPECT_EQ(protocol.FirstReversal(), 0);
+}

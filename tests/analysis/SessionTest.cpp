@@ -109,24 +109,35 @@ TEST(Session, ARefusedModelNeverReachesTheEngine) {
     EXPECT_TRUE(std::all_of(shown.data, shown.data + shown.size, zero));
 }
 
-TEST(Session, AMethodTheEngineDoesNotOfferIsRefusedByName) {
+TEST(Session, TheIterativeMethodRunsAndRefusesReversedLoading) {
     analysis::Session session;
     session.SetMethod(engine::AnalysisMethod::Mcft);
     auto model = Wall(true);
     int status = -1;
     std::string refusal;
-    EXPECT_FALSE(RunElastic(session, *model, status, refusal));
-    EXPECT_EQ(status, engine::kStatusBadInput);
-    EXPECT_EQ(refusal, "The analysis method is not available.");
+    EXPECT_TRUE(RunElastic(session, *model, status, refusal)) << refusal;
+    EXPECT_EQ(status, engine::kStatusDone);
+    EXPECT_EQ(session.Engine().Method(), engine::AnalysisMethod::Mcft);
 
     auto wall = LoadExample("shear-wall.fem");
     session.GetMesh().Build(*wall, kActualSize);
     std::string message;
     ASSERT_TRUE(session.StartPushover(*wall, message)) << message;
-    EXPECT_EQ(session.Pushover()->RunStep(), engine::kStatusBadInput);
-    EXPECT_EQ(session.Pushover()->StopMessage(),
-              "The model cannot be analysed (step 1): the analysis method is not available.");
-    EXPECT_TRUE(session.Pushover()->Curve().empty());
+    EXPECT_EQ(session.Pushover()->RunStep(), engine::kStatusDone);
+    ASSERT_EQ(session.Pushover()->Curve().size(), 1u);
+    EXPECT_NEAR(session.Pushover()->Curve()[0].force,
+                550000.0 * session.Engine().Iterative()->LastRecord().loadFactor,
+                2e-3 * session.Pushover()->Curve()[0].force);
+
+    // Out and back: refused before the run, the last run kept.
+    wall->segmentCount = 2;
+    wall->segmentPoints[2] = 0;
+    EXPECT_FALSE(session.StartPushover(*wall, message));
+    EXPECT_EQ(message, "The iterative method (MCFT) supports monotonic loading only: segment 2 reverses the "
+                       "control displacement. Choose a monotonic loading, or the classic step-by-step method "
+                       "for reversed loading.");
+    session.SetMethod(engine::AnalysisMethod::Classic);
+    EXPECT_TRUE(session.StartPushover(*wall, message)) << message;
 }
 
 // Everything one session's push-over run gives: the curve and the engine's buffer after each step.

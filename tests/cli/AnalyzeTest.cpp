@@ -274,3 +274,55 @@ TEST(CliAnalyze, ControlDirectionOverride) {
     const double ux = JsonValues(x.output, "controlDisplacement").back();
     EXPECT_NE(ux, uy);
 }
+
+// Checks the iterative method on the command line: the method in the JSON report and the curve file,
+// each step's load factor and iterations, the Gauss-point states, equilibrium of the reported force.
+TEST(CliAnalyze, IterativeMethodReportsItsStepsAndPoints) {
+    test::TempDir dir;
+    ProgramRun run = RunTorva("analyze " + Example("joint-wall.fem") +
+                              " --pushover --method=mcft --json --curve " + dir.file("c.csv"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.substr(0, 400);
+    EXPECT_TRUE(Contains(run.output, "\"method\": \"mcft\",")) << run.output.substr(0, 300);
+    EXPECT_TRUE(Contains(run.output, "\"steps\": 50,"));
+    EXPECT_FALSE(Contains(run.output, "null"));
+    EXPECT_TRUE(Contains(run.output, "\"condition\": \"cracked\""));
+    const std::vector<double> force = JsonValues(run.output, "controlForce");
+    const std::vector<double> factor = JsonValues(run.output, "loadFactor");
+    const std::vector<double> iterations = JsonValues(run.output, "iterations");
+    ASSERT_EQ(force.size(), 50u);
+    ASSERT_EQ(factor.size(), 50u);
+    ASSERT_EQ(iterations.size(), 50u);
+    for (size_t k = 0; k < force.size(); ++k) {
+        // The pattern is 50 kN at the control node.
+        EXPECT_NEAR(force[k], 50000.0 * factor[k], 2e-3 * std::fabs(force[k])) << "step " << k + 1;
+        EXPECT_GE(iterations[k], 1.0);
+    }
+    std::ifstream in(dir.file("c.csv"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 51u);
+    EXPECT_EQ(lines[0], "step,control_displacement_mm,control_force_N,method,load_factor,iterations");
+    EXPECT_TRUE(Contains(lines[50], ",mcft,")) << lines[50];
+    // The classic method keeps its report: no load factors there.
+    ProgramRun classic =
+        RunTorva("analyze " + Example("joint-wall.fem") + " --pushover --method=classic --json");
+    ASSERT_EQ(classic.exitCode, 0);
+    EXPECT_TRUE(Contains(classic.output, "\"method\": \"classic\","));
+    EXPECT_FALSE(Contains(classic.output, "loadFactor"));
+}
+
+// Checks that the iterative method refuses reversed increments before any analysis, and that the
+// method is named correctly.
+TEST(CliAnalyze, IterativeMethodRefusesReversedLoading) {
+    ProgramRun reversed =
+        RunTorva("analyze " + Example("cantilever.fem") + " --method=mcft --increments=0.5,-0.5");
+    EXPECT_EQ(reversed.exitCode, 1);
+    EXPECT_TRUE(Contains(reversed.output, "supports monotonic loading only: increment 2 reverses"))
+        << reversed.output;
+    ProgramRun classic =
+        RunTorva("analyze " + Example("cantilever.fem") + " --method=classic --increments=0.5,-0.5");
+    EXPECT_EQ(classic.exitCode, 0) << classic.output;
+    ProgramRun bad = RunTorva("analyze " + Example("cantilever.fem") + " --method=newton");
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(Contains(bad.output, "--method is mcft or classic")) << bad.output;
+}

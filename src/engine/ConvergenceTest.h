@@ -1,0 +1,33 @@
+#pragma once
+// When an equilibrium iteration has converged: the out-of-balance force is small against the applied
+// force and the last displacement correction is small against the displacement, both in the Euclidean
+// norm over the equations. Both must hold.
+#include <cmath>
+
+namespace torva::engine {
+
+struct ConvergenceTest {
+    double forceTolerance = 1e-3;        // |R| <= tolerance · |applied force|
+    double displacementTolerance = 1e-4; // |du| <= tolerance · |u|
+    int iterationLimit = 60;             // iterations of one attempt at a step or sub-step
+    // Secant iterations on a cracking structure can settle into a two-iteration cycle (a point that
+    // alternates between two secants); past this many iterations the out-of-balance correction is
+    // halved, which damps such a cycle.
+    int plainIterations = 4;
+    double relaxation = 0.5;
+
+    double Relaxation(int iteration) const { return iteration > plainIterations ? relaxation : 1.0; }
+
+    bool Converged(double residualNorm, double appliedNorm, double correctionNorm,
+                   double displacementNorm) const {
+        return residualNorm <= forceTolerance * appliedNorm &&
+               correctionNorm <= displacementTolerance * displacementNorm;
+    }
+};
+
+// A vector norm that went NaN or infinite: the iteration has diverged.
+inline bool Diverged(double norm) {
+    return !std::isfinite(norm);
+}
+
+} // namespace torva::engine

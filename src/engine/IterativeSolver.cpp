@@ -1,0 +1,554 @@
+#include "engine/IterativeSolver.h"
+
+#include "engine/ColumnSolve.h"
+#include "engine/DisplacementConstraint.h"
+#include "engine/Engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace torva::engine {
+namespace {
+
+constexpr double kLargestIncrement = 1e100;      // mm: beyond it (or NaN) a step is refused as not finite
+constexpr int kMaxCutLevels = 4;                 // a step is cut down to 1/16 at most
+constexpr double kJointSecantFloor = 0.01;       // of the spring's initial stiffness
+constexpr double kBarTangentFloor = 0.01;        // of Es: a yielded bar's modulus in the iteration matrix
+constexpr double kDefaultPeakStrain = 0.002;     // where a concrete type gives none
+constexpr double kCrackingStrengthFactor = 0.33; // ft = 0.33 sqrt(fc) where the type gives none
+
+bool Finite(const double* values, int count) {
+    for (int i = 0; i < count; ++i)
+        if (!std::isfinite(values[i])) return false;
+    return true;
+}
+
+// The secant of a spring law: force / opening, bounded from below; the initial stiffness while the
+// spring has not opened or closed.
+double SpringSecant(double force, double opening, double initial) {
+    if (initial <= 0.0) return 0.0;
+    const double secant = opening != 0.0 ? force / opening : initial;
+    return std::max(secant, kJointSecantFloor * initial);
+}
+
+// Kaa^-1 with Kaa = sum G' D G f, by Gauss-Jordan elimination with partial pivoting (Kaa is symmetric
+// positive definite for an element of positive area); zero when a pivot vanishes.
+void ModeMatrixInverse(const PlaneGaussGeometry gauss[9], const double D[9][9], double inverse[16]) {
+    double a[4][8] = {};
+    for (int p = 0; p < 9; ++p) {
+        const PlaneGaussGeometry& gp = gauss[p];
+        for (int i = 0; i < 4; ++i) {
+            double dg[3];
+            for (int r = 0; r < 3; ++r)
+                dg[r] =
+                    D[p][3 * r] * gp.G[0][i] + D[p][3 * r + 1] * gp.G[1][i] + D[p][3 * r + 2] * gp.G[2][i];
+            for (int j = 0; j < 4; ++j)
+                a[j][i] += (gp.G[0][j] * dg[0] + gp.G[1][j] * dg[1] + gp.G[2][j] * dg[2]) * gp.factor;
+        }
+    }
+    for (int i = 0; i < 4; ++i) a[i][4 + i] = 1.0;
+    for (int c = 0; c < 4; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < 4; ++r)
+            if (std::fabs(a[r][c]) > std::fabs(a[pivot][c])) pivot = r;
+        if (!(std::fabs(a[pivot][c]) > 0.0)) {
+            std::fill_n(inverse, 16, 0.0);
+            return;
+        }
+        if (pivot != c)
+            for (int k = 0; k < 8; ++k) std::swap(a[c][k], a[pivot][k]);
+        const double scale = 1.0 / a[c][c];
+        for (int k = 0; k < 8; ++k) a[c][k] *= scale;
+        for (int r = 0; r < 4; ++r) {
+            if (r == c || a[r][c] == 0.0) continue;
+            const double factor = a[r][c];
+            for (int k = 0; k < 8; ++k) a[r][k] -= factor * a[c][k];
+        }
+    }
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) inverse[4 * i + j] = a[i][4 + j];
+}
+
+// The matrix a Gauss point contributes to the iteration matrix: its secant D, except that yielded bars
+// count with their tangent (the hardening modulus, at least 1 % of Es) instead of fy / strain. On a
+// yield plateau the secant overestimates the stiffness without bound and the iteration would creep;
+// the stresses themselves, and so the residual, are always the model's.
+void IterationMatrix(const McftPoint& point, const McftMaterial& material, double D[9]) {
+    std::copy_n(point.D, 9, D);
+    for (int k = 0; k < 2; ++k) {
+        const McftBars& bars = material.bars[k];
+        if (!point.yielded[k] || bars.rho <= 0.0 || point.barStrain[k] == 0.0) continue;
+        const double secant = bars.rho * point.barStress[k] / point.barStrain[k];
+        const double tangent = bars.rho * std::max(bars.Esh, kBarTangentFloor * bars.Es);
+        D[4 * k] += tangent - secant;
+    }
+}
+
+} // namespace
+
+IterativeSolver::IterativeSolver(Engine& engine)
+    : e_(engine), materials_(size_t(engine.capacity_.elements)),
+      hasConcrete_(size_t(engine.capacity_.elements)),
+      history_(size_t(kGaussPoints * engine.capacity_.elements)),
+      point_(size_t(kGaussPoints * engine.capacity_.elements)),
+      jointCommitted_(size_t(engine.capacity_.elements)), jointSecant_(size_t(2 * engine.capacity_.elements)),
+      committed_(Equations(engine)), pattern_(Equations(engine)), gravity_(Equations(engine)),
+      residual_(Equations(engine)), condensed_(Equations(engine)), correctionR_(Equations(engine)),
+      correctionP_(Equations(engine)), alpha_(size_t(4 * engine.capacity_.elements)),
+      alphaCommitted_(size_t(4 * engine.capacity_.elements)),
+      modeForce_(size_t(4 * engine.capacity_.elements)), kaaInverse_(size_t(16 * engine.capacity_.elements)) {
+}
+
+size_t IterativeSolver::Equations(const Engine& engine) {
+    return size_t(2 * engine.capacity_.nodes + 1);
+}
+
+void IterativeSolver::BuildMaterials() {
+    for (int e = 0; e < e_.elementCount_; ++e) {
+        const ElementRecord& element = e_.elements_[e];
+        hasConcrete_[e] = element.discrete == 0 && element.concreteType != 0;
+        McftMaterial& m = materials_[e];
+        m = McftMaterial{};
+        if (!hasConcrete_[e]) continue;
+        const ConcreteType& c = e_.concreteTypes_[element.concreteType];
+        m.fc = c.fc;
+        m.ft = c.ft > 0.0 ? c.ft : kCrackingStrengthFactor * std::sqrt(c.fc);
+        m.eps0 = c.eps0 > 0.0 ? c.eps0 : kDefaultPeakStrain;
+        m.Ec = c.Ec;
+        if (element.rebarType == 0) continue;
+        const RebarType& r = e_.rebarTypes_[element.rebarType];
+        const double area[2] = {r.Ax, r.Ay}, spacing[2] = {r.sx, r.sy}, fy[2] = {r.fyx, r.fyy};
+        for (int k = 0; k < 2; ++k) {
+            McftBars& bars = m.bars[k];
+            if (!(area[k] > 0.0 && spacing[k] > 0.0 && c.thickness > 0.0)) continue;
+            bars.rho = area[k] / spacing[k] / c.thickness;
+            bars.fy = fy[k];
+            bars.Es = r.Es;
+            bars.spacing = spacing[k];
+        }
+    }
+}
+
+bool IterativeSolver::Initialise(std::span<double> results, int mode, int& status) {
+    Engine& g = e_;
+    const int n = g.equationCount_;
+    g.formedAhead_ = false;
+    std::fill_n(g.totalDisplacement_.begin() + 1, n, 0.0);
+    std::fill_n(g.loadIncrement_.begin() + 1, n, 0.0);
+    std::fill_n(g.profile_.begin() + 1, g.profileLength_, 0.0);
+    g.factorValid_ = false;
+    // The classic set-up gives the geometry, the gravity loads, the joint properties and a first
+    // matrix, whose plane elements the secant iteration re-forms.
+    g.InitialiseElementStates();
+    g.AssembleStiffness();
+    std::copy_n(g.loadIncrement_.begin() + 1, n, gravity_.begin() + 1);
+    g.BuildReferenceLoad();
+    std::copy_n(g.loadIncrement_.begin() + 1, n, pattern_.begin() + 1);
+    BuildMaterials();
+    for (int e = 0; e < g.elementCount_; ++e) {
+        for (int p = 0; p < kGaussPoints; ++p) {
+            history_[9 * e + p] = McftHistory{};
+            point_[9 * e + p] = McftPoint{};
+        }
+        jointCommitted_[e] = g.joints_[e];
+        for (int k = 0; k < 2; ++k)
+            jointSecant_[2 * e + k] =
+                g.joints_[e].spring[k].concreteTangent + g.joints_[e].spring[k].steelTangent;
+    }
+    std::fill_n(committed_.begin() + 1, n, 0.0);
+    std::fill_n(alpha_.begin(), 4 * g.elementCount_, 0.0);
+    std::fill_n(alphaCommitted_.begin(), 4 * g.elementCount_, 0.0);
+    std::fill_n(kaaInverse_.begin(), 16 * g.elementCount_, 0.0);
+    lambda_ = lambdaCommitted_ = 0.0;
+
+    // Step 0: gravity alone, load factor 0.
+    step_ = 0;
+    iterations_ = subSteps_ = 0;
+    Outcome outcome;
+    if (!SolveTo(Target{}, kMaxCutLevels, outcome)) {
+        status = outcome == Outcome::Unstable ? kStatusUnstable : kStatusNotConverged;
+        return false;
+    }
+    Publish();
+    g.WriteResults(results, mode, 0);
+    Record(results);
+    return true;
+}
+
+void IterativeSolver::AdvanceStep(std::span<double> results, double increment, int mode, int step,
+                                  int& status) {
+    step_ = step;
+    iterations_ = subSteps_ = 0;
+    Target target;
+    if (!(std::fabs(increment) <= kLargestIncrement)) {
+        status = kStatusNotFinite;
+        return;
+    }
+    if (mode == kPushoverMode) {
+        target.displacement = true;
+        target.equation =
+            e_.controlNode_ != 0 ? e_.equationNumber_[2 * (e_.controlNode_ - 1) + e_.controlDirection_] : 0;
+        if (target.equation == 0) {
+            status = kStatusNoResponse;
+            return;
+        }
+        target.value = committed_[target.equation] + increment;
+    } else {
+        target.value = lambdaCommitted_ + 1.0;
+    }
+    Outcome outcome;
+    if (!SolveTo(target, 0, outcome)) {
+        status = outcome == Outcome::Unstable     ? kStatusUnstable
+                 : outcome == Outcome::NoResponse ? kStatusNoResponse
+                                                  : kStatusNotConverged;
+        return;
+    }
+    Publish();
+    e_.WriteResults(results, mode, step);
+    Record(results);
+}
+
+void IterativeSolver::Record(std::span<const double> results) {
+    record_.step = step_;
+    record_.iterations = iterations_;
+    record_.subSteps = subSteps_;
+    record_.residual = lastResidual_;
+    record_.loadFactor = lambdaCommitted_;
+    record_.controlDisplacement = results[0];
+    record_.controlForce = results[1];
+}
+
+double IterativeSolver::ControlValue(const Target& target) const {
+    return target.displacement ? committed_[target.equation] : lambdaCommitted_;
+}
+
+// The step from the committed state to `target`; when an attempt fails, the two halves one level
+// down. Every converged piece is committed.
+bool IterativeSolver::SolveTo(const Target& target, int level, Outcome& outcome) {
+    outcome = Attempt(target);
+    if (outcome == Outcome::Converged) {
+        Commit();
+        ++subSteps_;
+        return true;
+    }
+    Restore();
+    failure_.step = step_;
+    failure_.residual = lastResidual_;
+    failure_.loadFactor = lambdaCommitted_;
+    failure_.diverged = !std::isfinite(lastResidual_);
+    if (outcome == Outcome::NoResponse || level >= kMaxCutLevels) return false;
+    Target half = target;
+    half.value = 0.5 * (ControlValue(target) + target.value);
+    if (half.value == target.value || half.value == ControlValue(target)) return false;
+    return SolveTo(half, level + 1, outcome) && SolveTo(target, level + 1, outcome);
+}
+
+IterativeSolver::Outcome IterativeSolver::Attempt(const Target& target) {
+    const int n = e_.equationCount_;
+    double* u = e_.totalDisplacement_.data();
+    lastResidual_ = EvaluateState() / std::max(appliedNorm_, kTinyForce);
+    if (!std::isfinite(lastResidual_)) return Outcome::NotConverged;
+    for (int iteration = 1; iteration <= test_.iterationLimit; ++iteration) {
+        ++iterations_;
+        if (!FormStiffness()) {
+            lastResidual_ = NAN;
+            return Outcome::NotConverged;
+        }
+        if (!Factorise()) return Outcome::Unstable;
+        CondenseResidual();
+        Solve(condensed_, correctionR_);
+        Solve(pattern_, correctionP_);
+        const double relaxation = test_.Relaxation(iteration);
+        double change = target.value - lambda_;
+        if (target.displacement) {
+            const DisplacementConstraint constraint{target.equation, target.value};
+            if (!constraint.LoadFactorChange(u[target.equation], relaxation * correctionR_[target.equation],
+                                             correctionP_[target.equation], change))
+                return Outcome::NoResponse;
+        }
+        for (int eq = 1; eq <= n; ++eq) {
+            const double du = relaxation * correctionR_[eq] + change * correctionP_[eq];
+            correctionR_[eq] = du;
+            u[eq] += du;
+        }
+        lambda_ += change;
+        UpdateIncompatibleModes(correctionR_, relaxation);
+        const double residual = EvaluateState();
+        double correction = 0.0, displacement = 0.0;
+        for (int eq = 1; eq <= n; ++eq) {
+            correction += correctionR_[eq] * correctionR_[eq];
+            displacement += u[eq] * u[eq];
+        }
+        correction = std::sqrt(correction);
+        lastResidual_ = residual / std::max(appliedNorm_, kTinyForce);
+        if (Diverged(residual) || Diverged(correction) || !std::isfinite(lambda_)) {
+            lastResidual_ = NAN;
+            return Outcome::NotConverged;
+        }
+        if (test_.Converged(residual, appliedNorm_, correction, std::sqrt(displacement)))
+            return Outcome::Converged;
+    }
+    return Outcome::NotConverged;
+}
+
+// The incompatible modes of an element are its own unknowns, in equilibrium when g = sum G' s f = 0.
+// Linearised with the secant D of the last formation: d alpha = T du + Kaa^-1 g, and the element adds
+// T' g to the out-of-balance force of its nodes (static condensation of the residual).
+void IterativeSolver::CondenseResidual() {
+    const int n = e_.equationCount_;
+    std::copy_n(residual_.begin() + 1, n, condensed_.begin() + 1);
+    if (e_.formulation_ != 2) return;
+    for (int e = 0; e < e_.elementCount_; ++e) {
+        if (!hasConcrete_[e]) continue;
+        const double* T = &e_.condensation_[32 * e];
+        const double* g = &modeForce_[4 * e];
+        double f[8];
+        for (int l = 0; l < 8; ++l)
+            f[l] = T[l] * g[0] + T[8 + l] * g[1] + T[16 + l] * g[2] + T[24 + l] * g[3];
+        ScatterLocal(e, f, condensed_);
+    }
+}
+
+void IterativeSolver::UpdateIncompatibleModes(const std::vector<double>& du, double relaxation) {
+    if (e_.formulation_ != 2) return;
+    for (int e = 0; e < e_.elementCount_; ++e) {
+        if (!hasConcrete_[e]) continue;
+        double local[8];
+        GatherLocal(e, du, local);
+        const double* T = &e_.condensation_[32 * e];
+        const double* inverse = &kaaInverse_[16 * e];
+        const double* g = &modeForce_[4 * e];
+        double* alpha = &alpha_[4 * e];
+        for (int a = 0; a < 4; ++a) {
+            double sum = 0.0;
+            for (int l = 0; l < 8; ++l) sum += T[8 * a + l] * local[l];
+            for (int b = 0; b < 4; ++b) sum += relaxation * inverse[4 * a + b] * g[b];
+            alpha[a] += sum;
+        }
+    }
+}
+
+void IterativeSolver::ScatterLocal(int e, const double f[8], std::vector<double>& v) const {
+    const int32_t* list = &e_.dofList_[kMaxElementDofs * e];
+    for (int l = 0; l < 8; ++l)
+        for (int a = 0; a < e_.localCount_[8 * e + l]; ++a) {
+            const int m = e_.localEntry_[kMaxMasters * (8 * e + l) + a];
+            v[e_.equationNumber_[list[m]]] += e_.localFactor_[kMaxMasters * (8 * e + l) + a] * f[l];
+        }
+}
+
+void IterativeSolver::Restore() {
+    const int n = e_.equationCount_;
+    std::copy_n(committed_.begin() + 1, n, e_.totalDisplacement_.begin() + 1);
+    lambda_ = lambdaCommitted_;
+    std::copy_n(alphaCommitted_.begin(), 4 * e_.elementCount_, alpha_.begin());
+    for (int e = 0; e < e_.elementCount_; ++e)
+        if (e_.elements_[e].discrete != 0) e_.joints_[e] = jointCommitted_[e];
+}
+
+void IterativeSolver::Commit() {
+    const int n = e_.equationCount_;
+    for (int e = 0; e < e_.elementCount_; ++e) {
+        if (e_.elements_[e].discrete != 0) jointCommitted_[e] = e_.joints_[e];
+        if (!hasConcrete_[e]) continue;
+        for (int p = 0; p < kGaussPoints; ++p) CommitMcft(point_[9 * e + p], history_[9 * e + p]);
+    }
+    std::copy_n(e_.totalDisplacement_.begin() + 1, n, committed_.begin() + 1);
+    std::copy_n(alpha_.begin(), 4 * e_.elementCount_, alphaCommitted_.begin());
+    lambdaCommitted_ = lambda_;
+}
+
+// The converged points into the engine's Gauss-point states, which the result buffer is written from:
+// principal concrete stresses and the angle of the first, principal strains, smeared bar stresses.
+void IterativeSolver::Publish() {
+    for (int e = 0; e < e_.elementCount_; ++e) {
+        if (!hasConcrete_[e]) continue;
+        for (int p = 0; p < kGaussPoints; ++p) {
+            const McftPoint& point = point_[9 * e + p];
+            GaussPointState& gp = e_.gauss_[9 * e + p];
+            gp.concrete.principal[0] = point.f1;
+            gp.concrete.principal[1] = point.f2;
+            gp.concrete.principal[2] = point.theta;
+            gp.concrete.dir[0].eps = point.e1;
+            gp.concrete.dir[1].eps = point.e2;
+            for (int k = 0; k < 2; ++k) gp.rebarStress[k] = materials_[e].bars[k].rho * point.barStress[k];
+            gp.rebarStress[2] = 0.0;
+        }
+    }
+}
+
+void IterativeSolver::GatherLocal(int e, const std::vector<double>& u, double local[8]) const {
+    const int32_t* list = &e_.dofList_[kMaxElementDofs * e];
+    for (int l = 0; l < 8; ++l) {
+        double sum = 0.0;
+        for (int a = 0; a < e_.localCount_[8 * e + l]; ++a) {
+            const int m = e_.localEntry_[kMaxMasters * (8 * e + l) + a];
+            sum += e_.localFactor_[kMaxMasters * (8 * e + l) + a] * u[e_.equationNumber_[list[m]]];
+        }
+        local[l] = sum;
+    }
+}
+
+double IterativeSolver::EvaluateState() {
+    const int n = e_.equationCount_;
+    // Each element's state and local forces on the analysis' threads; the forces are summed afterwards
+    // in element order, so the result does not depend on the threads.
+    e_.ForElementRanges([this](int begin, int end) {
+        for (int e = begin; e < end; ++e) {
+            double u[8];
+            double* force = &e_.elementForce_[8 * e];
+            if (e_.elements_[e].discrete != 0) {
+                double before[8];
+                GatherLocal(e, e_.totalDisplacement_, u);
+                GatherLocal(e, committed_, before);
+                EvaluateJoint(e, u, before);
+            } else if (hasConcrete_[e]) {
+                GatherLocal(e, e_.totalDisplacement_, u);
+                EvaluatePlane(e, u);
+            } else {
+                std::fill_n(force, 8, 0.0);
+                continue;
+            }
+            e_.ElementForce(e, force);
+        }
+    });
+    std::fill_n(e_.internalForce_.begin() + 1, n, 0.0);
+    for (int e = 0; e < e_.elementCount_; ++e) e_.ScatterElementForce(e, &e_.elementForce_[8 * e]);
+    double residual = 0.0, applied = 0.0;
+    for (int eq = 1; eq <= n; ++eq) {
+        const double external = lambda_ * pattern_[eq] + gravity_[eq];
+        residual_[eq] = external - e_.internalForce_[eq];
+        residual += residual_[eq] * residual_[eq];
+        applied += external * external;
+    }
+    appliedNorm_ = std::sqrt(applied);
+    if (e_.formulation_ != 2) return std::sqrt(residual);
+    CondenseResidual();
+    residual = 0.0;
+    for (int eq = 1; eq <= n; ++eq) residual += condensed_[eq] * condensed_[eq];
+    return std::sqrt(residual);
+}
+
+// Total strains from the total displacements and the element's incompatible modes; g = sum G' s f,
+// what holds the modes out of balance.
+void IterativeSolver::EvaluatePlane(int e, const double u[8]) {
+    const double* alpha = &alpha_[4 * e];
+    double* g = &modeForce_[4 * e];
+    std::fill_n(g, 4, 0.0);
+    for (int p = 0; p < kGaussPoints; ++p) {
+        GaussPointState& gp = e_.gauss_[9 * e + p];
+        const PlaneGaussGeometry& geometry = e_.geometry_[9 * e + p];
+        PlaneStrainIncrement(geometry, u, alpha, gp.strain);
+        McftPoint& point = point_[9 * e + p];
+        EvaluateMcft(materials_[e], gp.strain, history_[9 * e + p], point);
+        for (int i = 0; i < 3; ++i) gp.totalStress[i] = point.stress[i];
+        for (int a = 0; a < 4; ++a)
+            g[a] += (geometry.G[0][a] * point.stress[0] + geometry.G[1][a] * point.stress[1] +
+                     geometry.G[2][a] * point.stress[2]) *
+                    geometry.factor;
+    }
+}
+
+// The springs' laws run from the committed state over the whole opening change of the step so far.
+void IterativeSolver::EvaluateJoint(int e, const double u[8], const double committed[8]) {
+    double du[8];
+    for (int l = 0; l < 8; ++l) du[l] = u[l] - committed[l];
+    JointState trial = jointCommitted_[e];
+    UpdateJoint(trial, e_.jointProperties_[e], e_.elements_[e].discrete, du, step_);
+    e_.joints_[e] = trial;
+}
+
+bool IterativeSolver::FormStiffness() {
+    for (int e = 0; e < e_.elementCount_; ++e) {
+        double K[64];
+        if (e_.elements_[e].discrete != 0) {
+            const JointProperties& p = e_.jointProperties_[e];
+            JointState secant = e_.joints_[e];
+            bool changed = false;
+            for (int k = 0; k < 2; ++k) {
+                JointSpring& s = secant.spring[k];
+                s.concreteTangent =
+                    p.hasConcrete ? SpringSecant(s.concreteForce, s.concreteOpening, p.k0) : 0.0;
+                // A yielded steel spring counts with its tangent, as yielded bars do (IterationMatrix).
+                s.steelTangent = p.hasSteel
+                                     ? std::max(std::min(SpringSecant(s.steelForce, s.steelOpening, p.ks),
+                                                         e_.joints_[e].spring[k].steelTangent),
+                                                kJointSecantFloor * p.ks)
+                                     : 0.0;
+                const double stiffness = s.concreteTangent + s.steelTangent;
+                if (!std::isfinite(stiffness)) return false;
+                changed = changed || stiffness != jointSecant_[2 * e + k];
+                jointSecant_[2 * e + k] = stiffness;
+            }
+            if (!changed) continue;
+            JointLocalStiffness(secant, e_.elements_[e].discrete, K);
+            ReplaceElementMatrix(e, K);
+            continue;
+        }
+        if (!hasConcrete_[e]) continue;
+        double D[9][9];
+        bool changed = false;
+        for (int p = 0; p < kGaussPoints; ++p) {
+            IterationMatrix(point_[9 * e + p], materials_[e], D[p]);
+            if (!Finite(D[p], 9)) return false;
+            double* formed = e_.gauss_[9 * e + p].D;
+            if (!std::equal(D[p], D[p] + 9, formed)) {
+                std::copy_n(D[p], 9, formed);
+                changed = true;
+            }
+        }
+        if (!changed) continue;
+        if (PlaneElementStiffness(&e_.geometry_[9 * e], D, e_.formulation_, K, &e_.condensation_[32 * e]) &&
+            e_.formulation_ == 2)
+            ModeMatrixInverse(&e_.geometry_[9 * e], D, &kaaInverse_[16 * e]);
+        else
+            std::fill_n(&kaaInverse_[16 * e], 16, 0.0);
+        ReplaceElementMatrix(e, K);
+    }
+    return true;
+}
+
+// The element's stored matrix becomes T' K T; the profile takes the difference.
+void IterativeSolver::ReplaceElementMatrix(int e, const double K[64]) {
+    double old[400], difference[400];
+    const int n = e_.dofCount_[e];
+    double* S = &e_.stiffness_[400 * e];
+    for (int j = 0; j < n; ++j) std::copy_n(S + 20 * j, n, old + 20 * j);
+    e_.StoreElementStiffness(e, K);
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) difference[i + 20 * j] = S[i + 20 * j] - old[i + 20 * j];
+    e_.AddElementMatrix(e + 1, difference);
+}
+
+bool IterativeSolver::Factorise() {
+    Engine& g = e_;
+    g.failedEquation_ = 0;
+    if (g.factorValid_) return true;
+    // The engine's own factorisation kernel: the same factors as its classic solves.
+    const int n = g.equationCount_;
+    const int failed =
+        g.factorKernel_ == FactorKernel::Blocked
+            ? g.blocked_.Factorise(g.workProfile_.data(), g.diagonalAddress_.data(), n, g.profile_.data(),
+                                   g.blockedIsa_)
+            : ColumnSolve(g.workProfile_.data(), g.workVector_.data(), g.diagonalAddress_.data(), n, 1,
+                          SolverKernel::Automatic, g.profile_.data());
+    if (failed != 0) {
+        g.failedEquation_ = failed;
+        g.failedPivot_ = g.workProfile_[g.diagonalAddress_[failed]];
+        return false;
+    }
+    g.factorValid_ = true;
+    return true;
+}
+
+void IterativeSolver::Solve(const std::vector<double>& rhs, std::vector<double>& solution) {
+    Engine& g = e_;
+    const int n = g.equationCount_;
+    std::copy_n(rhs.begin() + 1, n, g.workVector_.begin() + 1);
+    ColumnSolve(g.workProfile_.data(), g.workVector_.data(), g.diagonalAddress_.data(), n, 2);
+    std::copy_n(g.workVector_.begin() + 1, n, solution.begin() + 1);
+}
+
+} // namespace torva::engine

@@ -1,0 +1,132 @@
+#pragma once
+// The iterative method: in every step the structure is brought into equilibrium by iterations on the
+// secant stiffness. Plane elements take their Gauss points' secant matrices from the MCFT concrete
+// model (concrete and smeared bars); joint elements keep their spring laws and take the secant of
+// each spring (force / opening, at least 1 % of its initial stiffness). The skyline LDL' solves.
+//
+// One iteration, with R = lambda P + Fg - Fint(u) the out-of-balance force on the equations
+// (P the point-load pattern, Fg gravity, Fint the internal forces of the current state; with
+// incompatible modes, R also carries each element's condensed mode residual, see CondenseResidual):
+//   K du_R = R,  K du_P = P,  du = du_R + dlambda du_P,  u += du,  lambda += dlambda
+// with dlambda from the displacement constraint (push-over: the control dof is prescribed, the load
+// factor is the unknown; gravity stays at its full value) or from the step's load factor (force
+// control: step n carries n times the pattern, step 0 gravity alone). With an exact secant (K u =
+// Fint(u)) this is the total-load secant iteration u = K^-1 (lambda P + Fg); the residual form also
+// converges to equilibrium where a joint's secant is bounded from below.
+//
+// A step that does not converge within the iteration limit is cut in halves, down to a sixteenth; the
+// material histories are committed only at a converged (sub-)step. A NaN or an infinity anywhere ends
+// the attempt like a failed convergence, so nothing unbalanced or undefined is ever accepted.
+#include "engine/ConvergenceTest.h"
+#include "engine/JointElement.h"
+#include "engine/McftMaterial.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace torva::engine {
+
+class Engine;
+
+// What one step did, converged.
+struct IterativeStepRecord {
+    int step = 0;
+    int iterations = 0;             // all iterations of the step, over its attempts and sub-steps
+    int subSteps = 1;               // the converged pieces the step was done in (1 when not cut)
+    double residual = 0;            // |R| / |applied force| at the end
+    double loadFactor = 0;          // of the point-load pattern
+    double controlDisplacement = 0; // mm (push-over)
+    double controlForce = 0;        // N, as the result buffer's control force
+};
+
+// Why the last step stopped (status kStatusNotConverged), for the message.
+struct IterativeFailure {
+    int step = 0;
+    double residual = 0;   // |R| / |applied force| reached in the last attempt (NaN when it diverged)
+    double loadFactor = 0; // the load factor of the last converged state
+    bool diverged = false; // the attempt met a NaN or an infinity
+};
+
+class IterativeSolver {
+public:
+    // Allocates its state for the engine's capacity.
+    explicit IterativeSolver(Engine& engine);
+
+    // After the engine has decoded, numbered and built its profile and transforms: sets up the states
+    // and brings the structure into equilibrium under gravity (step 0). False, with the status, when
+    // that fails.
+    bool Initialise(std::span<double> results, int mode, int& status);
+    // Load step `step` (from 1): force control adds one pattern (mode 1), displacement control moves
+    // the control dof by `increment` mm (mode 2). Writes the engine's result buffer on success.
+    void AdvanceStep(std::span<double> results, double increment, int mode, int step, int& status);
+
+    const ConvergenceTest& Test() const { return test_; }
+    void SetTest(const ConvergenceTest& test) { test_ = test; }
+    const IterativeStepRecord& LastRecord() const { return record_; }
+    const IterativeFailure& LastFailure() const { return failure_; }
+    // The converged state of a Gauss point (1-based element and point) and its load factor.
+    const McftPoint& Point(int element, int g) const { return point_[9 * (element - 1) + g - 1]; }
+    double LoadFactor() const { return lambdaCommitted_; }
+
+private:
+    enum class Outcome { Converged, NotConverged, Unstable, NoResponse };
+    // The two kinds of step: the control dof's target (push-over) or the load factor (force control).
+    struct Target {
+        bool displacement = false;
+        int equation = 0;
+        double value = 0;
+    };
+
+    static constexpr double kTinyForce = 1e-30; // N: the applied-force norm of an unloaded structure
+
+    static size_t Equations(const Engine& engine); // 1-based vectors over the equations
+    void BuildMaterials();
+    void Record(std::span<const double> results);
+    bool SolveTo(const Target& target, int level, Outcome& outcome);
+    Outcome Attempt(const Target& target);
+    void Restore();
+    void Commit();
+    void Publish();
+    // The Gauss-point and spring states of the trial displacement, the internal forces and the
+    // out-of-balance force; returns |R|, or NaN when a state is not finite.
+    double EvaluateState();
+    void EvaluatePlane(int e, const double u[8]);
+    void CondenseResidual();
+    // alpha += T du + relaxation Kaa^-1 g (the correction of the modes' own residual, relaxed as the
+    // residual's correction is).
+    void UpdateIncompatibleModes(const std::vector<double>& du, double relaxation);
+    void ScatterLocal(int e, const double f[8], std::vector<double>& v) const;
+    void EvaluateJoint(int e, const double u[8], const double committed[8]);
+    // Re-forms the elements whose secant changed; false when a secant matrix is not finite.
+    bool FormStiffness();
+    void ReplaceElementMatrix(int e, const double K[64]);
+    bool Factorise();
+    void Solve(const std::vector<double>& rhs, std::vector<double>& solution);
+    void GatherLocal(int e, const std::vector<double>& u, double local[8]) const;
+    double ControlValue(const Target& target) const;
+
+    Engine& e_;
+    ConvergenceTest test_;
+    std::vector<McftMaterial> materials_; // per element
+    std::vector<uint8_t> hasConcrete_;
+    std::vector<McftHistory> history_; // committed, per Gauss point
+    std::vector<McftPoint> point_;     // of the trial (after Commit: the converged) state
+    std::vector<JointState> jointCommitted_;
+    std::vector<double> jointSecant_; // per joint spring: the stiffness its element was last formed with
+    std::vector<double> committed_, pattern_, gravity_;
+    std::vector<double> residual_;  // lambda P + Fg - Fint
+    std::vector<double> condensed_; // the residual with the elements' incompatible modes condensed in
+    std::vector<double> correctionR_, correctionP_;
+    // Per element of formulation 2: the incompatible modes (trial, committed), their out-of-balance
+    // g = sum G' s f, and Kaa^-1 of the last formation.
+    std::vector<double> alpha_, alphaCommitted_, modeForce_, kaaInverse_;
+    double lambda_ = 0, lambdaCommitted_ = 0;
+    double lastResidual_ = 0; // |R| / |applied| of the last evaluation
+    double appliedNorm_ = 0;  // |lambda P + Fg| of the last evaluation
+    int iterations_ = 0, subSteps_ = 0, step_ = 0;
+    IterativeStepRecord record_;
+    IterativeFailure failure_;
+};
+
+} // namespace torva::engine
