@@ -23,11 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (size != torva::kModelFileSize) std::abort(); // only whole files are read
-    // Converting to JSON and back gives the very same file.
+    // Converting to JSON and back gives the very same file, unless the JSON reader refuses a value by name:
+    // it is stricter than the binary image (a negative area or strength is refused there, not read).
     auto back = std::make_unique<torva::CFramePat>();
-    if (!torva::ReadModelJson(torva::WriteModelJson(*model), *back, error)) std::abort();
-    const std::vector<uint8_t> image = torva::ConvertedModelImage(*back);
-    if (image.size() != size || std::memcmp(image.data(), data, size) != 0) std::abort();
+    torva::FileError jsonError;
+    if (torva::ReadModelJson(torva::WriteModelJson(*model), *back, jsonError)) {
+        const std::vector<uint8_t> image = torva::ConvertedModelImage(*back);
+        if (image.size() != size || std::memcmp(image.data(), data, size) != 0) std::abort();
+    } else if (jsonError.Text().empty()) {
+        std::abort();
+    }
 
     auto mesh = std::make_unique<torva::Mesh>();
     mesh->Build(*model, torva::kActualSize);

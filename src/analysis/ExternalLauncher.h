@@ -1,14 +1,11 @@
 #pragma once
-// Starting the external program "Varnok.exe" after "Save Data" has written "input_data.txt". The
+// Starting the external program set up for "Save Data" after it has written "input_data.txt". The
 // program is started detached in the output folder, with no arguments and never through a shell;
 // nothing is waited for or read back. The GUI and the tests talk to the ExternalLauncher interface.
 #include <string>
 #include <vector>
 
 namespace torva {
-
-constexpr const char* kExternalProgramName = "Varnok.exe";
-constexpr const char* kShellCommandError = "Error in Shell Command";
 
 class ExternalLauncher {
 public:

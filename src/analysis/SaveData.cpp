@@ -6,13 +6,15 @@
 
 namespace torva {
 
-std::string SaveData(const Mesh& mesh, const CFramePat& model, const std::string& folder,
-                     ExternalLauncher& launcher) {
-    std::string error;
-    if (!WriteTextExport(mesh, model, folder, error)) return error;
-    const std::string program = (std::filesystem::path(folder) / kExternalProgramName).string();
-    if (!launcher.Start(program, folder)) return kShellCommandError;
-    return "";
+SaveDataOutcome SaveData(const Mesh& mesh, const CFramePat& model, const std::string& folder,
+                         const std::string& program, ExternalLauncher& launcher) {
+    SaveDataOutcome outcome;
+    if (!WriteTextExport(mesh, model, folder, outcome.error)) return outcome;
+    outcome.written = (std::filesystem::path(folder) / kTextExportName).string();
+    if (program.empty()) return outcome;
+    outcome.started = launcher.Start(program, folder);
+    if (!outcome.started) outcome.error = "Could not start " + program + ".";
+    return outcome;
 }
 
 } // namespace torva

@@ -1,5 +1,6 @@
 #pragma once
-// "Save Data": writes "input_data.txt" into the output folder, then starts "Varnok.exe" from there.
+// "Save Data": writes "input_data.txt" into a folder, then, when an external program is set up,
+// starts it from there.
 #include "analysis/ExternalLauncher.h"
 #include "analysis/Mesh.h"
 #include "model/FramePat.h"
@@ -8,10 +9,17 @@
 
 namespace torva {
 
-// Returns the message to show, or "" when both halves worked:
-//   "Cannot write <path>: <reason>" when the export failed (the program is then not started);
-//   "Error in Shell Command" when the program is missing or does not start (the export stays written).
-std::string SaveData(const Mesh& mesh, const CFramePat& model, const std::string& folder,
-                     ExternalLauncher& launcher);
+struct SaveDataOutcome {
+    std::string written;  // the path of the export, "" when it could not be written
+    bool started = false; // the external program was started
+    // "" when everything asked for worked, else what went wrong:
+    //   "Cannot write <path>: <reason>" when the export failed (the program is then not started);
+    //   "Could not start <program>." when the program is missing or does not start (the export stays).
+    std::string error;
+};
+
+// `program` empty: nothing is started (the external launch is off until a program is set).
+SaveDataOutcome SaveData(const Mesh& mesh, const CFramePat& model, const std::string& folder,
+                         const std::string& program, ExternalLauncher& launcher);
 
 } // namespace torva

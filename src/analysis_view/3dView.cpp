@@ -21,6 +21,7 @@
 #include "framework/Commands.h"
 #include "framework/FileDialogs.h"
 #include "framework/MessageService.h"
+#include "framework/Settings.h"
 #include "plan/FrameDialogs.h"
 
 #include <QComboBox>
@@ -444,12 +445,30 @@ void C3dView::OnExportCurve() {
 }
 
 void C3dView::OnSaveData() {
+    const QString folder =
+        FileDialogs::ExistingFolder(this, QStringLiteral("Save Data: choose the folder"), OutputFolder());
+    if (folder.isEmpty()) return;
     RefreshMesh();
     ProcessLauncher processes;
     ExternalLauncher& launcher = launcher_ ? *launcher_ : processes;
-    const std::string message =
-        SaveData(Session()->GetMesh(), *Model(), OutputFolder().toStdString(), launcher);
-    if (!message.empty()) MessageService::Error(ToQString(message), this);
+    const SaveDataOutcome outcome = SaveData(Session()->GetMesh(), *Model(), folder.toStdString(),
+                                             ExternalProgram().toStdString(), launcher);
+    if (outcome.written.empty()) {
+        MessageService::Error(ToQString(outcome.error), this);
+        return;
+    }
+    QString report = QStringLiteral("Wrote %1.").arg(ToQString(outcome.written));
+    if (outcome.started) report += QStringLiteral("\nStarted %1.").arg(ExternalProgram());
+    if (!outcome.error.empty()) {
+        MessageService::Error(report + QStringLiteral("\n") + ToQString(outcome.error), this);
+        return;
+    }
+    MessageService::Info(report, this);
+}
+
+QString C3dView::ExternalProgram() const {
+    if (externalProgram_) return *externalProgram_;
+    return Settings::Open()->value(QStringLiteral("SaveData/ExternalProgram")).toString();
 }
 
 void C3dView::OnRenderStressField() {

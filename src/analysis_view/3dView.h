@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 namespace torva {
 
@@ -72,6 +73,10 @@ public:
 
     // "Save Data" starts the external program through this launcher (nullptr: the real one).
     void SetLauncher(ExternalLauncher* launcher) { launcher_ = launcher; }
+    // The program "Save Data" starts after writing; empty (the default): none is started. Read from
+    // the setting "SaveData/ExternalProgram" until set here.
+    void SetExternalProgram(const QString& program) { externalProgram_ = program; }
+    QString ExternalProgram() const;
     // Where "Save Data" writes: the model file's folder, or the current folder for an unsaved model.
     QString OutputFolder() const;
 
@@ -126,6 +131,7 @@ private:
     QTimer stepTimer_;
     std::unique_ptr<PushoverWorker> worker_;
     ExternalLauncher* launcher_ = nullptr;
+    std::optional<QString> externalProgram_;
     FieldHistory history_;
     int recordedStep_ = -1;
     QElapsedTimer historyShown_;

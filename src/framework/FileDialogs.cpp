@@ -10,7 +10,21 @@ FileDialogs::Handler& HandlerStorage() {
     return handler;
 }
 
+FileDialogs::FolderHandler& FolderHandlerStorage() {
+    static FileDialogs::FolderHandler handler;
+    return handler;
+}
+
 } // namespace
+
+void FileDialogs::SetFolderHandler(FolderHandler handler) {
+    FolderHandlerStorage() = std::move(handler);
+}
+
+QString FileDialogs::ExistingFolder(QWidget* parent, const QString& title, const QString& suggested) {
+    if (FolderHandlerStorage()) return FolderHandlerStorage()(suggested);
+    return QFileDialog::getExistingDirectory(parent, title, suggested);
+}
 
 void FileDialogs::SetHandler(Handler handler) {
     HandlerStorage() = std::move(handler);

@@ -88,30 +88,50 @@ TEST(ProcessLauncher, MissingOrUnstartableProgramFails) {
     EXPECT_FALSE(launcher.Start("", dir.path().string()));
 }
 
-TEST(SaveData, WritesTheExportThenStartsTheProgramFromTheFolder) {
+TEST(SaveData, WritesTheExportAndStartsNothingWithoutAProgram) {
     test::TempDir dir;
     auto model = test::GridModel(1, 1);
     test::Place(*model, 0, 0, kConcreteLayer);
     auto mesh = test::ScannedMesh(*model);
     FakeLauncher launcher;
-    EXPECT_EQ(SaveData(*mesh, *model, dir.path().string(), launcher), "");
-    ASSERT_EQ(launcher.requests.size(), 1u);
-    EXPECT_EQ(launcher.requests[0].program, dir.file("Varnok.exe"));
-    EXPECT_EQ(launcher.requests[0].folder, dir.path().string());
-    EXPECT_TRUE(fs::exists(dir.file("input_data.txt")));
+    const SaveDataOutcome outcome = SaveData(*mesh, *model, dir.path().string(), "", launcher);
+    EXPECT_EQ(outcome.error, "");
+    EXPECT_EQ(outcome.written, dir.file("input_data.txt"));
+    EXPECT_FALSE(outcome.started);
+    EXPECT_TRUE(launcher.requests.empty());
+    EXPECT_EQ(fs::file_size(dir.file("input_data.txt")), TextExportContent(*mesh, *model).size());
 }
 
-TEST(SaveData, AFailedStartIsReportedAndTheExportStays) {
+TEST(SaveData, StartsTheProgramSetUpFromTheFolder) {
+    test::TempDir dir;
+    auto model = test::GridModel(1, 1);
+    test::Place(*model, 0, 0, kConcreteLayer);
+    auto mesh = test::ScannedMesh(*model);
+    FakeLauncher launcher;
+    const SaveDataOutcome outcome = SaveData(*mesh, *model, dir.path().string(), "/opt/solver/run", launcher);
+    EXPECT_EQ(outcome.error, "");
+    EXPECT_TRUE(outcome.started);
+    ASSERT_EQ(launcher.requests.size(), 1u);
+    EXPECT_EQ(launcher.requests[0].program, "/opt/solver/run");
+    EXPECT_EQ(launcher.requests[0].folder, dir.path().string());
+}
+
+TEST(SaveData, AFailedStartNamesTheProgramAndTheExportStays) {
     test::TempDir dir;
     auto model = test::GridModel(1, 1);
     auto mesh = test::ScannedMesh(*model);
     FakeLauncher launcher;
     launcher.result = false;
-    EXPECT_EQ(SaveData(*mesh, *model, dir.path().string(), launcher), "Error in Shell Command");
+    SaveDataOutcome outcome = SaveData(*mesh, *model, dir.path().string(), "/opt/solver/run", launcher);
+    EXPECT_EQ(outcome.error, "Could not start /opt/solver/run.");
+    EXPECT_EQ(outcome.written, dir.file("input_data.txt"));
     EXPECT_EQ(fs::file_size(dir.file("input_data.txt")), TextExportContent(*mesh, *model).size());
 
-    ProcessLauncher real; // no Varnok.exe in the folder
-    EXPECT_EQ(SaveData(*mesh, *model, dir.path().string(), real), "Error in Shell Command");
+    ProcessLauncher real;
+    const std::string missing = dir.file("no-such-program");
+    outcome = SaveData(*mesh, *model, dir.path().string(), missing, real);
+    EXPECT_EQ(outcome.error, "Could not start " + missing + ".");
+    EXPECT_FALSE(outcome.started);
 }
 
 TEST(SaveData, AFailedExportStartsNothing) {
@@ -120,7 +140,8 @@ TEST(SaveData, AFailedExportStartsNothing) {
     auto mesh = test::ScannedMesh(*model);
     FakeLauncher launcher;
     const std::string missing = (dir.path() / "gone").string();
-    EXPECT_EQ(SaveData(*mesh, *model, missing, launcher),
-              "Cannot write " + missing + "/input_data.txt: No such file or directory");
+    const SaveDataOutcome outcome = SaveData(*mesh, *model, missing, "/opt/solver/run", launcher);
+    EXPECT_EQ(outcome.error, "Cannot write " + missing + "/input_data.txt: No such file or directory");
+    EXPECT_EQ(outcome.written, "");
     EXPECT_TRUE(launcher.requests.empty());
 }

@@ -6,8 +6,10 @@
 #include "analysis/ExternalLauncher.h"
 #include "analysis/Mesh.h"
 #include "engine/Engine.h"
+#include "framework/FileDialogs.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
@@ -347,26 +349,51 @@ TEST_F(AnalysisViewTest, ANewGridSizeResetsTheResults) {
     EXPECT_TRUE(std::all_of(shown.begin(), shown.end(), [](double v) { return v == 0; }));
 }
 
-TEST_F(AnalysisViewTest, SaveDataWritesBesideTheModelAndStartsTheProgramThere) {
+TEST_F(AnalysisViewTest, SaveDataAsksTheFolderReportsThePathAndStartsOnlyAProgramSetUp) {
     StartOn(*WallModel(2, 1));
     FakeLauncher launcher;
     View()->SetLauncher(&launcher);
+    View()->SetExternalProgram(QString());
+    const QString chosen = QString::fromStdString(dir.path()) + "/export";
+    ASSERT_TRUE(QDir().mkpath(chosen));
+    QStringList suggestions;
+    QString answer = chosen;
+    FileDialogs::SetFolderHandler([&](const QString& suggested) {
+        suggestions << suggested;
+        return answer;
+    });
     EXPECT_FALSE(Run(cmd::kSaveData)); // default size
     ASSERT_TRUE(Run(cmd::kActualSize));
-    ASSERT_TRUE(Run(cmd::kSaveData));
-    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Last().toStdString();
-    const QString folder = QString::fromStdString(dir.path());
-    EXPECT_EQ(QFileInfo(View()->OutputFolder()).canonicalFilePath(), QFileInfo(folder).canonicalFilePath());
-    QFile text(View()->OutputFolder() + "/input_data.txt");
-    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
-    EXPECT_GT(text.size(), 50);
-    ASSERT_EQ(launcher.requests.size(), 1u);
-    EXPECT_TRUE(QString::fromStdString(launcher.requests[0].program).endsWith("/Varnok.exe"));
-    EXPECT_EQ(launcher.requests[0].folder, View()->OutputFolder().toStdString());
 
+    // No program set up: the export is written where asked, the path is shown, nothing is started.
+    ASSERT_TRUE(Run(cmd::kSaveData));
+    ASSERT_EQ(suggestions.size(), 1);
+    EXPECT_EQ(QFileInfo(suggestions[0]).canonicalFilePath(),
+              QFileInfo(QString::fromStdString(dir.path())).canonicalFilePath()); // the model's folder
+    EXPECT_EQ(messages.Last(), "Wrote " + chosen + "/input_data.txt.");
+    EXPECT_GT(QFileInfo(chosen + "/input_data.txt").size(), 50);
+    EXPECT_TRUE(launcher.requests.empty());
+
+    // Cancelling the folder prompt writes nothing.
+    messages.Clear();
+    QFile::remove(chosen + "/input_data.txt");
+    answer.clear();
+    ASSERT_TRUE(Run(cmd::kSaveData));
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(chosen + "/input_data.txt"));
+
+    // A program set up is started in the chosen folder, and a failure names it.
+    answer = chosen;
+    View()->SetExternalProgram("/opt/solver/run");
+    ASSERT_TRUE(Run(cmd::kSaveData));
+    ASSERT_EQ(launcher.requests.size(), 1u);
+    EXPECT_EQ(launcher.requests[0].program, "/opt/solver/run");
+    EXPECT_EQ(launcher.requests[0].folder, chosen.toStdString());
+    EXPECT_EQ(messages.Last(), "Wrote " + chosen + "/input_data.txt.\nStarted /opt/solver/run.");
     launcher.result = false;
     ASSERT_TRUE(Run(cmd::kSaveData));
-    EXPECT_EQ(messages.Last(), "Error in Shell Command");
+    EXPECT_EQ(messages.Last(), "Wrote " + chosen + "/input_data.txt.\nCould not start /opt/solver/run.");
+    FileDialogs::SetFolderHandler(nullptr);
     View()->SetLauncher(nullptr);
 }
 
