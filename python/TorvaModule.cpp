@@ -13,6 +13,8 @@
 #include "model/ModelIo.h"
 #include "model/ModelJson.h"
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -82,6 +84,7 @@ public:
     }
 
     void Elastic() {
+        records_.clear();
         std::string refusal;
         int status = 0;
         bool called = false;
@@ -92,12 +95,14 @@ public:
         if (!called) Raise(analysisError, refusal);
         if (status != engine::kStatusDone) Raise(analysisError, EngineStatusMessage(status, 1));
         source_ = Source::Elastic;
+        RecordStep();
     }
 
     void StartPushover() {
         std::string message;
         if (!session_.StartPushover(*model_, message)) Raise(analysisError, message);
         source_ = Source::None;
+        records_.clear();
     }
 
     // One step; the engine status (0 done). A run that has finished returns its last status.
@@ -106,8 +111,69 @@ public:
         if (!driver) Raise(analysisError, "no push-over was started");
         py::gil_scoped_release release;
         const int status = driver->RunStep();
-        if (status == engine::kStatusDone) source_ = Source::Pushover;
+        if (status == engine::kStatusDone) {
+            source_ = Source::Pushover;
+            RecordStep();
+        }
         return status;
+    }
+    // Per step done: iterations, converged pieces, residual |R| / |applied force|, load factor. The
+    // classic method does one pass a step without an equilibrium check: 1, 1, NaN, NaN.
+    py::dict StepRecords() const {
+        const std::size_t n = records_.size();
+        py::array_t<int32_t> iterations(n), pieces(n);
+        py::array_t<double> residuals(n), loadFactors(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            iterations.mutable_at(i) = records_[i].iterations;
+            pieces.mutable_at(i) = records_[i].subSteps;
+            residuals.mutable_at(i) = records_[i].residual;
+            loadFactors.mutable_at(i) = records_[i].loadFactor;
+        }
+        py::dict out;
+        out["iterations"] = iterations, out["pieces"] = pieces;
+        out["residuals"] = residuals, out["load_factors"] = loadFactors;
+        return out;
+    }
+    // The iterative method's Gauss-point states after the last step done, one array a quantity of
+    // (elements, 9[, 2]); the joints of zero-width columns or rows have none (NaN, condition -1).
+    py::dict McftPoints() const {
+        View();
+        const engine::Engine& engine = EngineOf();
+        const engine::IterativeSolver* solver = Iterative();
+        if (!solver)
+            Raise(analysisError, "the Gauss-point states of the iterative method need method='mcft'");
+        const std::size_t elements = static_cast<std::size_t>(engine.ElementCount());
+        const std::size_t points = engine::kGaussPoints;
+        const double none = std::numeric_limits<double>::quiet_NaN();
+        py::array_t<double> e1({elements, points}), e2({elements, points}), f1({elements, points}),
+            f2({elements, points}), theta({elements, points}), width({elements, points});
+        py::array_t<int8_t> condition({elements, points});
+        py::array_t<double> barStrain({elements, points, std::size_t{2}}),
+            barStress({elements, points, std::size_t{2}});
+        py::array_t<bool> yielded({elements, points, std::size_t{2}});
+        for (std::size_t e = 0; e < elements; ++e) {
+            const bool plane = engine.Element(int(e) + 1).discrete == 0;
+            for (std::size_t g = 0; g < points; ++g) {
+                const engine::McftPoint& p = solver->Point(int(e) + 1, int(g) + 1);
+                e1.mutable_at(e, g) = plane ? p.e1 : none;
+                e2.mutable_at(e, g) = plane ? p.e2 : none;
+                f1.mutable_at(e, g) = plane ? p.f1 : none;
+                f2.mutable_at(e, g) = plane ? p.f2 : none;
+                theta.mutable_at(e, g) = plane ? p.theta : none;
+                width.mutable_at(e, g) = plane ? p.crackWidth : none;
+                condition.mutable_at(e, g) = plane ? static_cast<int8_t>(p.condition) : int8_t{-1};
+                for (std::size_t d = 0; d < 2; ++d) {
+                    barStrain.mutable_at(e, g, d) = plane ? p.barStrain[d] : none;
+                    barStress.mutable_at(e, g, d) = plane ? p.barStress[d] : none;
+                    yielded.mutable_at(e, g, d) = plane && p.yielded[d];
+                }
+            }
+        }
+        py::dict out;
+        out["e1"] = e1, out["e2"] = e2, out["f1"] = f1, out["f2"] = f2, out["theta"] = theta;
+        out["crack_width"] = width, out["condition"] = condition;
+        out["bar_strain"] = barStrain, out["bar_stress"] = barStress, out["yielded"] = yielded;
+        return out;
     }
     const PushoverDriver* Driver() const { return session_.Pushover(); }
     bool Finished() const { return !Driver() || Driver()->Finished(); }
@@ -156,7 +222,7 @@ public:
     // Per element and Gauss point: a quantity of `width` values read by `read`.
     template <class Read> py::array_t<double> GaussArray(std::size_t width, Read read) const {
         View();
-        const engine::Engine& engine = const_cast<analysis::Session&>(session_).Engine();
+        const engine::Engine& engine = EngineOf();
         const std::size_t elements = static_cast<std::size_t>(engine.ElementCount());
         py::array_t<double> out({elements, std::size_t{engine::kGaussPoints}, width});
         auto a = out.mutable_unchecked<3>();
@@ -169,7 +235,32 @@ public:
             }
         return out;
     }
+    // The same from the iterative method's points (which it keeps apart from the classic states).
+    template <class Read>
+    py::array_t<double> McftArray(std::size_t width, Read read, const engine::IterativeSolver* solver) const {
+        const std::size_t elements = static_cast<std::size_t>(EngineOf().ElementCount());
+        py::array_t<double> out({elements, std::size_t{engine::kGaussPoints}, width});
+        auto a = out.mutable_unchecked<3>();
+        for (std::size_t e = 0; e < elements; ++e)
+            for (std::size_t g = 0; g < engine::kGaussPoints; ++g) {
+                double values[3] = {0, 0, 0};
+                read(solver->Point(int(e) + 1, int(g) + 1), values);
+                for (std::size_t q = 0; q < width; ++q) a(e, g, q) = values[q];
+            }
+        return out;
+    }
     py::array_t<double> ConcreteStress() const {
+        // The iterative method keeps its concrete stresses as principal ones along the principal strains.
+        if (const engine::IterativeSolver* solver = Iterative())
+            return McftArray(
+                3,
+                [](const auto& p, double* v) {
+                    const double c = std::cos(p.theta), s = std::sin(p.theta);
+                    v[0] = p.f1 * c * c + p.f2 * s * s;
+                    v[1] = p.f1 * s * s + p.f2 * c * c;
+                    v[2] = (p.f1 - p.f2) * s * c;
+                },
+                solver);
         return GaussArray(3, [](const auto& p, double* v) { std::copy_n(p.concrete.stress, 3, v); });
     }
     py::array_t<double> PrincipalStress() const {
@@ -182,14 +273,20 @@ public:
         return GaussArray(3, [](const auto& p, double* v) { std::copy_n(p.totalStress, 3, v); });
     }
     py::array_t<double> BarStress() const {
+        if (const engine::IterativeSolver* solver = Iterative())
+            return McftArray(
+                2, [](const auto& p, double* v) { std::copy_n(p.barStress, 2, v); }, solver);
         return GaussArray(2, [](const auto& p, double* v) { std::copy_n(p.rebar.barStress, 2, v); });
     }
     py::array_t<double> Cracked() const {
+        if (const engine::IterativeSolver* solver = Iterative())
+            return McftArray(
+                1, [](const auto& p, double* v) { v[0] = p.cracked; }, solver);
         return GaussArray(1, [](const auto& p, double* v) { v[0] = p.concrete.crack != 0; });
     }
     py::array_t<int32_t> PlaneElements() const {
         View();
-        const engine::Engine& engine = const_cast<analysis::Session&>(session_).Engine();
+        const engine::Engine& engine = EngineOf();
         const std::size_t elements = static_cast<std::size_t>(engine.ElementCount());
         py::array_t<int32_t> out(elements);
         auto a = out.mutable_unchecked<1>();
@@ -206,9 +303,31 @@ private:
         return source_ == Source::Elastic ? session_.Results() : Driver()->Results();
     }
 
+    // The iterative method's state when the analysis runs it (null for the classic method).
+    const engine::IterativeSolver* Iterative() const {
+        View();
+        const engine::Engine& engine = EngineOf();
+        return engine.Method() == engine::AnalysisMethod::Mcft ? engine.Iterative() : nullptr;
+    }
+    const engine::Engine& EngineOf() const { return const_cast<analysis::Session&>(session_).Engine(); }
+
+    // The step just done, as the iterative method recorded it (the classic method does one pass).
+    void RecordStep() {
+        const engine::Engine& engine = EngineOf();
+        engine::IterativeStepRecord record;
+        if (engine.Method() == engine::AnalysisMethod::Mcft && engine.Iterative()) {
+            record = engine.Iterative()->LastRecord();
+        } else {
+            record.iterations = 1;
+            record.residual = record.loadFactor = std::numeric_limits<double>::quiet_NaN();
+        }
+        records_.push_back(record);
+    }
+
     std::unique_ptr<CFramePat> model_;
     analysis::Session session_;
     Source source_ = Source::None;
+    std::vector<engine::IterativeStepRecord> records_; // one a step done
 };
 
 // A study on the Python side: its definition, and its files.
@@ -328,7 +447,9 @@ PYBIND11_MODULE(_core, m) {
         .def("total_stress", &PyAnalysis::TotalStress)
         .def("bar_stress", &PyAnalysis::BarStress)
         .def("cracked", &PyAnalysis::Cracked)
-        .def("plane_elements", &PyAnalysis::PlaneElements);
+        .def("plane_elements", &PyAnalysis::PlaneElements)
+        .def("step_records", &PyAnalysis::StepRecords)
+        .def("mcft_points", &PyAnalysis::McftPoints);
 
     py::class_<PyStudy>(m, "Study")
         .def_static("load", &PyStudy::Load)

@@ -30,12 +30,15 @@ from ._core import AnalysisError, Error, ModelError, StudyError
 
 __all__ = [
     "Model", "Results", "Pushover", "Step", "StudyResult", "load", "convert", "study",
-    "Error", "ModelError", "AnalysisError", "StudyError", "METHODS",
+    "Error", "ModelError", "AnalysisError", "StudyError", "METHODS", "CONDITIONS",
 ]
 
 # The analysis methods: the classic step scheme, and the iterative method with the compression-field
 # concrete model (refused with the engine's message where the engine does not offer it yet).
 METHODS = ("classic", "mcft")
+
+# The states of a concrete Gauss point under the iterative method (Results.condition indexes them).
+CONDITIONS = ("uncracked", "cracked", "past peak", "crushed")
 
 _TYPED_KINDS = ("point_force", "boundary", "concrete", "rebar", "fibre")
 _SUPPORTS = ("pin", "roller_x", "roller_y")
@@ -350,6 +353,49 @@ class Results:
         """(elements,) True for plane elements, False for the joints of zero-width columns or rows."""
         return self._analysis.plane_elements().astype(bool)
 
+    # The iterative method's states of the Gauss points (method="mcft" only; AnalysisError otherwise).
+    # The joints of zero-width columns or rows have none: NaN, condition -1, not yielded.
+
+    def _point(self, name):
+        return self._analysis.mcft_points()[name]
+
+    @property
+    def crack_width(self):
+        """(elements, 9) average crack width in mm (0 where uncracked)."""
+        return self._point("crack_width")
+
+    @property
+    def condition(self):
+        """(elements, 9) int8 index into CONDITIONS: 0 uncracked, 1 cracked, 2 past peak, 3 crushed."""
+        return self._point("condition")
+
+    @property
+    def principal_strain(self):
+        """(elements, 9, 2) principal strains e1 >= e2."""
+        points = self._analysis.mcft_points()
+        return np.stack([points["e1"], points["e2"]], axis=-1)
+
+    @property
+    def principal_concrete_stress(self):
+        """(elements, 9, 2) concrete stresses f1, f2 along e1 and e2 (N/mm2)."""
+        points = self._analysis.mcft_points()
+        return np.stack([points["f1"], points["f2"]], axis=-1)
+
+    @property
+    def crack_angle(self):
+        """(elements, 9) angle of e1 from x in rad; cracks run square to it."""
+        return self._point("theta")
+
+    @property
+    def bar_strain(self):
+        """(elements, 9, 2) strain of the x and y bars."""
+        return self._point("bar_strain")
+
+    @property
+    def yielded(self):
+        """(elements, 9, 2) True where the x or y bars have yielded."""
+        return self._point("yielded")
+
 
 class Step(tuple):
     """One push-over step: (step, control displacement mm, control force N)."""
@@ -425,6 +471,32 @@ class Pushover:
         """The state after the last step done."""
         return Results(self._analysis)
 
+    # Per step done, in the curve's order. The iterative method brings every step into equilibrium:
+    # its iterations (over all attempts), the converged pieces the step was cut into, the residual
+    # |R| / |applied force| reached and the load factor of the point-load pattern (the control force
+    # is load factor x the pattern's sum). The classic method does one pass a step without an
+    # equilibrium check: iterations and pieces 1, residual and load factor NaN.
+
+    @property
+    def iterations(self):
+        """(steps,) int32 iterations of each step."""
+        return self._analysis.step_records()["iterations"]
+
+    @property
+    def pieces(self):
+        """(steps,) int32 converged pieces of each step (1 when not cut)."""
+        return self._analysis.step_records()["pieces"]
+
+    @property
+    def residuals(self):
+        """(steps,) relative residual at the end of each step."""
+        return self._analysis.step_records()["residuals"]
+
+    @property
+    def load_factors(self):
+        """(steps,) load factor of the point-load pattern after each step."""
+        return self._analysis.step_records()["load_factors"]
+
 
 # ---- studies ----------------------------------------------------------------------------------------
 
@@ -468,15 +540,15 @@ class StudyResult:
         return np.loadtxt(path, delimiter=",", skiprows=1, ndmin=2)
 
 
-def study(spec, workers=None, scheduler=None, progress=None):
-    """Runs a parameter study (docs/studies.md): `spec` is a study file's path or the study as a dict.
+def study(study_definition, workers=None, scheduler=None, progress=None):
+    """Runs a parameter study (docs/studies.md): `study_definition` is a study file's path or the study as a dict.
     workers=1 runs in this process, workers=N (default: one a core) in N processes; scheduler= the
     address of a Dask distributed scheduler runs the variants on its cluster. Variants already recorded
     are not run again. progress(index, record_dict) is called as each variant ends."""
-    if isinstance(spec, dict):
-        core = _core.Study.from_text(json.dumps(spec))
+    if isinstance(study_definition, dict):
+        core = _core.Study.from_text(json.dumps(study_definition))
     else:
-        core = _core.Study.load(os.fspath(spec))
+        core = _core.Study.load(os.fspath(study_definition))
     pending = core.pending()
     text = core.text()
 

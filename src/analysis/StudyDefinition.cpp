@@ -142,13 +142,13 @@ void ReadRandom(const JsonField& random, Study& study) {
     };
     std::vector<Draw> draws;
     for (const auto& item : parameters.Object().items()) {
-        const JsonField spec = parameters.Get(item.key());
-        Draw draw{TargetOf(item.key(), spec.Path()), false, 0, 0};
-        spec.OnlyKeys({"uniform", "normal"});
-        const bool uniform = spec.Has("uniform");
-        if (uniform == spec.Has("normal"))
-            spec.Fail("expected one of \"uniform\": [low, high] or \"normal\": [mean, sd]");
-        const JsonField pair = spec.Get(uniform ? "uniform" : "normal");
+        const JsonField drawField = parameters.Get(item.key());
+        Draw draw{TargetOf(item.key(), drawField.Path()), false, 0, 0};
+        drawField.OnlyKeys({"uniform", "normal"});
+        const bool uniform = drawField.Has("uniform");
+        if (uniform == drawField.Has("normal"))
+            drawField.Fail("expected one of \"uniform\": [low, high] or \"normal\": [mean, sd]");
+        const JsonField pair = drawField.Get(uniform ? "uniform" : "normal");
         if (pair.Size() != 2) pair.Fail("expected two numbers");
         draw.normal = !uniform;
         draw.a = pair.At(0).Number();

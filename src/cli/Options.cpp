@@ -17,8 +17,8 @@ const char* const kAnalyzeUsage =
 namespace {
 
 const OptionSpec* Find(const std::vector<OptionSpec>& table, const std::string& name) {
-    for (const OptionSpec& spec : table)
-        if (name == spec.name) return &spec;
+    for (const OptionSpec& option : table)
+        if (name == option.name) return &option;
     return nullptr;
 }
 
@@ -96,9 +96,9 @@ bool ParseArguments(const Arguments& args, const std::vector<OptionSpec>& table,
         }
         const std::size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
         const std::string name = word.substr(0, equals);
-        const OptionSpec* spec = Find(table, name);
-        if (!spec) return error = "unknown option " + name, false;
-        if (!spec->takesValue) {
+        const OptionSpec* option = Find(table, name);
+        if (!option) return error = "unknown option " + name, false;
+        if (!option->takesValue) {
             if (equals != std::string::npos) return error = name + " takes no value", false;
             out.options.push_back({name, ""});
             continue;

@@ -65,16 +65,16 @@ def test_the_command_line_runs_a_study_on_the_cluster(examples, tmp_path, cluste
 
 
 def test_failures_are_recorded_and_a_rerun_resumes(examples, tmp_path):
-    spec = {"base_model": str(examples / "cantilever.fem"), "output_folder": str(tmp_path / "out"),
+    study_definition = {"base_model": str(examples / "cantilever.fem"), "output_folder": str(tmp_path / "out"),
             "list": {"parameters": ["rebar.x_spacing_mm"], "values": [[200], [0], [100]]}}
     seen = []
-    result = torva.study(spec, workers=1, progress=lambda k, record: seen.append((k, record["failure_mode"])))
+    result = torva.study(study_definition, workers=1, progress=lambda k, record: seen.append((k, record["failure_mode"])))
     assert seen == [(0, "completed"), (1, "refused"), (2, "completed")]
     assert result.counts["stopped"] == 1
     assert "spacing" in result.rows[1]["message"]
     os.remove(tmp_path / "out" / "variants" / "variant_0003.json")
     seen.clear()
-    again = torva.study(spec, workers=2, progress=lambda k, record: seen.append(k))
+    again = torva.study(study_definition, workers=2, progress=lambda k, record: seen.append(k))
     assert seen == [2]
     assert again.summary_text == result.summary_text
 
