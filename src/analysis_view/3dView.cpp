@@ -3,6 +3,7 @@
 #include "analysis/ColourScale.h"
 #include "analysis/CurveExport.h"
 #include "analysis/ExternalLauncher.h"
+#include "analysis/FibreSheetNote.h"
 #include "analysis/FramePreparation.h"
 #include "analysis/Mesh.h"
 #include "analysis/MeshView.h"
@@ -29,11 +30,13 @@
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QLayout>
+#include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStatusBar>
 
 namespace torva {
 
@@ -308,12 +311,24 @@ void C3dView::OnAnalyze() {
     }
     Apply(FinishAnalyze(State(), control_, *scene_, model, MeshViewOf(session.GetMesh()),
                         session.DisplayedBuffer(), status));
+    ShowFibreSheetNote(model);
     if (status == 0) {
         const MeshView mesh = MeshViewOf(session.GetMesh());
         StartHistory(mesh);
         RecordState(0, session.Results(), mesh);
         ShowHistory();
     }
+}
+
+void C3dView::ShowFibreSheetNote(const CFramePat& model) {
+    // A line in the main window's status bar: the results are still worth reading.
+    auto* main = qobject_cast<QMainWindow*>(window());
+    if (!main) return;
+    const std::string note = FibreSheetNote(model);
+    if (note.empty())
+        main->statusBar()->clearMessage();
+    else
+        main->statusBar()->showMessage(ToQString(note));
 }
 
 void C3dView::StartHistory(const MeshView& mesh) {

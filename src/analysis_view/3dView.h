@@ -118,6 +118,7 @@ private:
 
     // The results window: a new run's history starts with its first state; every later state is
     // added; an edit of the model marks what it shows as out of date.
+    void ShowFibreSheetNote(const CFramePat& model);
     void StartHistory(const MeshView& mesh);
     void RecordState(int step, const engine::ResultView& results, const MeshView& mesh);
     void RecordPublished(const PublishedStep& step);

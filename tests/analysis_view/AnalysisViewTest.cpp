@@ -16,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -347,6 +348,26 @@ TEST_F(AnalysisViewTest, ANewGridSizeResetsTheResults) {
         std::all_of(Scene().shownDisp.begin(), Scene().shownDisp.end(), [](float v) { return v == 0; }));
     const std::vector<double> shown = DisplayedValues();
     EXPECT_TRUE(std::all_of(shown.begin(), shown.end(), [](double v) { return v == 0; }));
+}
+
+TEST_F(AnalysisViewTest, FibreSheetCellsGiveANoteInTheStatusBarWhenAnalysed) {
+    auto model = WallModel(2, 1);
+    model->Flag(2, 2, kFibreLayer) = 1;
+    model->Type(2, 2, kFibreLayer) = 1;
+    model->Flag(3, 2, kFibreLayer) = 1;
+    model->Type(3, 2, kFibreLayer) = 1;
+    StartOn(*model);
+    ASSERT_TRUE(Analyze());
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Last().toStdString(); // a note, not a message box
+    EXPECT_EQ(Main()->statusBar()->currentMessage(),
+              "Fibre sheets are not analysed: the fibre sheet on 2 cells is left out.");
+}
+
+TEST_F(AnalysisViewTest, AModelWithoutFibreSheetsAnalysesWithoutTheNote) {
+    StartOn(*WallModel(2, 1));
+    Main()->statusBar()->showMessage("Fibre sheets are not analysed: left from before");
+    ASSERT_TRUE(Analyze());
+    EXPECT_EQ(Main()->statusBar()->currentMessage(), "");
 }
 
 TEST_F(AnalysisViewTest, SaveDataAsksTheFolderReportsThePathAndStartsOnlyAProgramSetUp) {
