@@ -104,6 +104,7 @@ void DrawLoadArrows(QPainter& painter, const PaintInput& in, int plotHeight, boo
     for (int i = 0; i < in.loads.count; ++i) {
         const int n = in.loads.node[i];
         if (n < 0 || n >= in.mesh.nodeCount) continue;
+        if (in.loads.fx[i] == 0 && in.loads.fy[i] == 0) continue; // nothing to point at
         const QPoint tip = ToScreen(scene.projection, static_cast<float>(xs[n]), static_cast<float>(ys[n]));
         const ArrowLines arrow = LoadArrow(in.loads.fx[i], in.loads.fy[i], tip, plotHeight);
         lines.emplace_back(arrow.tail, tip);
@@ -162,7 +163,9 @@ GlyphLines PrincipalGlyph(float l1, float l2, float theta, float pixelsPerMm) {
 }
 
 ArrowLines LoadArrow(int fx, int fy, QPoint tip, int plotHeight) {
-    const double phi = (std::abs(fx) + std::abs(fy) == 0) ? 0.0 : std::atan2(double(fy), double(fx));
+    // A zero force has no direction: no arrow, every line shrinks to the tip.
+    if (fx == 0 && fy == 0) return {tip, tip, tip};
+    const double phi = std::atan2(double(fy), double(fx));
     const double c = std::cos(phi), s = std::sin(phi);
     const int shaft = plotHeight / 20;
     const int barb = plotHeight / 60;

@@ -78,7 +78,7 @@ GlyphLines PrincipalGlyph(float l1, float l2, float theta, float pixelsPerMm);
 
 // The three lines of a load arrow whose tip is at `tip`, pointing along (fx, fy) on the screen, for a
 // plot of the given height: the shaft from the tail (plotHeight / 20 behind the tip) and two barbs
-// reaching plotHeight / 60 back and aside.
+// reaching plotHeight / 60 back and aside. A zero force gives no arrow: all three points at the tip.
 struct ArrowLines {
     QPoint tail, barb1, barb2;
 };

@@ -170,8 +170,11 @@ TEST(ResultPainter, LoadArrowsUseIntegerDivisionsOfThePlotHeight) {
     EXPECT_EQ(down.tail, QPoint(100, 130));
     EXPECT_EQ(down.barb1, QPoint(90, 110));
     EXPECT_EQ(down.barb2, QPoint(110, 110));
-    // No force: drawn pointing along x.
-    EXPECT_EQ(LoadArrow(0, 0, QPoint(0, 0), 600).tail, QPoint(-30, 0));
+    // No force: no arrow at all (not a full arrow along +x).
+    const ArrowLines none = LoadArrow(0, 0, QPoint(40, 50), 600);
+    EXPECT_EQ(none.tail, QPoint(40, 50));
+    EXPECT_EQ(none.barb1, QPoint(40, 50));
+    EXPECT_EQ(none.barb2, QPoint(40, 50));
     // Diagonal: each rotated coordinate truncated toward zero (-30 cos 45° = -21.2 -> -21).
     EXPECT_EQ(LoadArrow(5, 5, QPoint(0, 0), 600).tail, QPoint(-21, -21));
 }
