@@ -352,6 +352,29 @@ ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene
     return effect;
 }
 
+ControlEffect TakePublishedSteps(AnalysisState& state, const ViewControl& view, AnalysisScene& scene,
+                                 const MeshView& mesh, std::span<const PublishedStep> steps, bool ended,
+                                 const std::string& stopMessage,
+                                 const std::function<void(const PublishedStep& step)>& afterStep) {
+    ControlEffect effect;
+    if (view.paused != 0) return effect;
+    for (const PublishedStep& step : steps) {
+        state.engineStatus = step.status;
+        if (step.status != 0) continue;
+        state.stepCounter = step.step;
+        state.recordedSteps = step.step;
+        scene.ReadStepResults(mesh, step.results.data(), static_cast<int>(step.results.size()), step.step);
+        if (afterStep) afterStep(step);
+    }
+    if (!steps.empty()) scene.FillDisplayFromStep();
+    effect.redraw = true;
+    if (ended) {
+        if (state.engineStatus > 0) effect.message = stopMessage;
+        Merge(effect, StopStepTimer(state));
+    }
+    return effect;
+}
+
 int ExportableSteps(const AnalysisState& state) {
     if (state.analysisDone != 1 || state.analysisMode != AnalysisState::kPushoverMode) return 0;
     return std::clamp(std::min(state.stepCounter, state.recordedSteps), 0, AnalysisScene::kStepCapacity);

@@ -14,9 +14,11 @@
 #include "analysis/AnalysisAction.h"
 #include "analysis/EngineStatus.h"
 #include "analysis/MeshView.h"
+#include "analysis/PublishedStep.h"
 
 #include <chrono>
 #include <functional>
+#include <span>
 #include <string>
 
 namespace torva {
@@ -154,6 +156,15 @@ ControlEffect TogglePause(ViewControl& view);
 ControlEffect Tick(AnalysisState& state, ViewControl& view, AnalysisScene& scene, PushoverDriver* run,
                    std::chrono::steady_clock::duration budget = kStepSlice,
                    const std::function<void(int step)>& afterStep = {});
+// One tick of a push-over run that goes on in another thread: the steps it published since the last
+// tick, each read with the mesh it was packed from into the row of its step (`afterStep` is called with
+// each step done), then the last one shown. Once `ended` (the run is over and every step it made is in
+// `steps`), the timer stops, with `stopMessage` when a step could not be done. Paused, the caller keeps
+// the steps for later and passes none.
+ControlEffect TakePublishedSteps(AnalysisState& state, const ViewControl& view, AnalysisScene& scene,
+                                 const MeshView& mesh, std::span<const PublishedStep> steps, bool ended,
+                                 const std::string& stopMessage,
+                                 const std::function<void(const PublishedStep& step)>& afterStep = {});
 // Steps of the push-over on display that "Export Curve..." writes (rows 1..n of the scene), 0 for none.
 int ExportableSteps(const AnalysisState& state);
 

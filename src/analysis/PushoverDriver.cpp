@@ -84,10 +84,11 @@ int PushoverDriver::RunStep() {
     return status_;
 }
 
-int PushoverDriver::RunFor(Clock::duration budget, const std::function<void(int status)>& afterCall) {
+int PushoverDriver::RunFor(Clock::duration budget, const std::function<void(int status)>& afterCall,
+                           const CancelToken* cancel) {
     const Clock::time_point start = Clock::now();
     int calls = 0;
-    while (!Finished()) {
+    while (!Finished() && !(cancel && cancel->Cancelled())) {
         const int status = RunStep();
         ++calls;
         if (afterCall) afterCall(status);

@@ -12,6 +12,7 @@
 // Start keeps a copy of what the engine's result buffer is laid out by (the packed mesh's nodes,
 // elements, discrete flags and output numbers), so the steps are always read with the mesh they were
 // computed on, whatever happens to the model or the program's mesh during the run.
+#include "analysis/CancelToken.h"
 #include "analysis/LoadingProtocol.h"
 #include "analysis/Mesh.h"
 #include "analysis/MeshView.h"
@@ -57,9 +58,11 @@ public:
     // Runs the next step and returns the engine status (0 done, 3, 4, 5). Nothing happens once the run
     // has finished (the last status is returned).
     int RunStep();
-    // Runs steps until the run finishes or `budget` has passed on the steady clock, at least one while
-    // the run goes on; `afterCall(status)` is called after every engine call. Returns the calls made.
-    int RunFor(Clock::duration budget, const std::function<void(int status)>& afterCall = {});
+    // Runs steps until the run finishes, `budget` has passed on the steady clock or `cancel` (when
+    // given) is set, at least one while the run goes on and is not cancelled; `afterCall(status)` is
+    // called after every engine call. Returns the calls made.
+    int RunFor(Clock::duration budget, const std::function<void(int status)>& afterCall = {},
+               const CancelToken* cancel = nullptr);
 
     bool Started() const { return started_; }
     bool Finished() const { return !started_ || stopped_ || step_ >= TotalSteps(); }

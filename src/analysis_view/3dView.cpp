@@ -14,6 +14,7 @@
 #include "analysis/Session.h"
 #include "analysis_view/AnalysisCommands.h"
 #include "analysis_view/CapacityCurveView.h"
+#include "analysis_view/PushoverWorker.h"
 #include "analysis_view/Resp3D.h"
 #include "analysis_view/ResultsPane.h"
 #include "document/TorvaDoc.h"
@@ -54,9 +55,15 @@ QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The engine's own states of the step it holds, after the field's results (runs in the run's thread
+// during a push-over).
+void FillEngineStates(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
+    FillFromClassicEngine(engine, mesh, field);
+}
+
 } // namespace
 
-C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()) {
+C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::make_unique<PushoverWorker>()) {
     setObjectName(QStringLiteral("C3dView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -66,6 +73,8 @@ C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()) {
 }
 
 C3dView::~C3dView() {
+    // The run's thread ends before the view (and later the document's session) does.
+    worker_->Stop();
     // A timer that dies with its view leaves the session's state saying that none runs.
     if (stepTimer_.isActive()) Stop(State());
 }
@@ -229,10 +238,19 @@ bool C3dView::OnCommand(int id) {
         OnExportCurve();
         return true;
     case cmd::kStop:
+        StopRunThread();
         Apply(Stop(State()));
         return true;
     case cmd::kPause:
         Apply(TogglePause(control_));
+        worker_->SetPaused(control_.paused != 0);
+        // A paused run shows every step its thread made before it held.
+        if (control_.paused != 0 && worker_->Active() &&
+            State().analysisMode == AnalysisState::kPushoverMode) {
+            ViewControl running = control_;
+            running.paused = 0;
+            Apply(TakeRunSteps(running));
+        }
         return true;
     case cmd::kReduceResponse:
         Apply(ReduceResponse(State()));
@@ -278,6 +296,8 @@ bool C3dView::OnCommand(int id) {
 }
 
 void C3dView::OnAnalyze() {
+    // The elastic analysis runs on the engine the push-over used.
+    StopDocumentRunThreads();
     const CFramePat& model = *Model();
     // Results are read and drawn at actual size.
     if (State().sizeMode != 1)
@@ -337,9 +357,15 @@ void C3dView::StartHistory(const MeshView& mesh) {
 void C3dView::RecordState(int step, const engine::ResultView& results, const MeshView& mesh) {
     ResultField field;
     FillFromResults(results, mesh, field);
-    FillFromClassicEngine(Session()->Engine(), mesh, field);
+    FillEngineStates(Session()->Engine(), mesh, field);
     history_.Record(step, results.ControlDisplacement(), results.ControlForce(), std::move(field));
     recordedStep_ = step;
+}
+
+void C3dView::RecordPublished(const PublishedStep& step) {
+    if (step.step <= recordedStep_) return;
+    history_.Record(step.step, step.displacement, step.force, step.field);
+    recordedStep_ = step.step;
 }
 
 void C3dView::ShowHistory() {
@@ -353,23 +379,63 @@ void C3dView::OnPlay() {
     CResp3D* frame = Frame();
     const int selection = frame ? frame->ViewList()->currentIndex() : scene_->viewKind;
     RefreshMesh();
+    // A new run replaces the last one and starts on the same engine.
+    StopDocumentRunThreads();
     const PushoverDriver* previous = Run();
     Session()->SetMethod(Settings::AnalysisMethod());
     // A refused start leaves the last run (and what "Export Curve..." reads with it) as it was.
     Apply(PlayPushover(State(), control_, *scene_, *Model(), *Session(), selection));
-    // A run that started is a new history (a refused one leaves the last run's).
-    if (const PushoverDriver* run = Run(); run && run != previous && run->Started())
-        StartHistory(run->RunMesh());
+    // A run that started is a new history (a refused one leaves the last run's), and its steps are
+    // made in the run's own thread while the step timer shows them.
+    PushoverDriver* run = Session()->Pushover();
+    if (run && run != previous && run->Started()) StartHistory(run->RunMesh());
+    if (run && run->Running() && stepTimer_.isActive())
+        worker_->Start(*run, Session()->Engine(), &FillEngineStates);
+}
+
+void C3dView::StopRunThread() {
+    if (!worker_->Active()) return;
+    worker_->Stop();
+    // What the thread finished before it stopped is shown, paused or not, in the push-over display.
+    if (State().analysisMode != AnalysisState::kPushoverMode) {
+        worker_->Take();
+        Apply(StopStepTimer(State()));
+        return;
+    }
+    ViewControl running = control_;
+    running.paused = 0;
+    Apply(TakeRunSteps(running));
+}
+
+void C3dView::StopDocumentRunThreads() {
+    if (!GetDocument()) return StopRunThread();
+    for (View* view : GetDocument()->Views())
+        if (auto* analysisView = dynamic_cast<C3dView*>(view)) analysisView->StopRunThread();
+}
+
+ControlEffect C3dView::TakeRunSteps(const ViewControl& view) {
+    const PushoverDriver* run = Run();
+    // Paused, the steps wait in the worker.
+    if (!run || view.paused != 0) return {};
+    // Done before Take: every step of an ended run is then among those taken.
+    const bool ended = worker_->Done() || !worker_->Active();
+    const std::vector<PublishedStep> steps = worker_->Take();
+    std::string stopMessage;
+    if (ended) {
+        worker_->Join();
+        stopMessage = run->StopMessage();
+    }
+    return TakePublishedSteps(State(), view, *scene_, run->RunMesh(), steps, ended, stopMessage,
+                              [this](const PublishedStep& step) { RecordPublished(step); });
 }
 
 void C3dView::OnStepTimer() {
     const PushoverDriver* run = Run();
-    // Every step the run makes joins the results window's history.
-    const auto record = [&](int step) {
-        if (run && step > recordedStep_) RecordState(step, run->Results(), run->RunMesh());
-    };
+    // The window never runs an engine step itself: a push-over goes on in the run's thread, and every
+    // step it made joins the display and the results window's history here.
+    const bool takeSteps = worker_->Active() && State().analysisMode == AnalysisState::kPushoverMode;
     const ControlEffect effect =
-        Tick(State(), control_, *scene_, Session() ? Session()->Pushover() : nullptr, kStepSlice, record);
+        takeSteps ? TakeRunSteps(control_) : Tick(State(), control_, *scene_, nullptr);
     Apply(effect);
     // The results window follows the run a few times a second, and at its end, so that drawing it
     // does not slow the run down.
@@ -402,16 +468,20 @@ void C3dView::OnExportCurve() {
     std::vector<double> loadFactors;
     std::vector<int> iterations;
     if (run && run->Started() && run->Method() == engine::AnalysisMethod::Mcft) {
-        loadFactors.assign(size_t(steps) + 1, 0.0);
-        iterations.assign(size_t(steps) + 1, 0);
-        for (const CurvePoint& point : run->Curve()) {
-            if (point.step < 0 || point.step > steps) continue;
-            loadFactors[size_t(point.step)] = point.loadFactor;
-            iterations[size_t(point.step)] = point.iterations;
-        }
         history.method = MethodKey(run->Method());
-        history.loadFactor = loadFactors.data();
-        history.iterations = iterations.data();
+        // The run's own record is read once its thread no longer adds to it; a run still going leaves
+        // those two columns empty.
+        if (!worker_->Active() || worker_->Done()) {
+            loadFactors.assign(size_t(steps) + 1, 0.0);
+            iterations.assign(size_t(steps) + 1, 0);
+            for (const CurvePoint& point : run->Curve()) {
+                if (point.step < 0 || point.step > steps) continue;
+                loadFactors[size_t(point.step)] = point.loadFactor;
+                iterations[size_t(point.step)] = point.iterations;
+            }
+            history.loadFactor = loadFactors.data();
+            history.iterations = iterations.data();
+        }
     }
     if (!WriteCurveExport(history, path.toStdString(), error)) MessageService::Error(ToQString(error), this);
 }

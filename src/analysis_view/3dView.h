@@ -27,6 +27,8 @@ namespace torva {
 
 class CFramePat;
 class CResp3D;
+class PushoverWorker;
+struct PublishedStep;
 class ExternalLauncher;
 class Mesh;
 class PushoverDriver;
@@ -61,6 +63,11 @@ public:
     AnalysisScene& Scene() { return *scene_; }
     const ViewControl& Control() const { return control_; }
     bool StepTimerRunning() const { return stepTimer_.isActive(); }
+    // The thread running the push-over of the last "Play" (it has no thread before or after).
+    PushoverWorker& Worker() { return *worker_; }
+    // Cancels the push-over running in this view's thread and waits for it; the steps it finished are
+    // shown. Before anything else uses the document's engine, every analysis view of it does this.
+    void StopRunThread();
     // The push-over run of the last "Play", or nullptr before the first.
     const PushoverDriver* Run() const;
 
@@ -102,14 +109,19 @@ private:
     void OnToggleResponseSetting();
     void OnPlay();
     void OnExportCurve();
-    // Timer 1: the next slice of the push-over run.
+    // Timer 1: the steps the run's thread made since the last tick.
     void OnStepTimer();
+    // The run's thread of every analysis view of the document stopped and waited for.
+    void StopDocumentRunThreads();
+    // A tick of a push-over going on in the worker thread; `ended` once it is waited for.
+    ControlEffect TakeRunSteps(const ViewControl& view);
 
     // The results window: a new run's history starts with its first state; every later state is
     // added; an edit of the model marks what it shows as out of date.
     void ShowFibreSheetNote(const CFramePat& model);
     void StartHistory(const MeshView& mesh);
     void RecordState(int step, const engine::ResultView& results, const MeshView& mesh);
+    void RecordPublished(const PublishedStep& step);
     void ShowHistory();
 
     // The state of a view without a document; nothing runs on it.
@@ -118,6 +130,7 @@ private:
     std::unique_ptr<AnalysisScene> scene_;
     ColourScale colours_;
     QTimer stepTimer_;
+    std::unique_ptr<PushoverWorker> worker_;
     ExternalLauncher* launcher_ = nullptr;
     std::optional<QString> externalProgram_;
     FieldHistory history_;

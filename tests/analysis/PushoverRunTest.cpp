@@ -264,3 +264,87 @@ TEST_F(RunFixture, ElasticModeAndTheRunOnDisplay) {
 }
 
 } // namespace
+
+namespace torva {
+namespace {
+
+// Steps made elsewhere and published as copies: the same display as ticks that run them here.
+std::vector<PublishedStep> PublishAll(PushoverDriver& run, int upTo) {
+    std::vector<PublishedStep> steps;
+    while (!run.Finished() && run.Step() < upTo) {
+        PublishedStep step;
+        step.status = run.RunStep();
+        step.step = run.Step();
+        if (step.status == 0) {
+            const std::span<const double> results = run.Results().Buffer();
+            step.results.assign(results.begin(), results.end());
+            step.displacement = run.Results().ControlDisplacement();
+            step.force = run.Results().ControlForce();
+        }
+        steps.push_back(std::move(step));
+    }
+    return steps;
+}
+
+TEST_F(RunFixture, PublishedStepsFillTheDisplayAsTicksThatRunThemAndTheEndStopsTheTimer) {
+    Play();
+    // Two batches: the first leaves the timer running, the ended second stops it.
+    std::vector<int> recorded;
+    const auto record = [&](const PublishedStep& step) { recorded.push_back(step.step); };
+    std::vector<PublishedStep> first = PublishAll(Run(), 5);
+    ControlEffect effect = TakePublishedSteps(state, view, *scene, Run().RunMesh(), first, false, "", record);
+    EXPECT_TRUE(effect.redraw);
+    EXPECT_FALSE(effect.killTimer);
+    EXPECT_EQ(state.stepCounter, 5);
+    EXPECT_EQ(scene->shownDisp[0], static_cast<float>(first.back().results[2]));
+    std::vector<PublishedStep> rest = PublishAll(Run(), 12);
+    effect = TakePublishedSteps(state, view, *scene, Run().RunMesh(), rest, true, "unused", record);
+    EXPECT_TRUE(effect.killTimer);
+    EXPECT_TRUE(effect.message.empty()); // every step was done
+    EXPECT_EQ(state.timerStopped, 1);
+    EXPECT_EQ(state.stepCounter, 12);
+    EXPECT_EQ(ExportableSteps(state), 12);
+    EXPECT_EQ(recorded, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    const std::vector<CurvePoint> alone = Uninterrupted();
+    for (size_t k = 0; k < alone.size(); ++k)
+        EXPECT_EQ(scene->controlHistory[2 * (k + 1) + 1], static_cast<float>(alone[k].force)) << k;
+}
+
+TEST_F(RunFixture, PausedNothingIsTakenAndAFailedLastStepGivesTheStopMessage) {
+    model->Flag(2, 2, kPointForceLayer) = 0; // the control node cannot respond
+    mesh->Build(*model, kActualSize);
+    Play();
+    std::vector<PublishedStep> steps = PublishAll(Run(), 1);
+    ASSERT_EQ(steps.size(), 1u);
+    view.paused = 1;
+    ControlEffect effect = TakePublishedSteps(state, view, *scene, Run().RunMesh(), steps, true, "why");
+    EXPECT_FALSE(effect.killTimer);
+    EXPECT_EQ(state.timerStopped, 0);
+    view.paused = 0;
+    effect = TakePublishedSteps(state, view, *scene, Run().RunMesh(), steps, true, Run().StopMessage());
+    EXPECT_TRUE(effect.killTimer);
+    EXPECT_EQ(state.engineStatus, engine::kStatusNoResponse);
+    EXPECT_EQ(state.stepCounter, 0);
+    EXPECT_EQ(effect.message, Run().StopMessage());
+    EXPECT_FALSE(effect.message.empty());
+}
+
+TEST_F(RunFixture, ACancelledRunMakesNoFurtherStep) {
+    Play();
+    CancelToken cancel;
+    EXPECT_EQ(Run().RunFor(
+                  std::chrono::hours(1),
+                  [&](int) {
+                      if (Run().Step() == 4) cancel.Cancel();
+                  },
+                  &cancel),
+              4);
+    EXPECT_EQ(Run().Step(), 4);
+    EXPECT_EQ(Run().RunFor(std::chrono::hours(1), {}, &cancel), 0);
+    cancel.Reset();
+    EXPECT_EQ(Run().RunFor(std::chrono::hours(1), {}, &cancel), 8);
+    EXPECT_TRUE(Run().Finished());
+}
+
+} // namespace
+} // namespace torva

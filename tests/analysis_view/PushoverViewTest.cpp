@@ -6,6 +6,7 @@
 #include "analysis/Mesh.h"
 #include "analysis/OverlayText.h"
 #include "analysis/PushoverDriver.h"
+#include "analysis_view/PushoverWorker.h"
 #include "engine/Engine.h"
 #include "support/RunProgram.h"
 
@@ -15,6 +16,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -209,6 +211,9 @@ TEST_F(PushoverViewTest, StopKeepsTheCurveSoFarAndPlayStartsAgain) {
     EXPECT_TRUE(Query(cmd::kExportCurve).enabled);
     test::Flush();
     EXPECT_EQ(State().stepCounter, stopped); // nothing runs after Stop
+    // Every step the run's thread made before Stop is shown: the display is the run, to the step.
+    EXPECT_EQ(View()->Run()->Step(), stopped);
+    EXPECT_FALSE(View()->Worker().Active());
 
     fileAnswer = QString::fromStdString(dir.file("partial.csv"));
     ASSERT_TRUE(Run(cmd::kExportCurve));
@@ -220,6 +225,58 @@ TEST_F(PushoverViewTest, StopKeepsTheCurveSoFarAndPlayStartsAgain) {
     EXPECT_FALSE(Query(cmd::kExportCurve).enabled);
     ASSERT_TRUE(RunToTheEnd());
     EXPECT_EQ(State().stepCounter, 1000);
+}
+
+TEST_F(PushoverViewTest, ProgressArrivesWhileTheRunsThreadWorksAndTheCurveIsTheHeadlessOne) {
+    StartOnExample("shear-wall.fem");
+    Doc()->GetFramePat()->stepsPerSegment = 400;
+    ShowPushover();
+    int progressSignals = 0;
+    QObject receiver;
+    QObject::connect(&View()->Worker(), &PushoverWorker::progressed, &receiver, [&](int step, int total) {
+        EXPECT_EQ(total, 400);
+        EXPECT_GE(step, progressSignals);
+        ++progressSignals;
+    });
+    ASSERT_TRUE(Run(cmd::kPlay));
+    EXPECT_TRUE(View()->Worker().Active());
+    // The counter on display only grows, tick by tick, while the thread goes on.
+    std::vector<int> shown;
+    ASSERT_TRUE(WaitLong([&] {
+        if (shown.empty() || shown.back() != State().stepCounter) shown.push_back(State().stepCounter);
+        return !View()->StepTimerRunning();
+    }));
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    EXPECT_GT(shown.size(), 2u);
+    EXPECT_EQ(State().stepCounter, 400);
+    test::Flush();
+    EXPECT_EQ(progressSignals, 400);
+    const std::vector<CurvePoint> headless = HeadlessCurve(*Doc()->GetFramePat());
+    const std::vector<CurvePoint>& curve = View()->Run()->Curve();
+    ASSERT_EQ(curve.size(), headless.size());
+    for (size_t k = 0; k < curve.size(); ++k) {
+        ASSERT_EQ(curve[k].force, headless[k].force) << k;
+        ASSERT_EQ(Scene().controlHistory[2 * (k + 1) + 1], static_cast<float>(headless[k].force)) << k;
+    }
+}
+
+TEST_F(PushoverViewTest, ClosingTheDocumentDuringARunStopsTheThreadBeforeTheSessionGoes) {
+    StartOnExample("shear-wall.fem");
+    Doc()->GetFramePat()->stepsPerSegment = 20000;
+    ShowPushover();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(WaitLong([&] { return State().stepCounter >= 3; }));
+    ASSERT_TRUE(View()->Worker().Active());
+    for (ChildFrame* frame : Frames()) frame->SubWindow()->close();
+    test::Flush();
+    EXPECT_TRUE(Docs().empty());
+    EXPECT_TRUE(Frames().empty());
+    // The program goes on: a new document analyses as before.
+    StartOnExample("shear-wall.fem");
+    ShowPushover();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(State().stepCounter, 100);
 }
 
 TEST_F(PushoverViewTest, ExportCurveWritesWhatTheHeadlessCommandWrites) {
