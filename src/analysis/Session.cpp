@@ -36,10 +36,6 @@ bool Session::RunElastic(const CFramePat& model, int& status, std::string& refus
     const engine::RunStatus outcome = engine.Start(std::span<const int32_t>(input_.data(), size_t(length)),
                                                    engine::kElasticMode, 0.0, method_);
     status = engine::StatusCode(outcome);
-    if (outcome == engine::RunStatus::BadInput && *engine.Message() != '\0') {
-        refusal = std::string("The analysis method is ") + engine.Message() + ".";
-        return false;
-    }
     if (outcome != engine::RunStatus::Done) return true;
     const engine::ResultView view = engine.Results();
     const std::span<const double> values = view.Values();

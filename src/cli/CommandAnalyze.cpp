@@ -7,6 +7,7 @@
 #include "analysis/EngineInputPacker.h"
 #include "analysis/EngineStatus.h"
 #include "analysis/Mesh.h"
+#include "analysis/MethodNames.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/ResultSummary.h"
 #include "analysis/Session.h"
@@ -47,10 +48,6 @@ struct Call {
     double loadFactor = 0, residual = 0;
     int iterations = 0;
 };
-
-const char* MethodName(engine::AnalysisMethod method) {
-    return method == engine::AnalysisMethod::Mcft ? "mcft" : "classic";
-}
 
 // The first increment (counted from 1) against the direction of those before it, 0 for none.
 int FirstReversedIncrement(const std::vector<double>& increments) {
@@ -151,7 +148,7 @@ std::string JsonReport(const Options& o, const Mesh& mesh, const engine::Engine&
         if (c.status == engine::kStatusDone) steps = c.step;
     const bool iterative = engine.Method() == engine::AnalysisMethod::Mcft && engine.Iterative();
     j += "  \"model\": " + JsonString(o.model) + ",\n";
-    j += std::string("  \"method\": \"") + MethodName(engine.Method()) + "\",\n";
+    j += std::string("  \"method\": \"") + MethodKey(engine.Method()) + "\",\n";
     j += "  \"analysis\": \"" +
          std::string(o.pushover        ? "pushover"
                      : o.hasIncrements ? "increments"
@@ -383,7 +380,7 @@ int CommandAnalyze(const Arguments& args) {
     }
     if (curve) {
         CurveHistory history = CurveHistoryOf(*curve, MeshViewOf(*mesh), curveSteps);
-        if (o.method == engine::AnalysisMethod::Mcft) history.method = MethodName(o.method);
+        if (o.method == engine::AnalysisMethod::Mcft) history.method = MethodKey(o.method);
         loadFactors.resize(size_t(curveSteps) + 1, 0.0);
         iterationCounts.resize(size_t(curveSteps) + 1, 0);
         if (o.method == engine::AnalysisMethod::Mcft) {
