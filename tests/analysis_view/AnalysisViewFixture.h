@@ -127,11 +127,11 @@ protected:
         return image;
     }
 
-    // Runs the event loop until `done` holds or a second has passed.
-    template <class Done> static bool WaitFor(Done done) {
+    // Runs the event loop until `done` holds or `seconds` have passed.
+    template <class Done> static bool WaitFor(Done done, int seconds = 1) {
         QElapsedTimer clock;
         clock.start();
-        while (!done() && clock.elapsed() < 1000) {
+        while (!done() && clock.elapsed() < 1000 * seconds) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             QThread::msleep(1);
         }

@@ -56,18 +56,8 @@ protected:
         Frame()->PushoverRadio()->click();
         ASSERT_EQ(State().analysisMode, AnalysisState::kPushoverMode);
     }
-    // Runs the event loop until `done` holds or `seconds` have passed.
-    template <class Done> static bool WaitLong(Done done, int seconds = 30) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 1000 * seconds) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-        return done();
-    }
     bool RunToTheEnd() const {
-        return WaitLong([&] { return !View()->StepTimerRunning(); });
+        return WaitFor([&] { return !View()->StepTimerRunning(); }, 30);
     }
     // The curve of the model run headless on an engine of its own.
     std::vector<CurvePoint> HeadlessCurve(const CFramePat& model) const {
@@ -159,7 +149,7 @@ TEST_F(PushoverViewTest, PauseHoldsTheRunAndResumeContinuesTheSameCurve) {
     // Events queued now are handled while the run goes on: the window is not held for the run.
     int stepsWhenFree = -1;
     QTimer::singleShot(0, [&] { stepsWhenFree = State().stepCounter; });
-    ASSERT_TRUE(WaitLong([&] { return State().stepCounter >= 20; }));
+    ASSERT_TRUE(WaitFor([&] { return State().stepCounter >= 20; }, 30));
     EXPECT_GE(stepsWhenFree, 0);
     EXPECT_LT(stepsWhenFree, 1000);
     ASSERT_TRUE(Run(cmd::kPause));
@@ -203,7 +193,7 @@ TEST_F(PushoverViewTest, StopKeepsTheCurveSoFarAndPlayStartsAgain) {
     Doc()->GetFramePat()->stepsPerSegment = 1000;
     ShowPushover();
     ASSERT_TRUE(Run(cmd::kPlay));
-    ASSERT_TRUE(WaitLong([&] { return State().stepCounter >= 10; }));
+    ASSERT_TRUE(WaitFor([&] { return State().stepCounter >= 10; }, 30));
     ASSERT_TRUE(Run(cmd::kStop));
     EXPECT_FALSE(View()->StepTimerRunning());
     const int stopped = State().stepCounter;
@@ -242,10 +232,12 @@ TEST_F(PushoverViewTest, ProgressArrivesWhileTheRunsThreadWorksAndTheCurveIsTheH
     EXPECT_TRUE(View()->Worker().Active());
     // The counter on display only grows, tick by tick, while the thread goes on.
     std::vector<int> shown;
-    ASSERT_TRUE(WaitLong([&] {
-        if (shown.empty() || shown.back() != State().stepCounter) shown.push_back(State().stepCounter);
-        return !View()->StepTimerRunning();
-    }));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            if (shown.empty() || shown.back() != State().stepCounter) shown.push_back(State().stepCounter);
+            return !View()->StepTimerRunning();
+        },
+        30));
     EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
     EXPECT_GT(shown.size(), 2u);
     EXPECT_EQ(State().stepCounter, 400);
@@ -265,7 +257,7 @@ TEST_F(PushoverViewTest, ClosingTheDocumentDuringARunStopsTheThreadBeforeTheSess
     Doc()->GetFramePat()->stepsPerSegment = 20000;
     ShowPushover();
     ASSERT_TRUE(Run(cmd::kPlay));
-    ASSERT_TRUE(WaitLong([&] { return State().stepCounter >= 3; }));
+    ASSERT_TRUE(WaitFor([&] { return State().stepCounter >= 3; }, 30));
     ASSERT_TRUE(View()->Worker().Active());
     for (ChildFrame* frame : Frames()) frame->SubWindow()->close();
     test::Flush();

@@ -35,15 +35,6 @@ class ResultsWindowTest : public AnalysisViewTest {
 protected:
     ResultsPane* Pane() const { return Frame()->Results(); }
     QImage Canvas() const { return Pane()->Canvas()->grab().toImage(); }
-    template <class Done> static bool WaitLong(Done done, int seconds = 60) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 1000 * seconds) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-        return done();
-    }
     void SaveScreen(const char* name) const {
         if (const char* dir = std::getenv("TORVA_SCREEN_DIR"))
             Frame()->ResultsDock()->grab().save(QStringLiteral("%1/%2.png").arg(dir, name));
@@ -84,7 +75,7 @@ TEST_F(ResultsWindowTest, APushoverAddsItsStatesAndTheCurveClickShowsTheSlidersS
     ASSERT_TRUE(Analyze());
     Frame()->PushoverRadio()->click();
     ASSERT_TRUE(Run(cmd::kPlay));
-    ASSERT_TRUE(WaitLong([&] { return !View()->StepTimerRunning(); }));
+    ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }, 60));
     test::Flush();
     ResultsPane* pane = Pane();
     const int held = pane->Slider()->maximum() + 1;
