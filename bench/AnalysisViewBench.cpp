@@ -2,6 +2,7 @@
 // mesh from the model and paints both meshes, 32,400 principal-stress crosses, legend, arrows and
 // overlays. Budget: a repaint < 30 ms. Also measured: the mesh rebuild alone, and "Analyze" (check,
 // pack, elastic engine call, reading the results).
+#include "analysis/Session.h"
 #include "analysis_view/3dView.h"
 #include "document/TorvaDoc.h"
 #include "framework/CommandIds.h"
