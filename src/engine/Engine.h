@@ -232,6 +232,7 @@ private:
     void AssemblePlaneStiffness(int e, const double K[64], int first = 1, int last = INT32_MAX);
     bool FormedInPlace(int e) const { return elements_[e].discrete == 0 && directMap_[e]; }
     void AssembleChangedElements();
+    void AssembleFormedInPlace(const uint8_t* changed, int count);
     bool ElementStatesFinite(int e) const;
     void PrepareElementThreads();
     void ElementForce(int e, double f[8]) const;

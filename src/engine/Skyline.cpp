@@ -256,7 +256,7 @@ void Engine::AssembleChangedElements() {
     if (!any) return;
     stiffnessChanged_ = 1;
     factorValid_ = false;
-    if (!inPlace || !parallel_ || pool_ == nullptr) {
+    if (!inPlace) {
         for (int e = 0; e < elementCount_; ++e)
             if (elementChanged_[e]) {
                 if (FormedInPlace(e))
@@ -266,15 +266,27 @@ void Engine::AssembleChangedElements() {
             }
         return;
     }
-    const int parts = pool_->Threads();
-    pool_->ParallelFor(parts, 1, [this, parts](int begin, int end) {
+    AssembleFormedInPlace(elementChanged_.data(), elementCount_);
+}
+
+// The flagged elements among the first `count`, all formed in place, from formedMatrix_ into the
+// profile in element order; on the analysis' threads each takes a range of columns.
+void Engine::AssembleFormedInPlace(const uint8_t* changed, int count) {
+    if (std::find(changed, changed + count, 1) == changed + count) return;
+    factorValid_ = false;
+    const int parts = parallel_ && pool_ != nullptr ? pool_->Threads() : 1;
+    auto assemble = [this, parts, changed, count](int begin, int end) {
         for (int part = begin; part < end; ++part) {
             const int first = int(long(equationCount_) * part / parts) + 1;
             const int last = int(long(equationCount_) * (part + 1) / parts);
-            for (int e = 0; e < elementCount_; ++e)
-                if (elementChanged_[e]) AssemblePlaneStiffness(e, &formedMatrix_[64 * e], first, last);
+            for (int e = 0; e < count; ++e)
+                if (changed[e]) AssemblePlaneStiffness(e, &formedMatrix_[64 * e], first, last);
         }
-    });
+    };
+    if (parts == 1)
+        assemble(0, 1);
+    else
+        pool_->ParallelFor(parts, 1, assemble);
 }
 
 void Engine::ReformElement(int e) {
