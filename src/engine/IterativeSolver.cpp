@@ -523,7 +523,11 @@ bool IterativeSolver::FormStiffness() {
                 JointLocalStiffness(secant, e_.elements_[e].discrete, K);
                 ReplaceElementMatrix(e, K);
             } else if (formState_[e] == kSecantChanged) {
-                ReplaceElementMatrix(e, &e_.formedMatrix_[64 * e]);
+                if (e_.FormedInPlace(e)) {
+                    e_.AddStagedDifferences(e, 0, INT32_MAX);
+                    e_.factorValid_ = false;
+                } else
+                    ReplaceElementMatrix(e, &e_.formedMatrix_[64 * e]);
             }
         }
     }
@@ -562,7 +566,7 @@ int IterativeSolver::EvaluateSecant(int e) {
 }
 
 // Pass two for a changed plane element: its points take the new matrices, and its stiffness goes into
-// formedMatrix_.
+// formedMatrix_ (for one mapped one to one, as the differences its profile terms take).
 void IterativeSolver::FormPlane(int e) {
     double D[9][9];
     for (int p = 0; p < kGaussPoints; ++p) {
@@ -575,6 +579,7 @@ void IterativeSolver::FormPlane(int e) {
         ModeMatrixInverse(&e_.geometry_[9 * e], D, &kaaInverse_[16 * e]);
     else
         std::fill_n(&kaaInverse_[16 * e], 16, 0.0);
+    if (e_.FormedInPlace(e)) e_.StageDifferences(e);
 }
 
 // The element's stored matrix becomes T' K T; the profile takes the difference.

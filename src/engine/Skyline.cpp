@@ -96,7 +96,30 @@ void Engine::BuildElementTransforms() {
             used[m] = true;
         }
         directMap_[e] = direct ? 1 : 0;
+        if (direct) BuildAssemblyPairs(e);
     }
+}
+
+// For a plane element mapped one to one: each term of its matrix that lands in the profile's upper
+// half, as the position of the term in the local matrix and the profile address it goes to.
+void Engine::BuildAssemblyPairs(int e) {
+    const int32_t* list = &dofList_[kMaxElementDofs * e];
+    int local[8], equation[8], count = 0;
+    for (int l = 0; l < 8; ++l) {
+        if (localCount_[8 * e + l] == 0) continue;
+        local[count] = l;
+        equation[count] = equationNumber_[list[localEntry_[kMaxMasters * (8 * e + l)]]];
+        ++count;
+    }
+    int pairs = 0;
+    for (int b = 0; b < count; ++b)
+        for (int a = 0; a < count; ++a) {
+            if (equation[b] < equation[a]) continue;
+            pairSource_[kMaxPairs * e + pairs] = uint8_t(8 * local[a] + local[b]);
+            pairAddress_[kMaxPairs * e + pairs] = diagonalAddress_[equation[b]] + equation[b] - equation[a];
+            ++pairs;
+        }
+    pairCount_[e] = int8_t(pairs);
 }
 
 void Engine::AddElementMatrix(int element, const double* matrix) {
@@ -233,18 +256,53 @@ void Engine::AssemblePlaneStiffness(int e, const double K[64], int first, int la
     }
 }
 
+// Element e's new matrix in formedMatrix_ becomes the differences its profile terms take, and its
+// stored matrix the new one: per term new - old, exactly as AssemblePlaneStiffness forms them, so that
+// the profile gets the same bits however the work is split. Touches element e's data only.
+void Engine::StageDifferences(int e) {
+    double* K = &formedMatrix_[64 * e];
+    double* S = &stiffness_[400 * e];
+    int local[8], entry[8], count = 0;
+    for (int l = 0; l < 8; ++l) {
+        if (localCount_[8 * e + l] == 0) continue;
+        local[count] = l;
+        entry[count] = localEntry_[kMaxMasters * (8 * e + l)];
+        ++count;
+    }
+    for (int b = 0; b < count; ++b)
+        for (int a = 0; a < count; ++a) {
+            double& term = K[8 * local[a] + local[b]];
+            const double value = 0.0 + term;
+            double& stored = S[entry[a] + 20 * entry[b]];
+            term = value - stored;
+            stored = value;
+        }
+}
+
+// Element e's staged differences into the profile terms at addresses lo .. hi - 1.
+void Engine::AddStagedDifferences(int e, int lo, int hi) {
+    const double* difference = &formedMatrix_[64 * e];
+    const int32_t* address = &pairAddress_[kMaxPairs * e];
+    const uint8_t* source = &pairSource_[kMaxPairs * e];
+    for (int k = 0; k < pairCount_[e]; ++k)
+        if (address[k] >= lo && address[k] < hi) profile_[address[k]] += difference[source[k]];
+}
+
 // The changed elements' matrices are formed on the analysis' threads (each its own), then assembled.
 void Engine::UpdateChangedStiffness() {
     ForElementRanges([this](int begin, int end) {
         for (int e = begin; e < end; ++e)
-            if (elementChanged_[e] && FormedInPlace(e)) FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+            if (elementChanged_[e] && FormedInPlace(e)) {
+                FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+                StageDifferences(e);
+            }
     });
     AssembleChangedElements();
 }
 
 // The changed elements into the profile, in element order: a plane element mapped one to one from its
-// matrix in formedMatrix_, any other formed again here. Every profile term takes its differences in
-// element order whichever thread adds them, so when all changed elements are of the first kind, the
+// differences staged in formedMatrix_, any other formed again here. Every profile term takes its differences
+// in element order whichever thread adds them, so when all changed elements are of the first kind, the
 // columns are split between the analysis' threads.
 void Engine::AssembleChangedElements() {
     bool inPlace = true, any = false;
@@ -260,7 +318,7 @@ void Engine::AssembleChangedElements() {
         for (int e = 0; e < elementCount_; ++e)
             if (elementChanged_[e]) {
                 if (FormedInPlace(e))
-                    AssemblePlaneStiffness(e, &formedMatrix_[64 * e]);
+                    AddStagedDifferences(e, 0, INT32_MAX);
                 else
                     ReformElement(e);
             }
@@ -269,8 +327,8 @@ void Engine::AssembleChangedElements() {
     AssembleFormedInPlace(elementChanged_.data(), elementCount_);
 }
 
-// The flagged elements among the first `count`, all formed in place, from formedMatrix_ into the
-// profile in element order; on the analysis' threads each takes a range of columns.
+// The flagged elements among the first `count`, all formed in place, their differences staged, into
+// the profile in element order; on the analysis' threads each takes a range of columns.
 void Engine::AssembleFormedInPlace(const uint8_t* changed, int count) {
     if (std::find(changed, changed + count, 1) == changed + count) return;
     factorValid_ = false;
@@ -279,8 +337,9 @@ void Engine::AssembleFormedInPlace(const uint8_t* changed, int count) {
         for (int part = begin; part < end; ++part) {
             const int first = int(long(equationCount_) * part / parts) + 1;
             const int last = int(long(equationCount_) * (part + 1) / parts);
+            const int lo = diagonalAddress_[first], hi = diagonalAddress_[last + 1];
             for (int e = 0; e < count; ++e)
-                if (changed[e]) AssemblePlaneStiffness(e, &formedMatrix_[64 * e], first, last);
+                if (changed[e]) AddStagedDifferences(e, lo, hi);
         }
     };
     if (parts == 1)
