@@ -370,11 +370,13 @@ bool Engine::SolveForIncrement() {
     const int n = equationCount_;
     failedEquation_ = 0;
     // The work copy is factorised, so the profile itself always holds the matrix; an unchanged profile
-    // keeps its factors from the last solve.
+    // keeps its factors from the last solve. The blocked kernel eliminates the load on its way.
     if (!factorValid_) {
-        const int failed = factorKernel_ == FactorKernel::Blocked
+        const bool blocked = factorKernel_ == FactorKernel::Blocked;
+        if (blocked) std::copy_n(loadIncrement_.begin() + 1, n, workVector_.begin() + 1);
+        const int failed = blocked
                                ? blocked_.Factorise(workProfile_.data(), diagonalAddress_.data(), n,
-                                                    profile_.data(), blockedIsa_)
+                                                    profile_.data(), blockedIsa_, workVector_.data())
                                : ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(),
                                              n, 1, SolverKernel::Automatic, profile_.data());
         if (failed != 0) {
@@ -383,6 +385,11 @@ bool Engine::SolveForIncrement() {
             return false;
         }
         factorValid_ = true;
+        if (blocked) {
+            BackSubstitute(workProfile_.data(), diagonalAddress_.data(), n, workVector_.data());
+            std::copy_n(workVector_.begin() + 1, n, displacementIncrement_.begin() + 1);
+            return true;
+        }
     }
     std::copy_n(loadIncrement_.begin() + 1, n, workVector_.begin() + 1);
     ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(), n, 2);
