@@ -307,8 +307,7 @@ void C3dView::OnDefaultSize() {
 
 void C3dView::FitToWindow() {
     if (!Model()) return;
-    RefreshMesh();
-    const Mesh& mesh = Session()->GetMesh();
+    const Mesh& mesh = CurrentMesh();
     if (mesh.nodeCount <= 0) return;
     const int32_t maxX = *std::max_element(mesh.nodeX, mesh.nodeX + mesh.nodeCount);
     const int32_t maxY = *std::max_element(mesh.nodeY, mesh.nodeY + mesh.nodeCount);
