@@ -17,7 +17,7 @@ const char* AnalysisActionText(AnalysisAction action) {
     case AnalysisAction::MovePicture:
         return "Move Picture";
     case AnalysisAction::DefaultSize:
-        return "Defaul Size";
+        return "Default Size";
     case AnalysisAction::ActualSize:
         return "Actual Size";
     case AnalysisAction::Analyze:
@@ -31,7 +31,7 @@ const char* AnalysisActionText(AnalysisAction action) {
     case AnalysisAction::ReduceResponse:
         return "Reduce the Response";
     case AnalysisAction::AmplifyResponse:
-        return "Amplify the Respnse";
+        return "Amplify the Response";
     case AnalysisAction::PrincipalStress:
         return "Principal Stress";
     case AnalysisAction::ViewSeparation:

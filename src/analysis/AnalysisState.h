@@ -45,7 +45,7 @@ struct AnalysisState {
     int runSegments = 1;             // the model's segment count (0 taken as 1) when the run was cleared
     int runStepsPerSegment = 0;
     int recordedSteps = 0; // push-over steps recorded in the scene since the run was last cleared
-    int sizeMode = 0;      // 0 every span drawn 1 mm long ("Defaul Size"), 1 true spans ("Actual Size")
+    int sizeMode = 0;      // 0 every span drawn 1 mm long ("Default Size"), 1 true spans ("Actual Size")
     int mouseMode = 1;     // 0 a drag zooms, 1 a drag pans
 
     // Steps of a whole run: steps per segment × segments.

@@ -3,7 +3,7 @@
 // The command records the result buffer after every engine call that finished; Save paints what the
 // analysis window would show after that run, on Qt's offscreen platform: the elastic result, or after
 // push-over steps the last step with its force-deformation curve in the response strip. The
-// displacements are amplified as a user would with "Amplify the Respnse" (doubling, shown by the
+// displacements are amplified as a user would with "Amplify the Response" (doubling, shown by the
 // "Amp" overlay) until the largest one is drawn at least 5 % of the model's size.
 #include "analysis/AnalysisScene.h"
 #include "analysis/AnalysisState.h"

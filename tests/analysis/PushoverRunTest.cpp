@@ -265,6 +265,8 @@ TEST_F(RunFixture, ElasticModeAndTheRunOnDisplay) {
     EXPECT_EQ(state.stepCounter, 2);
     EXPECT_TRUE(AnalysisActionState(AnalysisAction::ExportCurve, state, view).enabled);
     EXPECT_STREQ(AnalysisActionText(AnalysisAction::ExportCurve), "Export Curve...");
+    EXPECT_STREQ(AnalysisActionText(AnalysisAction::DefaultSize), "Default Size");
+    EXPECT_STREQ(AnalysisActionText(AnalysisAction::AmplifyResponse), "Amplify the Response");
 }
 
 } // namespace
