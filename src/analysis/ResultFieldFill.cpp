@@ -77,6 +77,11 @@ void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, R
     field.hasBars = true;
 }
 
+void FillReactions(const engine::Engine& engine, ResultField& field) {
+    field.reactions = ComputeSupportReactions(engine);
+    field.hasReactions = engine.Started();
+}
+
 void FillFromMcft(std::span<const engine::McftPoint> points, ResultField& field) {
     const size_t count = std::min(points.size(), field.points.size());
     for (size_t i = 0; i < count; ++i) {

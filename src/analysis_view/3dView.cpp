@@ -59,6 +59,7 @@ QString ToQString(const std::string& text) {
 // during a push-over).
 void FillEngineStates(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
     FillFromClassicEngine(engine, mesh, field);
+    FillReactions(engine, field);
 }
 
 } // namespace

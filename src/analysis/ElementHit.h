@@ -1,0 +1,30 @@
+#pragma once
+// Which element lies under a point of the model: the plane element whose quadrilateral (corners at the
+// given node positions, mm) holds the point, and where in it, as the natural coordinates of the Gauss
+// point numbering: corner n1 at (ξ, η) = (+1, +1), n2 (−1, +1), n3 (−1, −1), n4 (+1, −1). Joint
+// elements have no area and are never hit. Works on any node positions: the undeformed mesh or the
+// displaced one a view draws.
+#include "analysis/MeshView.h"
+
+#include <cstdint>
+
+namespace torva {
+
+class Mesh;
+
+struct ElementHit {
+    int element = -1; // −1: no element holds the point
+    double xi = 0, eta = 0;
+};
+
+// A point on an edge two elements share goes to the first in mesh order.
+ElementHit HitElement(const MeshView& mesh, const int32_t* x, const int32_t* y, double px, double py);
+
+// The Gauss point (0..8, g = 3a + b with ξ = p[a], η = p[b], p = −√0.6, 0, √0.6) nearest to (ξ, η).
+int NearestGaussPoint(double xi, double eta);
+
+// The plan position (x, y) of element e: that of its first corner, grid node (i, j) at (i + 2, j + 2).
+// False when the mesh has no such element.
+bool ElementPlanPosition(const Mesh& mesh, int element, int& x, int& y);
+
+} // namespace torva
