@@ -32,4 +32,9 @@ void FillReactions(const engine::Engine& engine, ResultField& field);
 // order; they replace the stresses with the concrete's principal stresses along e1 and e2.
 void FillFromMcft(std::span<const engine::McftPoint> points, ResultField& field);
 
+// After FillFromResults: the states of the step the engine holds, by the method its analysis was
+// started with (the iterative method's points of the plane elements, or the classic engine's states),
+// and the supports' reactions.
+void FillFromEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field);
+
 } // namespace torva

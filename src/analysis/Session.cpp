@@ -2,6 +2,7 @@
 
 #include "analysis/AnalysisCheck.h"
 #include "analysis/EngineInputPacker.h"
+#include "analysis/ResultFieldFill.h"
 
 #include <algorithm>
 
@@ -42,6 +43,26 @@ bool Session::RunElastic(const CFramePat& model, int& status, std::string& refus
     std::fill(results_.begin(), results_.end(), 0.0);
     std::copy(values.begin(), values.end(), results_.begin());
     resultLayout_ = view.Layout();
+    // The elastic state opens a new history, with the states of the method it ran with.
+    StartHistory(MeshViewOf(*mesh_));
+    ResultField field;
+    FillFromResults(Results(), historyMesh_, field);
+    FillFromEngine(engine, historyMesh_, field);
+    history_.Record(0, view.ControlDisplacement(), view.ControlForce(), std::move(field));
+    recordedStep_ = 0;
+    return true;
+}
+
+void Session::StartHistory(const MeshView& mesh) {
+    history_.Clear();
+    historyMesh_ = mesh;
+    recordedStep_ = -1;
+}
+
+bool Session::Record(const PublishedStep& step) {
+    if (step.status != 0 || step.step <= recordedStep_) return false;
+    history_.Record(step.step, step.displacement, step.force, step.field);
+    recordedStep_ = step.step;
     return true;
 }
 
@@ -49,6 +70,7 @@ bool Session::StartPushover(const CFramePat& model, std::string& message) {
     auto run = std::make_unique<PushoverDriver>(Engine());
     if (!run->Start(model, *mesh_, message, method_)) return false;
     pushover_ = std::move(run);
+    StartHistory(pushover_->RunMesh());
     return true;
 }
 

@@ -1,13 +1,17 @@
 #pragma once
 // One document's analysis: its mesh, the packed engine input, an engine of its own, the results on
-// display, the push-over run with its force-deformation history and loading protocol, and the run
-// state the analysis window shows. Nothing here is shared between sessions, so two documents analyse
-// side by side, and a session may be driven from any one thread at a time.
+// display, the push-over run with its force-deformation history and loading protocol, the history of
+// result fields the results window reads, and the run state the analysis window shows. Nothing here is shared
+// between sessions, so two documents analyse side by side, and a session may be driven from any one thread at
+// a time.
 //
 // The engine is created at the first analysis (it holds some 100 MB at full capacity). The elastic
 // analysis and the push-over run share it, as one analysis follows the other.
 #include "analysis/AnalysisState.h"
+#include "analysis/FieldHistory.h"
 #include "analysis/Mesh.h"
+#include "analysis/MeshView.h"
+#include "analysis/PublishedStep.h"
 #include "analysis/PushoverDriver.h"
 #include "engine/AnalysisMethod.h"
 #include "engine/Engine.h"
@@ -68,6 +72,19 @@ public:
     // The session's engine (created on first use).
     engine::Engine& Engine();
 
+    // The states of the last analysis, for the results window: the elastic state of a successful
+    // "Analyze" (step 0, which starts a new history), then, from a push-over started later, every step
+    // its thread published (a new run starts a new history). Fields carry the states of the method the
+    // analysis ran with (the iterative method's crack widths, or the classic engine's cracks).
+    const FieldHistory& History() const { return history_; }
+    // The mesh the history's fields are laid out by.
+    MeshView HistoryMesh() const { return historyMesh_; }
+    // Adds a published push-over step of the current run (steps not after the last one added are
+    // ignored, and so is a failed call). Returns true when the history took it.
+    bool Record(const PublishedStep& step);
+    // The step of the newest state in the history (−1 when it is empty).
+    int RecordedStep() const { return recordedStep_; }
+
 private:
     engine::EngineCapacity capacity_;
     engine::AnalysisMethod method_ = engine::AnalysisMethod::Classic;
@@ -78,6 +95,11 @@ private:
     std::vector<double> results_;
     engine::ResultLayout resultLayout_;
     AnalysisState state_;
+    FieldHistory history_;
+    MeshView historyMesh_;
+    int recordedStep_ = -1;
+
+    void StartHistory(const MeshView& mesh);
 };
 
 } // namespace torva::analysis

@@ -55,13 +55,6 @@ QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The engine's own states of the step it holds, after the field's results (runs in the run's thread
-// during a push-over).
-void FillEngineStates(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
-    FillFromClassicEngine(engine, mesh, field);
-    FillReactions(engine, field);
-}
-
 } // namespace
 
 C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::make_unique<PushoverWorker>()) {
@@ -187,7 +180,7 @@ void C3dView::OnUpdate(View* /*sender*/, int /*hint*/) {
     const CFramePat* model = Model();
     if (!model) return;
     // Every update of the document is an edit of its model: results held so far no longer belong to it.
-    if (CResp3D* frame = Frame(); frame && frame->Results() && history_.Count() > 0)
+    if (CResp3D* frame = Frame(); frame && frame->Results() && Session()->History().Count() > 0)
         frame->Results()->SetOutOfDate(true);
     Apply(DocumentUpdate(State(), control_, *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
 }
@@ -318,9 +311,7 @@ void C3dView::OnAnalyze() {
                         session.DisplayedBuffer(), status));
     ShowFibreSheetNote(model);
     if (status == 0) {
-        const MeshView mesh = MeshViewOf(session.GetMesh());
-        StartHistory(mesh);
-        RecordState(0, session.Results(), mesh);
+        StartHistory();
         ShowHistory();
     }
 }
@@ -336,37 +327,23 @@ void C3dView::ShowFibreSheetNote(const CFramePat& model) {
         main->statusBar()->showMessage(ToQString(note));
 }
 
-void C3dView::StartHistory(const MeshView& mesh) {
-    history_.Clear();
-    recordedStep_ = -1;
+void C3dView::StartHistory() {
     CResp3D* frame = Frame();
     if (!frame || !frame->Results()) return;
     ResultsPane* pane = frame->Results();
-    pane->SetMesh(mesh);
+    pane->SetMesh(Session()->HistoryMesh());
     pane->SetOutOfDate(false);
     if (pane->Curve())
         pane->Curve()->SetTitle(QStringLiteral("Capacity curve \u2014 ") +
                                 QString::fromLatin1(MethodLabel(Session()->Method())));
-    pane->SetSource({[this] { return history_.Count(); },
-                     [this](int i, ResultField& field) {
-                         field = history_.Field(i);
+    const FieldHistory& history = Session()->History();
+    pane->SetSource({[&history] { return history.Count(); },
+                     [&history](int i, ResultField& field) {
+                         field = history.Field(i);
                          return true;
                      },
-                     [this] { return history_.Curve(); }, [this](int i) { return history_.StepOf(i); }});
-}
-
-void C3dView::RecordState(int step, const engine::ResultView& results, const MeshView& mesh) {
-    ResultField field;
-    FillFromResults(results, mesh, field);
-    FillEngineStates(Session()->Engine(), mesh, field);
-    history_.Record(step, results.ControlDisplacement(), results.ControlForce(), std::move(field));
-    recordedStep_ = step;
-}
-
-void C3dView::RecordPublished(const PublishedStep& step) {
-    if (step.step <= recordedStep_) return;
-    history_.Record(step.step, step.displacement, step.force, step.field);
-    recordedStep_ = step.step;
+                     [&history] { return history.Curve(); },
+                     [&history](int i) { return history.StepOf(i); }});
 }
 
 void C3dView::ShowHistory() {
@@ -389,9 +366,9 @@ void C3dView::OnPlay() {
     // A run that started is a new history (a refused one leaves the last run's), and its steps are
     // made in the run's own thread while the step timer shows them.
     PushoverDriver* run = Session()->Pushover();
-    if (run && run != previous && run->Started()) StartHistory(run->RunMesh());
+    if (run && run != previous && run->Started()) StartHistory();
     if (run && run->Running() && stepTimer_.isActive())
-        worker_->Start(*run, Session()->Engine(), &FillEngineStates);
+        worker_->Start(*run, Session()->Engine(), &FillFromEngine);
 }
 
 void C3dView::StopRunThread() {
@@ -427,7 +404,7 @@ ControlEffect C3dView::TakeRunSteps(const ViewControl& view) {
         stopMessage = run->StopMessage();
     }
     return TakePublishedSteps(State(), view, *scene_, run->RunMesh(), steps, ended, stopMessage,
-                              [this](const PublishedStep& step) { RecordPublished(step); });
+                              [this](const PublishedStep& step) { Session()->Record(step); });
 }
 
 void C3dView::OnStepTimer() {
@@ -440,7 +417,7 @@ void C3dView::OnStepTimer() {
     Apply(effect);
     // The results window follows the run a few times a second, and at its end, so that drawing it
     // does not slow the run down.
-    if (run && recordedStep_ > 0 &&
+    if (run && Session()->RecordedStep() > 0 &&
         (!stepTimer_.isActive() || !historyShown_.isValid() ||
          historyShown_.elapsed() >= kHistoryRefreshMs)) {
         ShowHistory();

@@ -11,7 +11,6 @@
 #include "analysis/AnalysisScene.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/ColourScale.h"
-#include "analysis/FieldHistory.h"
 #include "drawing/ResultPainter.h"
 #include "framework/View.h"
 
@@ -116,12 +115,10 @@ private:
     // A tick of a push-over going on in the worker thread; `ended` once it is waited for.
     ControlEffect TakeRunSteps(const ViewControl& view);
 
-    // The results window: a new run's history starts with its first state; every later state is
-    // added; an edit of the model marks what it shows as out of date.
+    // The results window reads the session's history: a new analysis or run points it at the new
+    // history; an edit of the model marks what it shows as out of date.
     void ShowFibreSheetNote(const CFramePat& model);
-    void StartHistory(const MeshView& mesh);
-    void RecordState(int step, const engine::ResultView& results, const MeshView& mesh);
-    void RecordPublished(const PublishedStep& step);
+    void StartHistory();
     void ShowHistory();
 
     // The state of a view without a document; nothing runs on it.
@@ -133,8 +130,6 @@ private:
     std::unique_ptr<PushoverWorker> worker_;
     ExternalLauncher* launcher_ = nullptr;
     std::optional<QString> externalProgram_;
-    FieldHistory history_;
-    int recordedStep_ = -1;
     QElapsedTimer historyShown_;
 };
 
