@@ -1,7 +1,5 @@
 #include "analysis/ElementHit.h"
 
-#include "analysis/Mesh.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -94,19 +92,6 @@ int NearestGaussPoint(double xi, double eta) {
         return t < -p / 2 ? 0 : t > p / 2 ? 2 : 1;
     };
     return 3 * index(xi) + index(eta);
-}
-
-bool ElementPlanPosition(const Mesh& mesh, int element, int& x, int& y) {
-    if (element < 0 || element >= mesh.elementCount) return false;
-    const int node = mesh.ElementNode(element, 0);
-    const int lines = mesh.nx + 1;
-    for (int g = 0; g < lines * (mesh.ny + 1); ++g) {
-        if (mesh.nodeMap[g] != node) continue;
-        x = g % lines + 2;
-        y = g / lines + 2;
-        return true;
-    }
-    return false;
 }
 
 } // namespace torva

@@ -10,8 +10,6 @@
 
 namespace torva {
 
-class Mesh;
-
 struct ElementHit {
     int element = -1; // −1: no element holds the point
     double xi = 0, eta = 0;
@@ -22,9 +20,5 @@ ElementHit HitElement(const MeshView& mesh, const int32_t* x, const int32_t* y, 
 
 // The Gauss point (0..8, g = 3a + b with ξ = p[a], η = p[b], p = −√0.6, 0, √0.6) nearest to (ξ, η).
 int NearestGaussPoint(double xi, double eta);
-
-// The plan position (x, y) of element e: that of its first corner, grid node (i, j) at (i + 2, j + 2).
-// False when the mesh has no such element.
-bool ElementPlanPosition(const Mesh& mesh, int element, int& x, int& y);
 
 } // namespace torva
