@@ -86,6 +86,18 @@ ElementHit HitElement(const MeshView& mesh, const int32_t* x, const int32_t* y, 
     return hit;
 }
 
+int MatchElement(const MeshView& mesh, int hint, int32_t x, int32_t y) {
+    const auto matches = [&](int e) {
+        if (e < 0 || e >= mesh.elementCount || (mesh.elemDiscrete && mesh.elemDiscrete[e] != 0)) return false;
+        const int node = mesh.Node(e, 0);
+        return mesh.nodeX[node] == x && mesh.nodeY[node] == y;
+    };
+    if (matches(hint)) return hint;
+    for (int e = 0; e < mesh.elementCount; ++e)
+        if (matches(e)) return e;
+    return -1;
+}
+
 int NearestGaussPoint(double xi, double eta) {
     const auto index = [](double t) {
         const double p = std::sqrt(0.6);

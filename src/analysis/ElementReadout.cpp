@@ -59,9 +59,8 @@ std::string ElementLabel(int element, int planX, int planY) {
     return text;
 }
 
-std::string ProbeText(const ResultField& field, int element, int gauss, int planX, int planY,
+std::string ProbeText(const ResultField& field, int element, int gauss, const std::string& label,
                       bool outOfDate) {
-    const std::string label = ElementLabel(element, planX, planY);
     if (outOfDate) return label + ": results are out of date \u2014 Analyze again";
     if (!field.hasResults || element < 0 || element >= field.elements || !field.plane[size_t(element)])
         return label + ": no results";

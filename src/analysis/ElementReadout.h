@@ -19,9 +19,10 @@ std::string FormatNumber(double value);
 std::string ElementLabel(int element, int planX, int planY);
 
 // "E12 (x 3, y 5) point 5: σ1 1.23 N/mm², σ2 −8.40 N/mm², crack 0.12 mm, fsx 312 N/mm²" for Gauss point
-// g (0..8) of the element; without results, or with results that no longer belong to the model, says
-// so instead of giving numbers.
-std::string ProbeText(const ResultField& field, int element, int gauss, int planX, int planY, bool outOfDate);
+// g (0..8) of the field's element `element` (−1: none of the field's), named `label`; without results,
+// or with results that no longer belong to the model, says so instead of giving numbers.
+std::string ProbeText(const ResultField& field, int element, int gauss, const std::string& label,
+                      bool outOfDate);
 
 struct ReadoutTable {
     std::vector<std::string> header; // with units

@@ -82,6 +82,19 @@ TEST(ElementHit, DistortedElementsInvertTheirBilinearMap) {
     EXPECT_EQ(HitElement(mesh, quad.nodeX.data(), quad.nodeY.data(), -90, 50).element, -1);
 }
 
+TEST(ElementHit, ElementsAreFoundAgainInARenumberedMesh) {
+    // The same 3 × 2 wall before and after the opening at (1, 0) is filled: its elements move up by one
+    // from the opening on.
+    const test::GridMesh before(3, 2, 1000, [](int i, int j) { return i == 1 && j == 0; });
+    const test::GridMesh after(3, 2, 1000);
+    const MeshView old = before.mesh.View();
+    EXPECT_EQ(MatchElement(old, 3, 1000, 1000), 3); // the hint holds
+    EXPECT_EQ(MatchElement(old, 4, 1000, 1000), 3); // the new numbering's element 4 is the old 3
+    EXPECT_EQ(MatchElement(old, 1, 1000, 0), -1);   // the filled opening has no results
+    EXPECT_EQ(MatchElement(after.mesh.View(), 1, 1000, 0), 1);
+    EXPECT_EQ(MatchElement(old, 0, 3000, 0), -1); // a node, but no element's first corner
+}
+
 TEST(ElementHit, JointElementsAreNeverHit) {
     // Plane, zero-width joint, plane: the joint's line belongs to its neighbours' edges.
     const test::TestMesh row = test::RowMesh({0, 500, 500, 1000}, 400, {0, 1, 0});

@@ -46,7 +46,7 @@ ResultField OneElement(bool widths) {
 
 TEST(ElementReadout, StatusLineNamesTheElementPointAndUnits) {
     ResultField field = OneElement(true);
-    EXPECT_EQ(ProbeText(field, 0, 4, 3, 5, false),
+    EXPECT_EQ(ProbeText(field, 0, 4, ElementLabel(0, 3, 5), false),
               "E1 (x 3, y 5) point 5: σ1 1.23 N/mm², σ2 \u22128.40 N/mm², crack 0.12 mm, fsx 312 N/mm², fsy "
               "\u221245.0 N/mm²");
     // The classic method: the crack's state, crushed concrete and a yielded bar marked.
@@ -55,16 +55,17 @@ TEST(ElementReadout, StatusLineNamesTheElementPointAndUnits) {
     field.Point(0, 4).condition = PointCondition::Crushed;
     field.Point(0, 4).yielded[0] = true;
     EXPECT_EQ(
-        ProbeText(field, 0, 4, 3, 5, false),
+        ProbeText(field, 0, 4, ElementLabel(0, 3, 5), false),
         "E1 (x 3, y 5) point 5: σ1 1.23 N/mm², σ2 \u22128.40 N/mm², crack closed, crushed, fsx 312 yielded "
         "N/mm², fsy \u221245.0 N/mm²");
     // An uncracked point of the iterative method has no width to give.
     field = OneElement(true);
-    EXPECT_NE(ProbeText(field, 0, 0, 3, 5, false).find("crack none"), std::string::npos);
+    EXPECT_NE(ProbeText(field, 0, 0, ElementLabel(0, 3, 5), false).find("crack none"), std::string::npos);
     // No numbers without results or from results of another model.
-    EXPECT_EQ(ProbeText(field, 0, 4, 3, 5, true),
+    EXPECT_EQ(ProbeText(field, 0, 4, ElementLabel(0, 3, 5), true),
               "E1 (x 3, y 5): results are out of date \u2014 Analyze again");
-    EXPECT_EQ(ProbeText(ResultField{}, 11, 4, 3, 5, false), "E12 (x 3, y 5): no results");
+    EXPECT_EQ(ProbeText(ResultField{}, 11, 4, ElementLabel(11, 3, 5), false), "E12 (x 3, y 5): no results");
+    EXPECT_EQ(ProbeText(field, -1, 4, "E7 (x 8, y 2)", false), "E7 (x 8, y 2): no results");
 }
 
 TEST(ElementReadout, TablesGiveNodesAndGaussPointsWithUnits) {
