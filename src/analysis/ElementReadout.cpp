@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace torva {
 
@@ -42,12 +43,14 @@ const char* ConditionText(PointCondition condition) {
 std::string FormatNumber(double value) {
     if (!std::isfinite(value)) return "—";
     const double magnitude = std::fabs(value);
-    const int decimals = magnitude >= 100                     ? 0
-                         : magnitude >= 10                    ? 1
-                         : magnitude >= 0.1 || magnitude == 0 ? 2
-                                                              : 3;
+    // Decimals by size: 3 below 0.1, 2 below 10, 1 below 100, none above; a value that rounds up
+    // into the next size (9.999 to "10.00") takes that size's decimals ("10.0").
+    const double upper[4] = {INFINITY, 100, 10, 0.1};
+    int decimals = magnitude >= 100 ? 0 : magnitude >= 10 ? 1 : magnitude >= 0.1 || magnitude == 0 ? 2 : 3;
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, magnitude);
+    if (decimals > 0 && std::strtod(text, nullptr) >= upper[decimals])
+        std::snprintf(text, sizeof text, "%.*f", --decimals, magnitude);
     // A value that rounds to zero has no sign.
     const bool zero = std::string(text).find_first_not_of("0.") == std::string::npos;
     return (value < 0 && !zero ? std::string(kMinus) : std::string()) + text;
