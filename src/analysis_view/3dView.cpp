@@ -110,29 +110,27 @@ NodeGridBuilder C3dView::GridBuilder() {
     return [this](int sizeMode, float& width, float& height) {
         // A new grid starts a new analysis: the stream goes with the results (the scene reset clears
         // the result buffer).
-        Session()->Clear();
-        Session()->GetMesh().BuildNodeGrid(*Model(), sizeMode, width, height);
+        analysis::Session& session = *Session();
+        session.Clear();
+        session.Invalidate();
+        session.CurrentMesh(*Model(), sizeMode);
+        width = session.MeshWidth();
+        height = session.MeshHeight();
     };
 }
 
-void C3dView::RefreshMesh() {
-    const CFramePat* model = Model();
-    if (!model) return;
-    Mesh& mesh = Session()->GetMesh();
-    float width = 0.0f, height = 0.0f;
-    mesh.BuildNodeGrid(*model, State().sizeMode, width, height);
-    mesh.Scan(*model);
+const Mesh& C3dView::CurrentMesh() {
+    return Session()->CurrentMesh(*Model(), State().sizeMode);
 }
 
 PaintInput C3dView::CurrentPaintInput() {
-    return PaintInputOf(*scene_, Session()->GetMesh(), State(), control_, colours_);
+    return PaintInputOf(*scene_, CurrentMesh(), State(), control_, colours_);
 }
 
 void C3dView::Prepare() {
     if (!Model()) return;
     if (CResp3D* frame = Frame()) frame->UpdateFrameTitle();
-    RefreshMesh();
-    PrepareFrame(*scene_, MeshViewOf(Session()->GetMesh()), State(), control_, colours_, width(), height());
+    PrepareFrame(*scene_, MeshViewOf(CurrentMesh()), State(), control_, colours_, width(), height());
 }
 
 QImage C3dView::Picture() {
@@ -182,7 +180,9 @@ void C3dView::OnInitialUpdate() {
 void C3dView::OnUpdate(View* /*sender*/, int /*hint*/) {
     const CFramePat* model = Model();
     if (!model) return;
-    // Every update of the document is an edit of its model: results held so far no longer belong to it.
+    // Every update of the document is an edit of its model: its mesh is built again, and results held
+    // so far no longer belong to it.
+    Session()->Invalidate();
     if (CResp3D* frame = Frame(); frame && frame->Results() && Session()->History().Count() > 0)
         frame->Results()->SetOutOfDate(true);
     Apply(DocumentUpdate(State(), control_, *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
@@ -306,7 +306,7 @@ void C3dView::OnAnalyze() {
     // Results are read and drawn at actual size.
     if (State().sizeMode != 1)
         Apply(ActualSize(State(), *scene_, model, GridBuilder(), Session()->DisplayedBuffer()));
-    RefreshMesh();
+    CurrentMesh();
     int status = 0;
     std::string refusal;
     analysis::Session& session = *Session();
@@ -317,7 +317,7 @@ void C3dView::OnAnalyze() {
         Apply(effect);
         return;
     }
-    Apply(FinishAnalyze(State(), control_, *scene_, model, MeshViewOf(session.GetMesh()),
+    Apply(FinishAnalyze(State(), control_, *scene_, model, MeshViewOf(CurrentMesh()),
                         session.DisplayedBuffer(), status));
     ShowFibreSheetNote(model);
     if (status == 0) {
@@ -366,7 +366,7 @@ void C3dView::ShowHistory() {
 void C3dView::OnPlay() {
     CResp3D* frame = Frame();
     const int selection = frame ? frame->ViewList()->currentIndex() : scene_->viewKind;
-    RefreshMesh();
+    CurrentMesh();
     // A new run replaces the last one and starts on the same engine.
     StopDocumentRunThreads();
     const PushoverDriver* previous = Run();
@@ -447,9 +447,8 @@ void C3dView::OnExportCurve() {
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
     // The output element is the one of the mesh the run was computed on.
-    RefreshMesh();
     const PushoverDriver* run = Run();
-    const MeshView mesh = run && run->Started() ? run->RunMesh() : MeshViewOf(Session()->GetMesh());
+    const MeshView mesh = run && run->Started() ? run->RunMesh() : MeshViewOf(CurrentMesh());
     std::string error;
     CurveHistory history = CurveHistoryOf(*scene_, mesh, steps);
     // The iterative method's columns, as the command line writes them.
@@ -478,11 +477,10 @@ void C3dView::OnSaveData() {
     const QString folder =
         FileDialogs::ExistingFolder(this, QStringLiteral("Save Data: choose the folder"), OutputFolder());
     if (folder.isEmpty()) return;
-    RefreshMesh();
     ProcessLauncher processes;
     ExternalLauncher& launcher = launcher_ ? *launcher_ : processes;
-    const SaveDataOutcome outcome = SaveData(Session()->GetMesh(), *Model(), folder.toStdString(),
-                                             ExternalProgram().toStdString(), launcher);
+    const SaveDataOutcome outcome =
+        SaveData(CurrentMesh(), *Model(), folder.toStdString(), ExternalProgram().toStdString(), launcher);
     if (outcome.written.empty()) {
         MessageService::Error(ToQString(outcome.error), this);
         return;
