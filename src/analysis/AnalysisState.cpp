@@ -365,8 +365,9 @@ ControlEffect TakePublishedSteps(AnalysisState& state, const ViewControl& view, 
         scene.ReadStepResults(mesh, step.results.data(), static_cast<int>(step.results.size()), step.step);
         if (afterStep) afterStep(step);
     }
+    // No new step, nothing new to draw.
     if (!steps.empty()) scene.FillDisplayFromStep();
-    effect.redraw = true;
+    effect.redraw = !steps.empty() || ended;
     if (ended) {
         if (state.engineStatus > 0) effect.message = stopMessage;
         Merge(effect, StopStepTimer(state));

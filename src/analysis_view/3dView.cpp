@@ -57,6 +57,12 @@ QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// Whether carrying out `effect` changes anything on the screen or in the timers.
+bool Changes(const ControlEffect& effect) {
+    return effect.redraw || effect.erase || effect.killTimer || effect.startTimer || effect.hideResponseBar ||
+           effect.selectViewItem >= 0 || !effect.message.empty();
+}
+
 } // namespace
 
 C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::make_unique<PushoverWorker>()) {
@@ -408,14 +414,17 @@ ControlEffect C3dView::TakeRunSteps(const ViewControl& view) {
     if (!run || view.paused != 0) return {};
     // Done before Take: every step of an ended run is then among those taken.
     const bool ended = worker_->Done() || !worker_->Active();
-    const std::vector<PublishedStep> steps = worker_->Take();
+    std::vector<PublishedStep> steps = worker_->Take();
     std::string stopMessage;
     if (ended) {
         worker_->Join();
         stopMessage = run->StopMessage();
     }
-    return TakePublishedSteps(State(), view, *scene_, run->RunMesh(), steps, ended, stopMessage,
-                              [this](const PublishedStep& step) { Session()->Record(step); });
+    const ControlEffect effect =
+        TakePublishedSteps(State(), view, *scene_, run->RunMesh(), steps, ended, stopMessage);
+    // The results window's history takes the steps' fields (moved: they are a few MB each).
+    for (PublishedStep& step : steps) Session()->Record(std::move(step));
+    return effect;
 }
 
 void C3dView::OnStepTimer() {
@@ -425,7 +434,8 @@ void C3dView::OnStepTimer() {
     const bool takeSteps = worker_->Active() && State().analysisMode == AnalysisState::kPushoverMode;
     const ControlEffect effect =
         takeSteps ? TakeRunSteps(control_) : Tick(State(), control_, *scene_, nullptr);
-    Apply(effect);
+    // Most ticks find no new step: nothing to prepare or draw then.
+    if (Changes(effect)) Apply(effect);
     // The results window follows the run a few times a second, and at its end, so that drawing it
     // does not slow the run down.
     if (run && Session()->RecordedStep() > 0 &&
