@@ -380,15 +380,15 @@ int ExportableSteps(const AnalysisState& state) {
     return std::clamp(std::min(state.stepCounter, state.recordedSteps), 0, AnalysisScene::kStepCapacity);
 }
 
-ControlEffect AmplifyResponse(AnalysisState& state) {
-    state.responseScale *= 2.0f;
+ControlEffect AmplifyResponse(AnalysisState& state, ViewControl& view) {
+    (view.readingAids ? view.multiplier : state.responseScale) *= 2.0f;
     ControlEffect effect;
     effect.redraw = true;
     return effect;
 }
 
-ControlEffect ReduceResponse(AnalysisState& state) {
-    state.responseScale *= 0.5f;
+ControlEffect ReduceResponse(AnalysisState& state, ViewControl& view) {
+    (view.readingAids ? view.multiplier : state.responseScale) *= 0.5f;
     ControlEffect effect;
     effect.redraw = true;
     return effect;

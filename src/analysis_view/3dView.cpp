@@ -39,6 +39,9 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace torva {
@@ -50,6 +53,7 @@ constexpr int kTrackbarMax = 100;
 constexpr int kTrackbarTick = 10;
 constexpr int kStepTimerMs = 1; // step timer 1 fires every millisecond while a run goes on
 constexpr int kHistoryRefreshMs = 250;
+constexpr float kWheelZoomStep = 1.2f;
 
 QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
@@ -68,6 +72,10 @@ C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::mak
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(40, 40);
+    // The window's own reading aids: the automatic deformation scale with this view's multiplier, the
+    // model centred in the plot, supports and the control node drawn.
+    control_.readingAids = true;
+    scene_->projection.centred = true;
     stepTimer_.setTimerType(Qt::PreciseTimer);
     connect(&stepTimer_, &QTimer::timeout, this, [this] { OnStepTimer(); });
 }
@@ -223,8 +231,7 @@ bool C3dView::OnCommand(int id) {
         Apply(MovePicture(State()));
         return true;
     case cmd::kDefaultSize:
-        Apply(DefaultSize(State(), control_, *scene_, *model, width(), height(), GridBuilder(),
-                          Session()->DisplayedBuffer()));
+        OnDefaultSize();
         return true;
     case cmd::kActualSize:
         Apply(ActualSize(State(), *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
@@ -254,10 +261,10 @@ bool C3dView::OnCommand(int id) {
         }
         return true;
     case cmd::kReduceResponse:
-        Apply(ReduceResponse(State()));
+        Apply(ReduceResponse(State(), control_));
         return true;
     case cmd::kAmplifyResponse:
-        Apply(AmplifyResponse(State()));
+        Apply(AmplifyResponse(State(), control_));
         return true;
     case cmd::kPrincipalStress:
         Apply(TogglePrincipal(control_));
@@ -294,6 +301,26 @@ bool C3dView::OnCommand(int id) {
     default:
         return false;
     }
+}
+
+void C3dView::OnDefaultSize() {
+    if (State().analysisDone == 1 &&
+        MessageService::Show(QString::fromLatin1(kDefaultSizeDiscardsText), MessageButtons::YesNo,
+                             MessageIcon::Question, this) != MessageAnswer::Yes)
+        return;
+    Apply(DefaultSize(State(), control_, *scene_, *Model(), width(), height(), GridBuilder(),
+                      Session()->DisplayedBuffer()));
+}
+
+void C3dView::FitToWindow() {
+    if (!Model()) return;
+    const Mesh& mesh = CurrentMesh();
+    if (mesh.nodeCount <= 0) return;
+    const int32_t maxX = *std::max_element(mesh.nodeX, mesh.nodeX + mesh.nodeCount);
+    const int32_t maxY = *std::max_element(mesh.nodeY, mesh.nodeY + mesh.nodeCount);
+    scene_->projection.Fit(static_cast<float>(maxX), static_cast<float>(maxY));
+    Prepare();
+    update();
 }
 
 void C3dView::OnAnalyze() {
@@ -569,6 +596,24 @@ void C3dView::mouseMoveEvent(QMouseEvent* event) {
     DragMove move;
     Apply(drag_.Move(at.x(), at.y(), move) ? DragPicture(State(), *scene_, move.dx, move.dy)
                                            : ControlEffect());
+}
+
+void C3dView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    // The press before it started a drag; the fit ends it.
+    drag_.Release();
+    FitToWindow();
+}
+
+void C3dView::wheelEvent(QWheelEvent* event) {
+    const int notches = event->angleDelta().y();
+    if (notches == 0 || !Model()) return;
+    // A notch (120) zooms by a fifth, about the point under the cursor.
+    const QPoint at = event->position().toPoint();
+    scene_->projection.ZoomAbout(std::pow(kWheelZoomStep, float(notches) / 120.0f), at.x(), at.y());
+    Prepare();
+    update();
+    event->accept();
 }
 
 void C3dView::mouseReleaseEvent(QMouseEvent* event) {
