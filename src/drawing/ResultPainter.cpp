@@ -269,6 +269,19 @@ void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize /*client: the 
         // Row s holds step s: the curve runs from the unloaded origin through the steps read so far.
         graph.firstRow = 1;
         graph.count = std::clamp(state.stepCounter, 0, AnalysisScene::kHistoryRows - 1);
+        if (view.readingAids) {
+            // The output element whose histories the scene holds, for the title or the hint.
+            OutputElementTitle& output = graph.output;
+            output.known = true;
+            output.element = AnalysisScene::OutputElementOf(in.mesh);
+            if (output.element >= 0) {
+                const int first = in.mesh.Node(output.element, 0);
+                output.number = in.mesh.elemOutputNo[output.element];
+                output.discrete = in.mesh.elemDiscrete[output.element];
+                output.x = in.mesh.nodeX[first];
+                output.y = in.mesh.nodeY[first];
+            }
+        }
         ResponseGraphs::Draw(painter, graph, scene.graphCounterX, scene.graphCounterY);
     }
     painter.restore();

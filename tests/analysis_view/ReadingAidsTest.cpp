@@ -9,9 +9,12 @@
 #include "drawing/Label.h"
 #include "drawing/ModelMarks.h"
 #include "drawing/Pixels.h"
+#include "drawing/ResponseGraphs.h"
 #include "drawing/StressLegend.h"
 #include "framework/MessageService.h"
 
+#include <QComboBox>
+#include <QRadioButton>
 #include <QWheelEvent>
 #include <algorithm>
 #include <climits>
@@ -244,6 +247,24 @@ TEST_F(ReadingAidsTest, TheLegendSaysNoResultsBeforeAnAnalysisAndHasRoundTicksAf
     ASSERT_GE(ticks.size(), 2u);
     for (const LegendTick& tick : ticks)
         EXPECT_TRUE(test::IsBlack(after.pixel(StressLegend::kTickX - 1, tick.row))) << tick.value;
+}
+
+TEST_F(ReadingAidsTest, TheStressStrainViewWithoutAnOutputElementSaysHowToChooseOne) {
+    StartOn(*test::WallModel(3, 3));
+    ASSERT_TRUE(Analyze());
+    Frame()->PushoverRadio()->click();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }, 30));
+    Frame()->ViewList()->setCurrentIndex(kGraphConcreteStressStrain);
+    ASSERT_TRUE(Run(cmd::kViewCombo));
+    const QImage shot = Shot("no-output-element");
+    const int h = View()->height();
+    const QRect strip(0, h - ResponseGraphs::kStripHeight, shot.width(), ResponseGraphs::kStripHeight);
+    // No empty plots in the strip, the hint across its middle.
+    EXPECT_EQ(Count(shot, strip, test::IsPureBlue), 0);
+    const int middle = strip.top() + ResponseGraphs::kStripHeight / 2;
+    EXPECT_GT(Count(shot, QRect(0, middle - 8, shot.width(), 16), test::IsBlack), 100);
+    EXPECT_EQ(Count(shot, QRect(0, strip.top(), shot.width(), 90), test::IsBlack), 0);
 }
 
 TEST_F(ReadingAidsTest, DefaultSizeAsksBeforeItDiscardsTheResults) {
