@@ -17,6 +17,10 @@
 // A step that does not converge within the iteration limit is cut in halves, down to a sixteenth; the
 // material histories are committed only at a converged (sub-)step. A NaN or an infinity anywhere ends
 // the attempt like a failed convergence, so nothing unbalanced or undefined is ever accepted.
+//
+// The engine's iteration observer is told after every iteration; when it answers false the step is
+// abandoned (status kStatusCancelled) and everything returns to the last step done, even when pieces
+// of a cut step had been committed: the committed state is saved before a step is first cut.
 #include "engine/ConvergenceTest.h"
 #include "engine/JointElement.h"
 #include "engine/McftMaterial.h"
@@ -70,7 +74,7 @@ public:
     double LoadFactor() const { return lambdaCommitted_; }
 
 private:
-    enum class Outcome { Converged, NotConverged, Unstable, NoResponse };
+    enum class Outcome { Converged, NotConverged, Unstable, NoResponse, Cancelled };
     // The two kinds of step: the control dof's target (push-over) or the load factor (force control).
     struct Target {
         bool displacement = false;
@@ -87,6 +91,10 @@ private:
     Outcome Attempt(const Target& target);
     void Restore();
     void Commit();
+    // The committed state before a step's first cut, and back to it when the step is abandoned; the
+    // Gauss points are then evaluated again at the committed displacements.
+    void SaveStepStart();
+    void AbandonStep();
     void Publish();
     // The Gauss-point and spring states of the trial displacement, the internal forces and the
     // out-of-balance force; returns |R|, or NaN when a state is not finite.
@@ -122,6 +130,11 @@ private:
     // g = sum G' s f, and Kaa^-1 of the last formation.
     std::vector<double> alpha_, alphaCommitted_, modeForce_, kaaInverse_;
     double lambda_ = 0, lambdaCommitted_ = 0;
+    // The committed state at the start of a step that had to be cut (SaveStepStart).
+    std::vector<McftHistory> historyAtStart_;
+    std::vector<JointState> jointAtStart_;
+    std::vector<double> committedAtStart_, alphaAtStart_;
+    double lambdaAtStart_ = 0;
     double lastResidual_ = 0; // |R| / |applied| of the last evaluation
     double appliedNorm_ = 0;  // |lambda P + Fg| of the last evaluation
     int iterations_ = 0, subSteps_ = 0, step_ = 0;
