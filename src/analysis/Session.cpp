@@ -25,6 +25,14 @@ void Session::Clear() {
 
 bool Session::RunElastic(const CFramePat& model, int& status, std::string& refusal) {
     status = 0;
+    ElasticCall call;
+    if (!PrepareElastic(model, call, refusal)) return false;
+    status = RunElasticCall(Engine(), call);
+    if (status == engine::kStatusDone) AcceptElastic();
+    return true;
+}
+
+bool Session::PrepareElastic(const CFramePat& model, ElasticCall& call, std::string& refusal) {
     refusal.clear();
     if (!CheckAnalysable(*mesh_, model, refusal)) return false;
     const int length = PackEngineInput(*mesh_, model, input_.data(), static_cast<int>(input_.size()));
@@ -32,17 +40,21 @@ bool Session::RunElastic(const CFramePat& model, int& status, std::string& refus
         refusal = "The model is too large for the analysis input.";
         return false;
     }
-    engine::Engine& engine = Engine();
-    const engine::RunStatus outcome = engine.Start(std::span<const int32_t>(input_.data(), size_t(length)),
-                                                   engine::kElasticMode, 0.0, method_);
-    status = engine::StatusCode(outcome);
-    if (outcome != engine::RunStatus::Done) return true;
-    const engine::ResultView view = engine.Results();
+    call.stream.assign(input_.begin(), input_.begin() + length);
+    call.method = method_;
+    return true;
+}
+
+int Session::RunElasticCall(engine::Engine& engine, const ElasticCall& call) {
+    return engine::StatusCode(engine.Start(call.stream, engine::kElasticMode, 0.0, call.method));
+}
+
+void Session::AcceptElastic() {
+    const engine::ResultView view = Engine().Results();
     const std::span<const double> values = view.Values();
     std::fill(results_.begin(), results_.end(), 0.0);
     std::copy(values.begin(), values.end(), results_.begin());
     resultLayout_ = view.Layout();
-    return true;
 }
 
 bool Session::StartPushover(const CFramePat& model, std::string& message) {
