@@ -545,8 +545,8 @@ void C3dView::OnExportCurve() {
     // The iterative method's columns, as the command line writes them.
     std::vector<double> loadFactors;
     std::vector<int> iterations;
+    if (run && run->Started()) history.method = MethodKey(run->Method());
     if (run && run->Started() && run->Method() == engine::AnalysisMethod::Mcft) {
-        history.method = MethodKey(run->Method());
         // The run's own record is read once its thread no longer adds to it; a run still going leaves
         // those two columns empty.
         if (!worker_->Active() || worker_->Done()) {
