@@ -162,7 +162,10 @@ void Engine::UpdateStatesAndForces(int mode, int step) {
             UpdateElementState(e, mode, step);
             elementFinite_[e] = ElementStatesFinite(e);
             ElementForce(e, &elementForce_[8 * e]);
-            if (elementChanged_[e] && FormedInPlace(e)) FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+            if (elementChanged_[e] && FormedInPlace(e)) {
+                FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+                StageDifferences(e);
+            }
         }
     });
     std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
