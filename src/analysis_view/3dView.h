@@ -88,6 +88,8 @@ public:
     // The scene prepared for the client size: what the next repaint draws. Runs after every command,
     // tick, document change and resize; painting only reads what it left.
     void Prepare();
+    // The model fitted centred into the plot again (as on opening; a double-click does it).
+    void FitToWindow();
     // What a repaint draws, as prepared.
     PaintInput CurrentPaintInput();
     // The view prepared and painted into a picture of its size.
@@ -99,6 +101,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // Carries out what a command rule asks for; the radios follow the analysis mode.
@@ -118,6 +122,9 @@ private:
     // The iterative method's progress in the status bar: the iteration of the step under way, or the
     // iterations of the last step shown. At most every kProgressRefreshMs unless `now`.
     void ShowIterationProgress(bool now);
+    // "Default Size" redraws every span 1 mm long, which discards the results: asked first when there
+    // are any.
+    void OnDefaultSize();
     void OnSaveData();
     void OnRenderStressField();
     void OnSavePicture();
