@@ -132,7 +132,7 @@ TEST(IterationObserver, AnAbandonedStepLeavesTheLastStepDoneAndTheRunGoesOn) {
 // of the next step are those of the last step done.
 TEST(IterationObserver, AnAbandonedCutStepForgetsTheCommittedPieces) {
     ConvergenceTest tight;
-    tight.iterationLimit = 12;
+    tight.iterationLimit = 6;
     ObservedRun probe, cancelled;
     for (int s = 1; s <= 4; ++s) {
         ASSERT_EQ(probe.Push(0.25), kStatusDone);
