@@ -2,6 +2,7 @@
 
 #include "analysis/ColourScale.h"
 #include "analysis/CurveExport.h"
+#include "analysis/ElementHit.h"
 #include "analysis/ExternalLauncher.h"
 #include "analysis/FibreSheetNote.h"
 #include "analysis/FramePreparation.h"
@@ -10,6 +11,8 @@
 #include "analysis/MethodNames.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/ResultFieldFill.h"
+#include "analysis/ResultSummary.h"
+#include "analysis/RunProgressText.h"
 #include "analysis/SaveData.h"
 #include "analysis/Session.h"
 #include "analysis_view/AnalysisCommands.h"
@@ -53,6 +56,9 @@ constexpr int kTrackbarMax = 100;
 constexpr int kTrackbarTick = 10;
 constexpr int kStepTimerMs = 1; // step timer 1 fires every millisecond while a run goes on
 constexpr int kHistoryRefreshMs = 250;
+constexpr int kAnalysisPollMs = 5;      // the analysis timer looks at the "Analyze" thread this often
+constexpr int kProgressRefreshMs = 100; // the status bar follows the iterations at most this often
+constexpr const char* kAnalysingText = "Analysing\u2026";
 constexpr float kWheelZoomStep = 1.2f;
 
 QString ToQString(const std::string& text) {
@@ -71,6 +77,7 @@ C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::mak
     setObjectName(QStringLiteral("C3dView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true); // the status bar follows the element under the mouse
     setMinimumSize(40, 40);
     // The window's own reading aids: the automatic deformation scale with this view's multiplier, the
     // model centred in the plot, supports and the control node drawn.
@@ -78,11 +85,13 @@ C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::mak
     scene_->projection.centred = true;
     stepTimer_.setTimerType(Qt::PreciseTimer);
     connect(&stepTimer_, &QTimer::timeout, this, [this] { OnStepTimer(); });
+    connect(&analysisTimer_, &QTimer::timeout, this, [this] { OnAnalysisTimer(); });
 }
 
 C3dView::~C3dView() {
     // The run's thread ends before the view (and later the document's session) does.
     worker_->Stop();
+    if (analysing_) AbandonAnalyze(State());
     // A timer that dies with its view leaves the session's state saying that none runs.
     if (stepTimer_.isActive()) Stop(State());
 }
@@ -197,6 +206,7 @@ void C3dView::OnUpdate(View* /*sender*/, int /*hint*/) {
     Session()->Invalidate();
     if (CResp3D* frame = Frame(); frame && frame->Results() && Session()->History().Count() > 0)
         frame->Results()->SetOutOfDate(true);
+    if (analysing_) AbandonElastic("The analysis was stopped: the model changed while it ran.");
     Apply(DocumentUpdate(State(), control_, *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
 }
 
@@ -206,6 +216,9 @@ bool C3dView::OnUpdateCommand(int id, CommandState& command) {
     case cmd::kFloorTrackbar:
     case cmd::kSavePicture:
         command.enabled = true;
+        return true;
+    case cmd::kShowReactions:
+        command.enabled = Frame() && Frame()->Results();
         return true;
     case cmd::kShowResponseSetting: {
         // Asked while the frame is still making its bars, too.
@@ -245,10 +258,19 @@ bool C3dView::OnCommand(int id) {
     case cmd::kExportCurve:
         OnExportCurve();
         return true;
-    case cmd::kStop:
+    case cmd::kStop: {
+        // A push-over stopped says where; a stopped "Analyze" says so itself.
+        const bool pushover = worker_->Active() && !analysing_;
         StopRunThread();
         Apply(Stop(State()));
+        if (pushover && Run()) {
+            std::string text = StoppedText(Run()->Step());
+            if (shownIterations_ > 0 && shownStep_ == Run()->Step())
+                text += " " + StepIterationsText(shownStep_, shownIterations_, shownResidual_);
+            ShowStatus(text);
+        }
         return true;
+    }
     case cmd::kPause:
         Apply(TogglePause(control_));
         worker_->SetPaused(control_.paused != 0);
@@ -298,6 +320,10 @@ bool C3dView::OnCommand(int id) {
     case cmd::kSavePicture:
         OnSavePicture();
         return true;
+    case cmd::kShowReactions:
+        if (!Numbers()) return false;
+        Numbers()->ShowReactions();
+        return true;
     default:
         return false;
     }
@@ -331,34 +357,108 @@ void C3dView::OnAnalyze() {
     if (State().sizeMode != 1)
         Apply(ActualSize(State(), *scene_, model, GridBuilder(), Session()->DisplayedBuffer()));
     CurrentMesh();
-    int status = 0;
     std::string refusal;
     analysis::Session& session = *Session();
     session.SetMethod(Settings::AnalysisMethod());
-    if (!session.RunElastic(model, status, refusal)) {
+    analysis::Session::ElasticCall call;
+    if (!session.PrepareElastic(model, call, refusal)) {
         ControlEffect effect = StopStepTimer(State());
         effect.message = refusal;
         Apply(effect);
         return;
     }
-    Apply(FinishAnalyze(State(), control_, *scene_, model, MeshViewOf(CurrentMesh()),
-                        session.DisplayedBuffer(), status));
-    ShowFibreSheetNote(model);
-    if (status == 0) {
+    // The engine call goes on in the run's thread, so the window answers (and Stop stops it) while an
+    // iterative analysis works; the analysis timer shows its progress and its end.
+    Apply(BeginAnalyze(State()));
+    engine::Engine& engine = session.Engine();
+    worker_->StartCall(engine, [&engine, call = std::move(call)] {
+        return analysis::Session::RunElasticCall(engine, call);
+    });
+    analysing_ = true;
+    shownStep_ = -1; // the gravity state (step 0) iterates first
+    shownIterations_ = 0;
+    progressShown_.invalidate();
+    ShowStatus(kAnalysingText);
+    analysisTimer_.start(kAnalysisPollMs);
+    CommandRouter::RequestRefresh();
+}
+
+void C3dView::OnAnalysisTimer() {
+    if (!analysing_) {
+        analysisTimer_.stop();
+        return;
+    }
+    if (worker_->Done())
+        FinishElastic();
+    else
+        ShowIterationProgress(false);
+}
+
+void C3dView::FinishElastic() {
+    analysisTimer_.stop();
+    analysing_ = false;
+    worker_->Join();
+    const int status = worker_->CallStatus();
+    analysis::Session& session = *Session();
+    if (status == engine::kStatusCancelled) {
+        Apply(AbandonAnalyze(State()));
+        ShowStatus(EngineStatusMessage(status));
+        CommandRouter::RequestRefresh();
+        return;
+    }
+    if (status == engine::kStatusDone) session.AcceptElastic();
+    const CFramePat& model = *Model();
+    engine::Engine& engine = session.Engine();
+    // A failure is told as the command line tells it: which capacity, by how much, what to try.
+    Apply(FinishAnalyze(
+        State(), control_, *scene_, model, MeshViewOf(CurrentMesh()), session.DisplayedBuffer(), status,
+        status != engine::kStatusDone ? EngineStatusMessage(engine, status, 1) : std::string()));
+    // The iterative method says how hard the step was; a note on fibre sheets follows.
+    std::string text;
+    if (status == engine::kStatusDone && engine.Method() == engine::AnalysisMethod::Mcft &&
+        engine.Iterative()) {
+        const engine::IterativeStepRecord& record = engine.Iterative()->LastRecord();
+        text = StepIterationsText(record.step, record.iterations, record.residual);
+    }
+    const std::string note = FibreSheetNote(model);
+    if (!note.empty()) text += (text.empty() ? "" : "  ") + note;
+    ShowStatus(text);
+    if (status == engine::kStatusDone) {
         StartHistory();
         ShowHistory();
     }
+    CommandRouter::RequestRefresh();
 }
 
-void C3dView::ShowFibreSheetNote(const CFramePat& model) {
-    // A line in the main window's status bar: the results are still worth reading.
+void C3dView::AbandonElastic(const std::string& why) {
+    analysisTimer_.stop();
+    analysing_ = false;
+    worker_->Stop();
+    Apply(AbandonAnalyze(State()));
+    ShowStatus(why);
+}
+
+void C3dView::ShowStatus(const std::string& text) {
     auto* main = qobject_cast<QMainWindow*>(window());
     if (!main) return;
-    const std::string note = FibreSheetNote(model);
-    if (note.empty())
+    if (text.empty())
         main->statusBar()->clearMessage();
     else
-        main->statusBar()->showMessage(ToQString(note));
+        main->statusBar()->showMessage(ToQString(text));
+}
+
+void C3dView::ShowIterationProgress(bool now) {
+    if (!now && progressShown_.isValid() && progressShown_.elapsed() < kProgressRefreshMs) return;
+    const PushoverWorker::IterationProgress iteration = worker_->LastIteration();
+    std::string text;
+    // The step under way is the one after the last shown; the classic method reports no iterations.
+    if (iteration.step > shownStep_ && worker_->Active() && !worker_->Done())
+        text = IteratingText(iteration.step, iteration.iteration, iteration.residual);
+    else if (shownIterations_ > 0)
+        text = StepIterationsText(shownStep_, shownIterations_, shownResidual_);
+    if (text.empty()) return;
+    ShowStatus(text);
+    progressShown_.start();
 }
 
 void C3dView::StartHistory() {
@@ -401,6 +501,9 @@ void C3dView::OnPlay() {
     // made in the run's own thread while the step timer shows them.
     PushoverDriver* run = Session()->Pushover();
     if (run && run != previous && run->Started()) StartHistory();
+    shownStep_ = -1;
+    shownIterations_ = 0;
+    progressShown_.invalidate();
     if (run && run->Running() && stepTimer_.isActive())
         worker_->Start(*run, Session()->Engine(), &FillFromEngine);
 }
@@ -408,6 +511,7 @@ void C3dView::OnPlay() {
 void C3dView::StopRunThread() {
     if (!worker_->Active()) return;
     worker_->Stop();
+    if (analysing_) return FinishElastic();
     // What the thread finished before it stopped is shown, paused or not, in the push-over display.
     if (State().analysisMode != AnalysisState::kPushoverMode) {
         worker_->Take();
@@ -440,7 +544,14 @@ ControlEffect C3dView::TakeRunSteps(const ViewControl& view) {
     const ControlEffect effect =
         TakePublishedSteps(State(), view, *scene_, run->RunMesh(), steps, ended, stopMessage);
     // The results window's history takes the steps' fields (moved: they are a few MB each).
-    for (PublishedStep& step : steps) Session()->Record(std::move(step));
+    for (PublishedStep& step : steps) {
+        if (step.status == 0) {
+            shownStep_ = step.step;
+            shownIterations_ = step.iterations;
+            shownResidual_ = step.residual;
+        }
+        Session()->Record(std::move(step));
+    }
     return effect;
 }
 
@@ -453,6 +564,8 @@ void C3dView::OnStepTimer() {
         takeSteps ? TakeRunSteps(control_) : Tick(State(), control_, *scene_, nullptr);
     // Most ticks find no new step: nothing to prepare or draw then.
     if (Changes(effect)) Apply(effect);
+    // The status bar follows the iterative method's iterations, and names the last step's at the end.
+    if (takeSteps) ShowIterationProgress(effect.killTimer);
     // The results window follows the run a few times a second, and at its end, so that drawing it
     // does not slow the run down.
     if (run && Session()->RecordedStep() > 0 &&
@@ -482,8 +595,8 @@ void C3dView::OnExportCurve() {
     // The iterative method's columns, as the command line writes them.
     std::vector<double> loadFactors;
     std::vector<int> iterations;
+    if (run && run->Started()) history.method = MethodKey(run->Method());
     if (run && run->Started() && run->Method() == engine::AnalysisMethod::Mcft) {
-        history.method = MethodKey(run->Method());
         // The run's own record is read once its thread no longer adds to it; a run still going leaves
         // those two columns empty.
         if (!worker_->Active() || worker_->Done()) {
@@ -578,9 +691,36 @@ void C3dView::resizeEvent(QResizeEvent* /*event*/) {
     Prepare();
 }
 
+NumberDocks* C3dView::Numbers() {
+    CResp3D* frame = Frame();
+    if (!numbers_ && frame && frame->Results()) numbers_ = new NumberDocks(frame, frame->Results());
+    return numbers_;
+}
+
+bool C3dView::PickAt(QPoint at, NumberDocks::Pick& pick, int& gauss) {
+    pick = {};
+    gauss = 0;
+    const Projection& projection = scene_->projection;
+    const double scale = double(projection.zoom) * double(projection.baseScale);
+    if (!Model() || scale <= 0 || at.y() >= projection.plotHeight) return false;
+    // The undeformed mesh, drawn in every state, is what the pointer picks.
+    const Mesh& mesh = Session()->GetMesh();
+    const double x = (at.x() - projection.originX) / scale, y = (at.y() - projection.originY) / scale;
+    const ElementHit hit = HitElement(MeshViewOf(mesh), mesh.nodeX, mesh.nodeY, x, y);
+    if (hit.element < 0) return false;
+    pick.element = hit.element;
+    ElementPlanPosition(mesh, hit.element, pick.planX, pick.planY);
+    const int corner = mesh.ElementNode(hit.element, 0);
+    pick.cornerX = mesh.nodeX[corner];
+    pick.cornerY = mesh.nodeY[corner];
+    gauss = NearestGaussPoint(hit.xi, hit.eta);
+    return true;
+}
+
 void C3dView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
     const QPoint at = event->position().toPoint();
+    pressAt_ = at;
     // Either button starts a drag: the left one zooms, the right one pans.
     if (event->button() == Qt::RightButton)
         MovePicture(State());
@@ -593,9 +733,23 @@ void C3dView::mousePressEvent(QMouseEvent* event) {
 
 void C3dView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    DragMove move;
-    Apply(drag_.Move(at.x(), at.y(), move) ? DragPicture(State(), *scene_, move.dx, move.dy)
-                                           : ControlEffect());
+    if (drag_.Active()) {
+        DragMove move;
+        Apply(drag_.Move(at.x(), at.y(), move) ? DragPicture(State(), *scene_, move.dx, move.dy)
+                                               : ControlEffect());
+        return;
+    }
+    auto* main = qobject_cast<QMainWindow*>(window());
+    NumberDocks::Pick pick;
+    int gauss = 0;
+    if (!main || !Numbers()) return;
+    if (PickAt(at, pick, gauss)) {
+        main->statusBar()->showMessage(Numbers()->HoverText(pick, gauss));
+        hoverShown_ = true;
+    } else if (hoverShown_) {
+        main->statusBar()->clearMessage();
+        hoverShown_ = false;
+    }
 }
 
 void C3dView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -619,6 +773,13 @@ void C3dView::wheelEvent(QWheelEvent* event) {
 void C3dView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
     drag_.Release(); // Qt releases its implicit grab itself
+    // A left click that did not drag opens the element's table.
+    const QPoint at = event->position().toPoint();
+    NumberDocks::Pick pick;
+    int gauss = 0;
+    if (event->button() == Qt::LeftButton && (at - pressAt_).manhattanLength() <= 3 && Numbers() &&
+        PickAt(at, pick, gauss))
+        Numbers()->ShowElement(pick);
 }
 
 } // namespace torva

@@ -15,7 +15,9 @@
 // found after the element update leaves states that no step may build on, so every later step returns
 // NotFinite until a new Start. A Start that fails leaves no analysis to step. NotConverged (iterative
 // method): the step found no equilibrium, even cut into pieces; the results keep the previous step and
-// the engine's state is that of the last converged piece of the step (see IterativeSolver).
+// the engine's state is that of the last converged piece of the step (see IterativeSolver). Cancelled
+// (iterative method): the iteration observer abandoned the step; everything is as after the last step
+// done (a Start abandoned leaves no analysis to step).
 //
 // The method is chosen at Start: the classic method runs the step scheme; the iterative one
 // (IterativeSolver) brings every step into equilibrium and writes the same results from its converged
@@ -32,6 +34,7 @@
 #include "engine/ColumnSolve.h"
 #include "engine/ConcreteModel.h"
 #include "engine/EngineLimits.h"
+#include "engine/IterationObserver.h"
 #include "engine/IterativeSolver.h"
 #include "engine/JointElement.h"
 #include "engine/PlaneElement.h"
@@ -43,6 +46,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace torva::engine {
@@ -98,6 +102,11 @@ public:
     // The next load step in the mode of the analysis, or in `mode` from this step on.
     RunStatus Step(double increment);
     RunStatus Step(double increment, int mode);
+
+    // Told after every iteration of the iterative method, in the thread running the engine; its answer
+    // false abandons the step under way (Cancelled). Empty: no one is told. The classic method never
+    // calls it.
+    void SetIterationObserver(IterationObserver observer) { iterationObserver_ = std::move(observer); }
 
     // The method the analysis was started with.
     AnalysisMethod Method() const { return runMethod_; }
@@ -156,6 +165,7 @@ public:
     const RebarType& Rebar(int type) const { return rebarTypes_[type]; }
     const ElementRecord& Element(int element) const { return elements_[element - 1]; }
     const PointLoad& Load(int record) const { return loads_[record - 1]; }
+    int LoadCount() const { return loadCount_; }
     int OutputElementNumber() const { return outputElement_; }
     int EquationNumber(int dof) const { return equationNumber_[dof]; }
     int TieMaster(int dof, int pair) const { return tieMaster_[3 * dof + pair - 1]; }
@@ -175,6 +185,12 @@ public:
     double DisplacementIncrement(int equation) const { return displacementIncrement_[equation]; }
     double LoadIncrement(int equation) const { return loadIncrement_[equation]; }
     double InternalForce(int equation) const { return internalForce_[equation]; }
+    // Forces of element e (1-based) on its nodes in local dof order u1, v1, ..., u4, v4 (N), from its
+    // states after the last update: what the element takes from its nodes.
+    const double* ElementForces(int element) const { return &elementForce_[8 * (element - 1)]; }
+    // How many times the point-load pattern is applied in the state of the last step done (gravity is
+    // always applied whole): 0 after the gravity state, 1 after load step 1 of force control.
+    double LoadFactor() const;
 
     // Element states (1-based element and Gauss point).
     const GaussPointState& GaussPoint(int element, int g) const { return gauss_[9 * (element - 1) + g - 1]; }
@@ -266,6 +282,7 @@ private:
     bool statesSpoilt_ = false; // a step found non-finite states after its update: only a new analysis
     AnalysisMethod runMethod_ = AnalysisMethod::Classic;
     std::unique_ptr<IterativeSolver> iterative_;
+    IterationObserver iterationObserver_;
 
     // Decoded model.
     int formulation_ = 0;
@@ -318,6 +335,10 @@ private:
     int stiffnessChanged_ = 0; // once set, stays set for the life of the engine
     bool formedAhead_ = false; // the changed elements are already formed again for the next step
     double lastInverse_[4] = {0, 0, 0, 0};
+    // The classic method's load factor and the part of the pattern that loadIncrement_ holds now (the
+    // control scaling multiplies both the increment and this).
+    double loadFactor_ = 0;
+    double patternScale_ = 0;
 
     // Skyline system (1-based).
     std::vector<int32_t> columnHeight_, diagonalAddress_;
