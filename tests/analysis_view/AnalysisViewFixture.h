@@ -132,8 +132,9 @@ protected:
         return image;
     }
 
-    // Runs the event loop until `done` holds or `seconds` have passed.
-    template <class Done> static bool WaitFor(Done done, int seconds = 1) {
+    // Runs the event loop until `done` holds or `seconds` have passed. The limit only matters when
+    // the wait fails: a loaded machine can take far longer than a quiet one to run a few steps.
+    template <class Done> static bool WaitFor(Done done, int seconds = 10) {
         QElapsedTimer clock;
         clock.start();
         while (!done() && clock.elapsed() < 1000 * seconds) {
