@@ -309,7 +309,11 @@ private:
         const engine::Engine& engine = EngineOf();
         return engine.Method() == engine::AnalysisMethod::Mcft ? engine.Iterative() : nullptr;
     }
-    const engine::Engine& EngineOf() const { return const_cast<analysis::Session&>(session_).Engine(); }
+    const engine::Engine& EngineOf() const {
+        const engine::Engine* engine = session_.ExistingEngine();
+        if (!engine) Raise(analysisError, "no analysis step has been done yet");
+        return *engine;
+    }
 
     // The step just done, as the iterative method recorded it (the classic method does one pass).
     void RecordStep() {

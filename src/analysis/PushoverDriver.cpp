@@ -19,6 +19,13 @@ PushoverDriver::PushoverDriver(engine::Engine& engine) : engine_(engine) {}
 
 bool PushoverDriver::Start(const CFramePat& model, const Mesh& mesh, std::string& message,
                            engine::AnalysisMethod method) {
+    // Shared without an owner: the caller keeps the mesh.
+    return Start(model, std::shared_ptr<const Mesh>(std::shared_ptr<void>(), &mesh), message, method);
+}
+
+bool PushoverDriver::Start(const CFramePat& model, std::shared_ptr<const Mesh> meshHeld, std::string& message,
+                           engine::AnalysisMethod method) {
+    const Mesh& mesh = *meshHeld;
     method_ = method;
     started_ = false;
     stopped_ = false;
@@ -34,15 +41,8 @@ bool PushoverDriver::Start(const CFramePat& model, const Mesh& mesh, std::string
     message = protocol_.Problem();
     if (message.empty()) message = MethodLoadingProblem(method, protocol_.FirstReversal());
     if (!message.empty()) return false;
-    stream_ = PackEngineInput(mesh, model);
-
-    nodeCount_ = mesh.nodeCount;
-    elementCount_ = mesh.elementCount;
-    nodeX_.assign(mesh.nodeX, mesh.nodeX + nodeCount_);
-    nodeY_.assign(mesh.nodeY, mesh.nodeY + nodeCount_);
-    elemNodes_.assign(mesh.elemNodes, mesh.elemNodes + 4 * elementCount_);
-    elemDiscrete_.assign(mesh.elemDiscrete, mesh.elemDiscrete + elementCount_);
-    elemOutputNo_.assign(mesh.elemOutputNo, mesh.elemOutputNo + elementCount_);
+    stream_ = std::make_shared<const std::vector<int32_t>>(PackEngineInput(mesh, model));
+    mesh_ = std::move(meshHeld);
 
     curve_.reserve(static_cast<size_t>(TotalSteps()));
     started_ = true;
@@ -50,15 +50,7 @@ bool PushoverDriver::Start(const CFramePat& model, const Mesh& mesh, std::string
 }
 
 MeshView PushoverDriver::RunMesh() const {
-    MeshView view;
-    view.nodeCount = nodeCount_;
-    view.elementCount = elementCount_;
-    view.nodeX = nodeX_.data();
-    view.nodeY = nodeY_.data();
-    view.elemNodes = elemNodes_.data();
-    view.elemDiscrete = elemDiscrete_.data();
-    view.elemOutputNo = elemOutputNo_.data();
-    return view;
+    return mesh_ ? MeshViewOf(*mesh_) : MeshView();
 }
 
 int PushoverDriver::RunStep() {
@@ -66,7 +58,7 @@ int PushoverDriver::RunStep() {
     attempted_ = step_ + 1;
     const double increment = protocol_.Increment(attempted_);
     const engine::RunStatus status = step_ == 0
-                                         ? engine_.Start(stream_, engine::kPushoverMode, increment, method_)
+                                         ? engine_.Start(*stream_, engine::kPushoverMode, increment, method_)
                                          : engine_.Step(increment);
     status_ = engine::StatusCode(status);
     if (status != engine::RunStatus::Done) {

@@ -9,9 +9,10 @@
 // run stops after the last step, or at the first step the engine cannot do (status 3: the control node
 // does not respond; 4: the structure is unstable; 5: the input was refused), keeping the curve so far.
 //
-// Start keeps a copy of what the engine's result buffer is laid out by (the packed mesh's nodes,
-// elements, discrete flags and output numbers), so the steps are always read with the mesh they were
-// computed on, whatever happens to the model or the program's mesh during the run.
+// The run holds the mesh it was packed from and the packed stream (shared with the session that
+// started it, never copied); neither changes while the run holds them (the session builds a new mesh
+// when the model changes during a run), so the steps are always read with the mesh they were computed
+// on.
 #include "analysis/CancelToken.h"
 #include "analysis/LoadingProtocol.h"
 #include "analysis/Mesh.h"
@@ -22,6 +23,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -52,6 +54,9 @@ public:
     // Checks and packs the scanned mesh of `model` and prepares a run from step 0. False, with a message,
     // when the model cannot be run: the analysis check refuses it, it has no control node, or its
     // loading cannot be run (LoadingProtocol::Problem). Nothing is run yet.
+    bool Start(const CFramePat& model, std::shared_ptr<const Mesh> mesh, std::string& message,
+               engine::AnalysisMethod method = engine::AnalysisMethod::Classic);
+    // The same on a mesh the caller keeps unchanged for as long as the run lasts.
     bool Start(const CFramePat& model, const Mesh& mesh, std::string& message,
                engine::AnalysisMethod method = engine::AnalysisMethod::Classic);
 
@@ -76,7 +81,8 @@ public:
     engine::AnalysisMethod Method() const { return method_; }
     const std::vector<CurvePoint>& Curve() const { return curve_; }
     engine::ResultView Results() const { return engine_.Results(); }
-    const std::vector<int32_t>& Stream() const { return stream_; }
+    const std::vector<int32_t>& Stream() const { return *stream_; }
+    const std::shared_ptr<const std::vector<int32_t>>& SharedStream() const { return stream_; }
     // The mesh the run was packed from (valid after a successful Start).
     MeshView RunMesh() const;
 
@@ -86,11 +92,9 @@ public:
 private:
     engine::Engine& engine_;
     LoadingProtocol protocol_;
-    std::vector<int32_t> stream_;
+    std::shared_ptr<const Mesh> mesh_;
+    std::shared_ptr<const std::vector<int32_t>> stream_ = std::make_shared<const std::vector<int32_t>>();
     std::vector<CurvePoint> curve_;
-    // The packed mesh's layout.
-    int nodeCount_ = 0, elementCount_ = 0;
-    std::vector<int32_t> nodeX_, nodeY_, elemNodes_, elemDiscrete_, elemOutputNo_;
     engine::AnalysisMethod method_ = engine::AnalysisMethod::Classic;
     int step_ = 0;      // the engine's step counter after the last call
     int attempted_ = 0; // the step of the last call

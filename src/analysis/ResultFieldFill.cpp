@@ -77,25 +77,42 @@ void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, R
     field.hasBars = true;
 }
 
+namespace {
+
+void CopyMcftPoint(const engine::McftPoint& m, PointResult& p) {
+    p.s1 = m.f1;
+    p.s2 = m.f2;
+    p.angle = m.theta;
+    p.e1 = m.e1;
+    p.e2 = m.e2;
+    p.cracked = m.cracked;
+    p.crackOpen = m.cracked && m.crackWidth > 0;
+    p.crackAngle = m.theta + kQuarterTurn;
+    p.crackWidth = m.crackWidth;
+    p.condition = static_cast<PointCondition>(m.condition);
+    for (int d = 0; d < 2; ++d) {
+        p.barStress[d] = m.barStress[d];
+        p.yielded[d] = m.yielded[d];
+    }
+}
+
+} // namespace
+
 void FillFromMcft(std::span<const engine::McftPoint> points, ResultField& field) {
     const size_t count = std::min(points.size(), field.points.size());
-    for (size_t i = 0; i < count; ++i) {
-        const engine::McftPoint& m = points[i];
-        PointResult& p = field.points[i];
-        p.s1 = m.f1;
-        p.s2 = m.f2;
-        p.angle = m.theta;
-        p.e1 = m.e1;
-        p.e2 = m.e2;
-        p.cracked = m.cracked;
-        p.crackOpen = m.cracked && m.crackWidth > 0;
-        p.crackAngle = m.theta + kQuarterTurn;
-        p.crackWidth = m.crackWidth;
-        p.condition = static_cast<PointCondition>(m.condition);
-        for (int d = 0; d < 2; ++d) {
-            p.barStress[d] = m.barStress[d];
-            p.yielded[d] = m.yielded[d];
-        }
+    for (size_t i = 0; i < count; ++i) CopyMcftPoint(points[i], field.points[i]);
+    field.hasStrains = field.hasCrackWidths = field.hasBars = true;
+}
+
+void FillFromEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
+    const engine::IterativeSolver* solver = engine.Iterative();
+    if (engine.Method() != engine::AnalysisMethod::Mcft || !solver)
+        return FillFromClassicEngine(engine, mesh, field);
+    // The joints of zero-width columns and rows have no concrete points: they keep their stresses.
+    const int elements = std::min({field.elements, engine.ElementCount(), mesh.elementCount});
+    for (int e = 0; e < elements; ++e) {
+        if (!field.plane[size_t(e)]) continue;
+        for (int g = 0; g < 9; ++g) CopyMcftPoint(solver->Point(e + 1, g + 1), field.Point(e, g));
     }
     field.hasStrains = field.hasCrackWidths = field.hasBars = true;
 }

@@ -29,4 +29,8 @@ void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, R
 // order; they replace the stresses with the concrete's principal stresses along e1 and e2.
 void FillFromMcft(std::span<const engine::McftPoint> points, ResultField& field);
 
+// After FillFromResults: the states of the step the engine holds, by the method its analysis was
+// started with (the iterative method's points of the plane elements, or the classic engine's states).
+void FillFromEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field);
+
 } // namespace torva

@@ -1,13 +1,17 @@
 #pragma once
 // One document's analysis: its mesh, the packed engine input, an engine of its own, the results on
-// display, the push-over run with its force-deformation history and loading protocol, and the run
-// state the analysis window shows. Nothing here is shared between sessions, so two documents analyse
-// side by side, and a session may be driven from any one thread at a time.
+// display, the push-over run with its force-deformation history and loading protocol, the history of
+// result fields the results window reads, and the run state the analysis window shows. Nothing here is shared
+// between sessions, so two documents analyse side by side, and a session may be driven from any one thread at
+// a time.
 //
 // The engine is created at the first analysis (it holds some 100 MB at full capacity). The elastic
 // analysis and the push-over run share it, as one analysis follows the other.
 #include "analysis/AnalysisState.h"
+#include "analysis/FieldHistory.h"
 #include "analysis/Mesh.h"
+#include "analysis/MeshView.h"
+#include "analysis/PublishedStep.h"
 #include "analysis/PushoverDriver.h"
 #include "engine/AnalysisMethod.h"
 #include "engine/Engine.h"
@@ -35,10 +39,21 @@ public:
     void SetMethod(engine::AnalysisMethod method) { method_ = method; }
     engine::AnalysisMethod Method() const { return method_; }
 
-    // The mesh analysed: the window builds its node grid for the size on display and scans it; the
-    // command line builds it whole.
+    // The mesh analysed and drawn. The window takes it through CurrentMesh, which builds it (both
+    // stages) only when the document's model changed since (Invalidate) or another size mode is asked
+    // for, never for a repaint. The command line, the scripts and the tests build it whole through
+    // GetMesh() while no run of the session goes on in another thread.
     Mesh& GetMesh() { return *mesh_; }
     const Mesh& GetMesh() const { return *mesh_; }
+    const Mesh& CurrentMesh(const CFramePat& model, int sizeMode);
+    // The document's model changed: the next CurrentMesh builds the mesh again.
+    void Invalidate() { meshCurrent_ = false; }
+    // The model's width and height (mm) in the size mode of the last build by CurrentMesh.
+    float MeshWidth() const { return meshWidth_; }
+    float MeshHeight() const { return meshHeight_; }
+    // How many times CurrentMesh has built the mesh.
+    int MeshBuilds() const { return meshBuilds_; }
+
     AnalysisState& State() { return state_; }
     const AnalysisState& State() const { return state_; }
 
@@ -53,9 +68,10 @@ public:
     engine::ResultView Results() const { return engine::ResultView(results_, resultLayout_); }
     // The result buffer on display, at full size, for the window's scene resets.
     ResultBuffer DisplayedBuffer() { return {results_.data(), static_cast<int>(results_.size())}; }
-    // The stream of the last elastic analysis (the packed entries, zeros after them).
-    const std::vector<int32_t>& Input() const { return input_; }
-    // Zeroes the stream and the results on display (a new node grid starts a new analysis).
+    // The packed stream of the last analysis started (empty before it and after Clear). A push-over
+    // run reads the same stream and mesh objects, which stay unchanged while it holds them.
+    const std::vector<int32_t>& Input() const { return *input_; }
+    // Drops the stream and zeroes the results on display (a new node grid starts a new analysis).
     void Clear();
 
     // "Play": a new push-over run of the model's loading on the scanned mesh. False, with a message,
@@ -67,17 +83,42 @@ public:
 
     // The session's engine (created on first use).
     engine::Engine& Engine();
+    // The engine as the last analysis left it, for reading; nullptr before the first analysis made one.
+    const engine::Engine* ExistingEngine() const { return engine_.get(); }
+
+    // The states of the last analysis, for the results window: the elastic state of a successful
+    // "Analyze" (step 0, which starts a new history), then, from a push-over started later, every step
+    // its thread published (a new run starts a new history). Fields carry the states of the method the
+    // analysis ran with (the iterative method's crack widths, or the classic engine's cracks).
+    const FieldHistory& History() const { return history_; }
+    // The mesh the history's fields are laid out by.
+    MeshView HistoryMesh() const { return historyMesh_; }
+    // Adds a published push-over step of the current run (steps not after the last one added are
+    // ignored, and so is a failed call). Returns true when the history took it.
+    bool Record(const PublishedStep& step);
+    // The step of the newest state in the history (−1 when it is empty).
+    int RecordedStep() const { return recordedStep_; }
 
 private:
     engine::EngineCapacity capacity_;
     engine::AnalysisMethod method_ = engine::AnalysisMethod::Classic;
-    std::unique_ptr<Mesh> mesh_;
+    // Shared with the push-over run packed from it; a build while a run holds it makes a new one.
+    std::shared_ptr<Mesh> mesh_;
+    bool meshCurrent_ = false;
+    int meshSizeMode_ = -1;
+    float meshWidth_ = 0, meshHeight_ = 0;
+    int meshBuilds_ = 0;
     std::unique_ptr<engine::Engine> engine_;
     std::unique_ptr<PushoverDriver> pushover_;
-    std::vector<int32_t> input_;
+    std::shared_ptr<const std::vector<int32_t>> input_;
     std::vector<double> results_;
     engine::ResultLayout resultLayout_;
     AnalysisState state_;
+    FieldHistory history_;
+    MeshView historyMesh_;
+    int recordedStep_ = -1;
+
+    void StartHistory(const MeshView& mesh);
 };
 
 } // namespace torva::analysis

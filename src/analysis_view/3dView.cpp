@@ -55,12 +55,6 @@ QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The engine's own states of the step it holds, after the field's results (runs in the run's thread
-// during a push-over).
-void FillEngineStates(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
-    FillFromClassicEngine(engine, mesh, field);
-}
-
 } // namespace
 
 C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::make_unique<PushoverWorker>()) {
@@ -113,29 +107,27 @@ NodeGridBuilder C3dView::GridBuilder() {
     return [this](int sizeMode, float& width, float& height) {
         // A new grid starts a new analysis: the stream goes with the results (the scene reset clears
         // the result buffer).
-        Session()->Clear();
-        Session()->GetMesh().BuildNodeGrid(*Model(), sizeMode, width, height);
+        analysis::Session& session = *Session();
+        session.Clear();
+        session.Invalidate();
+        session.CurrentMesh(*Model(), sizeMode);
+        width = session.MeshWidth();
+        height = session.MeshHeight();
     };
 }
 
-void C3dView::RefreshMesh() {
-    const CFramePat* model = Model();
-    if (!model) return;
-    Mesh& mesh = Session()->GetMesh();
-    float width = 0.0f, height = 0.0f;
-    mesh.BuildNodeGrid(*model, State().sizeMode, width, height);
-    mesh.Scan(*model);
+const Mesh& C3dView::CurrentMesh() {
+    return Session()->CurrentMesh(*Model(), State().sizeMode);
 }
 
 PaintInput C3dView::CurrentPaintInput() {
-    return PaintInputOf(*scene_, Session()->GetMesh(), State(), control_, colours_);
+    return PaintInputOf(*scene_, CurrentMesh(), State(), control_, colours_);
 }
 
 void C3dView::Prepare() {
     if (!Model()) return;
     if (CResp3D* frame = Frame()) frame->UpdateFrameTitle();
-    RefreshMesh();
-    PrepareFrame(*scene_, MeshViewOf(Session()->GetMesh()), State(), control_, colours_, width(), height());
+    PrepareFrame(*scene_, MeshViewOf(CurrentMesh()), State(), control_, colours_, width(), height());
 }
 
 QImage C3dView::Picture() {
@@ -185,8 +177,10 @@ void C3dView::OnInitialUpdate() {
 void C3dView::OnUpdate(View* /*sender*/, int /*hint*/) {
     const CFramePat* model = Model();
     if (!model) return;
-    // Every update of the document is an edit of its model: results held so far no longer belong to it.
-    if (CResp3D* frame = Frame(); frame && frame->Results() && history_.Count() > 0)
+    // Every update of the document is an edit of its model: its mesh is built again, and results held
+    // so far no longer belong to it.
+    Session()->Invalidate();
+    if (CResp3D* frame = Frame(); frame && frame->Results() && Session()->History().Count() > 0)
         frame->Results()->SetOutOfDate(true);
     Apply(DocumentUpdate(State(), control_, *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
 }
@@ -302,7 +296,7 @@ void C3dView::OnAnalyze() {
     // Results are read and drawn at actual size.
     if (State().sizeMode != 1)
         Apply(ActualSize(State(), *scene_, model, GridBuilder(), Session()->DisplayedBuffer()));
-    RefreshMesh();
+    CurrentMesh();
     int status = 0;
     std::string refusal;
     analysis::Session& session = *Session();
@@ -313,13 +307,11 @@ void C3dView::OnAnalyze() {
         Apply(effect);
         return;
     }
-    Apply(FinishAnalyze(State(), control_, *scene_, model, MeshViewOf(session.GetMesh()),
+    Apply(FinishAnalyze(State(), control_, *scene_, model, MeshViewOf(CurrentMesh()),
                         session.DisplayedBuffer(), status));
     ShowFibreSheetNote(model);
     if (status == 0) {
-        const MeshView mesh = MeshViewOf(session.GetMesh());
-        StartHistory(mesh);
-        RecordState(0, session.Results(), mesh);
+        StartHistory();
         ShowHistory();
     }
 }
@@ -335,37 +327,23 @@ void C3dView::ShowFibreSheetNote(const CFramePat& model) {
         main->statusBar()->showMessage(ToQString(note));
 }
 
-void C3dView::StartHistory(const MeshView& mesh) {
-    history_.Clear();
-    recordedStep_ = -1;
+void C3dView::StartHistory() {
     CResp3D* frame = Frame();
     if (!frame || !frame->Results()) return;
     ResultsPane* pane = frame->Results();
-    pane->SetMesh(mesh);
+    pane->SetMesh(Session()->HistoryMesh());
     pane->SetOutOfDate(false);
     if (pane->Curve())
         pane->Curve()->SetTitle(QStringLiteral("Capacity curve \u2014 ") +
                                 QString::fromLatin1(MethodLabel(Session()->Method())));
-    pane->SetSource({[this] { return history_.Count(); },
-                     [this](int i, ResultField& field) {
-                         field = history_.Field(i);
+    const FieldHistory& history = Session()->History();
+    pane->SetSource({[&history] { return history.Count(); },
+                     [&history](int i, ResultField& field) {
+                         field = history.Field(i);
                          return true;
                      },
-                     [this] { return history_.Curve(); }, [this](int i) { return history_.StepOf(i); }});
-}
-
-void C3dView::RecordState(int step, const engine::ResultView& results, const MeshView& mesh) {
-    ResultField field;
-    FillFromResults(results, mesh, field);
-    FillEngineStates(Session()->Engine(), mesh, field);
-    history_.Record(step, results.ControlDisplacement(), results.ControlForce(), std::move(field));
-    recordedStep_ = step;
-}
-
-void C3dView::RecordPublished(const PublishedStep& step) {
-    if (step.step <= recordedStep_) return;
-    history_.Record(step.step, step.displacement, step.force, step.field);
-    recordedStep_ = step.step;
+                     [&history] { return history.Curve(); },
+                     [&history](int i) { return history.StepOf(i); }});
 }
 
 void C3dView::ShowHistory() {
@@ -378,7 +356,7 @@ void C3dView::ShowHistory() {
 void C3dView::OnPlay() {
     CResp3D* frame = Frame();
     const int selection = frame ? frame->ViewList()->currentIndex() : scene_->viewKind;
-    RefreshMesh();
+    CurrentMesh();
     // A new run replaces the last one and starts on the same engine.
     StopDocumentRunThreads();
     const PushoverDriver* previous = Run();
@@ -388,9 +366,9 @@ void C3dView::OnPlay() {
     // A run that started is a new history (a refused one leaves the last run's), and its steps are
     // made in the run's own thread while the step timer shows them.
     PushoverDriver* run = Session()->Pushover();
-    if (run && run != previous && run->Started()) StartHistory(run->RunMesh());
+    if (run && run != previous && run->Started()) StartHistory();
     if (run && run->Running() && stepTimer_.isActive())
-        worker_->Start(*run, Session()->Engine(), &FillEngineStates);
+        worker_->Start(*run, Session()->Engine(), &FillFromEngine);
 }
 
 void C3dView::StopRunThread() {
@@ -426,7 +404,7 @@ ControlEffect C3dView::TakeRunSteps(const ViewControl& view) {
         stopMessage = run->StopMessage();
     }
     return TakePublishedSteps(State(), view, *scene_, run->RunMesh(), steps, ended, stopMessage,
-                              [this](const PublishedStep& step) { RecordPublished(step); });
+                              [this](const PublishedStep& step) { Session()->Record(step); });
 }
 
 void C3dView::OnStepTimer() {
@@ -439,7 +417,7 @@ void C3dView::OnStepTimer() {
     Apply(effect);
     // The results window follows the run a few times a second, and at its end, so that drawing it
     // does not slow the run down.
-    if (run && recordedStep_ > 0 &&
+    if (run && Session()->RecordedStep() > 0 &&
         (!stepTimer_.isActive() || !historyShown_.isValid() ||
          historyShown_.elapsed() >= kHistoryRefreshMs)) {
         ShowHistory();
@@ -459,9 +437,8 @@ void C3dView::OnExportCurve() {
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
     // The output element is the one of the mesh the run was computed on.
-    RefreshMesh();
     const PushoverDriver* run = Run();
-    const MeshView mesh = run && run->Started() ? run->RunMesh() : MeshViewOf(Session()->GetMesh());
+    const MeshView mesh = run && run->Started() ? run->RunMesh() : MeshViewOf(CurrentMesh());
     std::string error;
     CurveHistory history = CurveHistoryOf(*scene_, mesh, steps);
     // The iterative method's columns, as the command line writes them.
@@ -490,11 +467,10 @@ void C3dView::OnSaveData() {
     const QString folder =
         FileDialogs::ExistingFolder(this, QStringLiteral("Save Data: choose the folder"), OutputFolder());
     if (folder.isEmpty()) return;
-    RefreshMesh();
     ProcessLauncher processes;
     ExternalLauncher& launcher = launcher_ ? *launcher_ : processes;
-    const SaveDataOutcome outcome = SaveData(Session()->GetMesh(), *Model(), folder.toStdString(),
-                                             ExternalProgram().toStdString(), launcher);
+    const SaveDataOutcome outcome =
+        SaveData(CurrentMesh(), *Model(), folder.toStdString(), ExternalProgram().toStdString(), launcher);
     if (outcome.written.empty()) {
         MessageService::Error(ToQString(outcome.error), this);
         return;

@@ -5,13 +5,13 @@
 // carries out what they return, then prepares what the picture shows (PrepareFrame); paintEvent only
 // paints it (PaintAnalysis).
 //
-// The view drives its document's analysis session: the session's mesh is rebuilt from the model at
-// every repaint and before every analysis, so span and layer edits in the plan are always what is drawn
-// and analysed; a new grid size or layer count also resets the results (a document update).
+// The view drives its document's analysis session: every document update tells the session that its
+// model changed, and the session builds its mesh again when the view next asks for it, so span and
+// layer edits in the plan are always what is drawn and analysed (never a build for a repaint or a
+// tick); a new grid size or layer count also resets the results.
 #include "analysis/AnalysisScene.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/ColourScale.h"
-#include "analysis/FieldHistory.h"
 #include "drawing/ResultPainter.h"
 #include "framework/View.h"
 
@@ -80,10 +80,10 @@ public:
     // Where "Save Data" writes: the model file's folder, or the current folder for an unsaved model.
     QString OutputFolder() const;
 
-    // The mesh rebuilt from the model (both stages) on the current size mode, as a repaint does.
-    void RefreshMesh();
-    // The mesh rebuilt and the scene prepared for the client size: what the next repaint draws. Runs
-    // after every command, tick, document change and resize; painting only reads what it left.
+    // The session's mesh of the model on the current size mode (built only after a model change).
+    const Mesh& CurrentMesh();
+    // The scene prepared for the client size: what the next repaint draws. Runs after every command,
+    // tick, document change and resize; painting only reads what it left.
     void Prepare();
     // What a repaint draws, as prepared.
     PaintInput CurrentPaintInput();
@@ -116,12 +116,10 @@ private:
     // A tick of a push-over going on in the worker thread; `ended` once it is waited for.
     ControlEffect TakeRunSteps(const ViewControl& view);
 
-    // The results window: a new run's history starts with its first state; every later state is
-    // added; an edit of the model marks what it shows as out of date.
+    // The results window reads the session's history: a new analysis or run points it at the new
+    // history; an edit of the model marks what it shows as out of date.
     void ShowFibreSheetNote(const CFramePat& model);
-    void StartHistory(const MeshView& mesh);
-    void RecordState(int step, const engine::ResultView& results, const MeshView& mesh);
-    void RecordPublished(const PublishedStep& step);
+    void StartHistory();
     void ShowHistory();
 
     // The state of a view without a document; nothing runs on it.
@@ -133,8 +131,6 @@ private:
     std::unique_ptr<PushoverWorker> worker_;
     ExternalLauncher* launcher_ = nullptr;
     std::optional<QString> externalProgram_;
-    FieldHistory history_;
-    int recordedStep_ = -1;
     QElapsedTimer historyShown_;
 };
 

@@ -231,11 +231,15 @@ TEST_F(RunFixture, ARunThatCannotStartChangesNothing) {
 TEST_F(RunFixture, StepsAreReadWithTheMeshTheRunWasPackedFrom) {
     Play();
     Tick(state, view, *scene, session->Pushover(), kOneStep);
-    // The program's mesh changes under the run (an edit in the plan): a column of elements goes.
+    // The model changes under the run (an edit in the plan): a column of elements goes, and the
+    // session builds its mesh again; the run keeps the one it was packed from, unchanged.
     const int nodes = mesh->nodeCount, elements = mesh->elementCount;
     for (int y = 2; y < 5; ++y) model->Flag(4, y, kConcreteLayer) = 0;
-    mesh->Build(*model, kActualSize);
-    ASSERT_LT(mesh->elementCount, elements);
+    session->Invalidate();
+    const Mesh& edited = session->CurrentMesh(*model, kActualSize);
+    ASSERT_LT(edited.elementCount, elements);
+    EXPECT_NE(&edited, mesh);
+    EXPECT_EQ(mesh->elementCount, elements);
     Tick(state, view, *scene, session->Pushover(), kOneStep);
     EXPECT_EQ(state.stepCounter, 2);
     // The last element's Gauss values and the last node are where the packed mesh put them.

@@ -214,3 +214,62 @@ TEST(Session, ASmallEngineRefusesALargerModel) {
 }
 
 } // namespace
+
+// The session's history of result fields: "Analyze" starts it with the elastic state (an unstable model
+// keeps the last one), a push-over run starts a new one and takes its published steps in order only.
+TEST(Session, TheHistoryTakesTheElasticStateThenThePushoversStepsInOrder) {
+    analysis::Session session;
+    auto model = Wall(true);
+    int status = -1;
+    std::string refusal;
+    EXPECT_EQ(session.History().Count(), 0);
+    EXPECT_EQ(session.RecordedStep(), -1);
+    ASSERT_TRUE(RunElastic(session, *model, status, refusal));
+    ASSERT_EQ(session.History().Count(), 1);
+    EXPECT_EQ(session.RecordedStep(), 0);
+    const ResultField& elastic = session.History().Field(0);
+    EXPECT_EQ(elastic.elements, 4);
+    EXPECT_TRUE(elastic.hasStrains);
+    EXPECT_FALSE(elastic.hasCrackWidths); // the classic method
+    EXPECT_EQ(elastic.ux[0], session.Results().Displacement(0, 0));
+    EXPECT_EQ(session.HistoryMesh().elementCount, 4);
+
+    auto loose = Wall(false);
+    ASSERT_TRUE(RunElastic(session, *loose, status, refusal));
+    ASSERT_EQ(status, engine::kStatusUnstable);
+    EXPECT_EQ(session.History().Count(), 1);
+    EXPECT_EQ(session.History().Field(0).ux[0], elastic.ux[0]);
+
+    // The iterative method's elastic state carries its points' crack widths.
+    session.SetMethod(engine::AnalysisMethod::Mcft);
+    ASSERT_TRUE(RunElastic(session, *model, status, refusal));
+    ASSERT_EQ(status, 0);
+    EXPECT_TRUE(session.History().Field(0).hasCrackWidths);
+
+    session.SetMethod(engine::AnalysisMethod::Classic);
+    auto cantilever = LoadExample("cantilever.fem");
+    session.GetMesh().Build(*cantilever, kActualSize);
+    ASSERT_TRUE(session.StartPushover(*cantilever, refusal)) << refusal;
+    EXPECT_EQ(session.History().Count(), 0); // a new run, a new history
+    PushoverDriver& run = *session.Pushover();
+    PublishedStep step;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(run.RunStep(), 0);
+        step.step = run.Step();
+        step.displacement = run.Results().ControlDisplacement();
+        step.force = run.Results().ControlForce();
+        step.field = ResultField();
+        step.field.Resize(4, 9);
+        EXPECT_TRUE(session.Record(step));
+    }
+    EXPECT_FALSE(session.Record(step)); // the same step again
+    step.step = 2;
+    EXPECT_FALSE(session.Record(step)); // an older one
+    step.step = 4;
+    step.status = engine::kStatusUnstable;
+    EXPECT_FALSE(session.Record(step)); // a failed call has no state
+    ASSERT_EQ(session.History().Count(), 3);
+    EXPECT_EQ(session.RecordedStep(), 3);
+    EXPECT_EQ(session.History().StepOf(2), 3);
+    EXPECT_DOUBLE_EQ(session.History().Curve()[2].force, run.Curve()[2].force / 1000);
+}

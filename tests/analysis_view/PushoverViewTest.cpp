@@ -252,6 +252,47 @@ TEST_F(PushoverViewTest, ProgressArrivesWhileTheRunsThreadWorksAndTheCurveIsTheH
     }
 }
 
+// The document's session builds its mesh when the model changes, never for a frame: preparations,
+// repaints, pictures and the ticks of a whole run leave it alone; the run reads the session's own mesh
+// and stream; an edit builds it once, and then the run keeps the mesh it was packed from.
+TEST_F(PushoverViewTest, TheSessionBuildsItsMeshOnlyWhenTheModelChanges) {
+    auto model = WallModel(3, 3);
+    StartOn(*model);
+    ShowPushover();
+    const analysis::Session& session = Session();
+    const int builds = session.MeshBuilds();
+    ASSERT_GT(builds, 0);
+    View()->Prepare();
+    View()->repaint();
+    EXPECT_FALSE(View()->Picture().isNull());
+    View()->resize(View()->size() + QSize(20, 10));
+    test::Flush();
+    EXPECT_EQ(session.MeshBuilds(), builds);
+
+    ASSERT_TRUE(Run(cmd::kPlay));
+    const PushoverDriver* run = View()->Run();
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(run->RunMesh().nodeX, session.GetMesh().nodeX); // no copy of the mesh
+    EXPECT_EQ(&run->Stream(), &session.Input());              // nor of the packed stream
+    ASSERT_TRUE(RunToTheEnd());
+    ASSERT_EQ(State().stepCounter, 20);
+    EXPECT_EQ(session.MeshBuilds(), builds);
+
+    // An edit of the model: wider spans. The next preparation builds the mesh once, with them.
+    const int32_t lastNodeX = session.GetMesh().nodeX[session.GetMesh().nodeCount - 1];
+    EXPECT_EQ(lastNodeX, 1500);
+    Doc()->framePat->SpanLengthOf(kAxisX, 1) = 700;
+    Doc()->UpdateAllViews(nullptr, 0);
+    test::Flush();
+    EXPECT_EQ(session.MeshBuilds(), builds + 1);
+    EXPECT_EQ(session.GetMesh().nodeX[session.GetMesh().nodeCount - 1], 2100);
+    View()->Prepare();
+    EXPECT_EQ(session.MeshBuilds(), builds + 1);
+    // The run's steps are still read with the mesh they were computed on.
+    EXPECT_NE(run->RunMesh().nodeX, session.GetMesh().nodeX);
+    EXPECT_EQ(run->RunMesh().nodeX[run->RunMesh().nodeCount - 1], 1500);
+}
+
 TEST_F(PushoverViewTest, ClosingTheDocumentDuringARunStopsTheThreadBeforeTheSessionGoes) {
     StartOnExample("shear-wall.fem");
     Doc()->GetFramePat()->stepsPerSegment = 20000;

@@ -5,6 +5,7 @@
 #include "analysis_view/CapacityCurveView.h"
 #include "analysis_view/ResultsPane.h"
 #include "drawing/CapacityCurvePainter.h"
+#include "framework/Settings.h"
 
 #include <QComboBox>
 #include <QDockWidget>
@@ -117,6 +118,75 @@ TEST_F(ResultsWindowTest, APushoverAddsItsStatesAndTheCurveClickShowsTheSlidersS
     EXPECT_EQ(view->ShownStep(), picked);
     if (picked == middle) {
         EXPECT_EQ(Canvas(), bySlider);
+    }
+}
+
+// The largest crack width (mm) of a field, and how many points are cracked.
+double WidestCrack(const ResultField& field, int& cracked) {
+    double widest = 0;
+    cracked = 0;
+    for (const PointResult& p : field.points) {
+        widest = std::max(widest, p.crackWidth);
+        cracked += p.cracked ? 1 : 0;
+    }
+    return widest;
+}
+
+// The window's push-over feeds the session's history with the states of the method it runs: the
+// iterative method's crack widths, or the classic engine's cracks (no widths). The results window reads
+// that history, one state per step.
+TEST_F(ResultsWindowTest, APushoverOfEitherMethodFillsTheSessionsHistoryWithItsOwnStates) {
+    for (const engine::AnalysisMethod method :
+         {engine::AnalysisMethod::Mcft, engine::AnalysisMethod::Classic}) {
+        SCOPED_TRACE(method == engine::AnalysisMethod::Mcft ? "mcft" : "classic");
+        Settings::SetAnalysisMethod(method);
+        auto model = test::WallModel(3, 3);
+        model->stepsPerSegment = 12;
+        model->segmentPoints[1] = 1200; // 1.2 mm: the plain wall cracks at its base
+        StartOn(*model);
+        ASSERT_TRUE(Analyze());
+        test::Flush();
+        const FieldHistory& history = Session().History();
+        ASSERT_EQ(history.Count(), 1); // the elastic state
+        EXPECT_EQ(history.StepOf(0), 0);
+        EXPECT_EQ(history.Field(0).hasCrackWidths, method == engine::AnalysisMethod::Mcft);
+        EXPECT_EQ(Pane()->Slider()->maximum(), 0);
+
+        Frame()->PushoverRadio()->click();
+        ASSERT_TRUE(Run(cmd::kPlay));
+        ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }, 60));
+        test::Flush();
+        const PushoverDriver* run = View()->Run();
+        ASSERT_NE(run, nullptr);
+        ASSERT_GE(run->Step(), 4) << run->StopMessage();
+        // A new run is a new history: its steps 1, 2, ... as the run made them, each on the curve.
+        ASSERT_EQ(history.Count(), run->Step());
+        for (int i = 0; i < history.Count(); ++i) EXPECT_EQ(history.StepOf(i), i + 1);
+        const std::vector<CapacityPoint> curve = history.Curve();
+        EXPECT_DOUBLE_EQ(curve.back().force, run->Curve().back().force / 1000);
+        EXPECT_EQ(Pane()->Slider()->maximum(), history.Count() - 1);
+
+        const ResultField& first = history.Field(0);
+        const ResultField& last = history.Field(history.Count() - 1);
+        EXPECT_EQ(last.elements, 9);
+        int crackedFirst = 0, crackedLast = 0;
+        const double widthFirst = WidestCrack(first, crackedFirst);
+        const double widthLast = WidestCrack(last, crackedLast);
+        EXPECT_GT(crackedLast, crackedFirst); // cracking spreads as the wall is pushed
+        if (method == engine::AnalysisMethod::Mcft) {
+            EXPECT_TRUE(last.hasCrackWidths);
+            EXPECT_GT(widthLast, 1e-4);
+            EXPECT_GT(widthLast, widthFirst);
+            // The shown field is the history's: the pane reads the last state with its widths.
+            EXPECT_EQ(Pane()->Field().points.size(), last.points.size());
+            EXPECT_EQ(WidestCrack(Pane()->Field(), crackedFirst), widthLast);
+        } else {
+            EXPECT_FALSE(last.hasCrackWidths);
+            EXPECT_EQ(widthLast, 0.0);
+            EXPECT_TRUE(last.hasStrains);
+        }
+        app.reset();
+        test::Flush();
     }
 }
 
