@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 #include <functional>
