@@ -150,7 +150,6 @@ ControlEffect InitialUpdate(AnalysisState& state, ViewControl& view, AnalysisSce
                             const NodeGridBuilder& buildGrid, ResultBuffer results) {
     scene.projection.MeasureClient(clientWidth, clientHeight);
     view.paused = 0;
-    view.dragging = false;
     state.mouseMode = 1;
     state.sizeMode = 0;
     view.showPrincipal = 1;
@@ -439,28 +438,11 @@ bool ShouldRenderStressField(const AnalysisState& state, const ViewControl& view
     return view.renderOnce == 1 && state.analysisDone == 1;
 }
 
-void PressButton(AnalysisState& state, ViewControl& view, bool rightButton, int x, int y) {
-    state.mouseMode = rightButton ? 1 : 0;
-    view.dragging = true;
-    view.lastX = x;
-    view.lastY = y;
-}
-
-ControlEffect MoveMouse(const AnalysisState& state, ViewControl& view, AnalysisScene& scene, int x, int y) {
-    ControlEffect effect;
-    if (!view.dragging) return effect;
-    const int dx = x - view.lastX, dy = y - view.lastY;
-    view.lastX = x;
-    view.lastY = y;
+ControlEffect DragPicture(const AnalysisState& state, AnalysisScene& scene, int dx, int dy) {
     scene.projection.Drag(state.mouseMode, dx, dy);
+    ControlEffect effect;
     effect.redraw = true;
     return effect;
-}
-
-bool ReleaseButton(ViewControl& view) {
-    if (!view.dragging) return false;
-    view.dragging = false;
-    return true;
 }
 
 } // namespace torva

@@ -58,8 +58,6 @@ struct ViewControl {
     int separation = 0; // 1 = the response strip is shown below the plot
     int showPrincipal = 1;
     int renderOnce = 0; // 1 while the one-shot filled stress rendering is being drawn
-    bool dragging = false;
-    int lastX = 0, lastY = 0; // the last mouse point of a drag
     // Remembered at the last scene reset: topLayer + 1, nxs − 2, nys − 2.
     int layers = 0, columns = 0, rows = 0;
 };
@@ -185,11 +183,8 @@ void BeginRenderOnce(ViewControl& view);
 void EndRenderOnce(ViewControl& view);
 bool ShouldRenderStressField(const AnalysisState& state, const ViewControl& view);
 
-// Mouse: either button starts a drag (left zooms, right pans) from (x, y); the window captures the
-// mouse. A move during the drag zooms or pans and asks for a redraw; releasing returns true when the
-// capture is to be released.
-void PressButton(AnalysisState& state, ViewControl& view, bool rightButton, int x, int y);
-ControlEffect MoveMouse(const AnalysisState& state, ViewControl& view, AnalysisScene& scene, int x, int y);
-bool ReleaseButton(ViewControl& view);
+// A drag of the picture by (dx, dy) pixels zooms or pans it, as the mouse mode says (the window starts
+// a drag with ZoomPicture for the left button and MovePicture for the right), and asks for a redraw.
+ControlEffect DragPicture(const AnalysisState& state, AnalysisScene& scene, int dx, int dy);
 
 } // namespace torva

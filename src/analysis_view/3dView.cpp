@@ -156,6 +156,7 @@ void C3dView::Apply(const ControlEffect& effect) {
 void C3dView::OnInitialUpdate() {
     const CFramePat* model = Model();
     if (!model) return;
+    drag_.Release();
     CResp3D* frame = Frame();
     // The frame is still hidden: lay it out so that the client size is the one it will show.
     if (frame) {
@@ -543,19 +544,26 @@ void C3dView::resizeEvent(QResizeEvent* /*event*/) {
 void C3dView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
     const QPoint at = event->position().toPoint();
-    PressButton(State(), control_, event->button() == Qt::RightButton, at.x(), at.y());
+    // Either button starts a drag: the left one zooms, the right one pans.
+    if (event->button() == Qt::RightButton)
+        MovePicture(State());
+    else
+        ZoomPicture(State());
+    drag_.Press(at.x(), at.y());
     // The routers show the zoom or pan mark that the button chose.
     CommandRouter::RequestRefresh();
 }
 
 void C3dView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    Apply(MoveMouse(State(), control_, *scene_, at.x(), at.y()));
+    DragMove move;
+    Apply(drag_.Move(at.x(), at.y(), move) ? DragPicture(State(), *scene_, move.dx, move.dy)
+                                           : ControlEffect());
 }
 
 void C3dView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
-    ReleaseButton(control_); // Qt releases its implicit grab itself
+    drag_.Release(); // Qt releases its implicit grab itself
 }
 
 } // namespace torva

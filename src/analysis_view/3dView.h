@@ -12,6 +12,7 @@
 #include "analysis/AnalysisScene.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/ColourScale.h"
+#include "analysis_view/DragGesture.h"
 #include "drawing/ResultPainter.h"
 #include "framework/View.h"
 
@@ -125,6 +126,7 @@ private:
     // The state of a view without a document; nothing runs on it.
     AnalysisState detachedState_;
     ViewControl control_;
+    DragGesture drag_;
     std::unique_ptr<AnalysisScene> scene_;
     ColourScale colours_;
     QTimer stepTimer_;

@@ -51,8 +51,9 @@ int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const doubl
     return Factorise(A, D, n, source, BestBlockedIsa());
 }
 
-int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const double* source, BlockedIsa isa) {
-    if (n > maxEquations_) return ColumnSolve(A, nullptr, D, n, 1, SolverKernel::Automatic, source);
+int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const double* source, BlockedIsa isa,
+                                 double* y) {
+    if (n > maxEquations_) return blocked::FactoriseAndEliminate(A, D, n, source, y);
     // The packed panels are read in whole vectors: 64-byte aligned.
     const auto address = reinterpret_cast<std::uintptr_t>(buffer_.data());
     double* work = buffer_.data() + ((64 - address % 64) % 64) / sizeof(double);
@@ -60,14 +61,34 @@ int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const doubl
 #if defined(__x86_64__)
     switch (isa) {
     case BlockedIsa::Avx512:
-        return blocked::FactoriseAvx512(A, D, n, source, work);
+        return blocked::FactoriseAvx512(A, D, n, source, y, work);
     case BlockedIsa::Avx2:
-        return blocked::FactoriseAvx2(A, D, n, source, work);
+        return blocked::FactoriseAvx2(A, D, n, source, y, work);
     case BlockedIsa::Sse2:
-        return blocked::FactoriseSse2(A, D, n, source, work);
+        return blocked::FactoriseSse2(A, D, n, source, y, work);
     }
 #endif
-    return ColumnSolve(A, nullptr, D, n, 1, SolverKernel::Automatic, source);
+    return blocked::FactoriseAndEliminate(A, D, n, source, y);
 }
+
+void BackSubstitute(const double* A, const int32_t* D, int n, double* y) {
+    ColumnSolve(const_cast<double*>(A), y, D, n, 3);
+}
+
+namespace blocked {
+
+int FactoriseAndEliminate(double* A, const int32_t* D, int n, const double* source, double* y) {
+    const int failed = ColumnSolve(A, nullptr, D, n, 1, SolverKernel::Automatic, source);
+    if (failed != 0 || y == nullptr) return failed;
+    for (int j = 2; j <= n; ++j) {
+        const int height = D[j + 1] - D[j] - 1;
+        double sum = 0.0;
+        for (int k = 1; k <= height; ++k) sum += A[D[j] + k] * y[j - k];
+        y[j] -= sum;
+    }
+    return 0;
+}
+
+} // namespace blocked
 
 } // namespace torva::engine

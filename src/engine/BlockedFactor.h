@@ -29,19 +29,29 @@ public:
     // `source`, the profile is read from there and the factors written into A. n <= maxEquations; an
     // isa that cannot run here falls back to the best one that can.
     int Factorise(double* A, const int32_t* D, int n, const double* source = nullptr);
-    int Factorise(double* A, const int32_t* D, int n, const double* source, BlockedIsa isa);
+    // With a right-hand side y (1-based, n values, or null): on success y also holds the forward
+    // elimination L^-1 y, done panel by panel while the factors are in the cache; BackSubstitute ends
+    // the solve.
+    int Factorise(double* A, const int32_t* D, int n, const double* source, BlockedIsa isa,
+                  double* y = nullptr);
 
 private:
     int maxEquations_;
     std::vector<double> buffer_;
 };
 
+// The rest of a solve after Factorise with a right-hand side: y(j) /= d(j), then the backward pass,
+// y(i) -= U(i, j) y(j) from the last column to the first.
+void BackSubstitute(const double* A, const int32_t* D, int n, double* y);
+
 namespace blocked {
 // The entries of each path (BlockedFactorSse2.cpp, ...). `work`: 64-byte aligned, WorkspaceSize(n)
 // doubles.
-int FactoriseSse2(double* A, const int32_t* D, int n, const double* source, double* work);
-int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double* work);
-int FactoriseAvx512(double* A, const int32_t* D, int n, const double* source, double* work);
+int FactoriseSse2(double* A, const int32_t* D, int n, const double* source, double* y, double* work);
+int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double* y, double* work);
+int FactoriseAvx512(double* A, const int32_t* D, int n, const double* source, double* y, double* work);
+// Where no path runs: the column-by-column factorisation, then the forward elimination of y (if any).
+int FactoriseAndEliminate(double* A, const int32_t* D, int n, const double* source, double* y);
 // Doubles of work space for n equations with panels up to 16 wide.
 constexpr long WorkspaceSize(int n) {
     return (n + 2 + 8) + 2L * (n + 16) * 16;

@@ -24,8 +24,9 @@ struct LanesAvx2 {
 
 } // namespace
 
-TORVA_PANEL_TARGET int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double* work) {
-    return FactorisePanels<LanesAvx2>(A, D, n, source, work);
+TORVA_PANEL_TARGET int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double* y,
+                                     double* work) {
+    return FactorisePanels<LanesAvx2>(A, D, n, source, y, work);
 }
 
 } // namespace torva::engine::blocked
@@ -33,8 +34,8 @@ TORVA_PANEL_TARGET int FactoriseAvx2(double* A, const int32_t* D, int n, const d
 #include "engine/ColumnSolve.h"
 
 namespace torva::engine::blocked {
-int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double*) {
-    return ColumnSolve(A, nullptr, D, n, 1, SolverKernel::Automatic, source);
+int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double* y, double*) {
+    return FactoriseAndEliminate(A, D, n, source, y);
 }
 } // namespace torva::engine::blocked
 #endif

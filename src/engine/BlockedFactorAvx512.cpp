@@ -24,9 +24,9 @@ struct LanesAvx512 {
 
 } // namespace
 
-TORVA_PANEL_TARGET int FactoriseAvx512(double* A, const int32_t* D, int n, const double* source,
+TORVA_PANEL_TARGET int FactoriseAvx512(double* A, const int32_t* D, int n, const double* source, double* y,
                                        double* work) {
-    return FactorisePanels<LanesAvx512>(A, D, n, source, work);
+    return FactorisePanels<LanesAvx512>(A, D, n, source, y, work);
 }
 
 } // namespace torva::engine::blocked
@@ -34,8 +34,8 @@ TORVA_PANEL_TARGET int FactoriseAvx512(double* A, const int32_t* D, int n, const
 #include "engine/ColumnSolve.h"
 
 namespace torva::engine::blocked {
-int FactoriseAvx512(double* A, const int32_t* D, int n, const double* source, double*) {
-    return ColumnSolve(A, nullptr, D, n, 1, SolverKernel::Automatic, source);
+int FactoriseAvx512(double* A, const int32_t* D, int n, const double* source, double* y, double*) {
+    return FactoriseAndEliminate(A, D, n, source, y);
 }
 } // namespace torva::engine::blocked
 #endif

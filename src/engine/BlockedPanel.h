@@ -26,6 +26,8 @@
 //    registers. Each final row is stored as G in P and as U = G / d in Q.
 // 2. The diagonal block loses the rows above the panel: the same product with U(i, j0 + c) = Q(i, c).
 // 3. The diagonal block column by column, with the pivot test; then Q and the pivots go back into A.
+// 4. With a right-hand side y: the forward elimination y(j) -= sum over i < j of U(i, j) y(i) of the
+//    panel's columns, while Q is still in the cache (one product over the rows above, then the block).
 #include "engine/ColumnSolve.h"
 
 #include <algorithm>
@@ -52,6 +54,7 @@ template <class L> struct Panel {
     double* P;       // G of the panel, W to a row from row tJ
     double* Q;       // U of the panel, the same shape
     double* inverse; // 1 / d by row
+    double* y;       // the right-hand side, or null
     int j0 = 0, width = 0, tJ = 0;
 
     TORVA_PANEL_INLINE int Top(int c) const { return c - (D[c + 1] - D[c] - 1); } // top row of column c
@@ -186,6 +189,25 @@ template <class L> struct Panel {
         return 0;
     }
 
+    // Step 4: the panel's entries of y, from the rows above the panel and then down its block.
+    TORVA_PANEL void Eliminate() const {
+        Vec acc0 = L::Zero(), acc1 = L::Zero();
+        for (int i = tJ; i < j0; ++i) {
+            const Vec v = L::Broadcast(y[i]);
+            const double* q = RowQ(i);
+            acc0 = L::MulAdd(v, L::Load(q), acc0);
+            acc1 = L::MulAdd(v, L::Load(q + kLanes), acc1);
+        }
+        alignas(64) double above[W];
+        L::Store(above, acc0);
+        L::Store(above + kLanes, acc1);
+        for (int c = 0; c < width; ++c) {
+            double value = y[j0 + c] - above[c];
+            for (int i = j0; i < j0 + c; ++i) value -= RowQ(i)[c] * y[i];
+            y[j0 + c] = value;
+        }
+    }
+
     // The panel's first `columns` columns into the profile: pivots and U.
     TORVA_PANEL void WriteBack(int columns) const {
         for (int c = 0; c < columns; ++c) {
@@ -199,7 +221,8 @@ template <class L> struct Panel {
 
 // `work`: 64-byte aligned, WorkspaceSize(n) doubles.
 template <class L>
-TORVA_PANEL int FactorisePanels(double* A, const int32_t* D, int n, const double* source, double* work) {
+TORVA_PANEL int FactorisePanels(double* A, const int32_t* D, int n, const double* source, double* y,
+                                double* work) {
     constexpr int W = Panel<L>::W;
     static_assert(W <= 16, "the work space holds panels up to 16 wide");
     Panel<L> s;
@@ -207,6 +230,7 @@ TORVA_PANEL int FactorisePanels(double* A, const int32_t* D, int n, const double
     s.D = D;
     s.K = source != nullptr ? source : A;
     s.inverse = work;
+    s.y = y;
     s.P = work + ((n + 2 + 7) & ~7L);
     s.Q = s.P + long(n + 16) * 16;
     for (int j0 = 1; j0 <= n; j0 += W) {
@@ -235,6 +259,7 @@ TORVA_PANEL int FactorisePanels(double* A, const int32_t* D, int n, const double
         s.template DiagonalByAboveTail<L::kRows - 1>(c, s.width - c);
         const int failed = s.DiagonalBlock();
         if (failed != 0) return failed;
+        if (y != nullptr) s.Eliminate();
         s.WriteBack(s.width);
     }
     return 0;

@@ -457,8 +457,8 @@ TORVA_INLINE Pair LoadBackwards(const double* p) { // (p[0], p[-1])
 
 // Forward reduction (dot products down the column, V read backwards) and back-substitution (axpy up
 // the column, V written backwards), two terms at a time.
-void Substitute(const double* A, double* V, const int32_t* D, int n) {
-    for (int j = 1; j <= n; ++j) {
+void Substitute(const double* A, double* V, const int32_t* D, int n, bool forward = true) {
+    for (int j = 1; j <= n && forward; ++j) {
         const int h = D[j + 1] - D[j] - 1;
         if (h <= 0) continue;
         const double* a = &A[D[j] + 1];
@@ -503,9 +503,10 @@ void Substitute(const double* A, double* V, const int32_t* D, int n) {
 // V(j - 1) comes from a register, so no packed load waits for the store just made. Back: every V(i)
 // receives the same updates in the same order (column n first); blocks of four sit at fixed places in
 // V, so each column's loads meet the previous column's stores whole.
-TORVA_TARGET_WIDE void SubstituteWide(const double* A, double* V, const int32_t* D, int n) {
+TORVA_TARGET_WIDE void SubstituteWide(const double* A, double* V, const int32_t* D, int n,
+                                      bool forward = true) {
     double last = 0.0; // V(j - 1), reduced
-    for (int j = 1; j <= n; ++j) {
+    for (int j = 1; j <= n && forward; ++j) {
         const int h = D[j + 1] - D[j] - 1;
         if (h <= 0) {
             last = V[j];
@@ -552,8 +553,8 @@ TORVA_TARGET_WIDE void SubstituteWide(const double* A, double* V, const int32_t*
     }
 }
 #else
-void SubstituteWide(const double* A, double* V, const int32_t* D, int n) {
-    Substitute(A, V, D, n);
+void SubstituteWide(const double* A, double* V, const int32_t* D, int n, bool forward = true) {
+    Substitute(A, V, D, n, forward);
 }
 #endif
 
@@ -574,9 +575,9 @@ int ColumnSolve(double* A, double* V, const int32_t* D, int n, int mode, SolverK
         kernel == SolverKernel::Wide || (kernel == SolverKernel::Automatic && WideKernelAvailable());
     if (mode != 1) {
         if (wide && WideKernelAvailable())
-            SubstituteWide(A, V, D, n);
+            SubstituteWide(A, V, D, n, mode != 3);
         else
-            Substitute(A, V, D, n);
+            Substitute(A, V, D, n, mode != 3);
         return 0;
     }
     return wide && WideKernelAvailable() ? FactoriseWide(A, D, n, source)

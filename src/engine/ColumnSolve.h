@@ -7,7 +7,8 @@
 //        ...
 //      D(j) + h  : K(j-h, j)          the top row of column j
 //
-// with D(1) = 1. Mode 1 factorises A = L' diag L in place; mode 2 reduces V and back-substitutes.
+// with D(1) = 1. Mode 1 factorises A = L' diag L in place; mode 2 reduces V and back-substitutes;
+// mode 3 back-substitutes a V already reduced (divides by the pivots, then the backward pass).
 // The factorisation stops at column j when its pivot is not greater than kPivotRatio times the
 // column's diagonal term before factorisation (also when it is NaN): the matrix is singular to working
 // precision or not positive definite, and that column is reported; columns after it are left
@@ -31,7 +32,7 @@ enum class FactorKernel { Reference, Blocked };
 
 // Mode 1: returns 0 when the whole profile is factorised, else the failing column j (A(D(j)) then
 // holds its pivot). With a `source`, A receives its columns one by one just before they are
-// factorised (a factorised copy, the source left as it is). Mode 2: returns 0.
+// factorised (a factorised copy, the source left as it is). Modes 2 and 3: return 0.
 int ColumnSolve(double* A, double* V, const int32_t* D, int n, int mode,
                 SolverKernel kernel = SolverKernel::Automatic, const double* source = nullptr);
 

@@ -44,6 +44,8 @@ Engine::Engine(const EngineCapacity& capacity)
       gravityLoad_(8 * capacity.elements), condensation_(32 * capacity.elements),
       condensationBefore_(32 * capacity.elements), elementChanged_(capacity.elements),
       elementForce_(8 * capacity.elements), formedMatrix_(64 * capacity.elements),
+      stiffnessBefore_(64 * capacity.elements), pairCount_(capacity.elements),
+      pairSource_(kMaxPairs * capacity.elements), pairAddress_(kMaxPairs * capacity.elements),
       elementFinite_(capacity.elements), changedBefore_(capacity.elements),
       gauss_(kGaussPoints * capacity.elements), gaussBefore_(kGaussPoints * capacity.elements),
       geometry_(kGaussPoints * capacity.elements), jointProperties_(capacity.elements),
@@ -222,13 +224,19 @@ void Engine::WriteResults(std::span<double> results, int mode, int step) {
     }
     int index = 2;
     for (int dof = 1; dof <= 2 * nodeCount_; ++dof) results[index++] = displacement(dof);
-    for (int e = 0; e < elementCount_; ++e)
-        for (int g = 0; g < kGaussPoints; ++g) {
-            const double* principal = gauss_[9 * e + g].concrete.principal;
-            results[index++] = principal[0];
-            results[index++] = principal[1];
-            results[index++] = principal[2];
-        }
+    // Each element's stresses have their own place in the buffer: copied on the element threads.
+    double* stresses = results.data() + index;
+    ForElementRanges([this, stresses](int begin, int end) {
+        for (int e = begin; e < end; ++e)
+            for (int g = 0; g < kGaussPoints; ++g) {
+                const double* principal = gauss_[9 * e + g].concrete.principal;
+                double* out = stresses + 3 * (kGaussPoints * e + g);
+                out[0] = principal[0];
+                out[1] = principal[1];
+                out[2] = principal[2];
+            }
+    });
+    index += 3 * kGaussPoints * elementCount_;
     if (outputElement_ != 0) WriteOutputBlock(results, index);
 }
 

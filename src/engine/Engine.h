@@ -231,6 +231,10 @@ private:
     void AssemblePlaneStiffness(int e, const double K[64], int first = 1, int last = INT32_MAX);
     bool FormedInPlace(int e) const { return elements_[e].discrete == 0 && directMap_[e]; }
     void AssembleChangedElements();
+    void AssembleFormedInPlace(const uint8_t* changed, int count);
+    void BuildAssemblyPairs(int e);
+    void StageDifferences(int e);
+    void AddStagedDifferences(int e, int lo, int hi);
     bool ElementStatesFinite(int e) const;
     void PrepareElementThreads();
     void ElementForce(int e, double f[8]) const;
@@ -241,6 +245,9 @@ private:
     bool UpdateStatesAndForces(int mode, int step);
     void SaveElementState(int e);
     void RestoreElementState(int e);
+    void SaveStoredStiffness(int e);
+    void RestoreStoredStiffness(int e);
+    int StoredEntry(int e, int l) const;
     bool ElementForceFinite(int e) const;
     void ReformElement(int e);
     void StoreElementStiffness(int e, const double K[64]);
@@ -301,8 +308,15 @@ private:
     std::vector<double> condensation_;       // T of the incompatible modes, 4 × 8 per element
     std::vector<double> condensationBefore_; // as before the update under way
     std::vector<uint8_t> elementChanged_;
-    std::vector<double> elementForce_;   // 8 per element, the last state update's internal forces
-    std::vector<double> formedMatrix_;   // 64 per element, a changed plane element's new local matrix
+    std::vector<double> elementForce_;    // 8 per element, the last state update's internal forces
+    std::vector<double> formedMatrix_;    // 64 per element, a changed plane element's new local matrix,
+                                          // then (StageDifferences) what its terms change by
+    std::vector<double> stiffnessBefore_; // 64 per element, its stored terms StageDifferences replaces
+    // Per plane element mapped one to one: its terms in the profile's upper half (BuildAssemblyPairs).
+    static constexpr int kMaxPairs = 36;
+    std::vector<int8_t> pairCount_;
+    std::vector<uint8_t> pairSource_;    // position in the 8 × 8 local matrix
+    std::vector<int32_t> pairAddress_;   // profile address
     std::vector<uint8_t> elementFinite_; // per element, its states after the last update are finite
     std::vector<uint8_t> changedBefore_; // per element, its flag before the update under way
     std::vector<GaussPointState> gauss_;

@@ -98,8 +98,9 @@ IterativeSolver::IterativeSolver(Engine& engine)
       residual_(Equations(engine)), condensed_(Equations(engine)), correctionR_(Equations(engine)),
       correctionP_(Equations(engine)), alpha_(size_t(4 * engine.capacity_.elements)),
       alphaCommitted_(size_t(4 * engine.capacity_.elements)),
-      modeForce_(size_t(4 * engine.capacity_.elements)), kaaInverse_(size_t(16 * engine.capacity_.elements)) {
-}
+      modeForce_(size_t(4 * engine.capacity_.elements)), kaaInverse_(size_t(16 * engine.capacity_.elements)),
+      formedD_(size_t(81 * engine.capacity_.elements)), formState_(size_t(engine.capacity_.elements)),
+      formChanged_(size_t(engine.capacity_.elements)) {}
 
 size_t IterativeSolver::Equations(const Engine& engine) {
     return size_t(2 * engine.capacity_.nodes + 1);
@@ -460,54 +461,125 @@ void IterativeSolver::EvaluateJoint(int e, const double u[8], const double commi
     e_.joints_[e] = trial;
 }
 
-bool IterativeSolver::FormStiffness() {
-    for (int e = 0; e < e_.elementCount_; ++e) {
-        double K[64];
-        if (e_.elements_[e].discrete != 0) {
-            const JointProperties& p = e_.jointProperties_[e];
-            JointState secant = e_.joints_[e];
-            bool changed = false;
-            for (int k = 0; k < 2; ++k) {
-                JointSpring& s = secant.spring[k];
-                s.concreteTangent =
-                    p.hasConcrete ? SpringSecant(s.concreteForce, s.concreteOpening, p.k0) : 0.0;
-                // A yielded steel spring counts with its tangent, as yielded bars do (IterationMatrix).
-                s.steelTangent = p.hasSteel
-                                     ? std::max(std::min(SpringSecant(s.steelForce, s.steelOpening, p.ks),
-                                                         e_.joints_[e].spring[k].steelTangent),
-                                                kJointSecantFloor * p.ks)
-                                     : 0.0;
-                const double stiffness = s.concreteTangent + s.steelTangent;
-                if (!std::isfinite(stiffness)) return false;
-                changed = changed || stiffness != jointSecant_[2 * e + k];
-                jointSecant_[2 * e + k] = stiffness;
-            }
-            if (!changed) continue;
-            JointLocalStiffness(secant, e_.elements_[e].discrete, K);
-            ReplaceElementMatrix(e, K);
-            continue;
-        }
-        if (!hasConcrete_[e]) continue;
-        double D[9][9];
-        bool changed = false;
-        for (int p = 0; p < kGaussPoints; ++p) {
-            IterationMatrix(point_[9 * e + p], materials_[e], D[p]);
-            if (!Finite(D[p], 9)) return false;
-            double* formed = e_.gauss_[9 * e + p].D;
-            if (!std::equal(D[p], D[p] + 9, formed)) {
-                std::copy_n(D[p], 9, formed);
-                changed = true;
-            }
-        }
-        if (!changed) continue;
-        if (PlaneElementStiffness(&e_.geometry_[9 * e], D, e_.formulation_, K, &e_.condensation_[32 * e]) &&
-            e_.formulation_ == 2)
-            ModeMatrixInverse(&e_.geometry_[9 * e], D, &kaaInverse_[16 * e]);
-        else
-            std::fill_n(&kaaInverse_[16 * e], 16, 0.0);
-        ReplaceElementMatrix(e, K);
+// The joint's secant springs into `secant`; false when their stiffness is not finite. `changed` tells
+// whether the element must be formed again (and `jointSecant_` takes the new stiffness when `record`).
+bool IterativeSolver::JointSecant(int e, JointState& secant, bool& changed, bool record) {
+    const JointProperties& p = e_.jointProperties_[e];
+    secant = e_.joints_[e];
+    changed = false;
+    for (int k = 0; k < 2; ++k) {
+        JointSpring& s = secant.spring[k];
+        s.concreteTangent = p.hasConcrete ? SpringSecant(s.concreteForce, s.concreteOpening, p.k0) : 0.0;
+        // A yielded steel spring counts with its tangent, as yielded bars do (IterationMatrix).
+        s.steelTangent = p.hasSteel ? std::max(std::min(SpringSecant(s.steelForce, s.steelOpening, p.ks),
+                                                        e_.joints_[e].spring[k].steelTangent),
+                                               kJointSecantFloor * p.ks)
+                                    : 0.0;
+        const double stiffness = s.concreteTangent + s.steelTangent;
+        if (!std::isfinite(stiffness)) return false;
+        changed = changed || stiffness != jointSecant_[2 * e + k];
+        if (record) jointSecant_[2 * e + k] = stiffness;
     }
     return true;
+}
+
+// Three passes, so that the element work goes over the analysis' threads and the outcome is that of
+// re-forming the elements one after the other in element order, stopping at the first one whose
+// secant is not finite: (1) every element's secant matrices and what became of them; (2) the changed
+// plane elements before the first failing one formed, each into its own slots; (3) in element order,
+// the matrices into the profile, the joints formed, and the failing element's points up to the
+// failing one taken, as the one-by-one re-formation leaves them.
+bool IterativeSolver::FormStiffness() {
+    const int elements = e_.elementCount_;
+    e_.ForElementRanges([this](int begin, int end) {
+        for (int e = begin; e < end; ++e) formState_[e] = EvaluateSecant(e);
+    });
+    int failing = elements;
+    for (int e = 0; e < elements; ++e)
+        if (formState_[e] >= kSecantNotFinite) {
+            failing = e;
+            break;
+        }
+    e_.ForElementRanges([this, failing](int begin, int end) {
+        for (int e = begin; e < std::min(end, failing); ++e)
+            if (formState_[e] == kSecantChanged) FormPlane(e);
+    });
+    bool allInPlace = true;
+    for (int e = 0; e < failing && allInPlace; ++e)
+        if (formState_[e] == kSecantChanged && !e_.FormedInPlace(e)) allInPlace = false;
+    bool joints = false;
+    for (int e = 0; e < failing && !joints; ++e) joints = e_.elements_[e].discrete != 0;
+    if (allInPlace && !joints) {
+        for (int e = 0; e < failing; ++e) formChanged_[e] = formState_[e] == kSecantChanged;
+        e_.AssembleFormedInPlace(formChanged_.data(), failing);
+    } else {
+        for (int e = 0; e < failing; ++e) {
+            if (e_.elements_[e].discrete != 0) {
+                JointState secant;
+                bool changed = false;
+                JointSecant(e, secant, changed, true); // finite: the first pass found so
+                if (!changed) continue;
+                double K[64];
+                JointLocalStiffness(secant, e_.elements_[e].discrete, K);
+                ReplaceElementMatrix(e, K);
+            } else if (formState_[e] == kSecantChanged) {
+                if (e_.FormedInPlace(e)) {
+                    e_.AddStagedDifferences(e, 0, INT32_MAX);
+                    e_.factorValid_ = false;
+                } else
+                    ReplaceElementMatrix(e, &e_.formedMatrix_[64 * e]);
+            }
+        }
+    }
+    if (failing == elements) return true;
+    if (e_.elements_[failing].discrete != 0) {
+        JointState secant;
+        bool changed = false;
+        JointSecant(failing, secant, changed, true); // records the springs before the failing one
+        return false;
+    }
+    // The failing plane element keeps the matrices of its points before the failing point.
+    const int point = formState_[failing] - kSecantNotFinite;
+    for (int p = 0; p < point; ++p)
+        std::copy_n(&formedD_[81 * failing + 9 * p], 9, e_.gauss_[9 * failing + p].D);
+    return false;
+}
+
+// Pass one for element e: its points' secant matrices into formedD_, compared with those it was last
+// formed with. Writes nothing else.
+int IterativeSolver::EvaluateSecant(int e) {
+    if (e_.elements_[e].discrete != 0) {
+        JointState secant;
+        bool changed = false;
+        return JointSecant(e, secant, changed, false) ? kSecantUnchanged : kSecantNotFinite;
+    }
+    if (!hasConcrete_[e]) return kSecantUnchanged;
+    bool changed = false;
+    for (int p = 0; p < kGaussPoints; ++p) {
+        double* D = &formedD_[81 * e + 9 * p];
+        IterationMatrix(point_[9 * e + p], materials_[e], D);
+        if (!Finite(D, 9)) return kSecantNotFinite + p;
+        const double* formed = e_.gauss_[9 * e + p].D;
+        if (!std::equal(D, D + 9, formed)) changed = true;
+    }
+    return changed ? kSecantChanged : kSecantUnchanged;
+}
+
+// Pass two for a changed plane element: its points take the new matrices, and its stiffness goes into
+// formedMatrix_ (for one mapped one to one, as the differences its profile terms take).
+void IterativeSolver::FormPlane(int e) {
+    double D[9][9];
+    for (int p = 0; p < kGaussPoints; ++p) {
+        std::copy_n(&formedD_[81 * e + 9 * p], 9, D[p]);
+        std::copy_n(D[p], 9, e_.gauss_[9 * e + p].D);
+    }
+    if (PlaneElementStiffness(&e_.geometry_[9 * e], D, e_.formulation_, &e_.formedMatrix_[64 * e],
+                              &e_.condensation_[32 * e]) &&
+        e_.formulation_ == 2)
+        ModeMatrixInverse(&e_.geometry_[9 * e], D, &kaaInverse_[16 * e]);
+    else
+        std::fill_n(&kaaInverse_[16 * e], 16, 0.0);
+    if (e_.FormedInPlace(e)) e_.StageDifferences(e);
 }
 
 // The element's stored matrix becomes T' K T; the profile takes the difference.

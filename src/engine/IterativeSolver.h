@@ -100,6 +100,12 @@ private:
     void EvaluateJoint(int e, const double u[8], const double committed[8]);
     // Re-forms the elements whose secant changed; false when a secant matrix is not finite.
     bool FormStiffness();
+    // What pass one of FormStiffness found for an element: unchanged, changed, or not finite from
+    // point (value - kSecantNotFinite) on.
+    static constexpr int kSecantUnchanged = 0, kSecantChanged = 1, kSecantNotFinite = 2;
+    int EvaluateSecant(int e);
+    void FormPlane(int e);
+    bool JointSecant(int e, JointState& secant, bool& changed, bool record);
     void ReplaceElementMatrix(int e, const double K[64]);
     bool Factorise();
     void Solve(const std::vector<double>& rhs, std::vector<double>& solution);
@@ -121,6 +127,11 @@ private:
     // Per element of formulation 2: the incompatible modes (trial, committed), their out-of-balance
     // g = sum G' s f, and Kaa^-1 of the last formation.
     std::vector<double> alpha_, alphaCommitted_, modeForce_, kaaInverse_;
+    // FormStiffness' passes: the new secant matrices (9 points × 9 per element) and each element's
+    // finding.
+    std::vector<double> formedD_;
+    std::vector<int> formState_;
+    std::vector<uint8_t> formChanged_;
     double lambda_ = 0, lambdaCommitted_ = 0;
     double lastResidual_ = 0; // |R| / |applied| of the last evaluation
     double appliedNorm_ = 0;  // |lambda P + Fg| of the last evaluation

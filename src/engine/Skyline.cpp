@@ -96,7 +96,30 @@ void Engine::BuildElementTransforms() {
             used[m] = true;
         }
         directMap_[e] = direct ? 1 : 0;
+        if (direct) BuildAssemblyPairs(e);
     }
+}
+
+// For a plane element mapped one to one: each term of its matrix that lands in the profile's upper
+// half, as the position of the term in the local matrix and the profile address it goes to.
+void Engine::BuildAssemblyPairs(int e) {
+    const int32_t* list = &dofList_[kMaxElementDofs * e];
+    int local[8], equation[8], count = 0;
+    for (int l = 0; l < 8; ++l) {
+        if (localCount_[8 * e + l] == 0) continue;
+        local[count] = l;
+        equation[count] = equationNumber_[list[localEntry_[kMaxMasters * (8 * e + l)]]];
+        ++count;
+    }
+    int pairs = 0;
+    for (int b = 0; b < count; ++b)
+        for (int a = 0; a < count; ++a) {
+            if (equation[b] < equation[a]) continue;
+            pairSource_[kMaxPairs * e + pairs] = uint8_t(8 * local[a] + local[b]);
+            pairAddress_[kMaxPairs * e + pairs] = diagonalAddress_[equation[b]] + equation[b] - equation[a];
+            ++pairs;
+        }
+    pairCount_[e] = int8_t(pairs);
 }
 
 void Engine::AddElementMatrix(int element, const double* matrix) {
@@ -233,18 +256,53 @@ void Engine::AssemblePlaneStiffness(int e, const double K[64], int first, int la
     }
 }
 
+// Element e's new matrix in formedMatrix_ becomes the differences its profile terms take, and its
+// stored matrix the new one: per term new - old, exactly as AssemblePlaneStiffness forms them, so that
+// the profile gets the same bits however the work is split. Touches element e's data only.
+void Engine::StageDifferences(int e) {
+    double* K = &formedMatrix_[64 * e];
+    double* S = &stiffness_[400 * e];
+    int local[8], entry[8], count = 0;
+    for (int l = 0; l < 8; ++l) {
+        if (localCount_[8 * e + l] == 0) continue;
+        local[count] = l;
+        entry[count] = localEntry_[kMaxMasters * (8 * e + l)];
+        ++count;
+    }
+    for (int b = 0; b < count; ++b)
+        for (int a = 0; a < count; ++a) {
+            double& term = K[8 * local[a] + local[b]];
+            const double value = 0.0 + term;
+            double& stored = S[entry[a] + 20 * entry[b]];
+            term = value - stored;
+            stored = value;
+        }
+}
+
+// Element e's staged differences into the profile terms at addresses lo .. hi - 1.
+void Engine::AddStagedDifferences(int e, int lo, int hi) {
+    const double* difference = &formedMatrix_[64 * e];
+    const int32_t* address = &pairAddress_[kMaxPairs * e];
+    const uint8_t* source = &pairSource_[kMaxPairs * e];
+    for (int k = 0; k < pairCount_[e]; ++k)
+        if (address[k] >= lo && address[k] < hi) profile_[address[k]] += difference[source[k]];
+}
+
 // The changed elements' matrices are formed on the analysis' threads (each its own), then assembled.
 void Engine::UpdateChangedStiffness() {
     ForElementRanges([this](int begin, int end) {
         for (int e = begin; e < end; ++e)
-            if (elementChanged_[e] && FormedInPlace(e)) FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+            if (elementChanged_[e] && FormedInPlace(e)) {
+                FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+                StageDifferences(e);
+            }
     });
     AssembleChangedElements();
 }
 
 // The changed elements into the profile, in element order: a plane element mapped one to one from its
-// matrix in formedMatrix_, any other formed again here. Every profile term takes its differences in
-// element order whichever thread adds them, so when all changed elements are of the first kind, the
+// differences staged in formedMatrix_, any other formed again here. Every profile term takes its differences
+// in element order whichever thread adds them, so when all changed elements are of the first kind, the
 // columns are split between the analysis' threads.
 void Engine::AssembleChangedElements() {
     bool inPlace = true, any = false;
@@ -256,25 +314,38 @@ void Engine::AssembleChangedElements() {
     if (!any) return;
     stiffnessChanged_ = 1;
     factorValid_ = false;
-    if (!inPlace || !parallel_ || pool_ == nullptr) {
+    if (!inPlace) {
         for (int e = 0; e < elementCount_; ++e)
             if (elementChanged_[e]) {
                 if (FormedInPlace(e))
-                    AssemblePlaneStiffness(e, &formedMatrix_[64 * e]);
+                    AddStagedDifferences(e, 0, INT32_MAX);
                 else
                     ReformElement(e);
             }
         return;
     }
-    const int parts = pool_->Threads();
-    pool_->ParallelFor(parts, 1, [this, parts](int begin, int end) {
+    AssembleFormedInPlace(elementChanged_.data(), elementCount_);
+}
+
+// The flagged elements among the first `count`, all formed in place, their differences staged, into
+// the profile in element order; on the analysis' threads each takes a range of columns.
+void Engine::AssembleFormedInPlace(const uint8_t* changed, int count) {
+    if (std::find(changed, changed + count, 1) == changed + count) return;
+    factorValid_ = false;
+    const int parts = parallel_ && pool_ != nullptr ? pool_->Threads() : 1;
+    auto assemble = [this, parts, changed, count](int begin, int end) {
         for (int part = begin; part < end; ++part) {
             const int first = int(long(equationCount_) * part / parts) + 1;
             const int last = int(long(equationCount_) * (part + 1) / parts);
-            for (int e = 0; e < elementCount_; ++e)
-                if (elementChanged_[e]) AssemblePlaneStiffness(e, &formedMatrix_[64 * e], first, last);
+            const int lo = diagonalAddress_[first], hi = diagonalAddress_[last + 1];
+            for (int e = 0; e < count; ++e)
+                if (changed[e]) AddStagedDifferences(e, lo, hi);
         }
-    });
+    };
+    if (parts == 1)
+        assemble(0, 1);
+    else
+        pool_->ParallelFor(parts, 1, assemble);
 }
 
 void Engine::ReformElement(int e) {
@@ -299,11 +370,13 @@ bool Engine::SolveForIncrement() {
     const int n = equationCount_;
     failedEquation_ = 0;
     // The work copy is factorised, so the profile itself always holds the matrix; an unchanged profile
-    // keeps its factors from the last solve.
+    // keeps its factors from the last solve. The blocked kernel eliminates the load on its way.
     if (!factorValid_) {
-        const int failed = factorKernel_ == FactorKernel::Blocked
+        const bool blocked = factorKernel_ == FactorKernel::Blocked;
+        if (blocked) std::copy_n(loadIncrement_.begin() + 1, n, workVector_.begin() + 1);
+        const int failed = blocked
                                ? blocked_.Factorise(workProfile_.data(), diagonalAddress_.data(), n,
-                                                    profile_.data(), blockedIsa_)
+                                                    profile_.data(), blockedIsa_, workVector_.data())
                                : ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(),
                                              n, 1, SolverKernel::Automatic, profile_.data());
         if (failed != 0) {
@@ -312,6 +385,11 @@ bool Engine::SolveForIncrement() {
             return false;
         }
         factorValid_ = true;
+        if (blocked) {
+            BackSubstitute(workProfile_.data(), diagonalAddress_.data(), n, workVector_.data());
+            std::copy_n(workVector_.begin() + 1, n, displacementIncrement_.begin() + 1);
+            return true;
+        }
     }
     std::copy_n(loadIncrement_.begin() + 1, n, workVector_.begin() + 1);
     ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(), n, 2);

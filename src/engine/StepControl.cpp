@@ -160,8 +160,11 @@ bool Engine::UpdateStatesAndForces(int mode, int step) {
             UpdateElementState(e, mode, step);
             ElementForce(e, &elementForce_[8 * e]);
             elementFinite_[e] = ElementStatesFinite(e) && ElementForceFinite(e);
-            if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e))
+            if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e)) {
                 FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+                SaveStoredStiffness(e);
+                StageDifferences(e);
+            }
         }
     });
     const int n = equationCount_;
@@ -202,6 +205,7 @@ void Engine::SaveElementState(int e) {
 }
 
 void Engine::RestoreElementState(int e) {
+    if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e)) RestoreStoredStiffness(e);
     elementChanged_[e] = changedBefore_[e];
     if (elements_[e].discrete != 0) {
         joints_[e] = jointsBefore_[e];
@@ -209,6 +213,28 @@ void Engine::RestoreElementState(int e) {
     }
     std::copy_n(&gaussBefore_[9 * e], kGaussPoints, &gauss_[9 * e]);
     std::copy_n(&condensationBefore_[32 * e], 32, &condensation_[32 * e]);
+}
+
+// The terms of element e's stored matrix that StageDifferences replaces, one to one from its local
+// dofs, kept so that a step that fails can put them back.
+void Engine::SaveStoredStiffness(int e) {
+    const double* S = &stiffness_[400 * e];
+    double* kept = &stiffnessBefore_[64 * e];
+    for (int b = 0; b < 8; ++b)
+        for (int a = 0; a < 8; ++a) kept[8 * b + a] = S[StoredEntry(e, a) + 20 * StoredEntry(e, b)];
+}
+
+void Engine::RestoreStoredStiffness(int e) {
+    double* S = &stiffness_[400 * e];
+    const double* kept = &stiffnessBefore_[64 * e];
+    for (int b = 0; b < 8; ++b)
+        for (int a = 0; a < 8; ++a) S[StoredEntry(e, a) + 20 * StoredEntry(e, b)] = kept[8 * b + a];
+}
+
+// The list entry local dof l of element e maps to (its first), or 0 when it has none: the terms of
+// unmapped dofs are then read and written back unchanged.
+int Engine::StoredEntry(int e, int l) const {
+    return localCount_[8 * e + l] != 0 ? localEntry_[kMaxMasters * (8 * e + l)] : 0;
 }
 
 bool Engine::ElementForceFinite(int e) const {

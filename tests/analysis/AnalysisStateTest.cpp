@@ -339,25 +339,23 @@ TEST_F(ViewFixture, TrackbarSetsTheGlyphFactor) {
     EXPECT_TRUE(effect.erase);
 }
 
-TEST_F(ViewFixture, ButtonsChooseZoomOrPanWhateverTheCommandSaid) {
-    ZoomPicture(state);
-    EXPECT_TRUE(Update(AnalysisAction::ZoomPicture).checked);
-    const int originX = scene->projection.originX;
-    PressButton(state, view, true, 100, 100);
+TEST_F(ViewFixture, ADragPansOrZoomsAsTheMouseModeSays) {
+    MovePicture(state);
     EXPECT_TRUE(Update(AnalysisAction::MovePicture).checked);
     EXPECT_FALSE(Update(AnalysisAction::ZoomPicture).checked);
-    EXPECT_TRUE(MoveMouse(state, view, *scene, 110, 95).redraw);
+    const int originX = scene->projection.originX, originY = scene->projection.originY;
+    EXPECT_TRUE(DragPicture(state, *scene, 10, -5).redraw);
     EXPECT_EQ(scene->projection.originX, originX + 10);
+    EXPECT_EQ(scene->projection.originY, originY - 5);
     EXPECT_FLOAT_EQ(scene->projection.zoom, 1.0f);
-    EXPECT_TRUE(ReleaseButton(view));
-    EXPECT_FALSE(ReleaseButton(view));
-    EXPECT_FALSE(MoveMouse(state, view, *scene, 300, 300).redraw);
 
-    PressButton(state, view, false, 0, 0);
-    MoveMouse(state, view, *scene, 30, 20);
+    ZoomPicture(state);
+    EXPECT_TRUE(Update(AnalysisAction::ZoomPicture).checked);
+    DragPicture(state, *scene, 30, 20);
     EXPECT_FLOAT_EQ(scene->projection.zoom, 1.5f);
-    MoveMouse(state, view, *scene, -470, 20);
-    EXPECT_FLOAT_EQ(scene->projection.zoom, 0.2f);
+    EXPECT_EQ(scene->projection.originX, originX + 10); // zooming keeps the origin
+    DragPicture(state, *scene, -500, 0);
+    EXPECT_FLOAT_EQ(scene->projection.zoom, 0.2f); // never below
 }
 
 TEST_F(ViewFixture, TheStressFieldIsRenderedOnlyOnceAndOnlyWithResults) {

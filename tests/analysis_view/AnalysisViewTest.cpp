@@ -262,6 +262,14 @@ TEST_F(AnalysisViewTest, LeftDragZoomsWithAFloorAndRightDragPans) {
     EXPECT_FLOAT_EQ(Scene().projection.zoom, 0.2f);
     EXPECT_TRUE(Query(cmd::kMovePicture).checked);
     EXPECT_FALSE(Query(cmd::kZoomPicture).checked);
+
+    // A drag in several moves pans by its whole path.
+    Mouse(QEvent::MouseButtonPress, Qt::RightButton, {50, 50});
+    Mouse(QEvent::MouseMove, Qt::RightButton, {70, 40});
+    Mouse(QEvent::MouseMove, Qt::RightButton, {65, 60});
+    Mouse(QEvent::MouseButtonRelease, Qt::RightButton, {65, 60});
+    EXPECT_EQ(Scene().projection.originX, x + 10 + 15);
+    EXPECT_EQ(Scene().projection.originY, y + 25 + 10);
 }
 
 TEST_F(AnalysisViewTest, ResizingResetsThePanButNotTheZoom) {

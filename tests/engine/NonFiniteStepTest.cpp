@@ -82,6 +82,8 @@ std::vector<unsigned char> StateBytes(const Engine& engine) {
         add(engine.JointStateOf(e));
         add(engine.ElementChanged(e));
         for (int k = 0; k < 32; ++k) add(engine.Condensation(e)[k]);
+        for (int i = 1; i <= 20; ++i)
+            for (int j = 1; j <= 20; ++j) add(engine.ElementStiffness(e, i, j));
     }
     for (int eq = 1; eq <= engine.EquationCount(); ++eq) {
         add(engine.TotalDisplacement(eq));
