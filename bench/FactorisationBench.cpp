@@ -109,10 +109,12 @@ BENCHMARK(BM_PushoverStep)
 
 // The iterative method on the wall: 0.05 mm steps from a state pushed 0.5 mm, where it has cracked;
 // each measured step is one push-over step with all its equilibrium iterations (counter "iterations").
+// Arguments: the wall's size, the threads of the element loops.
 constexpr int kPreloadSteps = 9; // the wall is cracked by then, 0.5 mm
 void BM_IterativeStep(benchmark::State& state) {
     const int size = int(state.range(0));
     auto engine = std::make_unique<Engine>();
+    engine->SetElementThreads(int(state.range(1)), 1);
     const std::vector<int32_t> stream = WallStream(1, 1, size);
     if (engine->Start(stream, kPushoverMode, 0.05, AnalysisMethod::Mcft) != RunStatus::Done) {
         state.SkipWithError("the iterative analysis did not start");
@@ -136,6 +138,13 @@ void BM_IterativeStep(benchmark::State& state) {
     state.counters["iterations"] = benchmark::Counter(iterations, benchmark::Counter::kAvgIterations);
     state.SetLabel(std::to_string(engine->ElementThreads()) + " thread(s)");
 }
-BENCHMARK(BM_IterativeStep)->Arg(30)->Arg(60)->Iterations(10)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IterativeStep)
+    ->Args({30, 1})
+    ->Args({30, 2})
+    ->Args({60, 1})
+    ->Args({60, 2})
+    ->Iterations(10)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

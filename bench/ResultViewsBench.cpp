@@ -119,6 +119,22 @@ void BM_DamageMap60x60(benchmark::State& state) {
 }
 BENCHMARK(BM_DamageMap60x60)->Unit(benchmark::kMillisecond);
 
+// The repaint alone, marks prepared once.
+void BM_DamageMapPaintOnly60x60(benchmark::State& state) {
+    Model model;
+    const torva::DamageMarks marks =
+        torva::PrepareDamageMarks(model.field, model.mesh, model.x.data(), model.y.data());
+    QImage image(1000, 800, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter p(&image);
+        torva::DamageMapPainter::Paint(p, marks, kToPixels);
+        p.end();
+        benchmark::DoNotOptimize(image.bits());
+    }
+}
+BENCHMARK(BM_DamageMapPaintOnly60x60)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {

@@ -131,6 +131,8 @@ public:
     float minExtent = 0.0f;
     float largestStress = 1.0f;
     float glyphScale = 0.0f; // minExtent / 5 / largestStress
+    float automaticScale =
+        1.0f; // the readable scale of the shown state (DeformationScale), with reading aids
     float stressMin = 0.0f;
     float stressMax = 0.0f;
 

@@ -365,8 +365,9 @@ ControlEffect TakePublishedSteps(AnalysisState& state, const ViewControl& view, 
         scene.ReadStepResults(mesh, step.results.data(), static_cast<int>(step.results.size()), step.step);
         if (afterStep) afterStep(step);
     }
+    // No new step, nothing new to draw.
     if (!steps.empty()) scene.FillDisplayFromStep();
-    effect.redraw = true;
+    effect.redraw = !steps.empty() || ended;
     if (ended) {
         if (state.engineStatus > 0) effect.message = stopMessage;
         Merge(effect, StopStepTimer(state));
@@ -379,15 +380,15 @@ int ExportableSteps(const AnalysisState& state) {
     return std::clamp(std::min(state.stepCounter, state.recordedSteps), 0, AnalysisScene::kStepCapacity);
 }
 
-ControlEffect AmplifyResponse(AnalysisState& state) {
-    state.responseScale *= 2.0f;
+ControlEffect AmplifyResponse(AnalysisState& state, ViewControl& view) {
+    (view.readingAids ? view.multiplier : state.responseScale) *= 2.0f;
     ControlEffect effect;
     effect.redraw = true;
     return effect;
 }
 
-ControlEffect ReduceResponse(AnalysisState& state) {
-    state.responseScale *= 0.5f;
+ControlEffect ReduceResponse(AnalysisState& state, ViewControl& view) {
+    (view.readingAids ? view.multiplier : state.responseScale) *= 0.5f;
     ControlEffect effect;
     effect.redraw = true;
     return effect;

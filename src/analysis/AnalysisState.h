@@ -58,6 +58,11 @@ struct ViewControl {
     int separation = 0; // 1 = the response strip is shown below the plot
     int showPrincipal = 1;
     int renderOnce = 0; // 1 while the one-shot filled stress rendering is being drawn
+    // The window's own reading aids: the displacements drawn at the automatic scale times this view's
+    // multiplier (else at the state's responseScale), the model fitted centred into the plot, and the
+    // supports, control node and output elements drawn.
+    bool readingAids = false;
+    float multiplier = 1.0f; // "Amplify"/"Reduce the Response" double or halve it with reading aids on
     // Remembered at the last scene reset: topLayer + 1, nxs − 2, nys − 2.
     int layers = 0, columns = 0, rows = 0;
 };
@@ -85,6 +90,8 @@ struct ResultBuffer {
 inline constexpr const char* kNoControlNodeText =
     "Set the control node: Member \u25B8 Check Control Node, then click a node.";
 inline constexpr const char* kDrawingFinishedText = "Drawing Finished.";
+inline constexpr const char* kDefaultSizeDiscardsText =
+    "Default Size draws every span 1 mm long and discards the results of the analysis. Discard them?";
 inline constexpr const char* kBusyText = "Wait for a moment...";
 // Engine time one tick may take before the window gets control back; a step of the largest model costs
 // well under 20 ms and its repaint under 30 ms, so the window is never held much beyond 100 ms.
@@ -166,8 +173,9 @@ ControlEffect TakePublishedSteps(AnalysisState& state, const ViewControl& view, 
 // Steps of the push-over on display that "Export Curve..." writes (rows 1..n of the scene), 0 for none.
 int ExportableSteps(const AnalysisState& state);
 
-ControlEffect AmplifyResponse(AnalysisState& state);
-ControlEffect ReduceResponse(AnalysisState& state);
+// Double or halve the view's multiplier with reading aids on, else the shared responseScale.
+ControlEffect AmplifyResponse(AnalysisState& state, ViewControl& view);
+ControlEffect ReduceResponse(AnalysisState& state, ViewControl& view);
 ControlEffect TogglePrincipal(ViewControl& view);
 ControlEffect ToggleSeparation(ViewControl& view);
 // A choice in the "View" list.

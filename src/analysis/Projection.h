@@ -37,6 +37,16 @@ public:
     float ScreenX(float x) const { return static_cast<float>(originX) + zoom * baseScale * x; }
     float ScreenY(float y) const { return static_cast<float>(originY) + zoom * baseScale * y; }
 
+    // With `centred` on, Fit instead centres the model in the plot at the largest scale that keeps the
+    // margins below clear (the legend at the left, the overlays at the top), and a new plot size fits it
+    // again, so the model never reaches under the response strip.
+    static constexpr int kMarginLeft = 110, kMarginTop = 60, kMarginRight = 24, kMarginBottom = 24;
+    bool centred = false;
+
+    // Zooms by `factor` (the zoom never below 0.2) about the client pixel (px, py): the model point
+    // under it stays there, to the rounding of the origin to whole pixels.
+    void ZoomAbout(float factor, int px, int py);
+
     // A mouse move of (dx, dy) pixels during a drag: mouseMode 0 zooms by (dx + dy) / 100, never below
     // 0.2; mouseMode 1 moves the origin.
     void Drag(int mouseMode, int dx, int dy);
@@ -54,6 +64,10 @@ public:
     int originY = 0;
     int clientWidth = 0;
     int plotHeight = 0;
+
+private:
+    void FitCentred(float w, float h);
+    float fitWidth_ = 0.0f, fitHeight_ = 0.0f; // the model of the last fit, mm
 };
 
 } // namespace torva

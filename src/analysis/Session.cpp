@@ -70,9 +70,9 @@ void Session::StartHistory(const MeshView& mesh) {
     recordedStep_ = -1;
 }
 
-bool Session::Record(const PublishedStep& step) {
+bool Session::Record(PublishedStep&& step) {
     if (step.status != 0 || step.step <= recordedStep_) return false;
-    history_.Record(step.step, step.displacement, step.force, step.field);
+    history_.Record(step.step, step.displacement, step.force, std::move(step.field));
     recordedStep_ = step.step;
     return true;
 }

@@ -95,7 +95,7 @@ public:
     MeshView HistoryMesh() const { return historyMesh_; }
     // Adds a published push-over step of the current run (steps not after the last one added are
     // ignored, and so is a failed call). Returns true when the history took it.
-    bool Record(const PublishedStep& step);
+    bool Record(PublishedStep&& step);
     // The step of the newest state in the history (−1 when it is empty).
     int RecordedStep() const { return recordedStep_; }
 

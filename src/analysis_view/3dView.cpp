@@ -39,6 +39,9 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace torva {
@@ -50,9 +53,16 @@ constexpr int kTrackbarMax = 100;
 constexpr int kTrackbarTick = 10;
 constexpr int kStepTimerMs = 1; // step timer 1 fires every millisecond while a run goes on
 constexpr int kHistoryRefreshMs = 250;
+constexpr float kWheelZoomStep = 1.2f;
 
 QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// Whether carrying out `effect` changes anything on the screen or in the timers.
+bool Changes(const ControlEffect& effect) {
+    return effect.redraw || effect.erase || effect.killTimer || effect.startTimer || effect.hideResponseBar ||
+           effect.selectViewItem >= 0 || !effect.message.empty();
 }
 
 } // namespace
@@ -62,6 +72,10 @@ C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::mak
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(40, 40);
+    // The window's own reading aids: the automatic deformation scale with this view's multiplier, the
+    // model centred in the plot, supports and the control node drawn.
+    control_.readingAids = true;
+    scene_->projection.centred = true;
     stepTimer_.setTimerType(Qt::PreciseTimer);
     connect(&stepTimer_, &QTimer::timeout, this, [this] { OnStepTimer(); });
 }
@@ -217,8 +231,7 @@ bool C3dView::OnCommand(int id) {
         Apply(MovePicture(State()));
         return true;
     case cmd::kDefaultSize:
-        Apply(DefaultSize(State(), control_, *scene_, *model, width(), height(), GridBuilder(),
-                          Session()->DisplayedBuffer()));
+        OnDefaultSize();
         return true;
     case cmd::kActualSize:
         Apply(ActualSize(State(), *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
@@ -248,10 +261,10 @@ bool C3dView::OnCommand(int id) {
         }
         return true;
     case cmd::kReduceResponse:
-        Apply(ReduceResponse(State()));
+        Apply(ReduceResponse(State(), control_));
         return true;
     case cmd::kAmplifyResponse:
-        Apply(AmplifyResponse(State()));
+        Apply(AmplifyResponse(State(), control_));
         return true;
     case cmd::kPrincipalStress:
         Apply(TogglePrincipal(control_));
@@ -288,6 +301,26 @@ bool C3dView::OnCommand(int id) {
     default:
         return false;
     }
+}
+
+void C3dView::OnDefaultSize() {
+    if (State().analysisDone == 1 &&
+        MessageService::Show(QString::fromLatin1(kDefaultSizeDiscardsText), MessageButtons::YesNo,
+                             MessageIcon::Question, this) != MessageAnswer::Yes)
+        return;
+    Apply(DefaultSize(State(), control_, *scene_, *Model(), width(), height(), GridBuilder(),
+                      Session()->DisplayedBuffer()));
+}
+
+void C3dView::FitToWindow() {
+    if (!Model()) return;
+    const Mesh& mesh = CurrentMesh();
+    if (mesh.nodeCount <= 0) return;
+    const int32_t maxX = *std::max_element(mesh.nodeX, mesh.nodeX + mesh.nodeCount);
+    const int32_t maxY = *std::max_element(mesh.nodeY, mesh.nodeY + mesh.nodeCount);
+    scene_->projection.Fit(static_cast<float>(maxX), static_cast<float>(maxY));
+    Prepare();
+    update();
 }
 
 void C3dView::OnAnalyze() {
@@ -398,14 +431,17 @@ ControlEffect C3dView::TakeRunSteps(const ViewControl& view) {
     if (!run || view.paused != 0) return {};
     // Done before Take: every step of an ended run is then among those taken.
     const bool ended = worker_->Done() || !worker_->Active();
-    const std::vector<PublishedStep> steps = worker_->Take();
+    std::vector<PublishedStep> steps = worker_->Take();
     std::string stopMessage;
     if (ended) {
         worker_->Join();
         stopMessage = run->StopMessage();
     }
-    return TakePublishedSteps(State(), view, *scene_, run->RunMesh(), steps, ended, stopMessage,
-                              [this](const PublishedStep& step) { Session()->Record(step); });
+    const ControlEffect effect =
+        TakePublishedSteps(State(), view, *scene_, run->RunMesh(), steps, ended, stopMessage);
+    // The results window's history takes the steps' fields (moved: they are a few MB each).
+    for (PublishedStep& step : steps) Session()->Record(std::move(step));
+    return effect;
 }
 
 void C3dView::OnStepTimer() {
@@ -415,7 +451,8 @@ void C3dView::OnStepTimer() {
     const bool takeSteps = worker_->Active() && State().analysisMode == AnalysisState::kPushoverMode;
     const ControlEffect effect =
         takeSteps ? TakeRunSteps(control_) : Tick(State(), control_, *scene_, nullptr);
-    Apply(effect);
+    // Most ticks find no new step: nothing to prepare or draw then.
+    if (Changes(effect)) Apply(effect);
     // The results window follows the run a few times a second, and at its end, so that drawing it
     // does not slow the run down.
     if (run && Session()->RecordedStep() > 0 &&
@@ -559,6 +596,24 @@ void C3dView::mouseMoveEvent(QMouseEvent* event) {
     DragMove move;
     Apply(drag_.Move(at.x(), at.y(), move) ? DragPicture(State(), *scene_, move.dx, move.dy)
                                            : ControlEffect());
+}
+
+void C3dView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    // The press before it started a drag; the fit ends it.
+    drag_.Release();
+    FitToWindow();
+}
+
+void C3dView::wheelEvent(QWheelEvent* event) {
+    const int notches = event->angleDelta().y();
+    if (notches == 0 || !Model()) return;
+    // A notch (120) zooms by a fifth, about the point under the cursor.
+    const QPoint at = event->position().toPoint();
+    scene_->projection.ZoomAbout(std::pow(kWheelZoomStep, float(notches) / 120.0f), at.x(), at.y());
+    Prepare();
+    update();
+    event->accept();
 }
 
 void C3dView::mouseReleaseEvent(QMouseEvent* event) {

@@ -86,6 +86,8 @@ public:
     // The scene prepared for the client size: what the next repaint draws. Runs after every command,
     // tick, document change and resize; painting only reads what it left.
     void Prepare();
+    // The model fitted centred into the plot again (as on opening; a double-click does it).
+    void FitToWindow();
     // What a repaint draws, as prepared.
     PaintInput CurrentPaintInput();
     // The view prepared and painted into a picture of its size.
@@ -97,6 +99,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // Carries out what a command rule asks for; the radios follow the analysis mode.
@@ -104,6 +108,9 @@ private:
     NodeGridBuilder GridBuilder();
 
     void OnAnalyze();
+    // "Default Size" redraws every span 1 mm long, which discards the results: asked first when there
+    // are any.
+    void OnDefaultSize();
     void OnSaveData();
     void OnRenderStressField();
     void OnSavePicture();

@@ -1,5 +1,6 @@
 #include "cli/AnalyzePicture.h"
 
+#include "analysis/DeformationScale.h"
 #include "analysis/FramePreparation.h"
 #include "analysis/MeshView.h"
 #include "drawing/PictureFile.h"
@@ -51,16 +52,7 @@ void AnalysisPicture::Record(int mode, std::span<const double> results, int step
 }
 
 float AnalysisPicture::ReadableAmplification() const {
-    double largest = 0.0;
-    for (int k = 0; k < mesh_.nodeCount; ++k)
-        largest = std::max(
-            largest, std::hypot(double(scene_->shownDisp[2 * k]), double(scene_->shownDisp[2 * k + 1])));
-    const double extent = std::max(*std::max_element(mesh_.nodeX, mesh_.nodeX + mesh_.nodeCount),
-                                   *std::max_element(mesh_.nodeY, mesh_.nodeY + mesh_.nodeCount));
-    float scale = 1.0f;
-    if (largest <= 0.0 || mesh_.nodeCount == 0) return scale;
-    for (int n = 0; n < kMaxAmplifications && largest * scale < kReadableShare * extent; ++n) scale *= 2.0f;
-    return scale;
+    return ReadablePowerOfTwo(MeshViewOf(mesh_), scene_->shownDisp.data(), kMaxAmplifications);
 }
 
 bool AnalysisPicture::Save(const std::string& path, std::string& error) {

@@ -33,11 +33,11 @@ public:
     bool Save(const std::string& path, std::string& error);
 
     // The response scale of the picture: the smallest power of two (at most 2^20) that draws the
-    // largest displayed displacement at 5 % of the larger model extent; 1 without displacements.
+    // largest displayed displacement at 5 % of the larger model extent (analysis/DeformationScale.h);
+    // 1 without displacements.
     float ReadableAmplification() const;
 
 private:
-    static constexpr double kReadableShare = 0.05;
     static constexpr int kMaxAmplifications = 20;
 
     const CFramePat& model_;

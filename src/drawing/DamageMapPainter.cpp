@@ -3,8 +3,12 @@
 #include "drawing/Label.h"
 
 #include <QFontMetrics>
+#include <QLine>
 #include <QPainter>
 #include <QPen>
+#include <algorithm>
+#include <array>
+#include <vector>
 
 namespace torva {
 
@@ -25,18 +29,22 @@ CrackStyle DamageMapPainter::StyleOf(const DamageMarks& marks, int grade) {
 void DamageMapPainter::Paint(QPainter& painter, const DamageMarks& marks, const QTransform& toPixels) {
     if (!marks.hasResults) return;
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    // Wider cracks over thinner ones.
-    for (int grade = 0; grade < 4; ++grade) {
-        const CrackStyle style = StyleOf(marks, grade);
-        painter.setPen(QPen(style.colour, style.width, Qt::SolidLine, Qt::FlatCap));
-        for (const CrackMark& c : marks.cracks) {
-            if (c.grade != grade) continue;
-            painter.drawLine(toPixels.map(QPointF(c.x - c.hx, c.y - c.hy)),
-                             toPixels.map(QPointF(c.x + c.hx, c.y + c.hy)));
-        }
+    // One batch of whole-pixel lines per grade, wider cracks over thinner ones, without smoothing: on a
+    // 60 x 60 map a pen change and a call per line, and smoothing wide lines, cost more than the lines.
+    std::array<std::vector<QLine>, 4> byGrade;
+    for (const CrackMark& c : marks.cracks) {
+        const size_t grade = size_t(std::clamp(c.grade, 0, 3));
+        byGrade[grade].emplace_back(toPixels.map(QPointF(c.x - c.hx, c.y - c.hy)).toPoint(),
+                                    toPixels.map(QPointF(c.x + c.hx, c.y + c.hy)).toPoint());
     }
     painter.setRenderHint(QPainter::Antialiasing, false);
+    for (int grade = 0; grade < 4; ++grade) {
+        const std::vector<QLine>& lines = byGrade[size_t(grade)];
+        if (lines.empty()) continue;
+        const CrackStyle style = StyleOf(marks, grade);
+        painter.setPen(QPen(style.colour, style.width, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLines(lines.data(), int(lines.size()));
+    }
     const int h = kSquare / 2;
     for (const ConditionMark& m : marks.conditions) {
         const QPointF p = toPixels.map(QPointF(m.x, m.y));
@@ -47,16 +55,19 @@ void DamageMapPainter::Paint(QPainter& painter, const DamageMarks& marks, const 
         else
             painter.drawRect(square.adjusted(0, 0, -1, -1));
     }
-    painter.setPen(QPen(YieldColour(), 3, Qt::SolidLine, Qt::FlatCap));
     const int d = kYieldDash / 2;
+    std::vector<QLine> dashes;
+    dashes.reserve(marks.yields.size());
     for (const YieldMark& m : marks.yields) {
         const QPointF p = toPixels.map(QPointF(m.x, m.y));
         const int x = int(p.x()), y = int(p.y());
         if (m.direction == 0)
-            painter.drawLine(x - d, y, x + d, y);
+            dashes.emplace_back(x - d, y, x + d, y);
         else
-            painter.drawLine(x, y - d, x, y + d);
+            dashes.emplace_back(x, y - d, x, y + d);
     }
+    painter.setPen(QPen(YieldColour(), 3, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLines(dashes.data(), int(dashes.size()));
     painter.restore();
 }
 

@@ -2,8 +2,10 @@
 
 #include "drawing/Label.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
+#include <algorithm>
 
 namespace torva {
 
@@ -28,6 +30,10 @@ void DrawCross(QPainter& painter, QPoint centre, int half) {
 void DrawSmallCurve(QPainter& painter, QPoint centre, int half, const double* across, const double* up,
                     int stride, int slot, int firstRow, int count) {
     if (count <= 0 || !across || !up) return;
+    // Values past 1 stay inside the plot's frame.
+    painter.save();
+    painter.setClipRect(QRect(centre.x() - half, centre.y() - half, 2 * half + 1, 2 * half + 1),
+                        Qt::IntersectClip);
     QPolygon line;
     line.reserve(count + 1);
     line << centre;
@@ -36,14 +42,54 @@ void DrawSmallCurve(QPainter& painter, QPoint centre, int half, const double* ac
         line << QPoint(centre.x() + TruncPixel(half * across[at]), centre.y() - TruncPixel(half * up[at]));
     }
     painter.drawPolyline(line);
+    painter.restore();
 }
 
 } // namespace
+
+QString OutputGraphTitle(int kind, const OutputElementTitle& output) {
+    if (!output.known || output.element < 0 || kind == kGraphForceDeformation) return QString();
+    static const char* const kKinds[3] = {"plane element", "vertical joint", "horizontal joint"};
+    const QString which = QStringLiteral("output element %1, %2 at (%3, %4) mm")
+                              .arg(output.number)
+                              .arg(QString::fromLatin1(kKinds[std::clamp(output.discrete, 0, 2)]))
+                              .arg(output.x)
+                              .arg(output.y);
+    switch (kind) {
+    case kGraphConcreteStressStrain:
+        return QStringLiteral("Concrete \u03C3/fc against \u03B5/5\u03B50 \u2014 ") + which;
+    case kGraphRebarStressStrain:
+        return QStringLiteral("Rebar \u03C3/\u03C1fy against \u03B5/5\u03B5y \u2014 ") + which;
+    default:
+        return QStringLiteral("Springs F/Fc, F/Fy against opening \u2014 ") + which;
+    }
+}
 
 void ResponseGraphs::Draw(QPainter& painter, const GraphInput& input, int counterX, int counterY) {
     if (input.analysisMode != 2) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
+    if (input.kind != kGraphForceDeformation && input.output.known) {
+        // Without an output element there is nothing to draw but the way to choose one; a joint has no
+        // stress-strain plots and a plane element no springs.
+        const bool joint = input.output.discrete != 0;
+        const bool wantsJoint = input.kind == kGraphDiscreteForceDeformation;
+        QString hint;
+        if (input.output.element < 0)
+            hint = QString::fromUtf8(kNoOutputElementText);
+        else if (joint != wantsJoint)
+            hint =
+                joint
+                    ? QStringLiteral("The output element is a joint: its springs are view 4.")
+                    : QStringLiteral("The output element is a plane element: its graphs are views 2 and 3.");
+        if (!hint.isEmpty()) {
+            const QFontMetrics metrics(DrawingFont());
+            DrawLabel(painter, std::max(4, (input.width - metrics.horizontalAdvance(hint)) / 2),
+                      kStripHeight / 2 - metrics.height() / 2, hint, Qt::black);
+            painter.restore();
+            return;
+        }
+    }
     switch (input.kind) {
     case kGraphForceDeformation:
         DrawForceDeformation(painter, input.width, input.histories.control, input.firstRow, input.count,
@@ -60,6 +106,8 @@ void ResponseGraphs::Draw(QPainter& painter, const GraphInput& input, int counte
     default:
         break;
     }
+    const QString title = OutputGraphTitle(input.kind, input.output);
+    if (!title.isEmpty()) DrawLabel(painter, 4, 0, title, Qt::black);
     painter.restore();
 }
 

@@ -15,6 +15,7 @@
 // Pixel positions are truncated toward zero.
 #include "analysis/GraphScale.h"
 
+#include <QString>
 #include <cstdint>
 
 class QPainter;
@@ -43,6 +44,22 @@ struct GraphHistories {
     const double* discrete[4] = {}; // per OutputQuantity: 2 per row, spring 1, spring 2
 };
 
+inline constexpr const char* kNoOutputElementText =
+    "Choose an output element (Member \u25B8 Check Output Element)";
+
+// The output element whose histories kinds 1..3 draw, for their title and hint. Unknown (the default),
+// the graphs are drawn without either.
+struct OutputElementTitle {
+    bool known = false;
+    int element = -1; // mesh element, −1: none chosen
+    int number = 0;   // its output number
+    int discrete = 0; // 0 plane, 1 vertical joint, 2 horizontal joint
+    int x = 0, y = 0; // its first node, mm
+};
+
+// The title of kind 1..3 for a known output element ("" for none or kind 0).
+QString OutputGraphTitle(int kind, const OutputElementTitle& output);
+
 struct GraphInput {
     int analysisMode = 1; // 2 = push-over: the only mode with a graph
     int kind = kGraphForceDeformation;
@@ -50,6 +67,7 @@ struct GraphInput {
     GraphHistories histories;
     int firstRow = 1;
     int count = 0;
+    OutputElementTitle output;
 };
 
 class ResponseGraphs {

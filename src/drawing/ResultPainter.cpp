@@ -3,9 +3,12 @@
 #include "analysis/ColourScale.h"
 #include "analysis/OverlayText.h"
 #include "drawing/Label.h"
+#include "drawing/ModelMarks.h"
 #include "drawing/ResponseGraphs.h"
 #include "drawing/StressField.h"
+#include "drawing/StressLegend.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QLine>
 #include <QPainter>
@@ -115,6 +118,23 @@ void DrawLoadArrows(QPainter& painter, const PaintInput& in, int plotHeight, boo
     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
 }
 
+// Supports, the control node and the output elements at the nodes as drawn.
+void DrawModelMarks(QPainter& painter, const PaintInput& in, bool displayed) {
+    const AnalysisScene& scene = *in.scene;
+    const int32_t* xs = displayed ? scene.shownX.data() : in.mesh.nodeX;
+    const int32_t* ys = displayed ? scene.shownY.data() : in.mesh.nodeY;
+    std::vector<QPoint> pixels(size_t(std::max(0, in.mesh.nodeCount)));
+    for (size_t k = 0; k < pixels.size(); ++k)
+        pixels[k] = ToScreen(scene.projection, static_cast<float>(xs[k]), static_cast<float>(ys[k]));
+    ModelMarks::Paint(painter, in.marks, in.mesh, AnalysisScene::OutputElementOf(in.mesh), pixels);
+}
+
+// Right-aligned at the top right, clear of the step count and progress bar of a push-over.
+void DrawScaleText(QPainter& painter, int width, const QString& text) {
+    const QFontMetrics metrics(DrawingFont());
+    DrawLabel(painter, width - 8 - metrics.horizontalAdvance(text), kOverlayTextY, text, kBlack);
+}
+
 void DrawAxesGlyph(QPainter& painter) {
     painter.save();
     painter.translate(20, 20);
@@ -209,11 +229,19 @@ void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize /*client: the 
         StressField field;
         field.Render(painter, samples, scene.projection, *in.colours);
     }
-    DrawLegend(painter, *in.colours);
+    if (view.readingAids)
+        StressLegend::Paint(painter, *in.colours, done, plotHeight);
+    else
+        DrawLegend(painter, *in.colours);
     DrawLoadArrows(painter, in, plotHeight, done, lines);
+    if (view.readingAids) DrawModelMarks(painter, in, done);
     DrawAxesGlyph(painter);
-    DrawLabel(painter, width - kAmpTextRightOffset, kOverlayTextY,
-              QString::fromStdString(AmpText(state.responseScale)), kBlack);
+    if (view.readingAids)
+        DrawScaleText(painter, width,
+                      QString::fromUtf8(ScaleText(view.multiplier, done ? scene.automaticScale : 0.0f)));
+    else
+        DrawLabel(painter, width - kAmpTextRightOffset, kOverlayTextY,
+                  QString::fromStdString(AmpText(state.responseScale)), kBlack);
     const bool pushover = state.analysisMode == AnalysisState::kPushoverMode;
     if (pushover) {
         DrawProgressBar(painter, width, state.stepCounter, state.StepTotal());
@@ -241,6 +269,19 @@ void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize /*client: the 
         // Row s holds step s: the curve runs from the unloaded origin through the steps read so far.
         graph.firstRow = 1;
         graph.count = std::clamp(state.stepCounter, 0, AnalysisScene::kHistoryRows - 1);
+        if (view.readingAids) {
+            // The output element whose histories the scene holds, for the title or the hint.
+            OutputElementTitle& output = graph.output;
+            output.known = true;
+            output.element = AnalysisScene::OutputElementOf(in.mesh);
+            if (output.element >= 0) {
+                const int first = in.mesh.Node(output.element, 0);
+                output.number = in.mesh.elemOutputNo[output.element];
+                output.discrete = in.mesh.elemDiscrete[output.element];
+                output.x = in.mesh.nodeX[first];
+                output.y = in.mesh.nodeY[first];
+            }
+        }
         ResponseGraphs::Draw(painter, graph, scene.graphCounterX, scene.graphCounterY);
     }
     painter.restore();

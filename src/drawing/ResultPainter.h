@@ -6,7 +6,9 @@
 //             displayed mesh (red) and the principal-stress crosses (blue tension, red compression, the
 //             first principal stress along its angle, the second across it); on request the filled
 //             stress field; the colour legend; the load arrows (green); the axes glyph; "Amp %5.2f";
-//             in push-over mode the step progress bar and "%d / %d".
+//             in push-over mode the step progress bar and "%d / %d". With the view's reading aids
+//             (the window's own) the legend is the StressLegend, the scale reads "× 1.0 (auto 212)",
+//             and supports, the control node and output elements are drawn (ModelMarks).
 //   bar       black, 5 pixels high, below the plot.
 //   graph     white, 220 pixels high, below the bar: the response graph of the "View" list, push-over only.
 //
@@ -16,6 +18,7 @@
 #include "analysis/AnalysisScene.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/MeshView.h"
+#include "drawing/ModelMarks.h"
 
 #include <QPoint>
 #include <QSize>
@@ -52,13 +55,14 @@ struct PaintInput {
     const AnalysisState* state = nullptr;
     const ViewControl* view = nullptr;
     const ColourScale* colours = nullptr;
+    ModelMarksView marks; // drawn with the view's reading aids
 };
 
 // The input for a mesh with the tables MeshViewOf and LoadViewOf read (the program's Mesh has them).
 template <class MeshT>
 PaintInput PaintInputOf(const AnalysisScene& scene, const MeshT& mesh, const AnalysisState& state,
                         const ViewControl& view, const ColourScale& colours) {
-    return {&scene, MeshViewOf(mesh), LoadViewOf(mesh), &state, &view, &colours};
+    return {&scene, MeshViewOf(mesh), LoadViewOf(mesh), &state, &view, &colours, ModelMarksViewOf(mesh)};
 }
 
 // The whole view for a client of the given size, as prepared.

@@ -9,14 +9,10 @@ namespace torva::engine {
 struct ConvergenceTest {
     double forceTolerance = 1e-3;        // |R| <= tolerance · |applied force|
     double displacementTolerance = 1e-4; // |du| <= tolerance · |u|
-    int iterationLimit = 60;             // iterations of one attempt at a step or sub-step
-    // Secant iterations on a cracking structure can settle into a two-iteration cycle (a point that
-    // alternates between two secants); past this many iterations the out-of-balance correction is
-    // halved, which damps such a cycle.
-    int plainIterations = 4;
-    double relaxation = 0.5;
-
-    double Relaxation(int iteration) const { return iteration > plainIterations ? relaxation : 1.0; }
+    int iterationLimit = 100;            // iterations of one attempt at a step or sub-step
+    // The iteration pairs the quasi-Newton update of the secant matrix keeps (0: plain secant
+    // iterations).
+    int quasiNewtonPairs = 8;
 
     bool Converged(double residualNorm, double appliedNorm, double correctionNorm,
                    double displacementNorm) const {

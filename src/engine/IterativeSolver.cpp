@@ -3,6 +3,7 @@
 #include "engine/ColumnSolve.h"
 #include "engine/DisplacementConstraint.h"
 #include "engine/Engine.h"
+#include "engine/IterationMatrix.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,10 +13,11 @@
 namespace torva::engine {
 namespace {
 
-constexpr double kLargestIncrement = 1e100;      // mm: beyond it (or NaN) a step is refused as not finite
-constexpr int kMaxCutLevels = 4;                 // a step is cut down to 1/16 at most
+constexpr double kLargestIncrement = 1e100; // mm: beyond it (or NaN) a step is refused as not finite
+constexpr int kMaxCutLevels = 4;            // a step is cut down to 1/16 at most
+// A quasi-Newton step after which the out-of-balance force is this many times what it was is taken back.
+constexpr double kRejectedGrowth = 10.0;
 constexpr double kJointSecantFloor = 0.01;       // of the spring's initial stiffness
-constexpr double kBarTangentFloor = 0.01;        // of Es: a yielded bar's modulus in the iteration matrix
 constexpr double kDefaultPeakStrain = 0.002;     // where a concrete type gives none
 constexpr double kCrackingStrengthFactor = 0.33; // ft = 0.33 sqrt(fc) where the type gives none
 
@@ -71,21 +73,6 @@ void ModeMatrixInverse(const PlaneGaussGeometry gauss[9], const double D[9][9], 
         for (int j = 0; j < 4; ++j) inverse[4 * i + j] = a[i][4 + j];
 }
 
-// The matrix a Gauss point contributes to the iteration matrix: its secant D, except that yielded bars
-// count with their tangent (the hardening modulus, at least 1 % of Es) instead of fy / strain. On a
-// yield plateau the secant overestimates the stiffness without bound and the iteration would creep;
-// the stresses themselves, and so the residual, are always the model's.
-void IterationMatrix(const McftPoint& point, const McftMaterial& material, double D[9]) {
-    std::copy_n(point.D, 9, D);
-    for (int k = 0; k < 2; ++k) {
-        const McftBars& bars = material.bars[k];
-        if (!point.yielded[k] || bars.rho <= 0.0 || point.barStrain[k] == 0.0) continue;
-        const double secant = bars.rho * point.barStress[k] / point.barStrain[k];
-        const double tangent = bars.rho * std::max(bars.Esh, kBarTangentFloor * bars.Es);
-        D[4 * k] += tangent - secant;
-    }
-}
-
 } // namespace
 
 IterativeSolver::IterativeSolver(Engine& engine)
@@ -96,11 +83,12 @@ IterativeSolver::IterativeSolver(Engine& engine)
       jointCommitted_(size_t(engine.capacity_.elements)), jointSecant_(size_t(2 * engine.capacity_.elements)),
       committed_(Equations(engine)), pattern_(Equations(engine)), gravity_(Equations(engine)),
       residual_(Equations(engine)), condensed_(Equations(engine)), correctionR_(Equations(engine)),
-      correctionP_(Equations(engine)), alpha_(size_t(4 * engine.capacity_.elements)),
+      correctionP_(Equations(engine)), previousResidual_(Equations(engine)), stepLoad_(Equations(engine)),
+      trialDisplacement_(Equations(engine)), alpha_(size_t(4 * engine.capacity_.elements)),
       alphaCommitted_(size_t(4 * engine.capacity_.elements)),
       modeForce_(size_t(4 * engine.capacity_.elements)), kaaInverse_(size_t(16 * engine.capacity_.elements)),
-      formedD_(size_t(81 * engine.capacity_.elements)), formState_(size_t(engine.capacity_.elements)),
-      formChanged_(size_t(engine.capacity_.elements)) {}
+      trialAlpha_(size_t(4 * engine.capacity_.elements)), formedD_(size_t(81 * engine.capacity_.elements)),
+      formState_(size_t(engine.capacity_.elements)), formChanged_(size_t(engine.capacity_.elements)) {}
 
 size_t IterativeSolver::Equations(const Engine& engine) {
     return size_t(2 * engine.capacity_.nodes + 1);
@@ -251,6 +239,7 @@ IterativeSolver::Outcome IterativeSolver::Attempt(const Target& target) {
     double* u = e_.totalDisplacement_.data();
     lastResidual_ = EvaluateState() / std::max(appliedNorm_, kTinyForce);
     if (!std::isfinite(lastResidual_)) return Outcome::NotConverged;
+    quasiNewton_.Start(n, test_.quasiNewtonPairs);
     for (int iteration = 1; iteration <= test_.iterationLimit; ++iteration) {
         ++iterations_;
         if (!FormStiffness()) {
@@ -259,23 +248,31 @@ IterativeSolver::Outcome IterativeSolver::Attempt(const Target& target) {
         }
         if (!Factorise()) return Outcome::Unstable;
         CondenseResidual();
-        Solve(condensed_, correctionR_);
-        Solve(pattern_, correctionP_);
-        const double relaxation = test_.Relaxation(iteration);
+        const double before = Norm(condensed_);
+        const bool updated = quasiNewton_.Pairs() > 0;
+        if (updated) SaveTrial();
+        const auto solve = [this](const std::vector<double>& rhs, std::vector<double>& x) { Solve(rhs, x); };
+        quasiNewton_.Apply(condensed_, correctionR_, solve);
+        quasiNewton_.Apply(pattern_, correctionP_, solve);
         double change = target.value - lambda_;
         if (target.displacement) {
             const DisplacementConstraint constraint{target.equation, target.value};
-            if (!constraint.LoadFactorChange(u[target.equation], relaxation * correctionR_[target.equation],
+            if (!constraint.LoadFactorChange(u[target.equation], correctionR_[target.equation],
                                              correctionP_[target.equation], change))
                 return Outcome::NoResponse;
         }
         for (int eq = 1; eq <= n; ++eq) {
-            const double du = relaxation * correctionR_[eq] + change * correctionP_[eq];
+            const double du = correctionR_[eq] + change * correctionP_[eq];
             correctionR_[eq] = du;
             u[eq] += du;
         }
         lambda_ += change;
-        UpdateIncompatibleModes(correctionR_, relaxation);
+        UpdateIncompatibleModes(correctionR_);
+        // The step solved B du = R + dlambda P; y starts from R and the right-hand side is kept.
+        for (int eq = 1; eq <= n; ++eq) {
+            previousResidual_[eq] = condensed_[eq];
+            stepLoad_[eq] = condensed_[eq] + change * pattern_[eq];
+        }
         const double residual = EvaluateState();
         double correction = 0.0, displacement = 0.0;
         for (int eq = 1; eq <= n; ++eq) {
@@ -283,11 +280,25 @@ IterativeSolver::Outcome IterativeSolver::Attempt(const Target& target) {
             displacement += u[eq] * u[eq];
         }
         correction = std::sqrt(correction);
+        // A quasi-Newton step that multiplied the out-of-balance force (or made it undefined) is taken
+        // back: its pairs described the structure before a crack opened or a bar yielded. The
+        // iteration goes on from the state before it with the plain secant matrix and no pairs.
+        if (updated && !(residual <= kRejectedGrowth * before)) {
+            RestoreTrial();
+            lastResidual_ = EvaluateState() / std::max(appliedNorm_, kTinyForce);
+            quasiNewton_.Start(n, test_.quasiNewtonPairs);
+            continue;
+        }
         lastResidual_ = residual / std::max(appliedNorm_, kTinyForce);
         if (Diverged(residual) || Diverged(correction) || !std::isfinite(lambda_)) {
             lastResidual_ = NAN;
             return Outcome::NotConverged;
         }
+        // The internal forces' change over the iteration: y = R_before - R_after + dlambda P.
+        const std::vector<double>& after = e_.formulation_ == 2 ? condensed_ : residual_;
+        for (int eq = 1; eq <= n; ++eq)
+            previousResidual_[eq] = previousResidual_[eq] - after[eq] + change * pattern_[eq];
+        quasiNewton_.Add(correctionR_, previousResidual_, stepLoad_);
         if (test_.Converged(residual, appliedNorm_, correction, std::sqrt(displacement)))
             return Outcome::Converged;
     }
@@ -312,7 +323,7 @@ void IterativeSolver::CondenseResidual() {
     }
 }
 
-void IterativeSolver::UpdateIncompatibleModes(const std::vector<double>& du, double relaxation) {
+void IterativeSolver::UpdateIncompatibleModes(const std::vector<double>& du) {
     if (e_.formulation_ != 2) return;
     for (int e = 0; e < e_.elementCount_; ++e) {
         if (!hasConcrete_[e]) continue;
@@ -325,7 +336,7 @@ void IterativeSolver::UpdateIncompatibleModes(const std::vector<double>& du, dou
         for (int a = 0; a < 4; ++a) {
             double sum = 0.0;
             for (int l = 0; l < 8; ++l) sum += T[8 * a + l] * local[l];
-            for (int b = 0; b < 4; ++b) sum += relaxation * inverse[4 * a + b] * g[b];
+            for (int b = 0; b < 4; ++b) sum += inverse[4 * a + b] * g[b];
             alpha[a] += sum;
         }
     }
@@ -338,6 +349,24 @@ void IterativeSolver::ScatterLocal(int e, const double f[8], std::vector<double>
             const int m = e_.localEntry_[kMaxMasters * (8 * e + l) + a];
             v[e_.equationNumber_[list[m]]] += e_.localFactor_[kMaxMasters * (8 * e + l) + a] * f[l];
         }
+}
+
+double IterativeSolver::Norm(const std::vector<double>& v) const {
+    double sum = 0.0;
+    for (int eq = 1; eq <= e_.equationCount_; ++eq) sum += v[eq] * v[eq];
+    return std::sqrt(sum);
+}
+
+void IterativeSolver::SaveTrial() {
+    std::copy_n(e_.totalDisplacement_.begin() + 1, e_.equationCount_, trialDisplacement_.begin() + 1);
+    std::copy_n(alpha_.begin(), 4 * e_.elementCount_, trialAlpha_.begin());
+    trialLambda_ = lambda_;
+}
+
+void IterativeSolver::RestoreTrial() {
+    std::copy_n(trialDisplacement_.begin() + 1, e_.equationCount_, e_.totalDisplacement_.begin() + 1);
+    std::copy_n(trialAlpha_.begin(), 4 * e_.elementCount_, alpha_.begin());
+    lambda_ = trialLambda_;
 }
 
 void IterativeSolver::Restore() {

@@ -1,18 +1,20 @@
 #pragma once
 // The iterative method: in every step the structure is brought into equilibrium by iterations on the
-// secant stiffness. Plane elements take their Gauss points' secant matrices from the MCFT concrete
-// model (concrete and smeared bars); joint elements keep their spring laws and take the secant of
-// each spring (force / opening, at least 1 % of its initial stiffness). The skyline LDL' solves.
+// secant stiffness. Plane elements take their Gauss points' matrices from the MCFT concrete model
+// (concrete and smeared bars; see IterationMatrix for the turning crack's shear modulus and yielded
+// bars); joint elements keep their spring laws and take the secant of each spring (force / opening,
+// at least 1 % of its initial stiffness). The skyline LDL' solves.
 //
 // One iteration, with R = lambda P + Fg - Fint(u) the out-of-balance force on the equations
 // (P the point-load pattern, Fg gravity, Fint the internal forces of the current state; with
 // incompatible modes, R also carries each element's condensed mode residual, see CondenseResidual):
-//   K du_R = R,  K du_P = P,  du = du_R + dlambda du_P,  u += du,  lambda += dlambda
+//   du_R = H R,  du_P = H P,  du = du_R + dlambda du_P,  u += du,  lambda += dlambda
 // with dlambda from the displacement constraint (push-over: the control dof is prescribed, the load
 // factor is the unknown; gravity stays at its full value) or from the step's load factor (force
-// control: step n carries n times the pattern, step 0 gravity alone). With an exact secant (K u =
-// Fint(u)) this is the total-load secant iteration u = K^-1 (lambda P + Fg); the residual form also
-// converges to equilibrium where a joint's secant is bounded from below.
+// control: step n carries n times the pattern, step 0 gravity alone). H is the inverse of the secant
+// matrix K, corrected by a limited-memory BFGS update from the step's earlier iterations
+// (QuasiNewton); without pairs H = K^-1 and, with an exact secant (K u = Fint(u)), this is the
+// total-load secant iteration u = K^-1 (lambda P + Fg).
 //
 // A step that does not converge within the iteration limit is cut in halves, down to a sixteenth; the
 // material histories are committed only at a converged (sub-)step. A NaN or an infinity anywhere ends
@@ -20,6 +22,7 @@
 #include "engine/ConvergenceTest.h"
 #include "engine/JointElement.h"
 #include "engine/McftMaterial.h"
+#include "engine/QuasiNewton.h"
 
 #include <cstdint>
 #include <span>
@@ -86,6 +89,10 @@ private:
     bool SolveTo(const Target& target, int level, Outcome& outcome);
     Outcome Attempt(const Target& target);
     void Restore();
+    // The trial state an iteration starts from, kept while a quasi-Newton step is on trial.
+    void SaveTrial();
+    void RestoreTrial();
+    double Norm(const std::vector<double>& v) const;
     void Commit();
     void Publish();
     // The Gauss-point and spring states of the trial displacement, the internal forces and the
@@ -93,9 +100,8 @@ private:
     double EvaluateState();
     void EvaluatePlane(int e, const double u[8]);
     void CondenseResidual();
-    // alpha += T du + relaxation Kaa^-1 g (the correction of the modes' own residual, relaxed as the
-    // residual's correction is).
-    void UpdateIncompatibleModes(const std::vector<double>& du, double relaxation);
+    // alpha += T du + Kaa^-1 g (the correction of the modes' own residual).
+    void UpdateIncompatibleModes(const std::vector<double>& du);
     void ScatterLocal(int e, const double f[8], std::vector<double>& v) const;
     void EvaluateJoint(int e, const double u[8], const double committed[8]);
     // Re-forms the elements whose secant changed; false when a secant matrix is not finite.
@@ -124,9 +130,15 @@ private:
     std::vector<double> residual_;  // lambda P + Fg - Fint
     std::vector<double> condensed_; // the residual with the elements' incompatible modes condensed in
     std::vector<double> correctionR_, correctionP_;
+    std::vector<double> previousResidual_; // the residual an iteration started from, then y
+    std::vector<double> stepLoad_;         // R + dlambda P: what the iteration's step was solved for
+    QuasiNewton quasiNewton_;
+    std::vector<double> trialDisplacement_;
     // Per element of formulation 2: the incompatible modes (trial, committed), their out-of-balance
     // g = sum G' s f, and Kaa^-1 of the last formation.
     std::vector<double> alpha_, alphaCommitted_, modeForce_, kaaInverse_;
+    std::vector<double> trialAlpha_; // the modes an iteration on trial started from
+    double trialLambda_ = 0;
     // FormStiffness' passes: the new secant matrices (9 points × 9 per element) and each element's
     // finding.
     std::vector<double> formedD_;

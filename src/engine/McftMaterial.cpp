@@ -94,6 +94,9 @@ void EvaluateMcft(const McftMaterial& material, const double strain[3], const Mc
         point.stress[i] =
             point.D[3 * i] * strain[0] + point.D[3 * i + 1] * strain[1] + point.D[3 * i + 2] * strain[2];
 
+    point.E1 = E1;
+    point.E2 = E2;
+    point.G = G;
     point.e1 = pr.e1;
     point.e2 = pr.e2;
     point.f1 = E1 * pr.e1;

@@ -47,6 +47,7 @@ struct McftHistory {
 struct McftPoint {
     double stress[3] = {0, 0, 0}; // total stress, concrete + bars
     double D[9] = {};             // secant matrix, row-major, concrete + bars
+    double E1 = 0, E2 = 0, G = 0; // the concrete's secant moduli in D (principal axes)
     double e1 = 0, e2 = 0;        // principal strains, e1 >= e2
     double f1 = 0, f2 = 0;        // principal concrete stresses along e1 and e2
     double theta = 0;             // angle of e1 from x, rad

@@ -95,7 +95,7 @@ TEST_F(ViewFixture, SaveDataAndSeparationNeedActualSizeAnalyzeDoesNot) {
 
 TEST_F(ViewFixture, AnalyzeShowsTheElasticResultAtStepOne) {
     ActualSize(state, *scene, *model, grid, Results());
-    AmplifyResponse(state);
+    AmplifyResponse(state, view);
     ChooseView(state, view, *scene, 2);
     const ControlEffect effect = Analyze();
     EXPECT_TRUE(effect.message.empty());
@@ -319,10 +319,10 @@ TEST_F(ViewFixture, DefaultSizeForgetsTheResultsAndHidesTheResponseBar) {
 }
 
 TEST_F(ViewFixture, AmplifyThreeTimesThenReduceGivesFour) {
-    AmplifyResponse(state);
-    AmplifyResponse(state);
-    AmplifyResponse(state);
-    ReduceResponse(state);
+    AmplifyResponse(state, view);
+    AmplifyResponse(state, view);
+    AmplifyResponse(state, view);
+    ReduceResponse(state, view);
     EXPECT_FLOAT_EQ(state.responseScale, 4.0f);
     EXPECT_EQ(AmpText(state.responseScale), "Amp  4.00");
     EXPECT_EQ(AmpText(0.5f), "Amp  0.50");

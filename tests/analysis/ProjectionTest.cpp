@@ -109,3 +109,64 @@ TEST(Projection, SeparationLeavesTheStripBelowThePlot) {
     EXPECT_EQ(p.plotHeight, 600);
     EXPECT_EQ(bands.bar.y, 600);
 }
+
+// The window's centred fit: the model in the middle of the room the margins leave, at the largest scale.
+TEST(Projection, CentredFitUsesTheRoomBetweenTheMarginsAndCentresTheModel) {
+    Projection p;
+    p.centred = true;
+    p.MeasureClient(465, 500);
+    p.zoom = 2.0f;
+    p.Fit(6000.0f, 30000.0f);                                                    // tall: the height decides
+    const float room = 465 - Projection::kMarginLeft - Projection::kMarginRight; // 331
+    const float tall = 500 - Projection::kMarginTop - Projection::kMarginBottom; // 416
+    EXPECT_FLOAT_EQ(p.baseScale, tall / 30000.0f);
+    EXPECT_FLOAT_EQ(p.zoom, 1.0f);
+    EXPECT_EQ(p.originY, Projection::kMarginTop);
+    EXPECT_NEAR(p.ScreenX(3000.0f), Projection::kMarginLeft + room / 2, 1.0);
+    EXPECT_NEAR(p.ScreenY(30000.0f), 500 - Projection::kMarginBottom, 1.0);
+
+    p.Fit(5000.0f, 1000.0f); // wide: the width decides
+    EXPECT_FLOAT_EQ(p.baseScale, room / 5000.0f);
+    EXPECT_EQ(p.originX, Projection::kMarginLeft);
+    EXPECT_NEAR(p.ScreenY(500.0f), Projection::kMarginTop + tall / 2, 1.0);
+}
+
+// With the response strip on the plot is shorter: the fit follows, so the model stays above the strip.
+TEST(Projection, ACentredFitFollowsTheStripIntoTheShorterPlot) {
+    Projection p;
+    p.centred = true;
+    p.MeasureClient(465, 589);
+    p.Fit(6000.0f, 30000.0f);
+    const float fullScale = p.baseScale;
+    const PaintBands bands = p.Layout(465, 589, /*separation*/ true);
+    EXPECT_EQ(bands.plot.height, 589 - Projection::kStripHeight);
+    EXPECT_LT(p.baseScale, fullScale);
+    EXPECT_LE(p.ScreenY(30000.0f), bands.bar.y - Projection::kMarginBottom + 1);
+    // Back without the strip: the first fit again.
+    p.Layout(465, 589, false);
+    EXPECT_FLOAT_EQ(p.baseScale, fullScale);
+}
+
+TEST(Projection, ZoomAboutKeepsTheModelPointUnderThePixel) {
+    Projection p;
+    p.centred = true;
+    p.MeasureClient(600, 500);
+    p.Fit(3000.0f, 3000.0f);
+    // The model point under (400, 150) before each zoom is there after it, to the origin's whole pixel.
+    for (float factor : {1.2f, 1.44f, 0.5f, 3.0f}) {
+        const float perMm = p.zoom * p.baseScale;
+        const float mx = (400 - p.originX) / perMm, my = (150 - p.originY) / perMm;
+        p.ZoomAbout(factor, 400, 150);
+        EXPECT_NEAR(p.ScreenX(mx), 400.0, 0.5 + 1e-3) << factor;
+        EXPECT_NEAR(p.ScreenY(my), 150.0, 0.5 + 1e-3) << factor;
+    }
+    EXPECT_FLOAT_EQ(p.zoom, 1.2f * 1.44f * 0.5f * 3.0f);
+    // Never below a fifth, and a zero or negative factor changes nothing.
+    p.ZoomAbout(0.001f, 400, 150);
+    EXPECT_FLOAT_EQ(p.zoom, Projection::kMinZoom);
+    const int x = p.originX;
+    p.ZoomAbout(0.0f, 10, 10);
+    p.ZoomAbout(-2.0f, 10, 10);
+    EXPECT_EQ(p.originX, x);
+    EXPECT_FLOAT_EQ(p.zoom, Projection::kMinZoom);
+}

@@ -301,6 +301,11 @@ TEST_F(RunFixture, PublishedStepsFillTheDisplayAsTicksThatRunThemAndTheEndStopsT
     EXPECT_FALSE(effect.killTimer);
     EXPECT_EQ(state.stepCounter, 5);
     EXPECT_EQ(scene->shownDisp[0], static_cast<float>(first.back().results[2]));
+    // A tick that finds no new step while the run goes on changes nothing: nothing to draw.
+    effect = TakePublishedSteps(state, view, *scene, Run().RunMesh(), {}, false, "", record);
+    EXPECT_FALSE(effect.redraw);
+    EXPECT_FALSE(effect.killTimer);
+    EXPECT_EQ(state.stepCounter, 5);
     std::vector<PublishedStep> rest = PublishAll(Run(), 12);
     effect = TakePublishedSteps(state, view, *scene, Run().RunMesh(), rest, true, "unused", record);
     EXPECT_TRUE(effect.killTimer);

@@ -260,14 +260,14 @@ TEST(Session, TheHistoryTakesTheElasticStateThenThePushoversStepsInOrder) {
         step.force = run.Results().ControlForce();
         step.field = ResultField();
         step.field.Resize(4, 9);
-        EXPECT_TRUE(session.Record(step));
+        EXPECT_TRUE(session.Record(PublishedStep(step)));
     }
-    EXPECT_FALSE(session.Record(step)); // the same step again
+    EXPECT_FALSE(session.Record(PublishedStep(step))); // the same step again
     step.step = 2;
-    EXPECT_FALSE(session.Record(step)); // an older one
+    EXPECT_FALSE(session.Record(PublishedStep(step))); // an older one
     step.step = 4;
     step.status = engine::kStatusUnstable;
-    EXPECT_FALSE(session.Record(step)); // a failed call has no state
+    EXPECT_FALSE(session.Record(PublishedStep(step))); // a failed call has no state
     ASSERT_EQ(session.History().Count(), 3);
     EXPECT_EQ(session.RecordedStep(), 3);
     EXPECT_EQ(session.History().StepOf(2), 3);

@@ -60,7 +60,7 @@ TEST(ExamplePictures, EveryExampleShowsItsResultsLoadsAndGraph) {
         state.runStepsPerSegment = 100;
         state.stepCounter = 40;
         PrepareFrame(*scene, meshView, state, view, colours, client.width(), client.height());
-        PaintInput input{scene.get(), meshView, LoadViewOf(*mesh), &state, &view, &colours};
+        PaintInput input{scene.get(), meshView, LoadViewOf(*mesh), &state, &view, &colours, {}};
         const QImage image = RenderAnalysis(input, client);
         if (const char* dir = std::getenv("TORVA_PICTURE_DIR"))
             image.save(QString("%1/%2.png").arg(dir, example.file));

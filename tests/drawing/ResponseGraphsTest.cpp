@@ -216,3 +216,57 @@ TEST(ResponseGraphs, DiscretePlotsShowConcreteInBlueAndSteelInRed) {
     EXPECT_GT(Count(image, QRect(88, 168, 70, 20), IsPureBlue), 20);
     EXPECT_GT(Count(image, QRect(308, 168, 50, 20), IsPureRed), 15);
 }
+
+TEST(ResponseGraphs, WithoutAnOutputElementTheStripSaysHowToChooseOne) {
+    Histories h;
+    for (int kind : {kGraphConcreteStressStrain, kGraphRebarStressStrain, kGraphDiscreteForceDeformation}) {
+        QImage image = WhiteImage(kWidth, ResponseGraphs::kStripHeight);
+        GraphInput input;
+        input.analysisMode = 2;
+        input.kind = kind;
+        input.width = kWidth;
+        input.histories = h.View();
+        input.count = 1;
+        input.output.known = true; // and none chosen
+        QPainter painter(&image);
+        ResponseGraphs::Draw(painter, input, 0, 0);
+        painter.end();
+        // No empty plots: only the hint's black text, in the strip's middle band.
+        EXPECT_EQ(Count(image, IsPureBlue) + Count(image, IsPureRed), 0) << kind;
+        const int middle = ResponseGraphs::kStripHeight / 2;
+        EXPECT_GT(Count(image, QRect(0, middle - 8, kWidth, 16), IsBlack), 100) << kind;
+        EXPECT_EQ(Count(image, QRect(0, 0, kWidth, middle - 10), IsBlack), 0) << kind;
+    }
+}
+
+TEST(ResponseGraphs, TheOutputElementsGraphsAreTitledAndStayInsideTheirFrames) {
+    Histories h;
+    // Gauss point 9, x component: stress 3 and strain 2, far past the plot's end.
+    h.gauss[kConcreteStrain][18 + 8] = 2.0;
+    h.gauss[kConcreteStress][18 + 8] = 3.0;
+    QImage image = WhiteImage(kWidth, ResponseGraphs::kStripHeight);
+    GraphInput input;
+    input.analysisMode = 2;
+    input.kind = kGraphConcreteStressStrain;
+    input.width = kWidth;
+    input.histories = h.View();
+    input.count = 1;
+    input.output = {true, 7, 1, 0, 500, 1000};
+    {
+        QPainter painter(&image);
+        ResponseGraphs::Draw(painter, input, 0, 0);
+    }
+    EXPECT_EQ(
+        OutputGraphTitle(kGraphConcreteStressStrain, input.output),
+        QString::fromUtf8("Concrete σ/fc against ε/5ε0 — output element 1, plane element at (500, 1000) mm"));
+    EXPECT_EQ(OutputGraphTitle(kGraphDiscreteForceDeformation, {true, 3, 2, 1, 0, 250}),
+              QString::fromUtf8(
+                  "Springs F/Fc, F/Fy against opening — output element 2, vertical joint at (0, 250) mm"));
+    EXPECT_TRUE(OutputGraphTitle(kGraphForceDeformation, input.output).isEmpty());
+    // The curve of plot (40, 40) towards (100, -50) leaves its frame at (60, 10) and stops there: nothing
+    // blue above the plots' top edge, where the title is.
+    EXPECT_EQ(Count(image, QRect(0, 0, kWidth, 10), IsPureBlue), 0);
+    EXPECT_TRUE(Near(image, 56, 16, IsPureBlue)); // (the title covers the top rows)
+    // The title in black along the top.
+    EXPECT_GT(Count(image, QRect(0, 0, 400, 13), IsBlack), 100);
+}

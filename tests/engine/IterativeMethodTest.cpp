@@ -157,7 +157,7 @@ TEST(IterativeMethod, LargeStepIsCutIntoConvergedPieces) {
     IterativeRun generous(CantileverWall());
     IterativeRun tight(CantileverWall());
     ConvergenceTest test;
-    test.iterationLimit = 12;
+    test.iterationLimit = 6;
     for (int s = 0; s < 4; ++s) {
         ASSERT_EQ(generous.Call(kPushoverMode, 0.25), kStatusDone);
         ASSERT_EQ(tight.Call(kPushoverMode, 0.25), kStatusDone);
