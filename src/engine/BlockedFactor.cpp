@@ -44,8 +44,7 @@ const char* BlockedIsaName(BlockedIsa isa) {
     return "?";
 }
 
-BlockedFactoriser::BlockedFactoriser(int maxEquations)
-    : maxEquations_(maxEquations), buffer_(blocked::WorkspaceSize(maxEquations) + 8) {}
+BlockedFactoriser::BlockedFactoriser(int maxEquations) : maxEquations_(maxEquations) {}
 
 int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const double* source) {
     return Factorise(A, D, n, source, BestBlockedIsa());
@@ -54,6 +53,9 @@ int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const doubl
 int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const double* source, BlockedIsa isa,
                                  double* y) {
     if (n > maxEquations_) return blocked::FactoriseAndEliminate(A, D, n, source, y);
+    // Room for the alignment below too. Grown zeroed, as a new one would be.
+    const std::size_t needed = std::size_t(blocked::WorkspaceSize(n)) + 8;
+    if (buffer_.size() < needed) buffer_.assign(needed, 0.0);
     // The packed panels are read in whole vectors: 64-byte aligned.
     const auto address = reinterpret_cast<std::uintptr_t>(buffer_.data());
     double* work = buffer_.data() + ((64 - address % 64) % 64) / sizeof(double);

@@ -5,6 +5,7 @@
 // dense products in registers. Its factors agree with ColumnSolve's to round-off (not bit for bit,
 // and not bit for bit between instruction sets); a failing pivot is found at the same column as long
 // as the pivot is not within round-off of the threshold.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,11 +19,14 @@ bool BlockedIsaAvailable(BlockedIsa isa);
 BlockedIsa BestBlockedIsa();
 const char* BlockedIsaName(BlockedIsa isa);
 
-// Owns the packed panels and the inverse pivots, sized once for up to `maxEquations` equations, so that a
-// factorisation allocates nothing.
+// Owns the packed panels and the inverse pivots for up to `maxEquations` equations. The work space
+// grows to what the largest system factorised so far needs, so an engine built for the largest model
+// holds only what its models use, and a factorisation allocates only when it meets a larger system.
 class BlockedFactoriser {
 public:
     explicit BlockedFactoriser(int maxEquations);
+    // Doubles of work space held now.
+    std::size_t WorkspaceDoubles() const { return buffer_.size(); }
 
     // As ColumnSolve mode 1: 0 when the whole profile is factorised, else the failing column j (A(D(j))
     // then holds its pivot, the columns before it are final, the ones after it unfactorised). With a

@@ -233,3 +233,29 @@ TEST(BlockedFactor, FactorisesACopyOfItsSource) {
         EXPECT_EQ(source, system.A) << Name(isa);
     }
 }
+
+// The work space grows with the systems met, never past what the largest one needs: a factoriser that
+// grew through small systems gives a large one the same bits as a new one, and one that met only a
+// small system holds only its share.
+TEST(BlockedFactor, TheWorkSpaceGrowsToTheLargestSystemMet) {
+    BlockedFactoriser grown(5000), fresh(5000);
+    EXPECT_EQ(grown.WorkspaceDoubles(), 0u);
+    const SkylineSystem small = Profile(40, 2, 5), large = Profile(700, 2, 6);
+    std::vector<double> A = small.A;
+    ASSERT_EQ(grown.Factorise(A.data(), small.D.data(), small.n), 0);
+    const size_t afterSmall = grown.WorkspaceDoubles();
+    EXPECT_GE(afterSmall, size_t(blocked::WorkspaceSize(small.n)));
+    EXPECT_LT(afterSmall, size_t(blocked::WorkspaceSize(5000)) / 10);
+
+    std::vector<double> byGrown = large.A, byFresh = large.A;
+    ASSERT_EQ(grown.Factorise(byGrown.data(), large.D.data(), large.n), 0);
+    ASSERT_EQ(fresh.Factorise(byFresh.data(), large.D.data(), large.n), 0);
+    EXPECT_EQ(byGrown, byFresh);
+    EXPECT_EQ(grown.WorkspaceDoubles(), fresh.WorkspaceDoubles());
+
+    // Back to the small one: no shrinking, same factors as before.
+    std::vector<double> again = small.A;
+    ASSERT_EQ(grown.Factorise(again.data(), small.D.data(), small.n), 0);
+    EXPECT_EQ(again, A);
+    EXPECT_EQ(grown.WorkspaceDoubles(), fresh.WorkspaceDoubles());
+}
