@@ -537,7 +537,8 @@ class StudyResult:
     def curve(self, variant):
         """(steps, 3) curve of variant `variant` (counted from 1): step, displacement mm, force N."""
         path = os.path.join(self.folder, "variants", f"variant_{variant:04d}_curve.csv")
-        return np.loadtxt(path, delimiter=",", skiprows=1, ndmin=2)
+        # The columns after the force name the method and its record (text for the classic method).
+        return np.loadtxt(path, delimiter=",", skiprows=1, ndmin=2, usecols=(0, 1, 2))
 
 
 def study(study_definition, workers=None, scheduler=None, progress=None):

@@ -67,8 +67,9 @@ ActionState AnalysisActionState(AnalysisAction action, const AnalysisState& stat
         // The analysis shows its results at actual size and switches there itself when it can.
         return set(actualSize || timerStopped, false, false);
     case AnalysisAction::Play:
-    case AnalysisAction::Stop:
         return set(running, false, false);
+    case AnalysisAction::Stop:
+        return set(running || state.analysing == 1, false, false);
     case AnalysisAction::Pause:
         return set(running, true, view.paused == 1);
     case AnalysisAction::ExportCurve:
@@ -211,13 +212,25 @@ ControlEffect ActualSize(AnalysisState& state, AnalysisScene& scene, const CFram
     return effect;
 }
 
+ControlEffect BeginAnalyze(AnalysisState& state) {
+    state.analysing = 1;
+    return StopStepTimer(state);
+}
+
+ControlEffect AbandonAnalyze(AnalysisState& state) {
+    state.analysing = 0;
+    return StopStepTimer(state);
+}
+
 ControlEffect FinishAnalyze(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
-                            const CFramePat& model, const MeshView& mesh, ResultBuffer results, int status) {
+                            const CFramePat& model, const MeshView& mesh, ResultBuffer results, int status,
+                            const std::string& failure) {
     // A new analysis ends any animation of the previous one.
     ControlEffect effect = StopStepTimer(state);
+    state.analysing = 0;
     state.engineStatus = status;
     if (status != 0) {
-        effect.message = EngineStatusMessage(status);
+        effect.message = failure.empty() ? EngineStatusMessage(status) : failure;
         return effect;
     }
     if (!results.data || results.size < AnalysisScene::ResultValuesNeeded(mesh) ||

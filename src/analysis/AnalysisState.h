@@ -47,6 +47,7 @@ struct AnalysisState {
     int recordedSteps = 0; // push-over steps recorded in the scene since the run was last cleared
     int sizeMode = 0;      // 0 every span drawn 1 mm long ("Defaul Size"), 1 true spans ("Actual Size")
     int mouseMode = 1;     // 0 a drag zooms, 1 a drag pans
+    int analysing = 0;     // 1 while an "Analyze" runs in another thread (Stop ends it)
 
     // Steps of a whole run: steps per segment × segments.
     long long StepTotal() const { return static_cast<long long>(runStepsPerSegment) * runSegments; }
@@ -130,12 +131,19 @@ ControlEffect DefaultSize(AnalysisState& state, ViewControl& view, AnalysisScene
 ControlEffect ActualSize(AnalysisState& state, AnalysisScene& scene, const CFramePat& model,
                          const NodeGridBuilder& buildGrid, ResultBuffer results);
 
+// "Analyze" handed to another thread: any running animation stops, and Stop is enabled until
+// FinishAnalyze or AbandonAnalyze.
+ControlEffect BeginAnalyze(AnalysisState& state);
 // "Analyze" after the engine call (the window packs the stream and calls the engine in elastic mode
 // with step 0). With status 0 the elastic and step-1 results are read and shown and the "View" list
 // goes to its first item; otherwise, or when the buffer does not hold the mesh's results, the message
-// says why and the results on display stay as they were. Any running animation stops.
+// says why (`failure`, the engine's own account, when given) and the results on display stay as they
+// were. Any running animation stops.
 ControlEffect FinishAnalyze(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
-                            const CFramePat& model, const MeshView& mesh, ResultBuffer results, int status);
+                            const CFramePat& model, const MeshView& mesh, ResultBuffer results, int status,
+                            const std::string& failure = {});
+// An "Analyze" stopped before its end: nothing is read, the results on display stay.
+ControlEffect AbandonAnalyze(AnalysisState& state);
 
 // Radio 1074.
 ControlEffect ShowElastic(AnalysisState& state, ViewControl& view, AnalysisScene& scene);

@@ -1,6 +1,7 @@
 #pragma once
 // A request to end a run early, set from one thread and polled by the run in another. The run looks at
-// it between steps, so a cancelled run ends after the step under way.
+// it between steps, and the iterative method at every iteration, so a cancelled run ends after the
+// step under way, or within one iteration of it.
 #include <atomic>
 
 namespace torva {

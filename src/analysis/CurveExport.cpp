@@ -54,8 +54,9 @@ CurveHistory CurveHistoryOf(const AnalysisScene& scene, const MeshView& mesh, in
 }
 
 std::string CurveCsv(const CurveHistory& history) {
-    std::string out = "step,control_displacement_mm,control_force_N";
-    out += history.method ? ",method,load_factor,iterations\n" : "\n";
+    std::string out = "step,control_displacement_mm,control_force_N,method,load_factor,iterations\n";
+    const std::string method = history.method ? history.method : "classic";
+    const bool classic = method == "classic";
     if (!history.control) return out;
     out.reserve(out.size() + static_cast<std::size_t>(history.steps) * 56);
     for (int step = 1; step <= history.steps; ++step) {
@@ -64,14 +65,15 @@ std::string CurveCsv(const CurveHistory& history) {
         AppendNumber(out, history.control[2 * step]);
         out += ',';
         AppendNumber(out, history.control[2 * step + 1]);
-        if (history.method) {
-            out += ',';
-            out += history.method;
-            out += ',';
-            if (history.loadFactor) AppendNumber(out, history.loadFactor[step]);
-            out += ',';
-            if (history.iterations) out += std::to_string(history.iterations[step]);
-        }
+        out += ',';
+        out += method;
+        out += ',';
+        if (history.loadFactor) AppendNumber(out, history.loadFactor[step]);
+        out += ',';
+        if (history.iterations)
+            AppendStep(out, history.iterations[step]);
+        else if (classic)
+            out += '1';
         out += '\n';
     }
     return out;

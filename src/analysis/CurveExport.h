@@ -2,8 +2,9 @@
 // "Export Curve...": the recorded push-over history as CSV, numbers in "%.17g" whatever the locale,
 // lines ending in "\n".
 //
-//   curve file     step,control_displacement_mm,control_force_N       one row per step
-//                  [,method,load_factor,iterations]                   with the analysis method
+//   curve file     step,control_displacement_mm,control_force_N,      one row per step
+//                  method,load_factor,iterations                      ("classic,,1" for the classic
+//                                                                     method: no load factor, one pass)
 //   element file   step, then the output element's eight values per Gauss point (a plane element) or
 //                  per spring (a joint element), in the order the engine writes them; written beside the
 //                  curve file as <name>_element.csv when an output element is selected
@@ -11,8 +12,7 @@
 // The element values are normalised as the engine writes them: concrete stress / fc, concrete strain /
 // (5·eps0), rebar stress / (rho·fy), total strain / (5·fy / Es) of a Gauss point (direction 1 and x
 // first, then direction 2 and y); spring force and opening over their scales for the concrete and the
-// steel spring of a joint. A second file keeps the curve file's three columns fixed for whatever reads
-// them.
+// steel spring of a joint. A second file keeps the curve file's columns fixed for whatever reads them.
 #include <array>
 #include <string>
 
@@ -31,9 +31,10 @@ struct CurveHistory {
     // The four quantity arrays of the output element: 18 slots a row for a plane element (value q + 1
     // of Gauss point g in slot g, value q + 5 in slot g + 9), 2 for a joint (spring 1, spring 2).
     std::array<const double*, 4> output{};
-    // With a method name, the curve file gains the columns method, load_factor and iterations; the
-    // last two are empty where these rows are not given (the classic method has no load factor).
-    const char* method = nullptr;
+    // The method of the run (its key) and, row s = step s, its load factors and iterations; a column
+    // whose rows are not given is empty. The classic method's step scheme makes one pass a step and has
+    // no load factor of the pattern: its iterations are 1 unless given.
+    const char* method = "classic";
     const double* loadFactor = nullptr; // row s = step s
     const int* iterations = nullptr;
 };

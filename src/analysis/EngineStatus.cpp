@@ -58,6 +58,9 @@ std::string EngineStatusMessage(int status, int step, const std::string& engineM
         return "The iterative analysis found no equilibrium" + at +
                ", even with the step cut into sixteenths. The structure may have reached its capacity "
                "there; try smaller steps, or the classic step-by-step method.";
+    case engine::kStatusCancelled:
+        return "The analysis was stopped" + at +
+               " before its end; the results on display are those of before.";
     default:
         return "The analysis stopped with status " + std::to_string(status) + at + ".";
     }

@@ -61,6 +61,8 @@ int PushoverDriver::RunStep() {
                                          ? engine_.Start(*stream_, engine::kPushoverMode, increment, method_)
                                          : engine_.Step(increment);
     status_ = engine::StatusCode(status);
+    // An abandoned step is not done, and the run may go on with it: the engine is as after step_.
+    if (status == engine::RunStatus::Cancelled) return status_;
     if (status != engine::RunStatus::Done) {
         stopped_ = true;
         return status_;
@@ -84,6 +86,7 @@ int PushoverDriver::RunFor(Clock::duration budget, const std::function<void(int 
         const int status = RunStep();
         ++calls;
         if (afterCall) afterCall(status);
+        if (status == engine::kStatusCancelled) break;
         if (Clock::now() - start >= budget) break;
     }
     return calls;

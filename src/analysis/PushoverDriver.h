@@ -8,6 +8,8 @@
 // runs step 1; every further call runs the engine's next step with the next increment. The
 // run stops after the last step, or at the first step the engine cannot do (status 3: the control node
 // does not respond; 4: the structure is unstable; 5: the input was refused), keeping the curve so far.
+// A step the engine's iteration observer abandoned (status 8) is not done and does not end the run:
+// the engine is as after the step before, and the next call tries the same step again.
 //
 // The run holds the mesh it was packed from and the packed stream (shared with the session that
 // started it, never copied); neither changes while the run holds them (the session builds a new mesh
@@ -63,9 +65,9 @@ public:
     // Runs the next step and returns the engine status (0 done, 3, 4, 5). Nothing happens once the run
     // has finished (the last status is returned).
     int RunStep();
-    // Runs steps until the run finishes, `budget` has passed on the steady clock or `cancel` (when
-    // given) is set, at least one while the run goes on and is not cancelled; `afterCall(status)` is
-    // called after every engine call. Returns the calls made.
+    // Runs steps until the run finishes, `budget` has passed on the steady clock, `cancel` (when
+    // given) is set or a step is abandoned, at least one while the run goes on and is not cancelled;
+    // `afterCall(status)` is called after every engine call. Returns the calls made.
     int RunFor(Clock::duration budget, const std::function<void(int status)>& afterCall = {},
                const CancelToken* cancel = nullptr);
 

@@ -38,6 +38,14 @@ void Session::Clear() {
 
 bool Session::RunElastic(const CFramePat& model, int& status, std::string& refusal) {
     status = 0;
+    ElasticCall call;
+    if (!PrepareElastic(model, call, refusal)) return false;
+    status = RunElasticCall(Engine(), call);
+    if (status == engine::kStatusDone) AcceptElastic();
+    return true;
+}
+
+bool Session::PrepareElastic(const CFramePat& model, ElasticCall& call, std::string& refusal) {
     refusal.clear();
     if (!CheckAnalysable(*mesh_, model, refusal)) return false;
     if (EngineInputLength(*mesh_) > kEngineInputCapacity) {
@@ -45,10 +53,17 @@ bool Session::RunElastic(const CFramePat& model, int& status, std::string& refus
         return false;
     }
     input_ = std::make_shared<const std::vector<int32_t>>(PackEngineInput(*mesh_, model));
+    call.stream = input_;
+    call.method = method_;
+    return true;
+}
+
+int Session::RunElasticCall(engine::Engine& engine, const ElasticCall& call) {
+    return engine::StatusCode(engine.Start(*call.stream, engine::kElasticMode, 0.0, call.method));
+}
+
+void Session::AcceptElastic() {
     engine::Engine& engine = Engine();
-    const engine::RunStatus outcome = engine.Start(*input_, engine::kElasticMode, 0.0, method_);
-    status = engine::StatusCode(outcome);
-    if (outcome != engine::RunStatus::Done) return true;
     const engine::ResultView view = engine.Results();
     const std::span<const double> values = view.Values();
     std::fill(results_.begin(), results_.end(), 0.0);
@@ -61,7 +76,6 @@ bool Session::RunElastic(const CFramePat& model, int& status, std::string& refus
     FillFromEngine(engine, historyMesh_, field);
     history_.Record(0, view.ControlDisplacement(), view.ControlForce(), std::move(field));
     recordedStep_ = 0;
-    return true;
 }
 
 void Session::StartHistory(const MeshView& mesh) {

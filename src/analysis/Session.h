@@ -64,6 +64,20 @@ public:
     // results on display as they were.
     bool RunElastic(const CFramePat& model, int& status, std::string& refusal);
 
+    // "Analyze" in three parts, for a window that calls the engine in another thread. PrepareElastic
+    // checks and packs the model as RunElastic does (false, with `refusal`, when it is refused) and
+    // gives the call to make; RunElasticCall makes it on an engine and touches nothing else (any one
+    // thread); AcceptElastic, in the session's thread once the call returned status 0, puts the
+    // engine's results on display and starts the history with them. Together they are RunElastic,
+    // to the bit.
+    struct ElasticCall {
+        std::shared_ptr<const std::vector<int32_t>> stream;
+        engine::AnalysisMethod method = engine::AnalysisMethod::Classic;
+    };
+    bool PrepareElastic(const CFramePat& model, ElasticCall& call, std::string& refusal);
+    static int RunElasticCall(engine::Engine& engine, const ElasticCall& call);
+    void AcceptElastic();
+
     // The results on display: those of the last elastic analysis that succeeded (zeros after Clear).
     engine::ResultView Results() const { return engine::ResultView(results_, resultLayout_); }
     // The result buffer on display, at full size, for the window's scene resets.

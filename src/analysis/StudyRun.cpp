@@ -159,10 +159,12 @@ bool ParseVariantRecord(const std::string& text, VariantResult& r) {
 }
 
 std::string VariantCurveCsv(const VariantResult& r) {
-    std::string text = "step,control_displacement_mm,control_force_N\n";
-    char line[96];
+    // The curve file's columns; a study runs the classic method (no load factor, one pass a step).
+    std::string text = "step,control_displacement_mm,control_force_N,method,load_factor,iterations\n";
+    char line[112];
     for (const CurvePoint& point : r.curve) {
-        std::snprintf(line, sizeof line, "%d,%.17g,%.17g\n", point.step, point.displacement, point.force);
+        std::snprintf(line, sizeof line, "%d,%.17g,%.17g,classic,,1\n", point.step, point.displacement,
+                      point.force);
         text += line;
     }
     return text;

@@ -43,7 +43,8 @@ VariantResult RunStudyVariant(const Study& study, std::size_t index);
 std::string VariantRecordText(const VariantResult& result);
 bool ParseVariantRecord(const std::string& text, VariantResult& result);
 
-// The curve as CSV: step,control_displacement_mm,control_force_N, numbers in %.17g.
+// The curve as CSV with the export's columns: step,control_displacement_mm,control_force_N,method,
+// load_factor,iterations ("classic,,1"), numbers in %.17g.
 std::string VariantCurveCsv(const VariantResult& result);
 
 } // namespace torva

@@ -10,6 +10,7 @@
 #include "analysis/MethodNames.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/ResultFieldFill.h"
+#include "analysis/RunProgressText.h"
 #include "analysis/SaveData.h"
 #include "analysis/Session.h"
 #include "analysis_view/AnalysisCommands.h"
@@ -53,6 +54,9 @@ constexpr int kTrackbarMax = 100;
 constexpr int kTrackbarTick = 10;
 constexpr int kStepTimerMs = 1; // step timer 1 fires every millisecond while a run goes on
 constexpr int kHistoryRefreshMs = 250;
+constexpr int kAnalysisPollMs = 5;      // the analysis timer looks at the "Analyze" thread this often
+constexpr int kProgressRefreshMs = 100; // the status bar follows the iterations at most this often
+constexpr const char* kAnalysingText = "Analysing\u2026";
 constexpr float kWheelZoomStep = 1.2f;
 
 QString ToQString(const std::string& text) {
@@ -78,11 +82,13 @@ C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::mak
     scene_->projection.centred = true;
     stepTimer_.setTimerType(Qt::PreciseTimer);
     connect(&stepTimer_, &QTimer::timeout, this, [this] { OnStepTimer(); });
+    connect(&analysisTimer_, &QTimer::timeout, this, [this] { OnAnalysisTimer(); });
 }
 
 C3dView::~C3dView() {
     // The run's thread ends before the view (and later the document's session) does.
     worker_->Stop();
+    if (analysing_) AbandonAnalyze(State());
     // A timer that dies with its view leaves the session's state saying that none runs.
     if (stepTimer_.isActive()) Stop(State());
 }
@@ -197,6 +203,7 @@ void C3dView::OnUpdate(View* /*sender*/, int /*hint*/) {
     Session()->Invalidate();
     if (CResp3D* frame = Frame(); frame && frame->Results() && Session()->History().Count() > 0)
         frame->Results()->SetOutOfDate(true);
+    if (analysing_) AbandonElastic("The analysis was stopped: the model changed while it ran.");
     Apply(DocumentUpdate(State(), control_, *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
 }
 
@@ -245,10 +252,19 @@ bool C3dView::OnCommand(int id) {
     case cmd::kExportCurve:
         OnExportCurve();
         return true;
-    case cmd::kStop:
+    case cmd::kStop: {
+        // A push-over stopped says where; a stopped "Analyze" says so itself.
+        const bool pushover = worker_->Active() && !analysing_;
         StopRunThread();
         Apply(Stop(State()));
+        if (pushover && Run()) {
+            std::string text = StoppedText(Run()->Step());
+            if (shownIterations_ > 0 && shownStep_ == Run()->Step())
+                text += " " + StepIterationsText(shownStep_, shownIterations_, shownResidual_);
+            ShowStatus(text);
+        }
         return true;
+    }
     case cmd::kPause:
         Apply(TogglePause(control_));
         worker_->SetPaused(control_.paused != 0);
@@ -331,34 +347,108 @@ void C3dView::OnAnalyze() {
     if (State().sizeMode != 1)
         Apply(ActualSize(State(), *scene_, model, GridBuilder(), Session()->DisplayedBuffer()));
     CurrentMesh();
-    int status = 0;
     std::string refusal;
     analysis::Session& session = *Session();
     session.SetMethod(Settings::AnalysisMethod());
-    if (!session.RunElastic(model, status, refusal)) {
+    analysis::Session::ElasticCall call;
+    if (!session.PrepareElastic(model, call, refusal)) {
         ControlEffect effect = StopStepTimer(State());
         effect.message = refusal;
         Apply(effect);
         return;
     }
-    Apply(FinishAnalyze(State(), control_, *scene_, model, MeshViewOf(CurrentMesh()),
-                        session.DisplayedBuffer(), status));
-    ShowFibreSheetNote(model);
-    if (status == 0) {
+    // The engine call goes on in the run's thread, so the window answers (and Stop stops it) while an
+    // iterative analysis works; the analysis timer shows its progress and its end.
+    Apply(BeginAnalyze(State()));
+    engine::Engine& engine = session.Engine();
+    worker_->StartCall(engine, [&engine, call = std::move(call)] {
+        return analysis::Session::RunElasticCall(engine, call);
+    });
+    analysing_ = true;
+    shownStep_ = -1; // the gravity state (step 0) iterates first
+    shownIterations_ = 0;
+    progressShown_.invalidate();
+    ShowStatus(kAnalysingText);
+    analysisTimer_.start(kAnalysisPollMs);
+    CommandRouter::RequestRefresh();
+}
+
+void C3dView::OnAnalysisTimer() {
+    if (!analysing_) {
+        analysisTimer_.stop();
+        return;
+    }
+    if (worker_->Done())
+        FinishElastic();
+    else
+        ShowIterationProgress(false);
+}
+
+void C3dView::FinishElastic() {
+    analysisTimer_.stop();
+    analysing_ = false;
+    worker_->Join();
+    const int status = worker_->CallStatus();
+    analysis::Session& session = *Session();
+    if (status == engine::kStatusCancelled) {
+        Apply(AbandonAnalyze(State()));
+        ShowStatus(EngineStatusMessage(status));
+        CommandRouter::RequestRefresh();
+        return;
+    }
+    if (status == engine::kStatusDone) session.AcceptElastic();
+    const CFramePat& model = *Model();
+    engine::Engine& engine = session.Engine();
+    // A failure is told as the command line tells it: which capacity, by how much, what to try.
+    Apply(FinishAnalyze(
+        State(), control_, *scene_, model, MeshViewOf(CurrentMesh()), session.DisplayedBuffer(), status,
+        status != engine::kStatusDone ? EngineStatusMessage(engine, status, 1) : std::string()));
+    // The iterative method says how hard the step was; a note on fibre sheets follows.
+    std::string text;
+    if (status == engine::kStatusDone && engine.Method() == engine::AnalysisMethod::Mcft &&
+        engine.Iterative()) {
+        const engine::IterativeStepRecord& record = engine.Iterative()->LastRecord();
+        text = StepIterationsText(record.step, record.iterations, record.residual);
+    }
+    const std::string note = FibreSheetNote(model);
+    if (!note.empty()) text += (text.empty() ? "" : "  ") + note;
+    ShowStatus(text);
+    if (status == engine::kStatusDone) {
         StartHistory();
         ShowHistory();
     }
+    CommandRouter::RequestRefresh();
 }
 
-void C3dView::ShowFibreSheetNote(const CFramePat& model) {
-    // A line in the main window's status bar: the results are still worth reading.
+void C3dView::AbandonElastic(const std::string& why) {
+    analysisTimer_.stop();
+    analysing_ = false;
+    worker_->Stop();
+    Apply(AbandonAnalyze(State()));
+    ShowStatus(why);
+}
+
+void C3dView::ShowStatus(const std::string& text) {
     auto* main = qobject_cast<QMainWindow*>(window());
     if (!main) return;
-    const std::string note = FibreSheetNote(model);
-    if (note.empty())
+    if (text.empty())
         main->statusBar()->clearMessage();
     else
-        main->statusBar()->showMessage(ToQString(note));
+        main->statusBar()->showMessage(ToQString(text));
+}
+
+void C3dView::ShowIterationProgress(bool now) {
+    if (!now && progressShown_.isValid() && progressShown_.elapsed() < kProgressRefreshMs) return;
+    const PushoverWorker::IterationProgress iteration = worker_->LastIteration();
+    std::string text;
+    // The step under way is the one after the last shown; the classic method reports no iterations.
+    if (iteration.step > shownStep_ && worker_->Active() && !worker_->Done())
+        text = IteratingText(iteration.step, iteration.iteration, iteration.residual);
+    else if (shownIterations_ > 0)
+        text = StepIterationsText(shownStep_, shownIterations_, shownResidual_);
+    if (text.empty()) return;
+    ShowStatus(text);
+    progressShown_.start();
 }
 
 void C3dView::StartHistory() {
@@ -401,6 +491,9 @@ void C3dView::OnPlay() {
     // made in the run's own thread while the step timer shows them.
     PushoverDriver* run = Session()->Pushover();
     if (run && run != previous && run->Started()) StartHistory();
+    shownStep_ = -1;
+    shownIterations_ = 0;
+    progressShown_.invalidate();
     if (run && run->Running() && stepTimer_.isActive())
         worker_->Start(*run, Session()->Engine(), &FillFromEngine);
 }
@@ -408,6 +501,7 @@ void C3dView::OnPlay() {
 void C3dView::StopRunThread() {
     if (!worker_->Active()) return;
     worker_->Stop();
+    if (analysing_) return FinishElastic();
     // What the thread finished before it stopped is shown, paused or not, in the push-over display.
     if (State().analysisMode != AnalysisState::kPushoverMode) {
         worker_->Take();
@@ -440,7 +534,14 @@ ControlEffect C3dView::TakeRunSteps(const ViewControl& view) {
     const ControlEffect effect =
         TakePublishedSteps(State(), view, *scene_, run->RunMesh(), steps, ended, stopMessage);
     // The results window's history takes the steps' fields (moved: they are a few MB each).
-    for (PublishedStep& step : steps) Session()->Record(std::move(step));
+    for (PublishedStep& step : steps) {
+        if (step.status == 0) {
+            shownStep_ = step.step;
+            shownIterations_ = step.iterations;
+            shownResidual_ = step.residual;
+        }
+        Session()->Record(std::move(step));
+    }
     return effect;
 }
 
@@ -453,6 +554,8 @@ void C3dView::OnStepTimer() {
         takeSteps ? TakeRunSteps(control_) : Tick(State(), control_, *scene_, nullptr);
     // Most ticks find no new step: nothing to prepare or draw then.
     if (Changes(effect)) Apply(effect);
+    // The status bar follows the iterative method's iterations, and names the last step's at the end.
+    if (takeSteps) ShowIterationProgress(effect.killTimer);
     // The results window follows the run a few times a second, and at its end, so that drawing it
     // does not slow the run down.
     if (run && Session()->RecordedStep() > 0 &&
@@ -482,8 +585,8 @@ void C3dView::OnExportCurve() {
     // The iterative method's columns, as the command line writes them.
     std::vector<double> loadFactors;
     std::vector<int> iterations;
+    if (run && run->Started()) history.method = MethodKey(run->Method());
     if (run && run->Started() && run->Method() == engine::AnalysisMethod::Mcft) {
-        history.method = MethodKey(run->Method());
         // The run's own record is read once its thread no longer adds to it; a run still going leaves
         // those two columns empty.
         if (!worker_->Active() || worker_->Done()) {

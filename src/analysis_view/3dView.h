@@ -71,6 +71,8 @@ public:
     void StopRunThread();
     // The push-over run of the last "Play", or nullptr before the first.
     const PushoverDriver* Run() const;
+    // An "Analyze" goes on in the run's thread (its end is shown by the analysis timer).
+    bool Analysing() const { return analysing_; }
 
     // "Save Data" starts the external program through this launcher (nullptr: the real one).
     void SetLauncher(ExternalLauncher* launcher) { launcher_ = launcher; }
@@ -108,6 +110,18 @@ private:
     NodeGridBuilder GridBuilder();
 
     void OnAnalyze();
+    // The analysis timer: the progress of the "Analyze" in the run's thread, and its end.
+    void OnAnalysisTimer();
+    // The "Analyze" thread is done (or was stopped): its results, or why there are none, are shown.
+    void FinishElastic();
+    // An "Analyze" under way is stopped and its results, which belong to the model before an edit,
+    // are not read.
+    void AbandonElastic(const std::string& why);
+    // A line in the main window's status bar ("" clears it).
+    void ShowStatus(const std::string& text);
+    // The iterative method's progress in the status bar: the iteration of the step under way, or the
+    // iterations of the last step shown. At most every kProgressRefreshMs unless `now`.
+    void ShowIterationProgress(bool now);
     // "Default Size" redraws every span 1 mm long, which discards the results: asked first when there
     // are any.
     void OnDefaultSize();
@@ -126,7 +140,6 @@ private:
 
     // The results window reads the session's history: a new analysis or run points it at the new
     // history; an edit of the model marks what it shows as out of date.
-    void ShowFibreSheetNote(const CFramePat& model);
     void StartHistory();
     void ShowHistory();
 
@@ -137,6 +150,12 @@ private:
     std::unique_ptr<AnalysisScene> scene_;
     ColourScale colours_;
     QTimer stepTimer_;
+    QTimer analysisTimer_;
+    bool analysing_ = false;
+    QElapsedTimer progressShown_;
+    // The last push-over step shown and the iterative method's iterations and residual there.
+    int shownStep_ = 0, shownIterations_ = 0;
+    double shownResidual_ = 0;
     std::unique_ptr<PushoverWorker> worker_;
     ExternalLauncher* launcher_ = nullptr;
     std::optional<QString> externalProgram_;

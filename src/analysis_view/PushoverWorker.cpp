@@ -14,17 +14,37 @@ PushoverWorker::~PushoverWorker() {
     Stop();
 }
 
-void PushoverWorker::Start(PushoverDriver& run, const engine::Engine& engine, FieldFiller fillField) {
+void PushoverWorker::Start(PushoverDriver& run, engine::Engine& engine, FieldFiller fillField) {
+    Launch(engine, [this, &run, &engine, fill = std::move(fillField)] { RunAll(run, engine, fill); });
+}
+
+void PushoverWorker::StartCall(engine::Engine& engine, std::function<int()> call) {
+    Launch(engine, [this, call = std::move(call)] { callStatus_.store(call(), std::memory_order_release); });
+}
+
+void PushoverWorker::Launch(engine::Engine& engine, std::function<void()> body) {
     Stop();
     {
         const std::lock_guard lock(mutex_);
         published_.clear();
         paused_ = false;
+        iteration_ = {};
     }
     cancel_.Reset();
     done_.store(false, std::memory_order_release);
-    thread_.reset(QThread::create([this, &run, &engine, fill = std::move(fillField)] {
-        RunAll(run, engine, fill);
+    callStatus_.store(0, std::memory_order_release);
+    thread_.reset(QThread::create([this, &engine, body = std::move(body)] {
+        // Every iteration is reported here, and a Stop abandons the step at the next one.
+        engine.SetIterationObserver([this](const engine::IterationReport& report) {
+            {
+                const std::lock_guard lock(mutex_);
+                iteration_ = {report.step, report.iteration, report.residual};
+            }
+            if (hook_) hook_(report);
+            return !cancel_.Cancelled();
+        });
+        body();
+        engine.SetIterationObserver({});
         {
             const std::lock_guard lock(mutex_);
             done_.store(true, std::memory_order_release);
@@ -33,6 +53,11 @@ void PushoverWorker::Start(PushoverDriver& run, const engine::Engine& engine, Fi
         emit finished();
     }));
     thread_->start();
+}
+
+PushoverWorker::IterationProgress PushoverWorker::LastIteration() const {
+    const std::lock_guard lock(mutex_);
+    return iteration_;
 }
 
 void PushoverWorker::RunAll(PushoverDriver& run, const engine::Engine& engine, const FieldFiller& fillField) {
@@ -49,6 +74,8 @@ void PushoverWorker::RunAll(PushoverDriver& run, const engine::Engine& engine, c
         run.RunFor(
             std::chrono::steady_clock::duration::zero(),
             [&](int status) {
+                // An abandoned step was not done: the run is as after the last one published.
+                if (status == engine::kStatusCancelled) return;
                 PublishedStep step;
                 step.status = status;
                 step.step = run.Step();
@@ -59,6 +86,10 @@ void PushoverWorker::RunAll(PushoverDriver& run, const engine::Engine& engine, c
                     step.force = run.Results().ControlForce();
                     FillFromResults(run.Results(), mesh, step.field);
                     if (fillField) fillField(engine, mesh, step.field);
+                    if (engine.Method() == engine::AnalysisMethod::Mcft && engine.Iterative()) {
+                        step.iterations = engine.Iterative()->LastRecord().iterations;
+                        step.residual = engine.Iterative()->LastRecord().residual;
+                    }
                 }
                 {
                     const std::lock_guard lock(mutex_);

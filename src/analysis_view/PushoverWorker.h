@@ -1,15 +1,20 @@
 #pragma once
-// Runs a started push-over in a thread of its own, so an engine step never holds up the window. After
-// every engine call the thread publishes a PublishedStep (copies of the results and the results
-// window's field of that step) and signals `progressed`; the window takes the published steps on its
-// step timer. The window reads nothing the thread writes except through Take, Done and the signals.
+// Runs a started push-over, or one engine call (the elastic "Analyze"), in a thread of its own, so an
+// engine step never holds up the window. After every push-over call the thread publishes a
+// PublishedStep (copies of the results and the results window's field of that step) and signals
+// `progressed`; the window takes the published steps on its step timer. The iterative method reports
+// every iteration to the worker (LastIteration). The window reads nothing the thread writes except
+// through Take, Done, CallStatus, LastIteration and the signals.
 //
-// Stop cancels the run and waits for the thread: the step under way is finished, no further one is
-// started. The run and its engine must outlive the worker's thread: the destructor stops it, and every
-// owner stops it before touching the run or the engine again (a new run, an elastic analysis).
+// Stop cancels the run and waits for the thread: a step of the classic method is finished, one of the
+// iterative method is abandoned at its next iteration (the engine back at the step before, nothing
+// published for it); no further step is started. The run and its engine must outlive the worker's
+// thread: the destructor stops it, and every owner stops it before touching the run or the engine
+// again (a new run, an elastic analysis).
 #include "analysis/CancelToken.h"
 #include "analysis/MeshView.h"
 #include "analysis/PublishedStep.h"
+#include "engine/IterationObserver.h"
 
 #include <QObject>
 #include <QThread>
@@ -37,9 +42,28 @@ public:
     explicit PushoverWorker(QObject* parent = nullptr);
     ~PushoverWorker() override;
 
+    // The last iteration the iterative method reported (step -1: none since the thread started).
+    struct IterationProgress {
+        int step = -1;
+        int iteration = 0;
+        double residual = 0;
+    };
+
     // Starts running `run` (started, on `engine`) to its end in a new thread; a run already going is
     // stopped first.
-    void Start(PushoverDriver& run, const engine::Engine& engine, FieldFiller fillField = {});
+    void Start(PushoverDriver& run, engine::Engine& engine, FieldFiller fillField = {});
+    // Starts `call` (one engine call on `engine`, returning its status) in a new thread; a run already
+    // going is stopped first. Its status is CallStatus once Done.
+    void StartCall(engine::Engine& engine, std::function<int()> call);
+    int CallStatus() const { return callStatus_.load(std::memory_order_acquire); }
+    IterationProgress LastIteration() const;
+    // Called in the run's thread after every iteration the iterative method reports, before a Stop is
+    // looked at; set while no thread runs. Tests hold a step there until StopRequested.
+    void SetIterationHook(std::function<void(const engine::IterationReport&)> hook) {
+        hook_ = std::move(hook);
+    }
+    // Stop was asked for: the run's thread ends at its next look.
+    bool StopRequested() const { return cancel_.Cancelled(); }
     // Cancels the run and waits for its thread (the step under way ends first). Steps already published
     // stay for Take.
     void Stop();
@@ -63,16 +87,21 @@ signals:
     void finished();
 
 private:
+    // Runs `body` in a new thread, the engine's iteration observer set to this worker meanwhile.
+    void Launch(engine::Engine& engine, std::function<void()> body);
     void RunAll(PushoverDriver& run, const engine::Engine& engine, const FieldFiller& fillField);
 
     std::unique_ptr<QThread> thread_;
     CancelToken cancel_;
     std::atomic<bool> done_{false};
-    std::mutex mutex_; // guards published_, paused_ and holding_
+    std::atomic<int> callStatus_{0};
+    mutable std::mutex mutex_; // guards published_, paused_, holding_ and iteration_
     std::condition_variable resumed_, held_;
     bool paused_ = false;
     bool holding_ = false; // the thread waits for the run to resume
     std::vector<PublishedStep> published_;
+    IterationProgress iteration_;
+    std::function<void(const engine::IterationReport&)> hook_;
 };
 
 } // namespace torva

@@ -380,7 +380,7 @@ int CommandAnalyze(const Arguments& args) {
     }
     if (curve) {
         CurveHistory history = CurveHistoryOf(*curve, MeshViewOf(*mesh), curveSteps);
-        if (o.method == engine::AnalysisMethod::Mcft) history.method = MethodKey(o.method);
+        history.method = MethodKey(o.method);
         loadFactors.resize(size_t(curveSteps) + 1, 0.0);
         iterationCounts.resize(size_t(curveSteps) + 1, 0);
         if (o.method == engine::AnalysisMethod::Mcft) {

@@ -13,8 +13,10 @@
 // Unstable and NotFinite the displacements, the element states and the results keep the previous step:
 // a NotFinite step, found in the increment or after the element update, leaves the analysis exactly as
 // it was, and the step can be run again. A Start that fails leaves no analysis to step. NotConverged
-// (iterative method): the step found no equilibrium, even cut into pieces; the results keep the previous step
-// and the engine's state is that of the last converged piece of the step (see IterativeSolver).
+// (iterative method): the step found no equilibrium, even cut into pieces; the results keep the previous
+// step and the engine's state is that of the last converged piece of the step (see IterativeSolver).
+// Cancelled (iterative method): the iteration observer abandoned the step; everything is as after the
+// last step done (a Start abandoned leaves no analysis to step).
 //
 // The method is chosen at Start: the classic method runs the step scheme; the iterative one
 // (IterativeSolver) brings every step into equilibrium and writes the same results from its converged
@@ -31,6 +33,7 @@
 #include "engine/ColumnSolve.h"
 #include "engine/ConcreteModel.h"
 #include "engine/EngineLimits.h"
+#include "engine/IterationObserver.h"
 #include "engine/IterativeSolver.h"
 #include "engine/JointElement.h"
 #include "engine/PlaneElement.h"
@@ -42,6 +45,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace torva::engine {
@@ -97,6 +101,11 @@ public:
     // The next load step in the mode of the analysis, or in `mode` from this step on.
     RunStatus Step(double increment);
     RunStatus Step(double increment, int mode);
+
+    // Told after every iteration of the iterative method, in the thread running the engine; its answer
+    // false abandons the step under way (Cancelled). Empty: no one is told. The classic method never
+    // calls it.
+    void SetIterationObserver(IterationObserver observer) { iterationObserver_ = std::move(observer); }
 
     // The method the analysis was started with.
     AnalysisMethod Method() const { return runMethod_; }
@@ -271,6 +280,7 @@ private:
     bool statesSpoilt_ = false; // the gravity step of Start was not finite: only a new analysis
     AnalysisMethod runMethod_ = AnalysisMethod::Classic;
     std::unique_ptr<IterativeSolver> iterative_;
+    IterationObserver iterationObserver_;
 
     // Decoded model.
     int formulation_ = 0;

@@ -44,6 +44,7 @@ enum EngineStatus : int {
     kStatusBadInput = 5,     // the stream is inconsistent or beyond the capacities; nothing done
     kStatusNotFinite = 6,    // a displacement, force or stress of the step is not finite; step not done
     kStatusNotConverged = 7, // iterative method: the step found no equilibrium, even cut into pieces
+    kStatusCancelled = 8,    // iterative method: the caller abandoned the step; everything as before it
 };
 
 // Analysis modes.

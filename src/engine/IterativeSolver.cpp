@@ -88,7 +88,10 @@ IterativeSolver::IterativeSolver(Engine& engine)
       alphaCommitted_(size_t(4 * engine.capacity_.elements)),
       modeForce_(size_t(4 * engine.capacity_.elements)), kaaInverse_(size_t(16 * engine.capacity_.elements)),
       trialAlpha_(size_t(4 * engine.capacity_.elements)), formedD_(size_t(81 * engine.capacity_.elements)),
-      formState_(size_t(engine.capacity_.elements)), formChanged_(size_t(engine.capacity_.elements)) {}
+      formState_(size_t(engine.capacity_.elements)), formChanged_(size_t(engine.capacity_.elements)),
+      historyAtStart_(size_t(kGaussPoints * engine.capacity_.elements)),
+      jointAtStart_(size_t(engine.capacity_.elements)), committedAtStart_(Equations(engine)),
+      alphaAtStart_(size_t(4 * engine.capacity_.elements)) {}
 
 size_t IterativeSolver::Equations(const Engine& engine) {
     return size_t(2 * engine.capacity_.nodes + 1);
@@ -157,7 +160,9 @@ bool IterativeSolver::Initialise(std::span<double> results, int mode, int& statu
     iterations_ = subSteps_ = 0;
     Outcome outcome;
     if (!SolveTo(Target{}, kMaxCutLevels, outcome)) {
-        status = outcome == Outcome::Unstable ? kStatusUnstable : kStatusNotConverged;
+        status = outcome == Outcome::Unstable    ? kStatusUnstable
+                 : outcome == Outcome::Cancelled ? kStatusCancelled
+                                                 : kStatusNotConverged;
         return false;
     }
     Publish();
@@ -189,8 +194,10 @@ void IterativeSolver::AdvanceStep(std::span<double> results, double increment, i
     }
     Outcome outcome;
     if (!SolveTo(target, 0, outcome)) {
+        if (outcome == Outcome::Cancelled) AbandonStep();
         status = outcome == Outcome::Unstable     ? kStatusUnstable
                  : outcome == Outcome::NoResponse ? kStatusNoResponse
+                 : outcome == Outcome::Cancelled  ? kStatusCancelled
                                                   : kStatusNotConverged;
         return;
     }
@@ -223,6 +230,7 @@ bool IterativeSolver::SolveTo(const Target& target, int level, Outcome& outcome)
         return true;
     }
     Restore();
+    if (outcome == Outcome::Cancelled) return false;
     failure_.step = step_;
     failure_.residual = lastResidual_;
     failure_.loadFactor = lambdaCommitted_;
@@ -231,6 +239,7 @@ bool IterativeSolver::SolveTo(const Target& target, int level, Outcome& outcome)
     Target half = target;
     half.value = 0.5 * (ControlValue(target) + target.value);
     if (half.value == target.value || half.value == ControlValue(target)) return false;
+    if (level == 0) SaveStepStart();
     return SolveTo(half, level + 1, outcome) && SolveTo(target, level + 1, outcome);
 }
 
@@ -280,6 +289,9 @@ IterativeSolver::Outcome IterativeSolver::Attempt(const Target& target) {
             displacement += u[eq] * u[eq];
         }
         correction = std::sqrt(correction);
+        if (e_.iterationObserver_ && !e_.iterationObserver_(IterationReport{
+                                         step_, iterations_, residual / std::max(appliedNorm_, kTinyForce)}))
+            return Outcome::Cancelled;
         // A quasi-Newton step that multiplied the out-of-balance force (or made it undefined) is taken
         // back: its pairs described the structure before a crack opened or a bar yielded. The
         // iteration goes on from the state before it with the plain secant matrix and no pairs.
@@ -388,6 +400,32 @@ void IterativeSolver::Commit() {
     std::copy_n(e_.totalDisplacement_.begin() + 1, n, committed_.begin() + 1);
     std::copy_n(alpha_.begin(), 4 * e_.elementCount_, alphaCommitted_.begin());
     lambdaCommitted_ = lambda_;
+}
+
+void IterativeSolver::SaveStepStart() {
+    const int n = e_.equationCount_, elements = e_.elementCount_;
+    std::copy_n(history_.begin(), kGaussPoints * elements, historyAtStart_.begin());
+    std::copy_n(jointCommitted_.begin(), elements, jointAtStart_.begin());
+    std::copy_n(committed_.begin() + 1, n, committedAtStart_.begin() + 1);
+    std::copy_n(alphaCommitted_.begin(), 4 * elements, alphaAtStart_.begin());
+    lambdaAtStart_ = lambdaCommitted_;
+}
+
+void IterativeSolver::AbandonStep() {
+    const int n = e_.equationCount_, elements = e_.elementCount_;
+    if (subSteps_ > 0) {
+        // Pieces of the step were committed: back to the state saved before its first cut.
+        std::copy_n(historyAtStart_.begin(), kGaussPoints * elements, history_.begin());
+        std::copy_n(jointAtStart_.begin(), elements, jointCommitted_.begin());
+        std::copy_n(committedAtStart_.begin() + 1, n, committed_.begin() + 1);
+        std::copy_n(alphaAtStart_.begin(), 4 * elements, alphaCommitted_.begin());
+        lambdaCommitted_ = lambdaAtStart_;
+    }
+    Restore();
+    // The points describe the committed state again (the trial ones were the abandoned iteration's);
+    // the joints' trial states this leaves are put back.
+    EvaluateState();
+    Restore();
 }
 
 // The converged points into the engine's Gauss-point states, which the result buffer is written from:

@@ -19,6 +19,10 @@
 // A step that does not converge within the iteration limit is cut in halves, down to a sixteenth; the
 // material histories are committed only at a converged (sub-)step. A NaN or an infinity anywhere ends
 // the attempt like a failed convergence, so nothing unbalanced or undefined is ever accepted.
+//
+// The engine's iteration observer is told after every iteration; when it answers false the step is
+// abandoned (status kStatusCancelled) and everything returns to the last step done, even when pieces
+// of a cut step had been committed: the committed state is saved before a step is first cut.
 #include "engine/ConvergenceTest.h"
 #include "engine/JointElement.h"
 #include "engine/McftMaterial.h"
@@ -73,7 +77,7 @@ public:
     double LoadFactor() const { return lambdaCommitted_; }
 
 private:
-    enum class Outcome { Converged, NotConverged, Unstable, NoResponse };
+    enum class Outcome { Converged, NotConverged, Unstable, NoResponse, Cancelled };
     // The two kinds of step: the control dof's target (push-over) or the load factor (force control).
     struct Target {
         bool displacement = false;
@@ -94,6 +98,10 @@ private:
     void RestoreTrial();
     double Norm(const std::vector<double>& v) const;
     void Commit();
+    // The committed state before a step's first cut, and back to it when the step is abandoned; the
+    // Gauss points are then evaluated again at the committed displacements.
+    void SaveStepStart();
+    void AbandonStep();
     void Publish();
     // The Gauss-point and spring states of the trial displacement, the internal forces and the
     // out-of-balance force; returns |R|, or NaN when a state is not finite.
@@ -145,6 +153,11 @@ private:
     std::vector<int> formState_;
     std::vector<uint8_t> formChanged_;
     double lambda_ = 0, lambdaCommitted_ = 0;
+    // The committed state at the start of a step that had to be cut (SaveStepStart).
+    std::vector<McftHistory> historyAtStart_;
+    std::vector<JointState> jointAtStart_;
+    std::vector<double> committedAtStart_, alphaAtStart_;
+    double lambdaAtStart_ = 0;
     double lastResidual_ = 0; // |R| / |applied| of the last evaluation
     double appliedNorm_ = 0;  // |lambda P + Fg| of the last evaluation
     int iterations_ = 0, subSteps_ = 0, step_ = 0;

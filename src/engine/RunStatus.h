@@ -1,7 +1,8 @@
 #pragma once
 // The outcome of an engine call. The numbers are those of the engine's status word, which the command
 // line prints and returns: 0 done, 3 the control dof does not respond, 4 not positive definite, 5 the
-// input is refused, 6 a value of the step is not finite, 7 (iterative method) no equilibrium found.
+// input is refused, 6 a value of the step is not finite, 7 (iterative method) no equilibrium found, 8
+// (iterative method) the caller abandoned the step.
 #include "engine/EngineLimits.h"
 
 namespace torva::engine {
@@ -13,6 +14,7 @@ enum class RunStatus : int {
     BadInput = kStatusBadInput,         // the stream is inconsistent or beyond the capacities; nothing done
     NotFinite = kStatusNotFinite,       // a value of the step is not finite; the step is not done
     NotConverged = kStatusNotConverged, // iterative method: no equilibrium, even in pieces; not done
+    Cancelled = kStatusCancelled,       // iterative method: abandoned by the caller; as before the step
 };
 
 constexpr int StatusCode(RunStatus status) {

@@ -136,6 +136,32 @@ TEST_F(ViewFixture, AFailedAnalysisLeavesTheDisplayAsItWas) {
     EXPECT_TRUE(EngineStatusMessage(0).empty());
 }
 
+TEST_F(ViewFixture, AnAnalyzeInAnotherThreadEnablesStopUntilItsEndAndTellsTheEnginesOwnAccount) {
+    ActualSize(state, *scene, *model, grid, Results());
+    Analyze();
+    const float shown = scene->shownDisp[4];
+    EXPECT_FALSE(Update(AnalysisAction::Stop).enabled); // elastic results: nothing runs
+    BeginAnalyze(state);
+    EXPECT_EQ(state.analysing, 1);
+    EXPECT_TRUE(Update(AnalysisAction::Stop).enabled);
+    EXPECT_FALSE(Update(AnalysisAction::Play).enabled);
+    // The engine's own account of a refusal replaces the general text; the display stays.
+    FillBuffer(99.0);
+    ControlEffect effect = FinishAnalyze(state, view, *scene, *model, mesh.View(), Results(), 5,
+                                         "The model cannot be analysed (step 1): it needs 12 elements.");
+    EXPECT_EQ(effect.message, "The model cannot be analysed (step 1): it needs 12 elements.");
+    EXPECT_EQ(state.analysing, 0);
+    EXPECT_FALSE(Update(AnalysisAction::Stop).enabled);
+    EXPECT_FLOAT_EQ(scene->shownDisp[4], shown);
+    // Abandoned: nothing read, nothing told.
+    BeginAnalyze(state);
+    effect = AbandonAnalyze(state);
+    EXPECT_TRUE(effect.message.empty());
+    EXPECT_EQ(state.analysing, 0);
+    EXPECT_EQ(state.engineStatus, 5);
+    EXPECT_FLOAT_EQ(scene->shownDisp[4], shown);
+}
+
 TEST_F(ViewFixture, ViewChoiceTurnsOnPushoverAndSeparationAndElasticTurnsThemOff) {
     ChooseView(state, view, *scene, 3);
     EXPECT_EQ(scene->viewKind, 3);

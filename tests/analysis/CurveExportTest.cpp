@@ -58,19 +58,35 @@ TEST(CurveExport, CurveRowsAreTheStepsInFullPrecision) {
     CurveHistory history;
     history.control = control;
     history.steps = 3;
-    EXPECT_EQ(CurveCsv(history), "step,control_displacement_mm,control_force_N\n"
-                                 "1,0.5,-1250\n"
-                                 "2,0.10000000149011612,3.0000001061125658e-07\n"
-                                 "3,-2,123456792\n");
+    // The classic method (the default) has no load factor and makes one pass a step.
+    EXPECT_EQ(CurveCsv(history),
+              "step,control_displacement_mm,control_force_N,method,load_factor,iterations\n"
+              "1,0.5,-1250,classic,,1\n"
+              "2,0.10000000149011612,3.0000001061125658e-07,classic,,1\n"
+              "3,-2,123456792,classic,,1\n");
+    // The iterative method's rows carry its record; a column not given is empty.
+    const double loadFactors[] = {0, 0.125, 2.5, 1e-20};
+    const int iterations[] = {0, 1, 17, 60};
+    history.method = "mcft";
+    history.loadFactor = loadFactors;
+    history.iterations = iterations;
+    EXPECT_EQ(Lines(CurveCsv(history))[2], "2,0.10000000149011612,3.0000001061125658e-07,mcft,2.5,17");
+    EXPECT_EQ(Lines(CurveCsv(history))[3], "3,-2,123456792,mcft,9.9999999999999995e-21,60");
+    history.iterations = nullptr;
+    EXPECT_EQ(Lines(CurveCsv(history))[1], "1,0.5,-1250,mcft,0.125,");
+    history.loadFactor = nullptr;
+    EXPECT_EQ(Lines(CurveCsv(history))[1], "1,0.5,-1250,mcft,,");
+    history.method = "classic";
     history.steps = 0;
-    EXPECT_EQ(CurveCsv(history), "step,control_displacement_mm,control_force_N\n");
+    EXPECT_EQ(CurveCsv(history),
+              "step,control_displacement_mm,control_force_N,method,load_factor,iterations\n");
     EXPECT_EQ(OutputElementCsv(history), "");
 
     // A locale with a decimal comma changes nothing.
     const std::string before = std::setlocale(LC_ALL, nullptr);
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "fr_FR.UTF-8")) {
         history.steps = 1;
-        EXPECT_EQ(Lines(CurveCsv(history))[1], "1,0.5,-1250");
+        EXPECT_EQ(Lines(CurveCsv(history))[1], "1,0.5,-1250,classic,,1");
         std::setlocale(LC_ALL, before.c_str());
     }
 }
@@ -93,7 +109,9 @@ TEST(CurveExport, PlaneOutputColumnsFollowTheEngineOrderPerGaussPoint) {
     }
     const CurveHistory history = CurveHistoryOf(*scene, view, 2);
     EXPECT_EQ(history.outputKind, OutputElementKind::Plane);
-    EXPECT_EQ(CurveCsv(history), "step,control_displacement_mm,control_force_N\n1,0.25,1000\n2,0.5,2000\n");
+    EXPECT_EQ(CurveCsv(history),
+              "step,control_displacement_mm,control_force_N,method,load_factor,iterations\n"
+              "1,0.25,1000,classic,,1\n2,0.5,2000,classic,,1\n");
 
     const std::vector<std::string> lines = Lines(OutputElementCsv(history));
     ASSERT_EQ(lines.size(), 3u);
@@ -183,7 +201,9 @@ TEST_F(CurveFiles, WritesBothFilesAndReplacesOldOnes) {
     history.outputKind = OutputElementKind::None;
     history.steps = 1;
     ASSERT_TRUE(WriteCurveExport(history, path, error)) << error;
-    EXPECT_EQ(ReadText(path), "step,control_displacement_mm,control_force_N\n1,1.5,10\n");
+    EXPECT_EQ(
+        ReadText(path),
+        "step,control_displacement_mm,control_force_N,method,load_factor,iterations\n1,1.5,10,classic,,1\n");
 }
 
 TEST_F(CurveFiles, FailuresNameThePathAndLeaveEverythingAsItWas) {

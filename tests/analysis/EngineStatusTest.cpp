@@ -34,5 +34,11 @@ TEST(EngineStatusMessage, ACapacityRefusalSaysWhichAndByHowMuch) {
     EXPECT_NE(EngineStatusMessage(5).find("its input is inconsistent"), std::string::npos);
 }
 
+TEST(EngineStatusMessage, AnAbandonedAnalysisKeepsWhatIsOnDisplay) {
+    EXPECT_EQ(EngineStatusMessage(8),
+              "The analysis was stopped before its end; the results on display are those of before.");
+    EXPECT_NE(EngineStatusMessage(8, 3).find("stopped (step 3) before"), std::string::npos);
+}
+
 } // namespace
 } // namespace torva

@@ -135,3 +135,43 @@ TEST(PushoverDriver, RefusesAndStops) {
     EXPECT_TRUE(driver.Curve().empty());
     EXPECT_NE(driver.StopMessage().find("(step 1)"), std::string::npos);
 }
+
+TEST(PushoverDriver, AnAbandonedStepIsNotDoneAndDoesNotEndTheRun) {
+    auto model = LoadExample("cantilever.fem"); // 5 mm in 50 steps
+    auto mesh = std::make_unique<Mesh>();
+    mesh->Build(*model, kActualSize);
+    auto engine = std::make_unique<engine::Engine>();
+    PushoverDriver driver(*engine);
+    std::string message;
+    ASSERT_TRUE(driver.Start(*model, *mesh, message, engine::AnalysisMethod::Mcft)) << message;
+    ASSERT_EQ(driver.RunStep(), engine::kStatusDone);
+    ASSERT_EQ(driver.RunStep(), engine::kStatusDone);
+    const std::vector<CurvePoint> curve = driver.Curve();
+
+    // Every step abandoned at its first iteration: one call, then RunFor stops even without a token.
+    int vetoes = 0;
+    engine->SetIterationObserver([&](const engine::IterationReport&) {
+        ++vetoes;
+        return false;
+    });
+    std::vector<int> statuses;
+    EXPECT_EQ(driver.RunFor(PushoverDriver::Clock::duration::max(),
+                            [&](int status) { statuses.push_back(status); }),
+              1);
+    EXPECT_EQ(statuses, std::vector<int>{engine::kStatusCancelled});
+    EXPECT_EQ(vetoes, 1);
+    EXPECT_EQ(driver.Step(), 2);
+    EXPECT_EQ(driver.AttemptedStep(), 3);
+    EXPECT_TRUE(driver.Running());
+    EXPECT_EQ(driver.StopMessage(), "");
+    ASSERT_EQ(driver.Curve().size(), 2u);
+    EXPECT_EQ(driver.Curve().back().force, curve.back().force);
+
+    // Let go, the same step is made and the run goes on.
+    engine->SetIterationObserver({});
+    ASSERT_EQ(driver.RunStep(), engine::kStatusDone);
+    ASSERT_EQ(driver.RunStep(), engine::kStatusDone);
+    ASSERT_EQ(driver.Curve().size(), 4u);
+    EXPECT_EQ(driver.Curve()[2].step, 3);
+    EXPECT_NEAR(driver.Curve()[2].displacement - driver.Curve()[1].displacement, 0.1, 1e-9);
+}

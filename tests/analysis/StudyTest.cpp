@@ -171,7 +171,10 @@ TEST(StudyRuns, AVariantReportsPeakCrackingYieldAndItsRecordReadsBack) {
     EXPECT_EQ(VariantRecordText(back), VariantRecordText(weak));
     EXPECT_EQ(back.curve.back().displacement, weak.curve.back().displacement);
     EXPECT_FALSE(ParseVariantRecord("{\"values\": [1]}", back));
-    EXPECT_EQ(VariantCurveCsv(weak).substr(0, 45), "step,control_displacement_mm,control_force_N\n");
+    const std::string csv = VariantCurveCsv(weak);
+    EXPECT_EQ(csv.substr(0, csv.find('\n')),
+              "step,control_displacement_mm,control_force_N,method,load_factor,iterations");
+    EXPECT_EQ(csv.substr(csv.size() - 12), ",classic,,1\n");
 }
 
 TEST(StudyRuns, AFailingVariantIsRecordedTheStudyGoesOnAndARerunResumes) {

@@ -101,7 +101,12 @@ protected:
     // As the frame's buttons and bars send them.
     bool Run(int id) const { return Frame()->Router()->Execute(id); }
     CommandState Query(int id) const { return Frame()->Router()->Query(id); }
-    bool Analyze() const { return Run(cmd::kActualSize) && Run(cmd::kAnalyze); }
+    // "Analyze" as the button sends it, then the event loop until its thread is done and the window
+    // has shown the outcome.
+    bool RunAnalyze() const {
+        return Run(cmd::kAnalyze) && WaitFor([this] { return !View()->Analysing(); }, 60);
+    }
+    bool Analyze() const { return Run(cmd::kActualSize) && RunAnalyze(); }
 
     // Mouse events straight to the view, in view pixels.
     void Mouse(QEvent::Type type, Qt::MouseButton button, QPoint at) const {

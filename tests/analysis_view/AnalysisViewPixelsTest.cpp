@@ -48,7 +48,7 @@ TEST_F(AnalysisViewTest, BeforeAnalyzeOnlyTheBlackMeshAndAfterItTheRedMeshWithIt
     EXPECT_EQ(Count(before, mesh, IsPureBlue), 0);
     EXPECT_GT(Count(before, IsPureGreen), 30); // the ten storey loads
 
-    ASSERT_TRUE(Run(cmd::kAnalyze));
+    ASSERT_TRUE(RunAnalyze());
     const QImage after = Shot("after");
     const int red = Count(after, mesh, IsPureRed);
     // The red mesh leans away from the black one: the drift is drawn at a readable scale.

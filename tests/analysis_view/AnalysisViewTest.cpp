@@ -38,7 +38,7 @@ TEST_F(AnalysisViewTest, AnalyzeIsEnabledInEitherSizeAndShowsItsResultAtActualSi
         EXPECT_FALSE(Query(id).enabled) << id;
     EXPECT_TRUE(Query(cmd::kAnalyze).enabled);
     EXPECT_TRUE(Frame()->Router()->FindAction(cmd::kAnalyze)->isEnabled());
-    EXPECT_TRUE(Run(cmd::kAnalyze));
+    EXPECT_TRUE(RunAnalyze());
     EXPECT_EQ(State().analysisDone, 1);
     EXPECT_TRUE(Query(cmd::kActualSize).checked);
     ASSERT_TRUE(Run(cmd::kDefaultSize));
@@ -317,7 +317,7 @@ TEST_F(AnalysisViewTest, AnUnstableModelIsReportedAndTheDisplayStaysAsItWas) {
     CFramePat& edited = *Doc()->GetFramePat();
     for (int i = 2; i <= 6; ++i) edited.Flag(i, 5, kBoundaryLayer) = 0;
     Doc()->UpdateAllViews(nullptr);
-    ASSERT_TRUE(Run(cmd::kAnalyze));
+    ASSERT_TRUE(RunAnalyze());
     ASSERT_EQ(messages.Texts().size(), 1);
     EXPECT_TRUE(messages.Last().startsWith("The structure is unstable")) << messages.Last().toStdString();
     EXPECT_TRUE(messages.Last().contains("supports"));
@@ -353,7 +353,7 @@ TEST_F(AnalysisViewTest, AnalyzeUsesTheSpansAsTheyAreNow) {
     // drawn and analysed has the new lengths.
     Doc()->GetFramePat()->SpanLengthOf(kAxisX, 1) = 800;
     Doc()->UpdateAllViews(nullptr);
-    ASSERT_TRUE(Run(cmd::kAnalyze));
+    ASSERT_TRUE(RunAnalyze());
     const Mesh& mesh = Session().GetMesh();
     EXPECT_EQ(*std::max_element(mesh.nodeX, mesh.nodeX + mesh.nodeCount), 1600);
     const std::vector<int32_t>& stream = Session().Input();

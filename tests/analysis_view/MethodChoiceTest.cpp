@@ -163,7 +163,11 @@ TEST_F(MethodChoiceTest, TheClassicMethodKeepsTheThreeColumnCurveFile) {
     fileAnswer = QString::fromStdString(dir.file("classic.csv"));
     ASSERT_TRUE(Run(cmd::kExportCurve));
     const std::string window = ReadText(dir.file("classic.csv"));
-    EXPECT_EQ(window.substr(0, window.find('\n')), "step,control_displacement_mm,control_force_N");
+    // Both methods write the same columns: the classic one has no load factor and one pass a step.
+    EXPECT_EQ(window.substr(0, window.find('\n')),
+              "step,control_displacement_mm,control_force_N,method,load_factor,iterations");
+    const std::string lastRow = window.substr(window.rfind('\n', window.size() - 2) + 1);
+    EXPECT_EQ(lastRow.substr(lastRow.find(",classic,")), ",classic,,1\n") << lastRow;
 }
 
 TEST_F(MethodChoiceTest, AReversedLoadingWithTheIterativeMethodIsRefusedWithTheReason) {

@@ -333,7 +333,8 @@ TEST_F(PushoverViewTest, ExportCurveWritesWhatTheHeadlessCommandWrites) {
     const std::string curve = ReadText(dir.file("window.csv"));
     const std::string element = ReadText(dir.file("window_element.csv"));
     ASSERT_FALSE(curve.empty());
-    EXPECT_EQ(curve.substr(0, curve.find('\n')), "step,control_displacement_mm,control_force_N");
+    EXPECT_EQ(curve.substr(0, curve.find('\n')),
+              "step,control_displacement_mm,control_force_N,method,load_factor,iterations");
     EXPECT_EQ(std::count(curve.begin(), curve.end(), '\n'), 41);
     EXPECT_EQ(element.substr(0, 25), "step,gp1_concrete_stress_");
 

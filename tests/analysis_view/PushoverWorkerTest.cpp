@@ -1,6 +1,7 @@
 // The push-over run in a thread of its own: every step is published once, in order, with the numbers
 // of a run made in the caller's thread; progress is signalled; Stop, pause and destruction hold the
-// thread between steps, and what was published is exactly what the run did.
+// thread between steps, and what was published is exactly what the run did. With the iterative method
+// every iteration is reported, and Stop abandons the step under way.
 #include "analysis_view/PushoverWorker.h"
 
 #include "AnalysisViewFixture.h"
@@ -11,6 +12,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <atomic>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace torva {
@@ -30,11 +33,13 @@ template <class Done> bool WaitLong(Done done, int seconds = 60) {
 
 // A model, its mesh, an engine and a started run of its loading.
 struct StartedRun {
-    explicit StartedRun(int steps) : model(WallModel(4, 3)) {
+    explicit StartedRun(int steps, engine::AnalysisMethod method = engine::AnalysisMethod::Classic)
+        : model(WallModel(4, 3)) {
         model->stepsPerSegment = steps;
+        if (method == engine::AnalysisMethod::Mcft) model->segmentPoints[1] = 500; // short of the capacity
         mesh.Build(*model, kActualSize);
         std::string message;
-        started = driver.Start(*model, mesh, message);
+        started = driver.Start(*model, mesh, message, method);
         EXPECT_TRUE(started) << message;
     }
     std::unique_ptr<CFramePat> model;
@@ -189,6 +194,61 @@ TEST_F(PushoverWorkerTest, AStartOverARunningThreadStopsItAndStartsAfresh) {
     const std::vector<PublishedStep> steps = worker.Take();
     ASSERT_EQ(steps.size(), 30u);
     EXPECT_EQ(steps.front().step, 1);
+}
+
+TEST_F(PushoverWorkerTest, StopAbandonsAnIterativeStepAtItsIterationAndTheRunCanGoOnFromTheStepBefore) {
+    StartedRun run(12, engine::AnalysisMethod::Mcft), direct(12, engine::AnalysisMethod::Mcft);
+    ASSERT_TRUE(run.started && direct.started);
+    PushoverWorker worker;
+    std::atomic<bool> held{false};
+    std::vector<engine::IterationReport> reports;
+    // The thread holds at the second iteration of step 4 until Stop is asked for.
+    worker.SetIterationHook([&](const engine::IterationReport& report) {
+        reports.push_back(report);
+        if (report.step != 4 || report.iteration != 2) return;
+        held = true;
+        while (!worker.StopRequested()) QThread::msleep(1);
+    });
+    worker.Start(run.driver, run.engine);
+    ASSERT_TRUE(WaitLong([&] { return held.load(); }));
+    const PushoverWorker::IterationProgress progress = worker.LastIteration();
+    EXPECT_EQ(progress.step, 4);
+    EXPECT_EQ(progress.iteration, 2);
+    EXPECT_TRUE(std::isfinite(progress.residual));
+    worker.Stop();
+    EXPECT_FALSE(worker.Active());
+
+    // Nothing is published of the abandoned step; the published ones carry their iterations.
+    const std::vector<PublishedStep> steps = worker.Take();
+    ASSERT_EQ(steps.size(), 3u);
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_EQ(direct.driver.RunStep(), 0);
+        EXPECT_EQ(steps[k].iterations, direct.engine.Iterative()->LastRecord().iterations) << k;
+        EXPECT_EQ(steps[k].residual, direct.engine.Iterative()->LastRecord().residual) << k;
+        EXPECT_EQ(steps[k].force, direct.driver.Curve()[k].force) << k;
+    }
+    // The reports of a step end with its recorded iteration count.
+    int lastOfStep3 = 0;
+    for (const engine::IterationReport& report : reports)
+        if (report.step == 3) lastOfStep3 = report.iteration;
+    EXPECT_EQ(lastOfStep3, steps[2].iterations);
+
+    // The run is where the direct one is after three steps, to the bit, and still going.
+    EXPECT_EQ(run.driver.Step(), 3);
+    EXPECT_TRUE(run.driver.Running());
+    EXPECT_EQ(run.driver.Curve().size(), 3u);
+    const std::span<const double> here = run.driver.Results().Buffer(),
+                                  there = direct.driver.Results().Buffer();
+    EXPECT_TRUE(std::equal(here.begin(), here.end(), there.begin(), there.end()));
+    EXPECT_EQ(run.engine.Iterative()->LoadFactor(), direct.engine.Iterative()->LoadFactor());
+    // Going on in this thread, the step abandoned is made again.
+    worker.SetIterationHook({});
+    ASSERT_EQ(run.driver.RunStep(), 0);
+    ASSERT_EQ(direct.driver.RunStep(), 0);
+    EXPECT_EQ(run.driver.Step(), 4);
+    EXPECT_EQ(run.driver.Curve().back().displacement, direct.driver.Curve().back().displacement);
+    EXPECT_NEAR(run.driver.Curve().back().force, direct.driver.Curve().back().force,
+                2e-3 * std::abs(direct.driver.Curve().back().force));
 }
 
 } // namespace

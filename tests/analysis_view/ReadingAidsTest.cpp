@@ -237,7 +237,7 @@ TEST_F(ReadingAidsTest, TheLegendSaysNoResultsBeforeAnAnalysisAndHasRoundTicksAf
     // "No results" written where the bar will be.
     EXPECT_GT(Count(before, QRect(ColourScale::kLoTextX, ColourScale::kLegendTop, 60, 14), test::IsBlack),
               20);
-    ASSERT_TRUE(Run(cmd::kAnalyze));
+    ASSERT_TRUE(RunAnalyze());
     const QImage after = Shot("after");
     EXPECT_EQ(Count(after, bar, coloured), bar.width() * bar.height());
     // Every tick mark stands beside the bar at its value's row.

@@ -155,13 +155,14 @@ TEST(CliAnalyze, PushoverRunsTheLoadingSegmentsAndWritesTheCurve) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 51u);
-    EXPECT_EQ(lines[0], "step,control_displacement_mm,control_force_N");
+    EXPECT_EQ(lines[0], "step,control_displacement_mm,control_force_N,method,load_factor,iterations");
     double previous = 0;
     for (int k = 1; k <= 50; ++k) {
         int step;
         double u, f;
         ASSERT_EQ(std::sscanf(lines[k].c_str(), "%d,%lf,%lf", &step, &u, &f), 3) << lines[k];
         EXPECT_EQ(step, k);
+        EXPECT_EQ(lines[k].substr(lines[k].find(",classic,")), ",classic,,1") << lines[k];
         EXPECT_TRUE(std::isfinite(f));
         if (k > 1) {
             EXPECT_NEAR(u - previous, 0.1, 2e-6); // 5 mm in 50 steps, recorded as the window does: floats
@@ -194,7 +195,7 @@ TEST(CliAnalyze, TheCurveCarriesTheOutputElementsHistoriesBesideIt) {
     std::ifstream elastic(dir.file("elastic.csv"));
     std::string header, row;
     std::getline(elastic, header);
-    EXPECT_EQ(header, "step,control_displacement_mm,control_force_N");
+    EXPECT_EQ(header, "step,control_displacement_mm,control_force_N,method,load_factor,iterations");
     EXPECT_FALSE(std::getline(elastic, row));
     EXPECT_FALSE(std::filesystem::exists(dir.file("elastic_element.csv")));
     // Explicit increments: step 1 is the elastic call, then one row per push-over call.
@@ -205,7 +206,7 @@ TEST(CliAnalyze, TheCurveCarriesTheOutputElementsHistoriesBesideIt) {
     lines.clear();
     for (std::string line; std::getline(stepped, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[1], "1,0,0");
+    EXPECT_EQ(lines[1], "1,0,0,classic,,1");
     EXPECT_EQ(lines[3].rfind("3,", 0), 0u);
 }
 

@@ -30,7 +30,12 @@ def test_pushover_curve_is_the_command_lines(small_wall, tmp_path):
     small_wall.save(tmp_path / "w.json")
     subprocess.run([os.environ["TORVA_FEM"], "analyze", str(tmp_path / "w.json"), "--pushover", "--curve",
                     str(tmp_path / "c.csv")], check=True, capture_output=True)
-    expected = np.loadtxt(tmp_path / "c.csv", delimiter=",", skiprows=1)
+    # The first three columns; the method's columns follow ("classic,,1" for the classic method).
+    expected = np.loadtxt(tmp_path / "c.csv", delimiter=",", skiprows=1, usecols=(0, 1, 2))
+    with open(tmp_path / "c.csv") as f:
+        header, first = f.readline().strip(), f.readline().strip()
+    assert header == "step,control_displacement_mm,control_force_N,method,load_factor,iterations"
+    assert first.endswith(",classic,,1")
     run = small_wall.pushover().run()
     assert run.status == 0 and run.message == "" and run.finished
     # The command line's curve file holds the values as the analysis window records them, in single
