@@ -3,6 +3,8 @@
 // method computed it: stresses, strains, cracks, bars and the node displacements. Element e's Gauss
 // point g (0..8, g = 3a + b with ξ = p[a], η = p[b], p = −√0.6, 0, √0.6) is points[9e + g]. Units N, mm;
 // stresses in N/mm², tension positive; angles in rad from x, anticlockwise.
+#include "analysis/SupportReactions.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -58,6 +60,8 @@ struct ResultField {
     bool hasStrains = false;         // e1, e2 filled
     bool hasCrackWidths = false;     // crackWidth filled (the iterative method)
     bool hasBars = false;            // barStress, yielded filled
+    SupportReactions reactions;      // the supports' forces and the loads they balance, N
+    bool hasReactions = false;
 
     void Resize(int elementCount, int nodeCount);
     PointResult& Point(int element, int gauss) { return points[size_t(kGaussPoints * element + gauss)]; }

@@ -77,6 +77,11 @@ void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, R
     field.hasBars = true;
 }
 
+void FillReactions(const engine::Engine& engine, ResultField& field) {
+    field.reactions = ComputeSupportReactions(engine);
+    field.hasReactions = engine.Started();
+}
+
 namespace {
 
 void CopyMcftPoint(const engine::McftPoint& m, PointResult& p) {
@@ -105,6 +110,7 @@ void FillFromMcft(std::span<const engine::McftPoint> points, ResultField& field)
 }
 
 void FillFromEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
+    FillReactions(engine, field);
     const engine::IterativeSolver* solver = engine.Iterative();
     if (engine.Method() != engine::AnalysisMethod::Mcft || !solver)
         return FillFromClassicEngine(engine, mesh, field);

@@ -25,12 +25,16 @@ void FillFromResults(const engine::ResultView& results, const MeshView& mesh, Re
 // stress has reached its yield strength has yielded.
 void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field);
 
+// The supports' reactions in the engine's state of its last step (either method).
+void FillReactions(const engine::Engine& engine, ResultField& field);
+
 // After FillFromResults (for the displacements): the iterative method's points, 9 per element in mesh
 // order; they replace the stresses with the concrete's principal stresses along e1 and e2.
 void FillFromMcft(std::span<const engine::McftPoint> points, ResultField& field);
 
 // After FillFromResults: the states of the step the engine holds, by the method its analysis was
-// started with (the iterative method's points of the plane elements, or the classic engine's states).
+// started with (the iterative method's points of the plane elements, or the classic engine's states),
+// and the supports' reactions.
 void FillFromEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field);
 
 } // namespace torva

@@ -2,6 +2,7 @@
 
 #include "analysis/ColourScale.h"
 #include "analysis/CurveExport.h"
+#include "analysis/ElementHit.h"
 #include "analysis/ExternalLauncher.h"
 #include "analysis/FibreSheetNote.h"
 #include "analysis/FramePreparation.h"
@@ -10,6 +11,7 @@
 #include "analysis/MethodNames.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/ResultFieldFill.h"
+#include "analysis/ResultSummary.h"
 #include "analysis/RunProgressText.h"
 #include "analysis/SaveData.h"
 #include "analysis/Session.h"
@@ -75,6 +77,7 @@ C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::mak
     setObjectName(QStringLiteral("C3dView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true); // the status bar follows the element under the mouse
     setMinimumSize(40, 40);
     // The window's own reading aids: the automatic deformation scale with this view's multiplier, the
     // model centred in the plot, supports and the control node drawn.
@@ -214,6 +217,9 @@ bool C3dView::OnUpdateCommand(int id, CommandState& command) {
     case cmd::kSavePicture:
         command.enabled = true;
         return true;
+    case cmd::kShowReactions:
+        command.enabled = Frame() && Frame()->Results();
+        return true;
     case cmd::kShowResponseSetting: {
         // Asked while the frame is still making its bars, too.
         const QDockWidget* bar = Frame() ? Frame()->ResponseSettingBar() : nullptr;
@@ -313,6 +319,10 @@ bool C3dView::OnCommand(int id) {
         return true;
     case cmd::kSavePicture:
         OnSavePicture();
+        return true;
+    case cmd::kShowReactions:
+        if (!Numbers()) return false;
+        Numbers()->ShowReactions();
         return true;
     default:
         return false;
@@ -681,9 +691,36 @@ void C3dView::resizeEvent(QResizeEvent* /*event*/) {
     Prepare();
 }
 
+NumberDocks* C3dView::Numbers() {
+    CResp3D* frame = Frame();
+    if (!numbers_ && frame && frame->Results()) numbers_ = new NumberDocks(frame, frame->Results());
+    return numbers_;
+}
+
+bool C3dView::PickAt(QPoint at, NumberDocks::Pick& pick, int& gauss) {
+    pick = {};
+    gauss = 0;
+    const Projection& projection = scene_->projection;
+    const double scale = double(projection.zoom) * double(projection.baseScale);
+    if (!Model() || scale <= 0 || at.y() >= projection.plotHeight) return false;
+    // The undeformed mesh, drawn in every state, is what the pointer picks.
+    const Mesh& mesh = Session()->GetMesh();
+    const double x = (at.x() - projection.originX) / scale, y = (at.y() - projection.originY) / scale;
+    const ElementHit hit = HitElement(MeshViewOf(mesh), mesh.nodeX, mesh.nodeY, x, y);
+    if (hit.element < 0) return false;
+    pick.element = hit.element;
+    ElementPlanPosition(mesh, hit.element, pick.planX, pick.planY);
+    const int corner = mesh.ElementNode(hit.element, 0);
+    pick.cornerX = mesh.nodeX[corner];
+    pick.cornerY = mesh.nodeY[corner];
+    gauss = NearestGaussPoint(hit.xi, hit.eta);
+    return true;
+}
+
 void C3dView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
     const QPoint at = event->position().toPoint();
+    pressAt_ = at;
     // Either button starts a drag: the left one zooms, the right one pans.
     if (event->button() == Qt::RightButton)
         MovePicture(State());
@@ -696,9 +733,23 @@ void C3dView::mousePressEvent(QMouseEvent* event) {
 
 void C3dView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    DragMove move;
-    Apply(drag_.Move(at.x(), at.y(), move) ? DragPicture(State(), *scene_, move.dx, move.dy)
-                                           : ControlEffect());
+    if (drag_.Active()) {
+        DragMove move;
+        Apply(drag_.Move(at.x(), at.y(), move) ? DragPicture(State(), *scene_, move.dx, move.dy)
+                                               : ControlEffect());
+        return;
+    }
+    auto* main = qobject_cast<QMainWindow*>(window());
+    NumberDocks::Pick pick;
+    int gauss = 0;
+    if (!main || !Numbers()) return;
+    if (PickAt(at, pick, gauss)) {
+        main->statusBar()->showMessage(Numbers()->HoverText(pick, gauss));
+        hoverShown_ = true;
+    } else if (hoverShown_) {
+        main->statusBar()->clearMessage();
+        hoverShown_ = false;
+    }
 }
 
 void C3dView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -722,6 +773,13 @@ void C3dView::wheelEvent(QWheelEvent* event) {
 void C3dView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
     drag_.Release(); // Qt releases its implicit grab itself
+    // A left click that did not drag opens the element's table.
+    const QPoint at = event->position().toPoint();
+    NumberDocks::Pick pick;
+    int gauss = 0;
+    if (event->button() == Qt::LeftButton && (at - pressAt_).manhattanLength() <= 3 && Numbers() &&
+        PickAt(at, pick, gauss))
+        Numbers()->ShowElement(pick);
 }
 
 } // namespace torva

@@ -13,11 +13,13 @@
 #include "analysis/AnalysisState.h"
 #include "analysis/ColourScale.h"
 #include "analysis_view/DragGesture.h"
+#include "analysis_view/NumberDocks.h"
 #include "drawing/ResultPainter.h"
 #include "framework/View.h"
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPoint>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -95,6 +97,11 @@ public:
     // The view prepared and painted into a picture of its size.
     QImage Picture();
 
+    // The element tables and the status line of the results on show (null without a results window).
+    NumberDocks* Numbers();
+    // The element drawn under a client point (element −1 when none) and the Gauss point nearest to it.
+    bool PickAt(QPoint at, NumberDocks::Pick& pick, int& gauss);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -160,6 +167,9 @@ private:
     ExternalLauncher* launcher_ = nullptr;
     std::optional<QString> externalProgram_;
     QElapsedTimer historyShown_;
+    NumberDocks* numbers_ = nullptr;
+    QPoint pressAt_;
+    bool hoverShown_ = false; // the status bar shows an element's numbers
 };
 
 } // namespace torva

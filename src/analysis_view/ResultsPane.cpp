@@ -116,12 +116,26 @@ void ResultsPane::Refresh() {
     LoadStep(count > 0 ? slider_->value() : -1);
 }
 
+void ResultsPane::SetOutOfDate(bool outOfDate) {
+    canvas_->SetOutOfDate(outOfDate);
+    emit FieldShown();
+}
+
+bool ResultsPane::OutOfDate() const {
+    return canvas_->OutOfDate();
+}
+
 void ResultsPane::ShowStep(int step) {
     slider_->setValue(step);
 }
 
 int ResultsPane::ShownStep() const {
     return slider_->value();
+}
+
+int ResultsPane::ShownStepNumber() const {
+    const int step = slider_->value();
+    return source_.stepNumber ? source_.stepNumber(step) : step;
 }
 
 void ResultsPane::SetDisplay(ResultDisplay display) {
@@ -156,6 +170,7 @@ void ResultsPane::LoadStep(int step) {
                                           : QStringLiteral("No results"));
     curve_->SetShownStep(field_.hasResults ? step : -1);
     Prepare();
+    emit FieldShown();
 }
 
 void ResultsPane::Prepare() {

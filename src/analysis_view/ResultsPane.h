@@ -42,10 +42,13 @@ public:
     // on the last one before.
     void SetSource(StepSource source);
     void Refresh();
-    void SetOutOfDate(bool outOfDate) { canvas_->SetOutOfDate(outOfDate); }
+    void SetOutOfDate(bool outOfDate);
+    bool OutOfDate() const;
 
     void ShowStep(int step);
     int ShownStep() const;
+    // The run's number of the step on show (0: the elastic analysis).
+    int ShownStepNumber() const;
     void SetDisplay(ResultDisplay display);
     void SetQuantity(Quantity q);
     void SetRange(RangeMode mode, double lo = 0, double hi = 0);
@@ -64,6 +67,10 @@ public:
     // The picture as shown, in the format of the path's extension (.png, .jpg, .svg).
     bool ExportPicture(const std::string& path, std::string& error);
     bool ExportFieldCsv(const std::string& path, std::string& error);
+
+signals:
+    // The field on show changed (another step, new data) or stopped belonging to the model.
+    void FieldShown();
 
 private:
     void LoadStep(int step);

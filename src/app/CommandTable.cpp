@@ -63,6 +63,7 @@ void RegisterTorvaCommands() {
         {cmd::kSaveData, "Save Data"},
         {cmd::kShowResponseSetting, "Response Setting"},
         {cmd::kSavePicture, "Save Picture"},
+        {cmd::kShowReactions, "Reactions"},
         {cmd::kPlanZoomIn, "Zoom the plan in"},
         {cmd::kPlanZoomOut, "Zoom the plan out"},
         {cmd::kPlanZoomFit, "Fit the whole plan in the window"},

@@ -128,6 +128,7 @@ void CMainFrame::CreateMenus() {
     view->addSeparator();
     item(view, cmd::kShowResponseSetting, QStringLiteral("Response Setting(&R)"));
     item(view, cmd::kSavePicture, QStringLiteral("Save Picture(&P)..."));
+    item(view, cmd::kShowReactions, QStringLiteral("Reactions(&T)"));
     view->addSeparator();
     item(view, cmd::kPlay, QStringLiteral("Play(&L)"));
     item(view, cmd::kPause, QStringLiteral("Pause(&A)"));

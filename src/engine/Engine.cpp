@@ -154,6 +154,8 @@ void Engine::Run(std::span<double> results, const double& increment, std::span<c
 
 bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status) {
     formedAhead_ = false;
+    loadFactor_ = 0.0;
+    patternScale_ = 0.0;
     std::fill_n(totalDisplacement_.begin() + 1, equationCount_, 0.0);
     std::fill_n(loadIncrement_.begin() + 1, equationCount_, 0.0);
     std::fill_n(profile_.begin() + 1, profileLength_, 0.0);
@@ -176,6 +178,11 @@ bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status
     std::copy_n(displacementIncrement_.begin() + 1, equationCount_, totalDisplacement_.begin() + 1);
     WriteResults(results, mode, 0);
     return true;
+}
+
+double Engine::LoadFactor() const {
+    if (runMethod_ == AnalysisMethod::Mcft && iterative_) return iterative_->LoadFactor();
+    return loadFactor_;
 }
 
 void Engine::WriteResults(std::span<double> results, int mode, int step) {

@@ -164,6 +164,7 @@ public:
     const RebarType& Rebar(int type) const { return rebarTypes_[type]; }
     const ElementRecord& Element(int element) const { return elements_[element - 1]; }
     const PointLoad& Load(int record) const { return loads_[record - 1]; }
+    int LoadCount() const { return loadCount_; }
     int OutputElementNumber() const { return outputElement_; }
     int EquationNumber(int dof) const { return equationNumber_[dof]; }
     int TieMaster(int dof, int pair) const { return tieMaster_[3 * dof + pair - 1]; }
@@ -183,6 +184,12 @@ public:
     double DisplacementIncrement(int equation) const { return displacementIncrement_[equation]; }
     double LoadIncrement(int equation) const { return loadIncrement_[equation]; }
     double InternalForce(int equation) const { return internalForce_[equation]; }
+    // Forces of element e (1-based) on its nodes in local dof order u1, v1, ..., u4, v4 (N), from its
+    // states after the last update: what the element takes from its nodes.
+    const double* ElementForces(int element) const { return &elementForce_[8 * (element - 1)]; }
+    // How many times the point-load pattern is applied in the state of the last step done (gravity is
+    // always applied whole): 0 after the gravity state, 1 after load step 1 of force control.
+    double LoadFactor() const;
 
     // Element states (1-based element and Gauss point).
     const GaussPointState& GaussPoint(int element, int g) const { return gauss_[9 * (element - 1) + g - 1]; }
@@ -338,6 +345,10 @@ private:
     int stiffnessChanged_ = 0;             // once set, stays set for the life of the engine
     bool formedAhead_ = false;             // the changed elements are already formed again for the next step
     double lastInverse_[4] = {0, 0, 0, 0};
+    // The classic method's load factor and the part of the pattern that loadIncrement_ holds now (the
+    // control scaling multiplies both the increment and this).
+    double loadFactor_ = 0;
+    double patternScale_ = 0;
 
     // Skyline system (1-based).
     std::vector<int32_t> columnHeight_, diagonalAddress_;

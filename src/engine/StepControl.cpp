@@ -47,6 +47,7 @@ void Engine::AdvanceStep(std::span<double> results, double increment, int mode, 
         return;
     }
     for (int eq = 1; eq <= equationCount_; ++eq) totalDisplacement_[eq] += displacementIncrement_[eq];
+    loadFactor_ += patternScale_;
     WriteResults(results, mode, step);
 }
 
@@ -94,6 +95,7 @@ bool Engine::ElementStatesFinite(int e) const {
 // loads on restrained dofs are taken by the supports.
 void Engine::BuildReferenceLoad() {
     const int dofs = 2 * nodeCount_;
+    patternScale_ = 1.0;
     std::fill_n(dofLoad_.begin() + 1, dofs, 0.0);
     for (int r = 0; r < loadCount_; ++r) {
         dofLoad_[2 * loads_[r].node - 1] = loads_[r].fx;
@@ -122,6 +124,7 @@ void Engine::ScaleToControlIncrement(double increment, int& status) {
         displacementIncrement_[eq] *= factor;
         loadIncrement_[eq] *= factor;
     }
+    patternScale_ *= factor;
 }
 
 void Engine::GatherLocalIncrement(int e, double du[8]) const {

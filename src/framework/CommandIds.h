@@ -81,6 +81,8 @@ constexpr int kShowResponseSetting = 32930;
 constexpr int kSavePicture = 32931;
 // The push-over curve of the run on display as CSV files.
 constexpr int kExportCurve = 32932;
+// The supports' reactions of the results on show, in a table.
+constexpr int kShowReactions = 32933;
 // The plan view's zoom: a step in, a step out, the whole model in the window.
 constexpr int kPlanZoomIn = 32940;
 constexpr int kPlanZoomOut = 32941;

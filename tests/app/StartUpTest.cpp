@@ -121,12 +121,12 @@ TEST_F(AppTest, MainMenuCarriesEveryEntryWithItsId) {
                                           "Check Control Node(&N)=32806", "Check Output Element(&O)=32902"}));
     EXPECT_EQ(Entries(MenuNamed(Main(), "Option(&O)")),
               (QStringList{"Structure=32872", "Loading...=32873", "Save Data Program(&D)...=32943"}));
-    EXPECT_EQ(
-        Entries(MenuNamed(Main(), "View(&V)")),
-        (QStringList{"Cascade(&C)=57650", "Tile Horizontal (&H)=57651", "Tile Vertical(&V)=57652", "-",
-                     "Zoom In(&I)\tCtrl++=32940", "Zoom Out(&O)\tCtrl+-=32941", "Fit Plan(&F)\tCtrl+0=32942",
-                     "-", "Response Setting(&R)=32930", "Save Picture(&P)...=32931", "-", "Play(&L)=32783",
-                     "Pause(&A)=32847", "Stop(&S)=32785", "Export Curve(&E)...=32932"}));
+    EXPECT_EQ(Entries(MenuNamed(Main(), "View(&V)")),
+              (QStringList{"Cascade(&C)=57650", "Tile Horizontal (&H)=57651", "Tile Vertical(&V)=57652", "-",
+                           "Zoom In(&I)\tCtrl++=32940", "Zoom Out(&O)\tCtrl+-=32941",
+                           "Fit Plan(&F)\tCtrl+0=32942", "-", "Response Setting(&R)=32930",
+                           "Save Picture(&P)...=32931", "Reactions(&T)=32933", "-", "Play(&L)=32783",
+                           "Pause(&A)=32847", "Stop(&S)=32785", "Export Curve(&E)...=32932"}));
     EXPECT_EQ(Entries(MenuNamed(Main(), "Help(&H)")), QStringList{"About TORVA_FEM...(&A)=57664"});
     QStringList titles;
     for (QAction* action : Main()->menuBar()->actions()) titles << action->text();

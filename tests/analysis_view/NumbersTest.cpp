@@ -1,0 +1,200 @@
+// The numbers of the analysis window, driven through the real view: hovering an element puts its values
+// at the results window's step in the main window's status bar (the engine's own stresses, the Gauss
+// point nearest the pointer); a click (not a drag) opens the element's table, which follows the step
+// slider; View > Reactions shows the supports' reactions against the applied loads; results that no
+// longer belong to the model give no numbers anywhere.
+#include "analysis/ElementReadout.h"
+#include "analysis_view/AnalysisViewFixture.h"
+#include "analysis_view/NumberDocks.h"
+#include "analysis_view/ReadoutTables.h"
+#include "analysis_view/ResultsPane.h"
+
+#include <QDockWidget>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace torva {
+namespace {
+
+using test::AnalysisViewTest;
+
+class NumbersTest : public AnalysisViewTest {
+protected:
+    ResultsPane* Pane() const { return Frame()->Results(); }
+    NumberDocks* Numbers() const { return View()->Numbers(); }
+    QString StatusText() const { return Main()->statusBar()->currentMessage(); }
+    // The view pixel of a point of element e, at natural coordinates (ξ, η) (n1 at +1, +1).
+    QPoint InElement(int e, double xi = 0, double eta = 0) const {
+        const Mesh& mesh = Session().GetMesh();
+        const double cx[4] = {1, -1, -1, 1}, cy[4] = {1, 1, -1, -1};
+        double x = 0, y = 0;
+        for (int r = 0; r < 4; ++r) {
+            const double n = (1 + cx[r] * xi) * (1 + cy[r] * eta) / 4;
+            x += n * mesh.nodeX[mesh.ElementNode(e, r)];
+            y += n * mesh.nodeY[mesh.ElementNode(e, r)];
+        }
+        const Projection& p = Scene().projection;
+        return QPoint(int(std::lround(p.ScreenX(float(x)))), int(std::lround(p.ScreenY(float(y)))));
+    }
+    void Hover(QPoint at) const { Mouse(QEvent::MouseMove, Qt::NoButton, at); }
+    void Click(QPoint at) const {
+        Mouse(QEvent::MouseButtonPress, Qt::LeftButton, at);
+        Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, at);
+    }
+    static QString Cell(const QTableWidget* table, int row, int column) {
+        const QTableWidgetItem* item = table->item(row, column);
+        return item ? item->text() : QString();
+    }
+    static QString Number(double value) { return QString::fromStdString(FormatNumber(value)); }
+    void SaveScreen(QWidget* widget, const char* name) const {
+        if (const char* dir = std::getenv("TORVA_SCREEN_DIR"))
+            widget->grab().save(QStringLiteral("%1/%2.png").arg(dir, name));
+    }
+};
+
+// 4 × 3 elements: element 6 is the third of the second row, plan position (4, 3).
+constexpr int kElement = 6;
+
+TEST_F(NumbersTest, HoverShowsTheEnginesStressesAtTheGaussPointUnderThePointer) {
+    auto model = test::WallModel(4, 3);
+    StartOn(*model);
+    ASSERT_TRUE(Analyze());
+    test::Flush();
+    ASSERT_TRUE(Pane()->Field().hasResults);
+
+    Hover(InElement(kElement));
+    const engine::ResultView results = Session().Results();
+    const QString centre = StatusText();
+    EXPECT_TRUE(centre.startsWith(QStringLiteral("E7 (x 4, y 3) point 5: σ1 ") +
+                                  Number(results.Gauss(kElement, 4, 0)) + QStringLiteral(" N/mm², σ2 ") +
+                                  Number(results.Gauss(kElement, 4, 1)) + QStringLiteral(" N/mm²")))
+        << centre.toStdString();
+    EXPECT_TRUE(centre.contains(QStringLiteral(", fsx "))); // the classic method's bar stresses
+    // Towards n1 (ξ = η = +1) the last Gauss point, towards n3 the first.
+    Hover(InElement(kElement, 0.8, 0.8));
+    EXPECT_TRUE(StatusText().startsWith(QStringLiteral("E7 (x 4, y 3) point 9: σ1 ") +
+                                        Number(results.Gauss(kElement, 8, 0))))
+        << StatusText().toStdString();
+    Hover(InElement(kElement, -0.8, -0.8));
+    EXPECT_TRUE(StatusText().startsWith(QStringLiteral("E7 (x 4, y 3) point 1: ")));
+    Hover(InElement(0));
+    EXPECT_TRUE(StatusText().startsWith(QStringLiteral("E1 (x 2, y 2) point 5: ")));
+    SaveScreen(Main(), "numbers-hover");
+    // Off the model the line goes.
+    Hover(QPoint(View()->width() - 2, View()->height() - 2));
+    EXPECT_TRUE(StatusText().isEmpty()) << StatusText().toStdString();
+
+    // After an edit the element still has a name, but no numbers.
+    Doc()->UpdateAllViews(nullptr, 0);
+    test::Flush();
+    Hover(InElement(kElement));
+    EXPECT_EQ(StatusText(), QStringLiteral("E7 (x 4, y 3): results are out of date — Analyze again"));
+}
+
+TEST_F(NumbersTest, AClickOpensTheElementTableWhichFollowsTheStepSlider) {
+    auto model = test::WallModel(4, 3);
+    StartOn(*model);
+    ASSERT_TRUE(Analyze());
+    Frame()->PushoverRadio()->click();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }, 60));
+    test::Flush();
+    ASSERT_GE(Pane()->Slider()->maximum(), 5);
+
+    // A drag zooms and opens nothing.
+    Drag(Qt::LeftButton, InElement(kElement), InElement(kElement) + QPoint(30, 30));
+    ASSERT_NE(Numbers(), nullptr);
+    EXPECT_EQ(Numbers()->ElementDock(), nullptr);
+    Run(cmd::kActualSize); // back to the fitted picture
+    test::Flush();
+
+    Click(InElement(kElement));
+    test::Flush();
+    ASSERT_NE(Numbers()->ElementDock(), nullptr);
+    EXPECT_TRUE(Numbers()->ElementDock()->isVisible());
+    EXPECT_EQ(Numbers()->Element(), kElement);
+    const ElementTablePane* table = Numbers()->ElementTable();
+    const auto expectStep = [&](int shown) {
+        const FieldHistory& history = Session().History();
+        const ResultField& field = history.Field(shown);
+        const Mesh& mesh = Session().GetMesh();
+        EXPECT_EQ(table->Title()->text(),
+                  QStringLiteral("E7 (x 4, y 3) at step %1").arg(history.StepOf(shown)));
+        ASSERT_EQ(table->Nodes()->rowCount(), 4);
+        for (int r = 0; r < 4; ++r) {
+            const int node = mesh.ElementNode(kElement, r);
+            EXPECT_EQ(Cell(table->Nodes(), r, 1), QString::number(node + 1));
+            EXPECT_EQ(Cell(table->Nodes(), r, 4), Number(field.ux[size_t(node)])) << "corner " << r;
+            EXPECT_EQ(Cell(table->Nodes(), r, 5), Number(field.uy[size_t(node)]));
+        }
+        ASSERT_EQ(table->GaussPoints()->rowCount(), 9);
+        for (int g = 0; g < 9; ++g) {
+            EXPECT_EQ(Cell(table->GaussPoints(), g, 4), Number(field.Point(kElement, g).s1)) << "point " << g;
+            EXPECT_EQ(Cell(table->GaussPoints(), g, 6), Number(1000 * field.Point(kElement, g).e1));
+        }
+    };
+    expectStep(Pane()->ShownStep());
+    const QString last = Cell(table->Nodes(), 0, 4);
+    SaveScreen(Numbers()->ElementDock(), "numbers-element-table");
+    Pane()->ShowStep(2);
+    test::Flush();
+    expectStep(2);
+    EXPECT_NE(Cell(table->Nodes(), 0, 4), last); // the wall moves between step 2 and the end
+
+    // Its pixels: the numbers are drawn (dark text on the table's white).
+    const QImage shot = Numbers()->ElementDock()->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) dark += qGray(shot.pixel(x, y)) < 80 ? 1 : 0;
+    EXPECT_GT(dark, 500);
+
+    // Another click moves the table to that element; an edit empties it.
+    Click(InElement(0));
+    test::Flush();
+    EXPECT_EQ(Numbers()->Element(), 0);
+    EXPECT_TRUE(table->Title()->text().startsWith(QStringLiteral("E1 (x 2, y 2) at step ")));
+    Doc()->UpdateAllViews(nullptr, 0);
+    test::Flush();
+    EXPECT_EQ(table->Title()->text(),
+              QStringLiteral("E1 (x 2, y 2): Results are out of date — Analyze again"));
+    EXPECT_EQ(table->GaussPoints()->rowCount(), 0);
+}
+
+TEST_F(NumbersTest, ReactionsTableBalancesThePushAndTheWeight) {
+    auto model = test::WallModel(4, 3); // 10 kN towards +x at the top-left node, five pins at the base
+    StartOn(*model);
+    EXPECT_TRUE(Query(cmd::kShowReactions).enabled);
+    ASSERT_TRUE(Run(cmd::kShowReactions));
+    ReactionsPane* pane = Numbers()->Reactions();
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->Title()->text(), QStringLiteral("No results"));
+    ASSERT_TRUE(Analyze());
+    test::Flush();
+    QTableWidget* table = pane->Table();
+    ASSERT_EQ(table->rowCount(), 5 + 5);
+    const Mesh& mesh = Session().GetMesh();
+    for (int r = 0; r < 5; ++r) EXPECT_EQ(Cell(table, r, 2), QString::number(mesh.nodeY[mesh.nodeCount - 1]));
+    EXPECT_EQ(Cell(table, 5, 0), QStringLiteral("sum of reactions"));
+    EXPECT_EQ(Cell(table, 5, 3), QStringLiteral("−10.0"));
+    EXPECT_EQ(Cell(table, 8, 0), QStringLiteral("applied loads"));
+    EXPECT_EQ(Cell(table, 8, 3), QStringLiteral("10.0"));
+    const QString weight = Cell(table, 8, 4);
+    ASSERT_FALSE(weight.isEmpty());
+    EXPECT_EQ(Cell(table, 5, 4),
+              weight.startsWith(QStringLiteral("−")) ? weight.mid(1) : QStringLiteral("−") + weight);
+    EXPECT_TRUE(Cell(table, 9, 3) == QStringLiteral("0.00") || Cell(table, 9, 3) == QStringLiteral("0.000"));
+    SaveScreen(Numbers()->ReactionsDock(), "numbers-reactions");
+
+    Doc()->UpdateAllViews(nullptr, 0);
+    test::Flush();
+    EXPECT_EQ(pane->Title()->text(), QStringLiteral("Results are out of date — Analyze again"));
+    EXPECT_EQ(table->rowCount(), 0);
+}
+
+} // namespace
+} // namespace torva
