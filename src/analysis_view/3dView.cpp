@@ -637,7 +637,7 @@ void C3dView::OnSaveData() {
 
 QString C3dView::ExternalProgram() const {
     if (externalProgram_) return *externalProgram_;
-    return Settings::Open()->value(QStringLiteral("SaveData/ExternalProgram")).toString();
+    return Settings::SaveDataProgram();
 }
 
 void C3dView::OnRenderStressField() {

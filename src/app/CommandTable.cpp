@@ -30,6 +30,7 @@ void RegisterTorvaCommands() {
         {cmd::kWindowTileVertical, "Tile Vertical"},
         {cmd::kOptionStructure, "Structure"},
         {cmd::kOptionLoading, "Loading..."},
+        {cmd::kOptionSaveDataProgram, "Set the program Save Data starts after writing input_data.txt"},
         {cmd::kMoveLowerFloor, "Move to Lower Floor"},
         {cmd::kMoveUpperFloor, "Move to Upper Floor"},
         {cmd::kCopyLowerPattern, "Copy Lower Pattern"},

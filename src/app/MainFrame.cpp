@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/SaveDataProgramDialog.h"
 #include "app/TorvaApp.h"
 #include "framework/ChildFrame.h"
 #include "framework/CommandIds.h"
@@ -112,6 +113,7 @@ void CMainFrame::CreateMenus() {
     QMenu* option = menuBar()->addMenu(QStringLiteral("Option(&O)"));
     item(option, cmd::kOptionStructure, QStringLiteral("Structure"));
     item(option, cmd::kOptionLoading, QStringLiteral("Loading..."));
+    item(option, cmd::kOptionSaveDataProgram, QStringLiteral("Save Data Program(&D)..."));
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View(&V)"));
     item(view, cmd::kWindowCascade, QStringLiteral("Cascade(&C)"));
@@ -262,6 +264,10 @@ bool CMainFrame::OnCommand(int id) {
         SwitchToView(app ? app->analysisTemplate : nullptr);
         return true;
     }
+    if (id == cmd::kOptionSaveDataProgram) {
+        RunSaveDataProgramDialog(this);
+        return true;
+    }
     return MdiFrame::OnCommand(id);
 }
 
@@ -269,6 +275,10 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
     if (id == cmd::kPlanView || id == cmd::kView3d) {
         ChildFrame* child = ActiveChild();
         state.enabled = child && child->GetActiveDocument();
+        return true;
+    }
+    if (id == cmd::kOptionSaveDataProgram) {
+        state.enabled = true;
         return true;
     }
     return MdiFrame::OnUpdateCommand(id, state);

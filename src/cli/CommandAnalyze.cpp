@@ -390,7 +390,13 @@ int CommandAnalyze(const Arguments& args) {
         if (!WriteCurveExport(history, o.curve, error)) return Fail(error);
     }
     if (picture && !firstCallFailed && !picture->Save(o.picture, error)) return Fail(error);
-    if (!message.empty()) return Fail(message, 2);
+    if (!message.empty()) {
+        // The status word the exit code stands for, in front of what it means for this model.
+        const int last = calls.empty() ? engine::kStatusDone : calls.back().status;
+        if (last != engine::kStatusDone)
+            message = "status " + std::to_string(last) + " (" + StatusWord(last) + "): " + message;
+        return Fail(message, 2);
+    }
     return 0;
 }
 

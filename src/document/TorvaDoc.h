@@ -29,7 +29,8 @@ public:
     CTorvaDoc();
     ~CTorvaDoc() override;
 
-    // Scrollable extent of the plan view in pixels (30 pixels a grid position).
+    // The plan extent a document carries (30 pixels a grid position). Kept at these values and read by
+    // nothing: the plan view sizes its scroll area to the model and the zoom; no file holds them.
     int32_t planWidth = 3120;
     int32_t planHeight = 3119;
     // The model; never null. Replaced (not edited) by New and Open, so views take it again in

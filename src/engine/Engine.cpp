@@ -42,17 +42,21 @@ Engine::Engine(const EngineCapacity& capacity)
       directMap_(capacity.elements), localEntry_(8 * kMaxMasters * capacity.elements),
       localFactor_(8 * kMaxMasters * capacity.elements), stiffness_(20 * 20 * capacity.elements),
       gravityLoad_(8 * capacity.elements), condensation_(32 * capacity.elements),
-      elementChanged_(capacity.elements), elementForce_(8 * capacity.elements),
-      formedMatrix_(64 * capacity.elements), pairCount_(capacity.elements),
+      condensationBefore_(32 * capacity.elements), elementChanged_(capacity.elements),
+      elementForce_(8 * capacity.elements), formedMatrix_(64 * capacity.elements),
+      stiffnessBefore_(64 * capacity.elements), pairCount_(capacity.elements),
       pairSource_(kMaxPairs * capacity.elements), pairAddress_(kMaxPairs * capacity.elements),
-      elementFinite_(capacity.elements), gauss_(kGaussPoints * capacity.elements),
+      elementFinite_(capacity.elements), changedBefore_(capacity.elements),
+      gauss_(kGaussPoints * capacity.elements), gaussBefore_(kGaussPoints * capacity.elements),
       geometry_(kGaussPoints * capacity.elements), jointProperties_(capacity.elements),
-      joints_(capacity.elements), columnHeight_(2 * capacity.nodes + 2),
+      joints_(capacity.elements), jointsBefore_(capacity.elements), columnHeight_(2 * capacity.nodes + 2),
       diagonalAddress_(2 * capacity.nodes + 2), profile_(capacity.profile + 1),
       workProfile_(capacity.profile + 1), workVector_(2 * capacity.nodes + 1), blocked_(2 * capacity.nodes),
       totalDisplacement_(2 * capacity.nodes + 1), displacementIncrement_(2 * capacity.nodes + 1),
       loadIncrement_(2 * capacity.nodes + 1), internalForce_(2 * capacity.nodes + 1),
-      dofLoad_(2 * capacity.nodes + 1), countedBy_(2 * capacity.nodes + 1) {}
+      dofLoad_(2 * capacity.nodes + 1), incrementBefore_(2 * capacity.nodes + 1),
+      loadBefore_(2 * capacity.nodes + 1), forceBefore_(2 * capacity.nodes + 1),
+      countedBy_(2 * capacity.nodes + 1) {}
 
 RunStatus Engine::Start(std::span<const int32_t> stream, int mode, double increment, AnalysisMethod method) {
     message_ = "";
@@ -166,8 +170,7 @@ bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status
         status = kStatusNotFinite;
         return false;
     }
-    UpdateStatesAndForces(mode, 0);
-    if (!StatesFinite()) {
+    if (!UpdateStatesAndForces(mode, 0)) {
         statesSpoilt_ = true;
         status = kStatusNotFinite;
         return false;

@@ -10,14 +10,13 @@
 // Unstable (not positive definite: a mechanism, missing supports), BadInput (a stream that is
 // inconsistent or beyond the capacities), NotFinite (a displacement, force or stress of the step is not
 // finite: an increment beyond 1e100 mm, or material values the laws cannot work with). On NoResponse,
-// Unstable and NotFinite the displacements and the results keep the previous step; on NoResponse and
-// Unstable the element states too. A NotFinite found in the increment leaves everything as it was; one
-// found after the element update leaves states that no step may build on, so every later step returns
-// NotFinite until a new Start. A Start that fails leaves no analysis to step. NotConverged (iterative
-// method): the step found no equilibrium, even cut into pieces; the results keep the previous step and
-// the engine's state is that of the last converged piece of the step (see IterativeSolver). Cancelled
-// (iterative method): the iteration observer abandoned the step; everything is as after the last step
-// done (a Start abandoned leaves no analysis to step).
+// Unstable and NotFinite the displacements, the element states and the results keep the previous step:
+// a NotFinite step, found in the increment or after the element update, leaves the analysis exactly as
+// it was, and the step can be run again. A Start that fails leaves no analysis to step. NotConverged
+// (iterative method): the step found no equilibrium, even cut into pieces; the results keep the previous
+// step and the engine's state is that of the last converged piece of the step (see IterativeSolver).
+// Cancelled (iterative method): the iteration observer abandoned the step; everything is as after the
+// last step done (a Start abandoned leaves no analysis to step).
 //
 // The method is chosen at Start: the classic method runs the step scheme; the iterative one
 // (IterativeSolver) brings every step into equilibrium and writes the same results from its converged
@@ -257,8 +256,15 @@ private:
     void ElementForce(int e, double f[8]) const;
     void ScatterElementForce(int e, const double f[8]);
     void UpdateElementState(int e, int mode, int step);
-    // UpdateElementStates, ComputeInternalForces and, ahead of the next step, UpdateChangedStiffness.
-    void UpdateStatesAndForces(int mode, int step);
+    // UpdateElementStates, ComputeInternalForces and, ahead of the next step, UpdateChangedStiffness;
+    // false, with every element state as before, when a new state or force is not finite.
+    bool UpdateStatesAndForces(int mode, int step);
+    void SaveElementState(int e);
+    void RestoreElementState(int e);
+    void SaveStoredStiffness(int e);
+    void RestoreStoredStiffness(int e);
+    int StoredEntry(int e, int l) const;
+    bool ElementForceFinite(int e) const;
     void ReformElement(int e);
     void StoreElementStiffness(int e, const double K[64]);
     void GatherLocalIncrement(int e, double du[8]) const;
@@ -269,7 +275,6 @@ private:
     double ControlFactor(double increment) const;
     bool IncrementFinite(double factor) const;
     bool WithinCapacity(const char* quantity, int count, int capacity);
-    bool StatesFinite() const;
 
     EngineCapacity capacity_;
     bool initialised_ = false;
@@ -279,7 +284,7 @@ private:
     InputRefusal refusal_;
     std::vector<double> results_;
     ResultLayout layout_;
-    bool statesSpoilt_ = false; // a step found non-finite states after its update: only a new analysis
+    bool statesSpoilt_ = false; // the gravity step of Start was not finite: only a new analysis
     AnalysisMethod runMethod_ = AnalysisMethod::Classic;
     std::unique_ptr<IterativeSolver> iterative_;
     IterationObserver iterationObserver_;
@@ -309,31 +314,36 @@ private:
     // Elements.
     std::vector<int32_t> dofList_; // 20 per element
     std::vector<int32_t> dofCount_;
-    std::vector<double> transform_;    // 8 × 20 per element, T(l, m) at 8 m + l
-    std::vector<int8_t> localCount_;   // per element and local dof: its nonzero entries of T
-    std::vector<uint8_t> directMap_;   // per element: each local dof is at most one list entry, with
-                                       // factor 1, and no two are the same entry
-    std::vector<int8_t> localEntry_;   // 3 per local dof
-    std::vector<double> localFactor_;  // 3 per local dof
-    std::vector<double> stiffness_;    // 20 × 20 column-major per element
-    std::vector<double> gravityLoad_;  // 8 per element
-    std::vector<double> condensation_; // T of the incompatible modes, 4 × 8 per element
+    std::vector<double> transform_;          // 8 × 20 per element, T(l, m) at 8 m + l
+    std::vector<int8_t> localCount_;         // per element and local dof: its nonzero entries of T
+    std::vector<uint8_t> directMap_;         // per element: each local dof is at most one list entry, with
+                                             // factor 1, and no two are the same entry
+    std::vector<int8_t> localEntry_;         // 3 per local dof
+    std::vector<double> localFactor_;        // 3 per local dof
+    std::vector<double> stiffness_;          // 20 × 20 column-major per element
+    std::vector<double> gravityLoad_;        // 8 per element
+    std::vector<double> condensation_;       // T of the incompatible modes, 4 × 8 per element
+    std::vector<double> condensationBefore_; // as before the update under way
     std::vector<uint8_t> elementChanged_;
-    std::vector<double> elementForce_; // 8 per element, the last state update's internal forces
-    std::vector<double> formedMatrix_; // 64 per element, a changed plane element's new local matrix,
-                                       // then (StageDifferences) what its terms change by
+    std::vector<double> elementForce_;    // 8 per element, the last state update's internal forces
+    std::vector<double> formedMatrix_;    // 64 per element, a changed plane element's new local matrix,
+                                          // then (StageDifferences) what its terms change by
+    std::vector<double> stiffnessBefore_; // 64 per element, its stored terms StageDifferences replaces
     // Per plane element mapped one to one: its terms in the profile's upper half (BuildAssemblyPairs).
     static constexpr int kMaxPairs = 36;
     std::vector<int8_t> pairCount_;
     std::vector<uint8_t> pairSource_;    // position in the 8 × 8 local matrix
     std::vector<int32_t> pairAddress_;   // profile address
     std::vector<uint8_t> elementFinite_; // per element, its states after the last update are finite
+    std::vector<uint8_t> changedBefore_; // per element, its flag before the update under way
     std::vector<GaussPointState> gauss_;
+    std::vector<GaussPointState> gaussBefore_; // the Gauss points before the update under way
     std::vector<PlaneGaussGeometry> geometry_; // 9 per element
     std::vector<JointProperties> jointProperties_;
     std::vector<JointState> joints_;
-    int stiffnessChanged_ = 0; // once set, stays set for the life of the engine
-    bool formedAhead_ = false; // the changed elements are already formed again for the next step
+    std::vector<JointState> jointsBefore_; // the joints before the update under way
+    int stiffnessChanged_ = 0;             // once set, stays set for the life of the engine
+    bool formedAhead_ = false;             // the changed elements are already formed again for the next step
     double lastInverse_[4] = {0, 0, 0, 0};
     // The classic method's load factor and the part of the pattern that loadIncrement_ holds now (the
     // control scaling multiplies both the increment and this).
@@ -359,6 +369,8 @@ private:
     // Global vectors (1-based equation order) and per-dof output copies.
     std::vector<double> totalDisplacement_, displacementIncrement_, loadIncrement_, internalForce_;
     std::vector<double> outputDisplacement_, outputForce_, dofLoad_;
+    // The increments and internal forces as they were before the step under way.
+    std::vector<double> incrementBefore_, loadBefore_, forceBefore_;
     std::vector<int32_t> countedBy_; // control force: the node whose record counted an equation
 };
 

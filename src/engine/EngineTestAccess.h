@@ -30,6 +30,9 @@ public:
     bool SolveForIncrement() { return e_.SolveForIncrement(); }
     void UpdateElementStates(int mode, int step) { e_.UpdateElementStates(mode, step); }
     void ComputeInternalForces() { e_.ComputeInternalForces(); }
+    // Decoded type records (1-based), to change a material under a running analysis.
+    ConcreteType& ConcreteRecord(int type) { return e_.concreteTypes_[type]; }
+    RebarType& RebarRecord(int type) { return e_.rebarTypes_[type]; }
 
 private:
     Engine& e_;

@@ -17,6 +17,10 @@ constexpr double kLargestIncrement = 1.0e100;
 } // namespace
 
 void Engine::AdvanceStep(std::span<double> results, double increment, int mode, int step, int& status) {
+    // Kept to be put back should the state update find a value that is not finite.
+    const int n = equationCount_;
+    std::copy_n(displacementIncrement_.begin() + 1, n, incrementBefore_.begin() + 1);
+    std::copy_n(loadIncrement_.begin() + 1, n, loadBefore_.begin() + 1);
     if (step == 1) BuildReferenceLoad();
     if (stiffnessChanged_ == 1 && !formedAhead_) UpdateChangedStiffness();
     formedAhead_ = false;
@@ -34,10 +38,11 @@ void Engine::AdvanceStep(std::span<double> results, double increment, int mode, 
         ScaleToControlIncrement(increment, status);
         if (status == kStatusNoResponse) return;
     }
-    UpdateStatesAndForces(mode, step);
-    if (!StatesFinite()) {
-        // The element states already hold the step: no later step may build on them.
-        statesSpoilt_ = true;
+    if (!UpdateStatesAndForces(mode, step)) {
+        // The element states are as before the step; so are the increments, so that the step run
+        // again gives what it would have given in the first place.
+        std::copy_n(incrementBefore_.begin() + 1, n, displacementIncrement_.begin() + 1);
+        std::copy_n(loadBefore_.begin() + 1, n, loadIncrement_.begin() + 1);
         status = kStatusNotFinite;
         return;
     }
@@ -64,17 +69,7 @@ bool Engine::IncrementFinite(double factor) const {
     return true;
 }
 
-// Everything the result buffer is made of: internal forces (the control force), the stresses of
-// every Gauss point and the forces of every joint spring.
-bool Engine::StatesFinite() const {
-    for (int eq = 1; eq <= equationCount_; ++eq)
-        if (!std::isfinite(internalForce_[eq])) return false;
-    for (int e = 0; e < elementCount_; ++e)
-        if (!elementFinite_[e]) return false;
-    return true;
-}
-
-// Element e's part of StatesFinite, worked out straight after its update.
+// The stresses and strains of element e (a joint: its spring forces and openings) are finite.
 bool Engine::ElementStatesFinite(int e) const {
     auto finite = [](const double* values, int count) {
         for (int i = 0; i < count; ++i)
@@ -156,25 +151,98 @@ void Engine::UpdateElementStates(int mode, int step) {
 // Element e's update touches only its own state, and its forces and its stiffness read only that state
 // (the stiffness also its own stored matrix), so each element is updated, its forces worked out and,
 // when it changed, its new matrix formed in one go, while its Gauss points are still in the cache, and
-// the elements go over the analysis' threads. Then, in element order, the forces are added up and the
-// profile takes the differences as UpdateChangedStiffness would at the start of the next step, which
-// then has nothing left to do.
-void Engine::UpdateStatesAndForces(int mode, int step) {
+// the elements go over the analysis' threads. Each element's state is first copied aside: when any
+// element's new state, or a force, is not finite, every element takes its old state back, with nothing
+// else changed yet. Otherwise, in element order, the forces are added up and the profile takes the
+// differences as UpdateChangedStiffness would at the start of the next step, which then has nothing
+// left to do.
+bool Engine::UpdateStatesAndForces(int mode, int step) {
     ForElementRanges([=, this](int begin, int end) {
         for (int e = begin; e < end; ++e) {
+            SaveElementState(e);
             UpdateElementState(e, mode, step);
-            elementFinite_[e] = ElementStatesFinite(e);
             ElementForce(e, &elementForce_[8 * e]);
-            if (elementChanged_[e] && FormedInPlace(e)) {
+            elementFinite_[e] = ElementStatesFinite(e) && ElementForceFinite(e);
+            if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e)) {
                 FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
+                SaveStoredStiffness(e);
                 StageDifferences(e);
             }
         }
     });
-    std::fill_n(internalForce_.begin() + 1, equationCount_, 0.0);
-    for (int e = 0; e < elementCount_; ++e) ScatterElementForce(e, &elementForce_[8 * e]);
+    const int n = equationCount_;
+    bool finite = std::all_of(elementFinite_.begin(), elementFinite_.begin() + elementCount_,
+                              [](uint8_t ok) { return ok != 0; });
+    if (finite) {
+        std::copy_n(internalForce_.begin() + 1, n, forceBefore_.begin() + 1);
+        std::fill_n(internalForce_.begin() + 1, n, 0.0);
+        for (int e = 0; e < elementCount_; ++e) ScatterElementForce(e, &elementForce_[8 * e]);
+        // Finite element forces can still add up beyond the largest double.
+        finite = std::all_of(internalForce_.begin() + 1, internalForce_.begin() + 1 + n,
+                             [](double f) { return std::isfinite(f); });
+        if (!finite) std::copy_n(forceBefore_.begin() + 1, n, internalForce_.begin() + 1);
+    }
+    if (!finite) {
+        ForElementRanges([this](int begin, int end) {
+            for (int e = begin; e < end; ++e) RestoreElementState(e);
+        });
+        // The profile holds every change up to the last step done: nothing is left to form.
+        formedAhead_ = true;
+        return false;
+    }
     AssembleChangedElements();
     formedAhead_ = true;
+    return true;
+}
+
+// What the update of element e may change: its flag, its joint or its Gauss points, and the
+// condensation of its incompatible modes, which forming its matrix again replaces.
+void Engine::SaveElementState(int e) {
+    changedBefore_[e] = elementChanged_[e];
+    if (elements_[e].discrete != 0) {
+        jointsBefore_[e] = joints_[e];
+        return;
+    }
+    std::copy_n(&gauss_[9 * e], kGaussPoints, &gaussBefore_[9 * e]);
+    std::copy_n(&condensation_[32 * e], 32, &condensationBefore_[32 * e]);
+}
+
+void Engine::RestoreElementState(int e) {
+    if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e)) RestoreStoredStiffness(e);
+    elementChanged_[e] = changedBefore_[e];
+    if (elements_[e].discrete != 0) {
+        joints_[e] = jointsBefore_[e];
+        return;
+    }
+    std::copy_n(&gaussBefore_[9 * e], kGaussPoints, &gauss_[9 * e]);
+    std::copy_n(&condensationBefore_[32 * e], 32, &condensation_[32 * e]);
+}
+
+// The terms of element e's stored matrix that StageDifferences replaces, one to one from its local
+// dofs, kept so that a step that fails can put them back.
+void Engine::SaveStoredStiffness(int e) {
+    const double* S = &stiffness_[400 * e];
+    double* kept = &stiffnessBefore_[64 * e];
+    for (int b = 0; b < 8; ++b)
+        for (int a = 0; a < 8; ++a) kept[8 * b + a] = S[StoredEntry(e, a) + 20 * StoredEntry(e, b)];
+}
+
+void Engine::RestoreStoredStiffness(int e) {
+    double* S = &stiffness_[400 * e];
+    const double* kept = &stiffnessBefore_[64 * e];
+    for (int b = 0; b < 8; ++b)
+        for (int a = 0; a < 8; ++a) S[StoredEntry(e, a) + 20 * StoredEntry(e, b)] = kept[8 * b + a];
+}
+
+// The list entry local dof l of element e maps to (its first), or 0 when it has none: the terms of
+// unmapped dofs are then read and written back unchanged.
+int Engine::StoredEntry(int e, int l) const {
+    return localCount_[8 * e + l] != 0 ? localEntry_[kMaxMasters * (8 * e + l)] : 0;
+}
+
+bool Engine::ElementForceFinite(int e) const {
+    const double* f = &elementForce_[8 * e];
+    return std::all_of(f, f + 8, [](double v) { return std::isfinite(v); });
 }
 
 void Engine::UpdateElementState(int e, int mode, int step) {

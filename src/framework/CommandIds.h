@@ -28,7 +28,8 @@ constexpr int kPrevPane = 57681;
 constexpr int kPlanView = 32774;
 constexpr int kView3d = 32775;
 constexpr int kOptionStructure = 32872;
-constexpr int kOptionLoading = 32873; // the loading protocol of the push-over
+constexpr int kOptionLoading = 32873;         // the loading protocol of the push-over
+constexpr int kOptionSaveDataProgram = 32943; // the program Save Data starts
 
 // Plan view: layers, patterns, members, check modes.
 constexpr int kMoveLowerFloor = 32771;

@@ -30,9 +30,9 @@ void FileDialogs::SetHandler(Handler handler) {
     HandlerStorage() = std::move(handler);
 }
 
-QString FileDialogs::OpenFileName(QWidget* parent, const QString& filter) {
+QString FileDialogs::OpenFileName(QWidget* parent, const QString& filter, const QString& title) {
     if (HandlerStorage()) return HandlerStorage()(false, QString());
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(), filter);
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }
 
 QString FileDialogs::SaveFileName(QWidget* parent, const QString& suggested, const QString& filter) {

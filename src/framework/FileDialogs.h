@@ -10,7 +10,8 @@ namespace torva {
 class FileDialogs {
 public:
     // An existing file to open, or an empty string when cancelled.
-    static QString OpenFileName(QWidget* parent, const QString& filter);
+    static QString OpenFileName(QWidget* parent, const QString& filter,
+                                const QString& title = QStringLiteral("Open"));
     // A file name to save to (`suggested` pre-filled), or an empty string when cancelled.
     static QString SaveFileName(QWidget* parent, const QString& suggested, const QString& filter);
 

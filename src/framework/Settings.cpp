@@ -15,6 +15,7 @@ QString& FileStorage() {
 
 const QString kRecentGroup = QStringLiteral("Recent File List");
 const QString kMethodKey = QStringLiteral("Analysis/Method");
+const QString kSaveDataProgramKey = QStringLiteral("SaveData/ExternalProgram");
 
 } // namespace
 
@@ -34,6 +35,19 @@ engine::AnalysisMethod Settings::AnalysisMethod() {
 void Settings::SetAnalysisMethod(engine::AnalysisMethod method) {
     auto settings = Open();
     settings->setValue(kMethodKey, QString::fromLatin1(MethodKey(method)));
+    settings->sync();
+}
+
+QString Settings::SaveDataProgram() {
+    return Open()->value(kSaveDataProgramKey).toString();
+}
+
+void Settings::SetSaveDataProgram(const QString& program) {
+    auto settings = Open();
+    if (program.isEmpty())
+        settings->remove(kSaveDataProgramKey);
+    else
+        settings->setValue(kSaveDataProgramKey, program);
     settings->sync();
 }
 

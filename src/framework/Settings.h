@@ -23,6 +23,11 @@ public:
     // when none was chosen.
     static engine::AnalysisMethod AnalysisMethod();
     static void SetAnalysisMethod(engine::AnalysisMethod method);
+
+    // The program "Save Data" starts after writing input_data.txt, kept as "SaveData/ExternalProgram";
+    // empty (the default) starts nothing. Setting it empty removes the entry.
+    static QString SaveDataProgram();
+    static void SetSaveDataProgram(const QString& program);
 };
 
 // The most recently used files, newest first, at most `capacity`; stored under "Recent File

@@ -1,7 +1,9 @@
 #include "plan/CellGrid.h"
 
+#include "plan/CellLayout.h"
 #include "plan/PlanEditor.h"
 #include "plan/PlanGeometry.h"
+#include "plan/ReadableText.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -36,10 +38,6 @@ int NodeElementMark(const CFramePat& m, int x, int y) {
     return mark;
 }
 
-double Luminance(const QColor& c) {
-    return 0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF();
-}
-
 } // namespace
 
 CellGrid::CellGrid() {
@@ -70,8 +68,7 @@ QRect CellGrid::UsedRect() const {
     return QRect(0, 0, right, bottom);
 }
 
-void CellGrid::DrawText(QPainter& painter, int left, int top, const QString& text,
-                        const QColor& color) const {
+const QStaticText& CellGrid::Prepared(const QString& text) const {
     auto it = texts_.find(text);
     if (it == texts_.end()) {
         QStaticText prepared(text);
@@ -79,8 +76,20 @@ void CellGrid::DrawText(QPainter& painter, int left, int top, const QString& tex
         prepared.prepare(QTransform(), font_);
         it = texts_.insert(text, prepared);
     }
+    return *it;
+}
+
+QString CellGrid::LabelText(int layer, int type) {
+    return QString::fromStdString(LayerLetter(layer)) + QString::number(type);
+}
+
+QSizeF CellGrid::LabelSize(const QString& text) const {
+    return Prepared(text).size();
+}
+
+void CellGrid::DrawText(QPainter& painter, QPointF topLeft, const QString& text, const QColor& color) const {
     painter.setPen(color);
-    painter.drawStaticText(left, top, *it);
+    painter.drawStaticText(topLeft, Prepared(text));
 }
 
 void CellGrid::Draw(QPainter& painter, const QRect& exposed, PlanOverlay overlay) const {
@@ -137,7 +146,7 @@ void CellGrid::DrawOverlays(QPainter& painter, PlanOverlay overlay) const {
         painter.fillRect(px - half, py + kCellPixels - half, kCellPixels + w, w, frame);
         painter.fillRect(px - half, py + half, w, kCellPixels - w, frame);
         painter.fillRect(px + kCellPixels - half, py + half, w, kCellPixels - w, frame);
-        DrawText(painter, px + 20, py, QString::number(slot + 1), ColorFromRef(kOutputNumberColor));
+        DrawText(painter, QPointF(px + 20, py), QString::number(slot + 1), ColorFromRef(kOutputNumberColor));
     }
 }
 
@@ -176,10 +185,10 @@ void CellGrid::Cell::Draw(QPainter& painter, const CFramePat& m, const CellGrid&
         if (flag > 0 && layer == kPointForceLayer) marker = kForceNode;
         if (flag > 0 && layer == kBoundaryLayer) marker = kBoundaryNode;
         if (marker == kOtherLayer) {
-            // A crisp one-pixel ring: smoothing would fade it into the grey squares.
+            // A crisp one-pixel ring, small enough to keep clear of the labels of the squares around it.
             painter.setPen(QPen(Palette(kOtherLayer), 1));
             painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(QRect(px - 15, py - 15, 29, 29));
+            painter.drawEllipse(NodeRingRect(px, py).adjusted(0, 0, -1, -1));
         } else {
             painter.setRenderHint(QPainter::Antialiasing, true);
             painter.setPen(QPen(Palette(kBorder), 1));
@@ -190,14 +199,14 @@ void CellGrid::Cell::Draw(QPainter& painter, const CFramePat& m, const CellGrid&
     }
 
     if (flag >= 1 && flag <= 9) {
-        const QString text = QString::fromStdString(LayerLetter(layer)) + QString::number(type);
+        // Black or white, whichever reads better on what lies beneath: the node's disc or the square.
+        const QString text = LabelText(layer, type);
+        const QSizeF size = grid.LabelSize(text);
         if (layer < kConcreteLayer) {
-            grid.DrawText(painter, px - 12, py - 9, text, Palette(kTypeLabel));
+            const QColor disc = Palette(layer == kPointForceLayer ? kForceNode : kBoundaryNode);
+            grid.DrawText(painter, NodeLabelRect(px, py, size).topLeft(), text, ReadableTextOn(disc));
         } else {
-            // White on yellow, cyan or green is hard to read: a shadow in a dark shade of the
-            // square's colour sets the label off.
-            if (Luminance(fill) > 0.55) grid.DrawText(painter, px + 4, py + 7, text, fill.darker(260));
-            grid.DrawText(painter, px + 3, py + 6, text, Palette(kTypeLabel));
+            grid.DrawText(painter, TypeLabelRect(px, py, size).topLeft(), text, ReadableTextOn(fill));
         }
     }
 }
@@ -209,10 +218,12 @@ void CellGrid::Cell::DrawLabel(QPainter& painter, const CFramePat& m, const Cell
     const QColor color = Palette(m.curLayer >= kConcreteLayer ? kSpanLabel : kNodeLayerSpan);
     if (y == 0) {
         painter.fillRect(px + 3, py + kCellPixels, 24, 1, color);
-        grid.DrawText(painter, px + 3, py + 6, QStringLiteral("X%1").arg(m.SpanTypeOf(kAxisX, x)), color);
+        grid.DrawText(painter, QPointF(px + 3, py + 6), QStringLiteral("X%1").arg(m.SpanTypeOf(kAxisX, x)),
+                      color);
     } else {
         painter.fillRect(px + kCellPixels, py + 3, 1, 24, color);
-        grid.DrawText(painter, px + 3, py + 6, QStringLiteral("Y%1").arg(m.SpanTypeOf(kAxisY, y)), color);
+        grid.DrawText(painter, QPointF(px + 3, py + 6), QStringLiteral("Y%1").arg(m.SpanTypeOf(kAxisY, y)),
+                      color);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QHash>
 #include <QRect>
+#include <QSizeF>
 #include <QStaticText>
 #include <cstdint>
 #include <vector>
@@ -65,6 +66,10 @@ public:
 
     // Pixel size of the plan's text.
     static constexpr int kFontPixels = 12;
+    // The text of a label and the size it is laid out at, in plan pixels (CellLayout places it).
+    static QString LabelText(int layer, int type);
+    QSizeF LabelSize(const QString& text) const;
+    const QFont& Font() const { return font_; }
 
 private:
     class Cell {
@@ -77,7 +82,8 @@ private:
         int16_t x_, y_;
     };
 
-    void DrawText(QPainter& painter, int left, int top, const QString& text, const QColor& color) const;
+    const QStaticText& Prepared(const QString& text) const;
+    void DrawText(QPainter& painter, QPointF topLeft, const QString& text, const QColor& color) const;
     void DrawOverlays(QPainter& painter, PlanOverlay overlay) const;
 
     const CFramePat* model_ = nullptr;

@@ -79,7 +79,8 @@ TEST_F(AnalysisViewTest, PushoverDisplayShowsTheBarAndTheResponseStrip) {
 
     Frame()->PushoverRadio()->click();
     ASSERT_TRUE(Run(cmd::kPlay));
-    ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !View()->StepTimerRunning(); }, 30)); // a whole run, on a loaded machine too
     const QImage pushover = Shot("pushover");
     const int w = pushover.width();
     // The 5-pixel black bar below a plot 225 pixels shorter, the white strip with the graph below it.

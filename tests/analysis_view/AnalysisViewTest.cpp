@@ -146,7 +146,8 @@ TEST_F(AnalysisViewTest, PlayInPushoverModeRunsTheLoadingAndStopsAtItsLastStep) 
     EXPECT_TRUE(View()->StepTimerRunning());
     EXPECT_EQ(State().timerStopped, 0);
     EXPECT_FALSE(Query(cmd::kDefaultSize).enabled); // the sizes wait for the animation
-    ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !View()->StepTimerRunning(); }, 30)); // a whole run, on a loaded machine too
     EXPECT_EQ(State().stepCounter, 100);
     EXPECT_EQ(State().timerStopped, 1);
     EXPECT_TRUE(Query(cmd::kPlay).enabled);

@@ -119,7 +119,8 @@ TEST_F(AppTest, MainMenuCarriesEveryEntryWithItsId) {
                                              "Boundary Condition(&B)=32886", "-", "Element(&C)=32792"}));
     EXPECT_EQ(member.mid(7), (QStringList{"Steel Rebar Element(&S)=32780", "Fiber Element(&I)=1019", "-",
                                           "Check Control Node(&N)=32806", "Check Output Element(&O)=32902"}));
-    EXPECT_EQ(Entries(MenuNamed(Main(), "Option(&O)")), (QStringList{"Structure=32872", "Loading...=32873"}));
+    EXPECT_EQ(Entries(MenuNamed(Main(), "Option(&O)")),
+              (QStringList{"Structure=32872", "Loading...=32873", "Save Data Program(&D)...=32943"}));
     EXPECT_EQ(Entries(MenuNamed(Main(), "View(&V)")),
               (QStringList{"Cascade(&C)=57650", "Tile Horizontal (&H)=57651", "Tile Vertical(&V)=57652", "-",
                            "Zoom In(&I)\tCtrl++=32940", "Zoom Out(&O)\tCtrl+-=32941",

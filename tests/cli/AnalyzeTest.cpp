@@ -327,3 +327,33 @@ TEST(CliAnalyze, IterativeMethodRefusesReversedLoading) {
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(Contains(bad.output, "--method is mcft or classic")) << bad.output;
 }
+
+TEST(CliAnalyze, ADegenerateModelIsRefusedNamingTheProfileItWouldNeed) {
+    // 60 × 43 elements with every row of zero height: the joints of the zero-height rows tie the node
+    // lines of the whole height together, so the profile outgrows the 2,000,000 terms the analysis
+    // holds. Refused with status 5, saying which capacity and by how much.
+    test::TempDir dir;
+    auto model = std::make_unique<CFramePat>();
+    model->nxs = 60 + 2;
+    model->nys = 43 + 2;
+    model->Reset();
+    model->SpanLengthOf(kAxisY, 2) = 0;
+    for (int line = 2; line < model->nys; ++line) model->SpanTypeOf(kAxisY, line) = 2;
+    for (int x = 2; x < model->nxs; ++x)
+        for (int y = 2; y < model->nys; ++y) model->Flag(x, y, kConcreteLayer) = 1;
+    // Supported along the left edge: the x dofs of every other column follow one free master each.
+    for (int y = 2; y <= model->nys; ++y) model->Flag(2, y, kBoundaryLayer) = 1;
+    model->Flag(2, 2, kPointForceLayer) = 1;
+    FileError error;
+    const std::string path = dir.file("degenerate.fem");
+    ASSERT_TRUE(SaveModelFile(path, *model, error));
+
+    ProgramRun run = RunTorva("analyze " + path);
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_TRUE(Contains(run.output, "torva_fem: status 5 (input refused): The model cannot be analysed"))
+        << run.output;
+    EXPECT_TRUE(Contains(run.output, "skyline profile terms and the analysis holds 2,000,000 ("))
+        << run.output;
+    EXPECT_TRUE(Contains(run.output, "Rows or columns of zero size")) << run.output;
+    EXPECT_FALSE(Contains(run.output, "larger than the analysis can hold or its input is inconsistent"));
+}

@@ -181,19 +181,21 @@ TEST(CellGrid, PointForceNodeShowsRingElsewhereAndPinkDiscWithLabelInItsLayer) {
     Set(*m, 4, 5, kPointForceLayer);
     const int px = CellLeft(4), py = CellTop(5);
 
-    QImage image = RenderPlan(*m); // concrete layer: a grey ring around the node
-    EXPECT_GT(CountColour(image, QRect(px + 12, py - 2, 4, 5), kGrey), 0);
-    EXPECT_GT(CountColour(image, QRect(px - 2, py + 12, 5, 4), kGrey), 0);
-    EXPECT_GT(CountColour(image, QRect(px - 16, py - 2, 4, 5), kGrey), 0);
-    EXPECT_EQ(Rgb(image, px + 5, py + 5), kLightGrey); // hollow
+    QImage image = RenderPlan(*m); // concrete layer: a small grey ring around the node
+    EXPECT_GT(CountColour(image, QRect(px + 4, py - 2, 3, 5), kGrey), 0);
+    EXPECT_GT(CountColour(image, QRect(px - 2, py + 4, 5, 3), kGrey), 0);
+    EXPECT_GT(CountColour(image, QRect(px - 6, py - 2, 3, 5), kGrey), 0);
+    EXPECT_EQ(Rgb(image, px + 2, py + 2), kLightGrey); // hollow
+    EXPECT_EQ(Rgb(image, px + 8, py + 8), kLightGrey); // and no bigger
     EXPECT_EQ(CountColour(image, QRect(px - 15, py - 15, 31, 31), kPink), 0);
 
     SelectLayer(*m, kPointForceLayer);
     image = RenderPlan(*m);
-    EXPECT_EQ(Rgb(image, px + 8, py + 8), kPink); // disc, lower right of the label
-    EXPECT_EQ(Rgb(image, px - 8, py + 8), kPink);
-    // "P1" in white up and left of the node.
-    EXPECT_GT(CountColour(image, QRect(px - 12, py - 9, 16, 13), kWhite), 10);
+    EXPECT_EQ(Rgb(image, px + 9, py + 9), kPink); // disc, around the label
+    EXPECT_EQ(Rgb(image, px - 9, py + 9), kPink);
+    // "P1" centred on the node, in black: white reads worse on deep pink.
+    EXPECT_GT(CountColour(image, QRect(px - 8, py - 7, 16, 14), kBlack), 10);
+    EXPECT_EQ(CountColour(image, QRect(px - 8, py - 7, 16, 14), kWhite), 0);
     // Node layers draw the span labels in mid grey.
     EXPECT_EQ(Rgb(image, CellLeft(3) + 10, CellTop(0) + 30), kMidGrey);
     EXPECT_EQ(Rgb(image, CellLeft(0) + 30, CellTop(3) + 10), kMidGrey);
