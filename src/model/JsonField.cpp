@@ -88,6 +88,12 @@ Json ParseJsonText(const std::string& text) {
         if (colon != std::string::npos) reason = reason.substr(colon + 2);
         throw JsonFieldError("", "line " + std::to_string(line) + ", column " + std::to_string(column) +
                                      ": " + reason);
+    } catch (const Json::exception& e) {
+        // A well-formed number too large for a double (406) has no byte position: the text names it.
+        std::string reason = e.what();
+        const std::size_t bracket = reason.find("] ");
+        if (bracket != std::string::npos) reason = reason.substr(bracket + 2);
+        throw JsonFieldError("", reason);
     }
 }
 

@@ -279,6 +279,8 @@ TEST(ModelJsonRefusals, EachNamesTheFieldOrTheLine) {
     EXPECT_EQ(Refusal(with("\"torva-model\"", "\"other\"")), "format: expected \"torva-model\"");
     EXPECT_EQ(Refusal("[1, 2]"), "expected an object, found an array");
     EXPECT_EQ(Refusal("").rfind("line 1, column 1: ", 0), 0u) << Refusal("");
+    // A number beyond the range of a double is refused by name, not thrown past the reader.
+    EXPECT_EQ(Refusal("{\"format\": 7e7750}"), "number overflow parsing '7e7750'");
 }
 
 // ---- files ----------------------------------------------------------------------------------------
