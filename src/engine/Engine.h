@@ -254,6 +254,11 @@ private:
     void AssembleFormedInPlace(const uint8_t* changed, int count);
     void BuildAssemblyPairs(int e);
     void StageDifferences(int e);
+    void AddFormedMatrix(int e, int lo, int hi);
+    // The list entry local dof l of element e maps to (its first), or 0 when it has none.
+    int StoredEntry(int e, int l) const {
+        return localCount_[8 * e + l] != 0 ? localEntry_[kMaxMasters * (8 * e + l)] : 0;
+    }
     void AddStagedDifferences(int e, int lo, int hi);
     bool ElementStatesFinite(int e, const GaussPointState* points) const;
     void PrepareElementThreads();
@@ -329,8 +334,9 @@ private:
     std::vector<double> condensationBefore_; // as before the update under way
     std::vector<uint8_t> elementChanged_;
     std::vector<double> elementForce_; // 8 per element, the last state update's internal forces
-    std::vector<double> formedMatrix_; // 64 per element, a changed plane element's new local matrix,
-                                       // then (StageDifferences) what its terms change by
+    std::vector<double> formedMatrix_; // 64 per element, a changed plane element's new local matrix
+                                       // (the iterative method's StageDifferences turns it into what
+                                       // its terms change by)
     // Per plane element mapped one to one: its terms in the profile's upper half (BuildAssemblyPairs).
     static constexpr int kMaxPairs = 36;
     std::vector<int8_t> pairCount_;
