@@ -36,6 +36,7 @@
 #include "engine/IterationObserver.h"
 #include "engine/IterativeSolver.h"
 #include "engine/JointElement.h"
+#include "engine/LargePageAllocator.h"
 #include "engine/PlaneElement.h"
 #include "engine/RebarModel.h"
 #include "engine/ResultLayout.h"
@@ -255,6 +256,8 @@ private:
     void BuildAssemblyPairs(int e);
     void StageDifferences(int e);
     void AddFormedMatrix(int e, int lo, int hi);
+    void PrefetchFormedMatrix(int e, int lo, int hi) const;
+    static constexpr int kAssemblyLookahead = 8;
     // The list entry local dof l of element e maps to (its first), or 0 when it has none.
     int StoredEntry(int e, int l) const {
         return localCount_[8 * e + l] != 0 ? localEntry_[kMaxMasters * (8 * e + l)] : 0;
@@ -271,6 +274,7 @@ private:
     // false, with every element state as before, when a new state or force is not finite.
     bool UpdateStatesAndForces(int mode, int step);
     void UpdateStagedElement(int e, int mode, int step, GaussPointState* staged);
+    void PrefetchElement(int e) const;
     void RestoreElementState(int e);
     bool ElementForceFinite(int e) const;
     void ReformElement(int e);
@@ -328,7 +332,7 @@ private:
                                              // factor 1, and no two are the same entry
     std::vector<int8_t> localEntry_;         // 3 per local dof
     std::vector<double> localFactor_;        // 3 per local dof
-    std::vector<double> stiffness_;          // 20 × 20 column-major per element
+    LargeVector<double> stiffness_;          // 20 × 20 column-major per element
     std::vector<double> gravityLoad_;        // 8 per element
     std::vector<double> condensation_;       // T of the incompatible modes, 4 × 8 per element
     std::vector<double> condensationBefore_; // as before the update under way
@@ -346,10 +350,10 @@ private:
     std::vector<uint8_t> changedBefore_; // per element, its flag before the update under way
     // The Gauss points of the last step done (gauss_) and of the update under way (gaussNext_): a step
     // writes its new states into the other buffer and, once they are all finite, the two change places.
-    std::vector<GaussPointState> gaussBuffer_[2];
+    LargeVector<GaussPointState> gaussBuffer_[2];
     GaussPointState* gauss_ = nullptr;
     GaussPointState* gaussNext_ = nullptr;
-    std::vector<PlaneGaussGeometry> geometry_; // 9 per element
+    LargeVector<PlaneGaussGeometry> geometry_; // 9 per element
     std::vector<JointProperties> jointProperties_;
     std::vector<JointState> joints_;
     std::vector<JointState> jointsBefore_; // the joints before the update under way
@@ -364,7 +368,8 @@ private:
     // Skyline system (1-based).
     std::vector<int32_t> columnHeight_, diagonalAddress_;
     int profileLength_ = 0;
-    std::vector<double> profile_, workProfile_, workVector_;
+    LargeVector<double> profile_, workProfile_;
+    std::vector<double> workVector_;
     bool factorValid_ = false; // workProfile_ holds the factors of profile_ as it stands
     FactorKernel factorKernel_ = FactorKernel::Blocked;
     // Threads of the element loops.
