@@ -256,8 +256,6 @@ private:
     void BuildAssemblyPairs(int e);
     void StageDifferences(int e);
     void AddFormedMatrix(int e, int lo, int hi);
-    void PrefetchFormedMatrix(int e, int lo, int hi) const;
-    static constexpr int kAssemblyLookahead = 8;
     // The list entry local dof l of element e maps to (its first), or 0 when it has none.
     int StoredEntry(int e, int l) const {
         return localCount_[8 * e + l] != 0 ? localEntry_[kMaxMasters * (8 * e + l)] : 0;
@@ -274,7 +272,6 @@ private:
     // false, with every element state as before, when a new state or force is not finite.
     bool UpdateStatesAndForces(int mode, int step);
     void UpdateStagedElement(int e, int mode, int step, GaussPointState* staged);
-    void PrefetchElement(int e) const;
     void RestoreElementState(int e);
     bool ElementForceFinite(int e) const;
     void ReformElement(int e);

@@ -318,21 +318,6 @@ void Engine::AddFormedMatrix(int e, int lo, int hi) {
     }
 }
 
-// The profile terms and stored terms AddFormedMatrix(e, lo, hi) will touch, asked for a few elements
-// ahead: after a step's element update they are long out of the cache, and they lie too scattered for
-// the processor to fetch them ahead by itself.
-void Engine::PrefetchFormedMatrix(int e, int lo, int hi) const {
-    const int32_t* address = &pairAddress_[kMaxPairs * e];
-    const uint8_t* source = &pairSource_[kMaxPairs * e];
-    const double* S = &stiffness_[400 * e];
-    for (int k = 0; k < pairCount_[e]; ++k) {
-        if (address[k] < lo || address[k] >= hi) continue;
-        __builtin_prefetch(&profile_[address[k]], 1, 3);
-        const int a = source[k] >> 3, b = source[k] & 7;
-        __builtin_prefetch(&S[StoredEntry(e, a) + 20 * StoredEntry(e, b)], 1, 3);
-    }
-}
-
 // The changed elements into the profile, in element order: a plane element mapped one to one from its
 // new matrix in formedMatrix_, any other formed again here. Every profile term takes its differences
 // in element order whichever thread adds them, so when all changed elements are of the first kind, the
@@ -363,11 +348,8 @@ void Engine::AssembleChangedElements() {
             const int first = int(long(equationCount_) * part / parts) + 1;
             const int last = int(long(equationCount_) * (part + 1) / parts);
             const int lo = diagonalAddress_[first], hi = diagonalAddress_[last + 1];
-            for (int e = 0; e < elementCount_; ++e) {
-                if (e + kAssemblyLookahead < elementCount_ && elementChanged_[e + kAssemblyLookahead])
-                    PrefetchFormedMatrix(e + kAssemblyLookahead, lo, hi);
+            for (int e = 0; e < elementCount_; ++e)
                 if (elementChanged_[e]) AddFormedMatrix(e, lo, hi);
-            }
         }
     };
     if (parts == 1)

@@ -195,7 +195,6 @@ bool Engine::UpdateStatesAndForces(int mode, int step) {
 // One element of UpdateStatesAndForces; `staged` has room for its nine Gauss points. A joint has none
 // to update: its block goes over to the other buffer as it is, so that both always agree on it.
 void Engine::UpdateStagedElement(int e, int mode, int step, GaussPointState* staged) {
-    if (e + 1 < elementCount_) PrefetchElement(e + 1);
     changedBefore_[e] = elementChanged_[e];
     GaussPointState* points = &gauss_[9 * e];
     if (elements_[e].discrete != 0) {
@@ -212,17 +211,6 @@ void Engine::UpdateStagedElement(int e, int mode, int step, GaussPointState* sta
         FormPlaneMatrix(e, false, &formedMatrix_[64 * e], staged);
     }
     StreamCopy(staged, &gaussNext_[9 * e], kGaussPoints);
-}
-
-// Element e's Gauss points and geometry, asked for ahead of its update: a block of some 14 KB spans
-// pages, at whose edges the processor's own prefetching stops.
-void Engine::PrefetchElement(int e) const {
-    const char* points = reinterpret_cast<const char*>(&gauss_[9 * e]);
-    for (size_t k = 0; k < sizeof(GaussPointState) * kGaussPoints; k += 64)
-        __builtin_prefetch(points + k, 0, 3);
-    const char* geometry = reinterpret_cast<const char*>(&geometry_[9 * e]);
-    for (size_t k = 0; k < sizeof(PlaneGaussGeometry) * kGaussPoints; k += 64)
-        __builtin_prefetch(geometry + k, 0, 3);
 }
 
 void Engine::RestoreElementState(int e) {
