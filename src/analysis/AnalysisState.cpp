@@ -241,6 +241,7 @@ ControlEffect FinishAnalyze(AnalysisState& state, ViewControl& view, AnalysisSce
     }
     ClearRun(state, scene, model);
     state.stepCounter = 1;
+    state.resultsOutOfDate = 0;
     scene.ReadElasticResults(mesh, results.data, results.size);
     scene.ReadStepResults(mesh, results.data, results.size, state.stepCounter);
     Merge(effect, ShowElastic(state, view, scene));
@@ -253,7 +254,8 @@ ControlEffect ShowElastic(AnalysisState& state, ViewControl& view, AnalysisScene
     view.paused = 0;
     state.responseScale = 1.0f;
     scene.FillDisplayFromElastic();
-    state.analysisDone = 1;
+    // Results of an earlier model are never drawn on this one.
+    state.analysisDone = state.resultsOutOfDate == 1 ? 0 : 1;
     ControlEffect effect;
     effect.redraw = true;
     return effect;
@@ -272,7 +274,7 @@ ControlEffect ShowPushover(AnalysisState& state, ViewControl& view, AnalysisScen
     view.paused = 0;
     state.responseScale = 1.0f;
     scene.FillDisplayFromStep();
-    state.analysisDone = 1;
+    state.analysisDone = state.resultsOutOfDate == 1 ? 0 : 1;
     effect.redraw = true;
     return effect;
 }
