@@ -206,6 +206,12 @@ ControlEffect DefaultSize(AnalysisState& state, ViewControl& view, AnalysisScene
 
 ControlEffect ActualSize(AnalysisState& state, AnalysisScene& scene, const CFramePat& model,
                          const NodeGridBuilder& buildGrid, ResultBuffer results) {
+    // Already there: the grid is the same, and the results on display stay.
+    if (state.sizeMode == 1) {
+        ControlEffect effect;
+        effect.redraw = true;
+        return effect;
+    }
     state.sizeMode = 1;
     ControlEffect effect = SceneReset(state, scene, model, buildGrid, results);
     effect.redraw = true;

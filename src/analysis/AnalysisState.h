@@ -130,6 +130,8 @@ ControlEffect MovePicture(AnalysisState& state);
 ControlEffect DefaultSize(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
                           const CFramePat& model, int clientWidth, int clientHeight,
                           const NodeGridBuilder& buildGrid, ResultBuffer results);
+// "Actual Size": from Default Size a new grid with the true spans (nothing shown to discard); at
+// actual size already only a redraw, so that the results on display are never lost silently.
 ControlEffect ActualSize(AnalysisState& state, AnalysisScene& scene, const CFramePat& model,
                          const NodeGridBuilder& buildGrid, ResultBuffer results);
 

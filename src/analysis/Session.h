@@ -56,6 +56,8 @@ public:
     // Whether the results held (on display and in the history) were computed on an earlier model or
     // with another method.
     bool ResultsOutOfDate() const { return state_.resultsOutOfDate == 1; }
+    // The results on display are discarded ("Default Size"): out of date as after an edit.
+    void MarkResultsOutOfDate();
     // The model's width and height (mm) in the size mode of the last build by CurrentMesh.
     float MeshWidth() const { return meshWidth_; }
     float MeshHeight() const { return meshHeight_; }
@@ -148,7 +150,6 @@ private:
     int recordedStep_ = -1;
 
     void StartHistory(const MeshView& mesh);
-    void MarkResultsOutOfDate();
     // The stream of the current mesh and `model`, packed only when the mesh was built since.
     std::shared_ptr<const std::vector<int32_t>> PackedInput(const CFramePat& model);
 };

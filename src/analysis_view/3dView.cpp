@@ -341,12 +341,15 @@ bool C3dView::OnCommand(int id) {
 }
 
 void C3dView::OnDefaultSize() {
-    if (State().analysisDone == 1 &&
-        MessageService::Show(QString::fromLatin1(kDefaultSizeDiscardsText), MessageButtons::YesNo,
-                             MessageIcon::Question, this) != MessageAnswer::Yes)
+    const bool discards = State().analysisDone == 1;
+    if (discards && MessageService::Show(QString::fromLatin1(kDefaultSizeDiscardsText), MessageButtons::YesNo,
+                                         MessageIcon::Question, this) != MessageAnswer::Yes)
         return;
+    // What was discarded comes back with the next Analyze; until then the note says so.
+    if (discards) Session()->MarkResultsOutOfDate();
     Apply(DefaultSize(State(), control_, *scene_, *Model(), width(), height(), GridBuilder(),
                       Session()->DisplayedBuffer()));
+    FollowModelChange();
 }
 
 void C3dView::FitToWindow() {

@@ -78,10 +78,15 @@ bool CTorvaDoc::OnNewDocument() {
 
 bool CTorvaDoc::OnOpenDocument(const QString& path) {
     ResetModel();
-    if (!Document::OnOpenDocument(path)) return false;
-    // The file's model replaced the blank one.
-    NoteModelChange();
-    ResetHistory();
+    const bool read = Document::OnOpenDocument(path);
+    if (read) {
+        // The file's model replaced the blank one.
+        NoteModelChange();
+        ResetHistory();
+    }
+    // Views the document already has take the model that replaced theirs.
+    UpdateAllViews(nullptr, 0);
+    if (!read) return false;
     OpenAnalysisWindow();
     return true;
 }
