@@ -29,4 +29,13 @@ double ReadableScale(const MeshView& mesh, const float* displacements) {
     return kReadableShare * extent / largest;
 }
 
+float ReadablePowerOfTwo(const MeshView& mesh, const float* displacements, int maxDoublings) {
+    const double largest = LargestDisplacement(displacements, mesh.nodeCount);
+    const double extent = ModelExtent(mesh);
+    float scale = 1.0f;
+    if (!(largest > 0.0) || mesh.nodeCount == 0) return scale;
+    for (int n = 0; n < maxDoublings && largest * scale < kReadableShare * extent; ++n) scale *= 2.0f;
+    return scale;
+}
+
 } // namespace torva

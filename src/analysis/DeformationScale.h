@@ -19,4 +19,8 @@ double ModelExtent(const MeshView& mesh);
 // nothing moves (or there is no model).
 double ReadableScale(const MeshView& mesh, const float* displacements);
 
+// The smallest power of two, at most 2^maxDoublings, that draws the largest displacement at least at
+// kReadableShare of the model's extent; 1 when nothing moves.
+float ReadablePowerOfTwo(const MeshView& mesh, const float* displacements, int maxDoublings = 20);
+
 } // namespace torva
