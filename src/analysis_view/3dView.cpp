@@ -56,6 +56,9 @@ constexpr int kTrackbarMax = 100;
 constexpr int kTrackbarTick = 10;
 constexpr int kStepTimerMs = 1; // step timer 1 fires every millisecond while a run goes on
 constexpr int kHistoryRefreshMs = 250;
+// While a run goes on, its steps are taken from its thread at most this often (about the screen's
+// rate): each is read into the histories, and the last of them is prepared and painted once.
+constexpr int kRunFrameMs = 33;
 constexpr int kAnalysisPollMs = 5;      // the analysis timer looks at the "Analyze" thread this often
 constexpr int kProgressRefreshMs = 100; // the status bar follows the iterations at most this often
 constexpr const char* kAnalysingText = "Analysing\u2026";
@@ -171,7 +174,10 @@ void C3dView::Apply(const ControlEffect& effect) {
     }
     // What the next repaint draws follows every change a command or a tick made.
     Prepare();
-    if (effect.redraw || effect.erase) update();
+    if (effect.redraw || effect.erase) {
+        update();
+        frameShown_.start();
+    }
     if (!effect.message.empty()) MessageService::Error(ToQString(effect.message), this);
 }
 
@@ -576,6 +582,11 @@ void C3dView::OnStepTimer() {
     // The window never runs an engine step itself: a push-over goes on in the run's thread, and every
     // step it made joins the display and the results window's history here.
     const bool takeSteps = worker_->Active() && State().analysisMode == AnalysisState::kPushoverMode;
+    // Steps wait in the run's thread until a frame is due; the end of the run is taken at once.
+    if (takeSteps && !worker_->Done() && frameShown_.isValid() && frameShown_.elapsed() < kRunFrameMs) {
+        ShowIterationProgress(false);
+        return;
+    }
     const ControlEffect effect =
         takeSteps ? TakeRunSteps(control_) : Tick(State(), control_, *scene_, nullptr);
     // Most ticks find no new step: nothing to prepare or draw then.

@@ -173,6 +173,7 @@ private:
     ExternalLauncher* launcher_ = nullptr;
     std::optional<QString> externalProgram_;
     QElapsedTimer historyShown_;
+    QElapsedTimer frameShown_; // the last redraw a command or tick asked for
     NumberDocks* numbers_ = nullptr;
     QPoint pressAt_;
     bool hoverShown_ = false; // the status bar shows an element's numbers
