@@ -30,6 +30,8 @@ public:
     bool SolveForIncrement() { return e_.SolveForIncrement(); }
     void UpdateElementStates(int mode, int step) { e_.UpdateElementStates(mode, step); }
     void ComputeInternalForces() { e_.ComputeInternalForces(); }
+    // The size of Gauss-point states from which a step writes the new ones past the cache.
+    void SetStreamedStates(size_t bytes) { e_.streamedStates_ = bytes; }
     // Decoded type records (1-based), to change a material under a running analysis.
     ConcreteType& ConcreteRecord(int type) { return e_.concreteTypes_[type]; }
     RebarType& RebarRecord(int type) { return e_.rebarTypes_[type]; }

@@ -196,21 +196,19 @@ bool Engine::UpdateStatesAndForces(int mode, int step) {
 // to update: its block goes over to the other buffer as it is, so that both always agree on it.
 void Engine::UpdateStagedElement(int e, int mode, int step, GaussPointState* staged) {
     changedBefore_[e] = elementChanged_[e];
-    GaussPointState* points = &gauss_[9 * e];
-    if (elements_[e].discrete != 0) {
-        jointsBefore_[e] = joints_[e];
-        staged = points;
-    } else {
-        std::memcpy(static_cast<void*>(staged), points, sizeof(GaussPointState) * kGaussPoints);
-    }
-    UpdateElementState(e, mode, step, staged);
-    ElementForce(e, &elementForce_[8 * e], staged);
-    elementFinite_[e] = ElementStatesFinite(e, staged) && ElementForceFinite(e);
+    GaussPointState* next = &gaussNext_[9 * e];
+    const bool streamed = size_t(elementCount_) * kGaussPoints * sizeof(GaussPointState) > streamedStates_;
+    GaussPointState* points = streamed ? staged : next;
+    std::memcpy(static_cast<void*>(points), &gauss_[9 * e], sizeof(GaussPointState) * kGaussPoints);
+    if (elements_[e].discrete != 0) jointsBefore_[e] = joints_[e];
+    UpdateElementState(e, mode, step, points);
+    ElementForce(e, &elementForce_[8 * e], points);
+    elementFinite_[e] = ElementStatesFinite(e, points) && ElementForceFinite(e);
     if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e)) {
         std::copy_n(&condensation_[32 * e], 32, &condensationBefore_[32 * e]);
-        FormPlaneMatrix(e, false, &formedMatrix_[64 * e], staged);
+        FormPlaneMatrix(e, false, &formedMatrix_[64 * e], points);
     }
-    StreamCopy(staged, &gaussNext_[9 * e], kGaussPoints);
+    if (streamed) StreamCopy(staged, next, kGaussPoints);
 }
 
 void Engine::RestoreElementState(int e) {
