@@ -72,7 +72,7 @@ BENCHMARK(BM_AnalysisViewRepaint60x60)->Unit(benchmark::kMillisecond);
 void BM_AnalysisViewMeshRebuild60x60(benchmark::State& state) {
     AnalysedView analysed;
     for (auto _ : state) {
-        analysed.view->Session()->Invalidate(); // as after an edit of the model
+        analysed.view->Session()->ModelChanged(); // as after an edit of the model
         analysed.view->CurrentMesh();
     }
 }

@@ -319,8 +319,7 @@ TEST_F(PushoverViewTest, TheSessionBuildsItsMeshOnlyWhenTheModelChanges) {
     // An edit of the model: wider spans. The next preparation builds the mesh once, with them.
     const int32_t lastNodeX = session.GetMesh().nodeX[session.GetMesh().nodeCount - 1];
     EXPECT_EQ(lastNodeX, 1500);
-    Doc()->framePat->SpanLengthOf(kAxisX, 1) = 700;
-    Doc()->UpdateAllViews(nullptr, 0);
+    Edit([](CFramePat& edited) { edited.SpanLengthOf(kAxisX, 1) = 700; });
     test::Flush();
     EXPECT_EQ(session.MeshBuilds(), builds + 1);
     EXPECT_EQ(session.GetMesh().nodeX[session.GetMesh().nodeCount - 1], 2100);
