@@ -120,7 +120,7 @@ void ResultCanvas::Render(QPainter& painter) {
     } else {
         PaintContourLegend(painter, legend, contours_, showResults && hasResults_);
     }
-    if (outOfDate_) PaintOutOfDateNote(painter, 2, width());
+    if (outOfDate_) PaintOutOfDateNote(painter, QRect(0, 2, width(), kOutOfDateNoteHeight));
 }
 
 } // namespace torva
