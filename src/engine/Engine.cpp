@@ -44,10 +44,11 @@ Engine::Engine(const EngineCapacity& capacity)
       gravityLoad_(8 * capacity.elements), condensation_(32 * capacity.elements),
       condensationBefore_(32 * capacity.elements), elementChanged_(capacity.elements),
       elementForce_(8 * capacity.elements), formedMatrix_(64 * capacity.elements),
-      stiffnessBefore_(64 * capacity.elements), pairCount_(capacity.elements),
-      pairSource_(kMaxPairs * capacity.elements), pairAddress_(kMaxPairs * capacity.elements),
-      elementFinite_(capacity.elements), changedBefore_(capacity.elements),
-      gauss_(kGaussPoints * capacity.elements), gaussBefore_(kGaussPoints * capacity.elements),
+      pairCount_(capacity.elements), pairSource_(kMaxPairs * capacity.elements),
+      pairAddress_(kMaxPairs * capacity.elements), elementFinite_(capacity.elements),
+      changedBefore_(capacity.elements),
+      gaussBuffer_{std::vector<GaussPointState>(kGaussPoints * capacity.elements),
+                   std::vector<GaussPointState>(kGaussPoints * capacity.elements)},
       geometry_(kGaussPoints * capacity.elements), jointProperties_(capacity.elements),
       joints_(capacity.elements), jointsBefore_(capacity.elements), columnHeight_(2 * capacity.nodes + 2),
       diagonalAddress_(2 * capacity.nodes + 2), profile_(capacity.profile + 1),
@@ -56,7 +57,10 @@ Engine::Engine(const EngineCapacity& capacity)
       loadIncrement_(2 * capacity.nodes + 1), internalForce_(2 * capacity.nodes + 1),
       dofLoad_(2 * capacity.nodes + 1), incrementBefore_(2 * capacity.nodes + 1),
       loadBefore_(2 * capacity.nodes + 1), forceBefore_(2 * capacity.nodes + 1),
-      countedBy_(2 * capacity.nodes + 1) {}
+      countedBy_(2 * capacity.nodes + 1) {
+    gauss_ = gaussBuffer_[0].data();
+    gaussNext_ = gaussBuffer_[1].data();
+}
 
 RunStatus Engine::Start(std::span<const int32_t> stream, int mode, double increment, AnalysisMethod method) {
     message_ = "";

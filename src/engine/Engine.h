@@ -242,7 +242,11 @@ private:
 
     // Element routines.
     void FormPlaneElement(int e, bool initial);
-    void FormPlaneMatrix(int e, bool initial, double K[64]);
+    void FormPlaneMatrix(int e, bool initial, double K[64]) {
+        FormPlaneMatrix(e, initial, K, &gauss_[9 * e]);
+    }
+    // The same from the nine Gauss points at `points` (element e's own, or a staged copy of them).
+    void FormPlaneMatrix(int e, bool initial, double K[64], GaussPointState* points);
     void UpdatePlaneStiffness(int e);
     void AssemblePlaneStiffness(int e, const double K[64], int first = 1, int last = INT32_MAX);
     bool FormedInPlace(int e) const { return elements_[e].discrete == 0 && directMap_[e]; }
@@ -251,19 +255,18 @@ private:
     void BuildAssemblyPairs(int e);
     void StageDifferences(int e);
     void AddStagedDifferences(int e, int lo, int hi);
-    bool ElementStatesFinite(int e) const;
+    bool ElementStatesFinite(int e, const GaussPointState* points) const;
     void PrepareElementThreads();
-    void ElementForce(int e, double f[8]) const;
+    void ElementForce(int e, double f[8]) const { ElementForce(e, f, &gauss_[9 * e]); }
+    void ElementForce(int e, double f[8], const GaussPointState* points) const;
     void ScatterElementForce(int e, const double f[8]);
-    void UpdateElementState(int e, int mode, int step);
+    // Updates element e with its Gauss points at `points` (its own, or a staged copy of them).
+    void UpdateElementState(int e, int mode, int step, GaussPointState* points);
     // UpdateElementStates, ComputeInternalForces and, ahead of the next step, UpdateChangedStiffness;
     // false, with every element state as before, when a new state or force is not finite.
     bool UpdateStatesAndForces(int mode, int step);
-    void SaveElementState(int e);
+    void UpdateStagedElement(int e, int mode, int step, GaussPointState* staged);
     void RestoreElementState(int e);
-    void SaveStoredStiffness(int e);
-    void RestoreStoredStiffness(int e);
-    int StoredEntry(int e, int l) const;
     bool ElementForceFinite(int e) const;
     void ReformElement(int e);
     void StoreElementStiffness(int e, const double K[64]);
@@ -325,10 +328,9 @@ private:
     std::vector<double> condensation_;       // T of the incompatible modes, 4 × 8 per element
     std::vector<double> condensationBefore_; // as before the update under way
     std::vector<uint8_t> elementChanged_;
-    std::vector<double> elementForce_;    // 8 per element, the last state update's internal forces
-    std::vector<double> formedMatrix_;    // 64 per element, a changed plane element's new local matrix,
-                                          // then (StageDifferences) what its terms change by
-    std::vector<double> stiffnessBefore_; // 64 per element, its stored terms StageDifferences replaces
+    std::vector<double> elementForce_; // 8 per element, the last state update's internal forces
+    std::vector<double> formedMatrix_; // 64 per element, a changed plane element's new local matrix,
+                                       // then (StageDifferences) what its terms change by
     // Per plane element mapped one to one: its terms in the profile's upper half (BuildAssemblyPairs).
     static constexpr int kMaxPairs = 36;
     std::vector<int8_t> pairCount_;
@@ -336,8 +338,11 @@ private:
     std::vector<int32_t> pairAddress_;   // profile address
     std::vector<uint8_t> elementFinite_; // per element, its states after the last update are finite
     std::vector<uint8_t> changedBefore_; // per element, its flag before the update under way
-    std::vector<GaussPointState> gauss_;
-    std::vector<GaussPointState> gaussBefore_; // the Gauss points before the update under way
+    // The Gauss points of the last step done (gauss_) and of the update under way (gaussNext_): a step
+    // writes its new states into the other buffer and, once they are all finite, the two change places.
+    std::vector<GaussPointState> gaussBuffer_[2];
+    GaussPointState* gauss_ = nullptr;
+    GaussPointState* gaussNext_ = nullptr;
     std::vector<PlaneGaussGeometry> geometry_; // 9 per element
     std::vector<JointProperties> jointProperties_;
     std::vector<JointState> joints_;

@@ -180,7 +180,7 @@ void Engine::FormPlaneElement(int e, bool initial) {
 
 // The 8 × 8 local stiffness of plane element e from its Gauss-point tangents (and, initially, its
 // geometry and gravity load).
-void Engine::FormPlaneMatrix(int e, bool initial, double K[64]) {
+void Engine::FormPlaneMatrix(int e, bool initial, double K[64], GaussPointState* points) {
     const ElementRecord& element = elements_[e];
     PlaneGaussGeometry* geometry = &geometry_[9 * e];
     if (initial) {
@@ -195,7 +195,7 @@ void Engine::FormPlaneMatrix(int e, bool initial, double K[64]) {
     const bool hasRebar = RebarMaterialOf(e, rebar);
     double D[9][9];
     for (int g = 0; g < kGaussPoints; ++g) {
-        GaussPointState& gp = gauss_[9 * e + g];
+        GaussPointState& gp = points[g];
         if (element.concreteType != 0) ConcreteTangent(0.0, gp.concrete);
         if (hasRebar)
             RebarTangent(gp.rebar, rebar, gp.Ds);

@@ -2,9 +2,11 @@
 // control, the element state update and the internal forces. Forward steps without equilibrium
 // iterations: the unbalance of a step is not carried into the next.
 #include "engine/Engine.h"
+#include "engine/StreamCopy.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace torva::engine {
 namespace {
@@ -70,7 +72,7 @@ bool Engine::IncrementFinite(double factor) const {
 }
 
 // The stresses and strains of element e (a joint: its spring forces and openings) are finite.
-bool Engine::ElementStatesFinite(int e) const {
+bool Engine::ElementStatesFinite(int e, const GaussPointState* points) const {
     auto finite = [](const double* values, int count) {
         for (int i = 0; i < count; ++i)
             if (!std::isfinite(values[i])) return false;
@@ -84,7 +86,7 @@ bool Engine::ElementStatesFinite(int e) const {
         return true;
     }
     for (int g = 0; g < kGaussPoints; ++g) {
-        const GaussPointState& gp = gauss_[9 * e + g];
+        const GaussPointState& gp = points[g];
         if (!finite(gp.totalStress, 3) || !finite(gp.concrete.principal, 3) || !finite(gp.strain, 3))
             return false;
     }
@@ -142,7 +144,7 @@ void Engine::GatherLocalIncrement(int e, double du[8]) const {
 
 void Engine::UpdateElementStates(int mode, int step) {
     ForElementRanges([=, this](int begin, int end) {
-        for (int e = begin; e < end; ++e) UpdateElementState(e, mode, step);
+        for (int e = begin; e < end; ++e) UpdateElementState(e, mode, step, &gauss_[9 * e]);
     });
     for (int e = 0; e < elementCount_; ++e)
         if (elementChanged_[e]) stiffnessChanged_ = 1;
@@ -151,24 +153,17 @@ void Engine::UpdateElementStates(int mode, int step) {
 // Element e's update touches only its own state, and its forces and its stiffness read only that state
 // (the stiffness also its own stored matrix), so each element is updated, its forces worked out and,
 // when it changed, its new matrix formed in one go, while its Gauss points are still in the cache, and
-// the elements go over the analysis' threads. Each element's state is first copied aside: when any
-// element's new state, or a force, is not finite, every element takes its old state back, with nothing
-// else changed yet. Otherwise, in element order, the forces are added up and the profile takes the
-// differences as UpdateChangedStiffness would at the start of the next step, which then has nothing
-// left to do.
+// the elements go over the analysis' threads. A plane element is updated on a copy of its Gauss points,
+// which then goes to the other buffer: the states of the last step are never written, so when any
+// element's new state, or a force, is not finite, the buffers stay as they are and every element only
+// takes back its flag, its joint and the condensation its formation replaced. Otherwise the buffers
+// change places and, in element order, the forces are added up and the profile takes the differences as
+// UpdateChangedStiffness would at the start of the next step, which then has nothing left to do.
 bool Engine::UpdateStatesAndForces(int mode, int step) {
     ForElementRanges([=, this](int begin, int end) {
-        for (int e = begin; e < end; ++e) {
-            SaveElementState(e);
-            UpdateElementState(e, mode, step);
-            ElementForce(e, &elementForce_[8 * e]);
-            elementFinite_[e] = ElementStatesFinite(e) && ElementForceFinite(e);
-            if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e)) {
-                FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
-                SaveStoredStiffness(e);
-                StageDifferences(e);
-            }
-        }
+        GaussPointState staged[kGaussPoints];
+        for (int e = begin; e < end; ++e) UpdateStagedElement(e, mode, step, staged);
+        FinishStreamedCopies();
     });
     const int n = equationCount_;
     bool finite = std::all_of(elementFinite_.begin(), elementFinite_.begin() + elementCount_,
@@ -190,54 +185,43 @@ bool Engine::UpdateStatesAndForces(int mode, int step) {
         formedAhead_ = true;
         return false;
     }
+    std::swap(gauss_, gaussNext_);
+    // The stored matrices take their new terms only now, when the step is sure to stand.
+    ForElementRanges([this](int begin, int end) {
+        for (int e = begin; e < end; ++e)
+            if (elementChanged_[e] && FormedInPlace(e)) StageDifferences(e);
+    });
     AssembleChangedElements();
     formedAhead_ = true;
     return true;
 }
 
-// What the update of element e may change: its flag, its joint or its Gauss points, and the
-// condensation of its incompatible modes, which forming its matrix again replaces.
-void Engine::SaveElementState(int e) {
+// One element of UpdateStatesAndForces; `staged` has room for its nine Gauss points. A joint has none
+// to update: its block goes over to the other buffer as it is, so that both always agree on it.
+void Engine::UpdateStagedElement(int e, int mode, int step, GaussPointState* staged) {
     changedBefore_[e] = elementChanged_[e];
+    GaussPointState* points = &gauss_[9 * e];
     if (elements_[e].discrete != 0) {
         jointsBefore_[e] = joints_[e];
-        return;
+        staged = points;
+    } else {
+        std::memcpy(static_cast<void*>(staged), points, sizeof(GaussPointState) * kGaussPoints);
     }
-    std::copy_n(&gauss_[9 * e], kGaussPoints, &gaussBefore_[9 * e]);
-    std::copy_n(&condensation_[32 * e], 32, &condensationBefore_[32 * e]);
+    UpdateElementState(e, mode, step, staged);
+    ElementForce(e, &elementForce_[8 * e], staged);
+    elementFinite_[e] = ElementStatesFinite(e, staged) && ElementForceFinite(e);
+    if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e)) {
+        std::copy_n(&condensation_[32 * e], 32, &condensationBefore_[32 * e]);
+        FormPlaneMatrix(e, false, &formedMatrix_[64 * e], staged);
+    }
+    StreamCopy(staged, &gaussNext_[9 * e], kGaussPoints);
 }
 
 void Engine::RestoreElementState(int e) {
-    if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e)) RestoreStoredStiffness(e);
+    if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e))
+        std::copy_n(&condensationBefore_[32 * e], 32, &condensation_[32 * e]);
     elementChanged_[e] = changedBefore_[e];
-    if (elements_[e].discrete != 0) {
-        joints_[e] = jointsBefore_[e];
-        return;
-    }
-    std::copy_n(&gaussBefore_[9 * e], kGaussPoints, &gauss_[9 * e]);
-    std::copy_n(&condensationBefore_[32 * e], 32, &condensation_[32 * e]);
-}
-
-// The terms of element e's stored matrix that StageDifferences replaces, one to one from its local
-// dofs, kept so that a step that fails can put them back.
-void Engine::SaveStoredStiffness(int e) {
-    const double* S = &stiffness_[400 * e];
-    double* kept = &stiffnessBefore_[64 * e];
-    for (int b = 0; b < 8; ++b)
-        for (int a = 0; a < 8; ++a) kept[8 * b + a] = S[StoredEntry(e, a) + 20 * StoredEntry(e, b)];
-}
-
-void Engine::RestoreStoredStiffness(int e) {
-    double* S = &stiffness_[400 * e];
-    const double* kept = &stiffnessBefore_[64 * e];
-    for (int b = 0; b < 8; ++b)
-        for (int a = 0; a < 8; ++a) S[StoredEntry(e, a) + 20 * StoredEntry(e, b)] = kept[8 * b + a];
-}
-
-// The list entry local dof l of element e maps to (its first), or 0 when it has none: the terms of
-// unmapped dofs are then read and written back unchanged.
-int Engine::StoredEntry(int e, int l) const {
-    return localCount_[8 * e + l] != 0 ? localEntry_[kMaxMasters * (8 * e + l)] : 0;
+    if (elements_[e].discrete != 0) joints_[e] = jointsBefore_[e];
 }
 
 bool Engine::ElementForceFinite(int e) const {
@@ -245,7 +229,7 @@ bool Engine::ElementForceFinite(int e) const {
     return std::all_of(f, f + 8, [](double v) { return std::isfinite(v); });
 }
 
-void Engine::UpdateElementState(int e, int mode, int step) {
+void Engine::UpdateElementState(int e, int mode, int step, GaussPointState* points) {
     const ElementRecord& element = elements_[e];
     elementChanged_[e] = 0;
     double du[8];
@@ -272,7 +256,7 @@ void Engine::UpdateElementState(int e, int mode, int step) {
         // update, with the concrete tangent at angle 0, so the rotated one need not be formed here.
         const bool reformed = hasRebar && rebarSelector_ == 2;
         for (int g = 0; g < kGaussPoints; ++g) {
-            GaussPointState& gp = gauss_[9 * e + g];
+            GaussPointState& gp = points[g];
             double de[3];
             PlaneStrainIncrement(geometry_[9 * e + g], du, alpha, de);
             for (int i = 0; i < 3; ++i) gp.strain[i] += de[i];
@@ -298,14 +282,14 @@ void Engine::ComputeInternalForces() {
 }
 
 // The internal forces of element e in its local dofs.
-void Engine::ElementForce(int e, double f[8]) const {
+void Engine::ElementForce(int e, double f[8], const GaussPointState* points) const {
     std::fill_n(f, 8, 0.0);
     if (elements_[e].discrete != 0) {
         JointLocalForces(joints_[e], elements_[e].discrete, f);
     } else {
         for (int g = 0; g < kGaussPoints; ++g) {
             const PlaneGaussGeometry& geometry = geometry_[9 * e + g];
-            const double* s = gauss_[9 * e + g].totalStress;
+            const double* s = points[g].totalStress;
             // B0' s f, without the zero entries of B0.
             for (int a = 0; a < 4; ++a) {
                 const double dx = geometry.B0[0][2 * a], dy = geometry.B0[1][2 * a + 1];

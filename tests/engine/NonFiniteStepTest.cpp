@@ -144,6 +144,67 @@ TEST(EngineNonFinite, AStepSpoiltAfterTheUpdateLeavesTheStateAsBeforeIt) {
     }
 }
 
+TEST(EngineNonFinite, ASpoiltStepOnTwoThreadsLeavesJointsAndPlanesAsBefore) {
+    // The element loops on two threads over a wall with a joint column: the new states of a step go
+    // to a second buffer, which takes over only when the step stands. A refused step, then three good
+    // ones, end as a one-thread run that never had the bad step, byte for byte, Gauss points of the
+    // joints (which have none to update) and stored element terms included.
+    GridModel model({500, 500, 0, 500, 500}, {400, 400, 400});
+    model.RestrainRow(0, 12);
+    model.LoadNode(5, 3, 1000000, 0);
+    model.controlNode = model.Node(5, 3);
+    model.controlDirection = 1;
+    model.rebar.push_back(kWallRebar);
+    model.SetRebar(1);
+    model.concreteSelector = 1;
+    model.rebarSelector = 2;
+    const double increments[] = {0.1, 0.3, 0.4, 0.2, -0.3, 0.25};
+
+    EngineRun clean(model);
+    clean.engine->SetElementThreads(1);
+    for (double increment : increments) ASSERT_EQ(clean.Call(kPushoverMode, increment), kStatusDone);
+
+    EngineRun run(model);
+    run.engine->SetElementThreads(2, 1);
+    // A joint's Gauss points keep their set-up state through every step, whichever buffer is current.
+    const int joint = model.ElementAt(2, 1);
+    auto jointPoints = [&run, joint] {
+        std::vector<unsigned char> bytes;
+        for (int g = 1; g <= 9; ++g) {
+            const auto* p = reinterpret_cast<const unsigned char*>(&run.engine->GaussPoint(joint, g));
+            bytes.insert(bytes.end(), p, p + sizeof(GaussPointState));
+        }
+        return bytes;
+    };
+    ASSERT_EQ(run.Call(kPushoverMode, increments[0]), kStatusDone);
+    ASSERT_NE(run.engine->Element(joint).discrete, 0);
+    EXPECT_EQ(run.engine->GaussPoint(joint, 5).concrete.dir[0].E, 30000.0);
+    const std::vector<unsigned char> setUp = jointPoints();
+    for (int k = 1; k < 3; ++k) {
+        ASSERT_EQ(run.Call(kPushoverMode, increments[k]), kStatusDone);
+        EXPECT_TRUE(jointPoints() == setUp) << "step " << k + 1;
+    }
+    const std::vector<double> kept = run.results;
+    const std::vector<unsigned char> before = StateBytes(*run.engine);
+    EngineTestAccess access(*run.engine);
+    const ConcreteType concrete = access.ConcreteRecord(1);
+    access.ConcreteRecord(1).eps0 = 0.0;
+    EXPECT_EQ(run.Call(kPushoverMode, 0.2), kStatusNotFinite);
+    access.ConcreteRecord(1) = concrete;
+    EXPECT_EQ(run.results, kept);
+    EXPECT_TRUE(StateBytes(*run.engine) == before);
+
+    --run.step;
+    for (int k = 3; k < 6; ++k) ASSERT_EQ(run.Call(kPushoverMode, increments[k]), kStatusDone);
+    EXPECT_EQ(run.results, clean.results);
+    EXPECT_TRUE(StateBytes(*run.engine) == StateBytes(*clean.engine));
+    EXPECT_TRUE(jointPoints() == setUp);
+    // The wall has its joints, and they took part.
+    int joints = 0;
+    for (int e = 1; e <= run.engine->ElementCount(); ++e) joints += run.engine->Element(e).discrete != 0;
+    EXPECT_EQ(joints, 3);
+}
+
 TEST(EngineNonFinite, OrdinaryRunsStayDoneAndFinite) {
     // Long push-overs with reversals never trip the check.
     for (int selector = 0; selector <= 2; ++selector) {
