@@ -74,8 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!torva::ReadModelImage(image.data(), image.size(), *model, error)) return 0;
 
     torva::analysis::Session& session = SmallSession();
-    torva::Mesh& mesh = session.GetMesh();
-    mesh.Build(*model, torva::kActualSize);
+    // Each input is another model for the session that the inputs share.
+    session.ModelChanged();
+    const torva::Mesh& mesh = session.CurrentMesh(*model, torva::kActualSize);
     const std::vector<int32_t> stream = torva::PackEngineInput(mesh, *model);
     const std::string text = torva::TextExportContent(mesh, *model);
     if (text.empty()) std::abort();

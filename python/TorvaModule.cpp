@@ -80,7 +80,7 @@ public:
     PyAnalysis(const PyModel& model, const std::string& method)
         : model_(std::make_unique<CFramePat>(model.Get())) {
         session_.SetMethod(MethodNamed(method));
-        session_.GetMesh().Build(*model_, kActualSize);
+        session_.CurrentMesh(*model_, kActualSize);
     }
 
     void Elastic() {

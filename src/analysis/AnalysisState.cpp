@@ -206,6 +206,12 @@ ControlEffect DefaultSize(AnalysisState& state, ViewControl& view, AnalysisScene
 
 ControlEffect ActualSize(AnalysisState& state, AnalysisScene& scene, const CFramePat& model,
                          const NodeGridBuilder& buildGrid, ResultBuffer results) {
+    // Already there: the grid is the same, and the results on display stay.
+    if (state.sizeMode == 1) {
+        ControlEffect effect;
+        effect.redraw = true;
+        return effect;
+    }
     state.sizeMode = 1;
     ControlEffect effect = SceneReset(state, scene, model, buildGrid, results);
     effect.redraw = true;
@@ -241,6 +247,7 @@ ControlEffect FinishAnalyze(AnalysisState& state, ViewControl& view, AnalysisSce
     }
     ClearRun(state, scene, model);
     state.stepCounter = 1;
+    state.resultsOutOfDate = 0;
     scene.ReadElasticResults(mesh, results.data, results.size);
     scene.ReadStepResults(mesh, results.data, results.size, state.stepCounter);
     Merge(effect, ShowElastic(state, view, scene));
@@ -253,7 +260,8 @@ ControlEffect ShowElastic(AnalysisState& state, ViewControl& view, AnalysisScene
     view.paused = 0;
     state.responseScale = 1.0f;
     scene.FillDisplayFromElastic();
-    state.analysisDone = 1;
+    // Results of an earlier model are never drawn on this one.
+    state.analysisDone = state.resultsOutOfDate == 1 ? 0 : 1;
     ControlEffect effect;
     effect.redraw = true;
     return effect;
@@ -272,7 +280,7 @@ ControlEffect ShowPushover(AnalysisState& state, ViewControl& view, AnalysisScen
     view.paused = 0;
     state.responseScale = 1.0f;
     scene.FillDisplayFromStep();
-    state.analysisDone = 1;
+    state.analysisDone = state.resultsOutOfDate == 1 ? 0 : 1;
     effect.redraw = true;
     return effect;
 }

@@ -39,6 +39,7 @@ struct AnalysisState {
     int stepCounter = 0;             // the engine's step argument (0 = not initialised)
     int engineStatus = 0;            // the engine's status word; > 0 stops the step timer
     int analysisDone = 0;            // 1 once results are shown
+    int resultsOutOfDate = 0;        // 1 once the model changed after the results held were computed
     int timerStopped = 1;            // 1 = no step timer running
     float responseScale = 1.0f;      // amplification of the displayed response
     float glyphFactor = 1.0f;        // scale of the principal-stress crosses, from the "Floor" trackbar
@@ -90,6 +91,7 @@ struct ResultBuffer {
 
 inline constexpr const char* kNoControlNodeText =
     "Set the control node: Member \u25B8 Check Control Node, then click a node.";
+inline constexpr const char* kResultsOutOfDateText = "Results are out of date \u2014 Analyze again";
 inline constexpr const char* kDrawingFinishedText = "Drawing Finished.";
 inline constexpr const char* kDefaultSizeDiscardsText =
     "Default Size draws every span 1 mm long and discards the results of the analysis. Discard them?";
@@ -128,6 +130,8 @@ ControlEffect MovePicture(AnalysisState& state);
 ControlEffect DefaultSize(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
                           const CFramePat& model, int clientWidth, int clientHeight,
                           const NodeGridBuilder& buildGrid, ResultBuffer results);
+// "Actual Size": from Default Size a new grid with the true spans (nothing shown to discard); at
+// actual size already only a redraw, so that the results on display are never lost silently.
 ControlEffect ActualSize(AnalysisState& state, AnalysisScene& scene, const CFramePat& model,
                          const NodeGridBuilder& buildGrid, ResultBuffer results);
 

@@ -24,7 +24,7 @@ bool PushoverDriver::Start(const CFramePat& model, const Mesh& mesh, std::string
 }
 
 bool PushoverDriver::Start(const CFramePat& model, std::shared_ptr<const Mesh> meshHeld, std::string& message,
-                           engine::AnalysisMethod method) {
+                           engine::AnalysisMethod method, const StreamSource& packed) {
     const Mesh& mesh = *meshHeld;
     method_ = method;
     started_ = false;
@@ -41,7 +41,7 @@ bool PushoverDriver::Start(const CFramePat& model, std::shared_ptr<const Mesh> m
     message = protocol_.Problem();
     if (message.empty()) message = MethodLoadingProblem(method, protocol_.FirstReversal());
     if (!message.empty()) return false;
-    stream_ = std::make_shared<const std::vector<int32_t>>(PackEngineInput(mesh, model));
+    stream_ = packed ? packed() : std::make_shared<const std::vector<int32_t>>(PackEngineInput(mesh, model));
     mesh_ = std::move(meshHeld);
 
     curve_.reserve(static_cast<size_t>(TotalSteps()));

@@ -55,9 +55,12 @@ public:
 
     // Checks and packs the scanned mesh of `model` and prepares a run from step 0. False, with a message,
     // when the model cannot be run: the analysis check refuses it, it has no control node, or its
-    // loading cannot be run (LoadingProtocol::Problem). Nothing is run yet.
+    // loading cannot be run (LoadingProtocol::Problem). Nothing is run yet. `packed`, when given,
+    // gives the stream of this mesh and model (a caller that keeps it packs it once for many runs).
+    using StreamSource = std::function<std::shared_ptr<const std::vector<int32_t>>()>;
     bool Start(const CFramePat& model, std::shared_ptr<const Mesh> mesh, std::string& message,
-               engine::AnalysisMethod method = engine::AnalysisMethod::Classic);
+               engine::AnalysisMethod method = engine::AnalysisMethod::Classic,
+               const StreamSource& packed = {});
     // The same on a mesh the caller keeps unchanged for as long as the run lasts.
     bool Start(const CFramePat& model, const Mesh& mesh, std::string& message,
                engine::AnalysisMethod method = engine::AnalysisMethod::Classic);

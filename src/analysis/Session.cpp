@@ -31,6 +31,35 @@ const Mesh& Session::CurrentMesh(const CFramePat& model, int sizeMode) {
     return *mesh_;
 }
 
+void Session::ModelChanged() {
+    meshCurrent_ = false;
+    ++revision_;
+    MarkResultsOutOfDate();
+}
+
+void Session::SetMethod(engine::AnalysisMethod method) {
+    if (method == method_) return;
+    ++revision_;
+    MarkResultsOutOfDate();
+    method_ = method;
+}
+
+void Session::MarkResultsOutOfDate() {
+    // Nothing is drawn from results that no longer belong to the model; the history stays readable
+    // as the analysis that was.
+    if (state_.analysisDone == 1 || history_.Count() > 0) state_.resultsOutOfDate = 1;
+    state_.analysisDone = 0;
+}
+
+std::shared_ptr<const std::vector<int32_t>> Session::PackedInput(const CFramePat& model) {
+    if (input_->empty() || packedBuild_ != meshBuilds_) {
+        input_ = std::make_shared<const std::vector<int32_t>>(PackEngineInput(*mesh_, model));
+        packedBuild_ = meshBuilds_;
+        ++packs_;
+    }
+    return input_;
+}
+
 void Session::Clear() {
     input_ = std::make_shared<std::vector<int32_t>>();
     std::fill(results_.begin(), results_.end(), 0.0);
@@ -47,13 +76,13 @@ bool Session::RunElastic(const CFramePat& model, int& status, std::string& refus
 
 bool Session::PrepareElastic(const CFramePat& model, ElasticCall& call, std::string& refusal) {
     refusal.clear();
-    if (!CheckAnalysable(*mesh_, model, refusal)) return false;
-    if (EngineInputLength(*mesh_) > kEngineInputCapacity) {
+    const Mesh& mesh = CurrentMesh(model, kActualSize);
+    if (!CheckAnalysable(mesh, model, refusal)) return false;
+    if (EngineInputLength(mesh) > kEngineInputCapacity) {
         refusal = "The model is too large for the analysis input.";
         return false;
     }
-    input_ = std::make_shared<const std::vector<int32_t>>(PackEngineInput(*mesh_, model));
-    call.stream = input_;
+    call.stream = PackedInput(model);
     call.method = method_;
     return true;
 }
@@ -66,6 +95,7 @@ void Session::AcceptElastic() {
     engine::Engine& engine = Engine();
     const engine::ResultView view = engine.Results();
     const std::span<const double> values = view.Values();
+    state_.resultsOutOfDate = 0;
     std::fill(results_.begin(), results_.end(), 0.0);
     std::copy(values.begin(), values.end(), results_.begin());
     resultLayout_ = view.Layout();
@@ -92,8 +122,9 @@ bool Session::Record(PublishedStep&& step) {
 }
 
 bool Session::StartPushover(const CFramePat& model, std::string& message) {
+    CurrentMesh(model, kActualSize);
     auto run = std::make_unique<PushoverDriver>(Engine());
-    if (!run->Start(model, mesh_, message, method_)) return false;
+    if (!run->Start(model, mesh_, message, method_, [&] { return PackedInput(model); })) return false;
     pushover_ = std::move(run);
     input_ = pushover_->SharedStream();
     StartHistory(pushover_->RunMesh());

@@ -36,28 +36,41 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    void SetMethod(engine::AnalysisMethod method) { method_ = method; }
+    // Another method puts the results computed so far out of date (the mesh and stream stay).
+    void SetMethod(engine::AnalysisMethod method);
     engine::AnalysisMethod Method() const { return method_; }
 
-    // The mesh analysed and drawn. The window takes it through CurrentMesh, which builds it (both
-    // stages) only when the document's model changed since (Invalidate) or another size mode is asked
-    // for, never for a repaint. The command line, the scripts and the tests build it whole through
-    // GetMesh() while no run of the session goes on in another thread.
-    Mesh& GetMesh() { return *mesh_; }
-    const Mesh& GetMesh() const { return *mesh_; }
+    // The mesh analysed and drawn, built (both stages) by CurrentMesh only when the model changed
+    // since (ModelChanged) or another size mode is asked for, never for a repaint. An analysis builds
+    // it at actual size itself.
     const Mesh& CurrentMesh(const CFramePat& model, int sizeMode);
-    // The document's model changed: the next CurrentMesh builds the mesh again.
-    void Invalidate() { meshCurrent_ = false; }
+    // The mesh as last built, for reading.
+    const Mesh& GetMesh() const { return *mesh_; }
+    // The model changed (an edit, its undo or redo, another file read into the document): the next
+    // CurrentMesh builds the mesh again, the next analysis packs its stream again, and results
+    // computed so far are out of date (not shown on the new mesh) until the next analysis.
+    void ModelChanged();
+    // Counts the changes of the model and of the method, so that a caller can tell that what it
+    // computes no longer belongs to the document.
+    int Revision() const { return revision_; }
+    // Whether the results held (on display and in the history) were computed on an earlier model or
+    // with another method.
+    bool ResultsOutOfDate() const { return state_.resultsOutOfDate == 1; }
+    // The results on display are discarded ("Default Size"): out of date as after an edit.
+    void MarkResultsOutOfDate();
     // The model's width and height (mm) in the size mode of the last build by CurrentMesh.
     float MeshWidth() const { return meshWidth_; }
     float MeshHeight() const { return meshHeight_; }
     // How many times CurrentMesh has built the mesh.
     int MeshBuilds() const { return meshBuilds_; }
+    // How many times an analysis packed the engine input (only after a new mesh, never per run).
+    int Packs() const { return packs_; }
 
     AnalysisState& State() { return state_; }
     const AnalysisState& State() const { return state_; }
 
-    // "Analyze": checks the scanned mesh of `model`, packs it and starts the engine in elastic mode
+    // "Analyze": checks the mesh of `model` at actual size, packs it (unless the stream of that mesh is
+    // at hand) and starts the engine in elastic mode
     // (the gravity state and load step 1). Returns true when the engine was called; `status` is then
     // its status word, and with status 0 the new results are on display. Returns false, with `refusal`
     // saying why, when the model is refused before the engine is called. A failed call leaves the
@@ -88,7 +101,8 @@ public:
     // Drops the stream and zeroes the results on display (a new node grid starts a new analysis).
     void Clear();
 
-    // "Play": a new push-over run of the model's loading on the scanned mesh. False, with a message,
+    // "Play": a new push-over run of the model's loading on the mesh at actual size (the stream packed
+    // for it is reused). False, with a message,
     // when the run cannot start; the previous run is then kept.
     bool StartPushover(const CFramePat& model, std::string& message);
     // The last push-over run started, or nullptr before the first.
@@ -122,6 +136,9 @@ private:
     int meshSizeMode_ = -1;
     float meshWidth_ = 0, meshHeight_ = 0;
     int meshBuilds_ = 0;
+    int revision_ = 0;
+    int packedBuild_ = -1; // the mesh build the stream was packed from
+    int packs_ = 0;
     std::unique_ptr<engine::Engine> engine_;
     std::unique_ptr<PushoverDriver> pushover_;
     std::shared_ptr<const std::vector<int32_t>> input_;
@@ -133,6 +150,8 @@ private:
     int recordedStep_ = -1;
 
     void StartHistory(const MeshView& mesh);
+    // The stream of the current mesh and `model`, packed only when the mesh was built since.
+    std::shared_ptr<const std::vector<int32_t>> PackedInput(const CFramePat& model);
 };
 
 } // namespace torva::analysis

@@ -85,7 +85,6 @@ VariantResult RunStudyVariant(const Study& study, std::size_t index) {
     try {
         const std::unique_ptr<CFramePat> model = VariantModel(study, index);
         analysis::Session session;
-        session.GetMesh().Build(*model, kActualSize);
         if (!session.StartPushover(*model, result.message)) {
             result.status = engine::kStatusBadInput;
             result.failureMode = "refused";

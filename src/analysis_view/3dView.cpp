@@ -56,6 +56,9 @@ constexpr int kTrackbarMax = 100;
 constexpr int kTrackbarTick = 10;
 constexpr int kStepTimerMs = 1; // step timer 1 fires every millisecond while a run goes on
 constexpr int kHistoryRefreshMs = 250;
+// While a run goes on, its steps are taken from its thread at most this often (about the screen's
+// rate): each is read into the histories, and the last of them is prepared and painted once.
+constexpr int kRunFrameMs = 33;
 constexpr int kAnalysisPollMs = 5;      // the analysis timer looks at the "Analyze" thread this often
 constexpr int kProgressRefreshMs = 100; // the status bar follows the iterations at most this often
 constexpr const char* kAnalysingText = "Analysing\u2026";
@@ -132,7 +135,6 @@ NodeGridBuilder C3dView::GridBuilder() {
         // the result buffer).
         analysis::Session& session = *Session();
         session.Clear();
-        session.Invalidate();
         session.CurrentMesh(*Model(), sizeMode);
         width = session.MeshWidth();
         height = session.MeshHeight();
@@ -172,7 +174,10 @@ void C3dView::Apply(const ControlEffect& effect) {
     }
     // What the next repaint draws follows every change a command or a tick made.
     Prepare();
-    if (effect.redraw || effect.erase) update();
+    if (effect.redraw || effect.erase) {
+        update();
+        frameShown_.start();
+    }
     if (!effect.message.empty()) MessageService::Error(ToQString(effect.message), this);
 }
 
@@ -201,13 +206,25 @@ void C3dView::OnInitialUpdate() {
 void C3dView::OnUpdate(View* /*sender*/, int /*hint*/) {
     const CFramePat* model = Model();
     if (!model) return;
-    // Every update of the document is an edit of its model: its mesh is built again, and results held
-    // so far no longer belong to it.
-    Session()->Invalidate();
-    if (CResp3D* frame = Frame(); frame && frame->Results() && Session()->History().Count() > 0)
-        frame->Results()->SetOutOfDate(true);
-    if (analysing_) AbandonElastic("The analysis was stopped: the model changed while it ran.");
+    // The document has told the session of any change of its model already.
+    FollowModelChange();
     Apply(DocumentUpdate(State(), control_, *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
+}
+
+void C3dView::FollowModelChange() {
+    const analysis::Session& session = *Session();
+    if (session.Revision() != runRevision_) {
+        if (analysing_) {
+            AbandonElastic("The analysis was stopped: the model changed while it ran.");
+        } else if (worker_->Active()) {
+            // The steps it made before it stopped join the history, as the run that was.
+            StopRunThread();
+            ShowStatus("The push-over was stopped: the model changed while it ran.");
+        }
+    }
+    if (CResp3D* frame = Frame();
+        frame && frame->Results() && session.ResultsOutOfDate() && session.History().Count() > 0)
+        frame->Results()->SetOutOfDate(true);
 }
 
 bool C3dView::OnUpdateCommand(int id, CommandState& command) {
@@ -330,12 +347,15 @@ bool C3dView::OnCommand(int id) {
 }
 
 void C3dView::OnDefaultSize() {
-    if (State().analysisDone == 1 &&
-        MessageService::Show(QString::fromLatin1(kDefaultSizeDiscardsText), MessageButtons::YesNo,
-                             MessageIcon::Question, this) != MessageAnswer::Yes)
+    const bool discards = State().analysisDone == 1;
+    if (discards && MessageService::Show(QString::fromLatin1(kDefaultSizeDiscardsText), MessageButtons::YesNo,
+                                         MessageIcon::Question, this) != MessageAnswer::Yes)
         return;
+    // What was discarded comes back with the next Analyze; until then the note says so.
+    if (discards) Session()->MarkResultsOutOfDate();
     Apply(DefaultSize(State(), control_, *scene_, *Model(), width(), height(), GridBuilder(),
                       Session()->DisplayedBuffer()));
+    FollowModelChange();
 }
 
 void C3dView::FitToWindow() {
@@ -370,6 +390,7 @@ void C3dView::OnAnalyze() {
     // The engine call goes on in the run's thread, so the window answers (and Stop stops it) while an
     // iterative analysis works; the analysis timer shows its progress and its end.
     Apply(BeginAnalyze(State()));
+    runRevision_ = session.Revision();
     engine::Engine& engine = session.Engine();
     worker_->StartCall(engine, [&engine, call = std::move(call)] {
         return analysis::Session::RunElasticCall(engine, call);
@@ -504,6 +525,7 @@ void C3dView::OnPlay() {
     shownStep_ = -1;
     shownIterations_ = 0;
     progressShown_.invalidate();
+    runRevision_ = Session()->Revision();
     if (run && run->Running() && stepTimer_.isActive())
         worker_->Start(*run, Session()->Engine(), &FillFromEngine);
 }
@@ -560,6 +582,11 @@ void C3dView::OnStepTimer() {
     // The window never runs an engine step itself: a push-over goes on in the run's thread, and every
     // step it made joins the display and the results window's history here.
     const bool takeSteps = worker_->Active() && State().analysisMode == AnalysisState::kPushoverMode;
+    // Steps wait in the run's thread until a frame is due; the end of the run is taken at once.
+    if (takeSteps && !worker_->Done() && frameShown_.isValid() && frameShown_.elapsed() < kRunFrameMs) {
+        ShowIterationProgress(false);
+        return;
+    }
     const ControlEffect effect =
         takeSteps ? TakeRunSteps(control_) : Tick(State(), control_, *scene_, nullptr);
     // Most ticks find no new step: nothing to prepare or draw then.
@@ -704,7 +731,7 @@ bool C3dView::PickAt(QPoint at, NumberDocks::Pick& pick, int& gauss) {
     const double scale = double(projection.zoom) * double(projection.baseScale);
     if (!Model() || scale <= 0 || at.y() >= projection.plotHeight) return false;
     // The undeformed mesh, drawn in every state, is what the pointer picks.
-    const Mesh& mesh = Session()->GetMesh();
+    const Mesh& mesh = CurrentMesh();
     const double x = (at.x() - projection.originX) / scale, y = (at.y() - projection.originY) / scale;
     const ElementHit hit = HitElement(MeshViewOf(mesh), mesh.nodeX, mesh.nodeY, x, y);
     if (hit.element < 0) return false;

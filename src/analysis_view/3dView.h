@@ -126,6 +126,9 @@ private:
     void AbandonElastic(const std::string& why);
     // A line in the main window's status bar ("" clears it).
     void ShowStatus(const std::string& text);
+    // The document's model (or the method) changed, and the session is out of date already: an
+    // analysis or run of the earlier model is stopped, and the results window marked out of date.
+    void FollowModelChange();
     // The iterative method's progress in the status bar: the iteration of the step under way, or the
     // iterations of the last step shown. At most every kProgressRefreshMs unless `now`.
     void ShowIterationProgress(bool now);
@@ -159,6 +162,9 @@ private:
     QTimer stepTimer_;
     QTimer analysisTimer_;
     bool analysing_ = false;
+    // The session's revision when the last analysis or run started: a later one means it computes
+    // an earlier model.
+    int runRevision_ = 0;
     QElapsedTimer progressShown_;
     // The last push-over step shown and the iterative method's iterations and residual there.
     int shownStep_ = 0, shownIterations_ = 0;
@@ -167,6 +173,7 @@ private:
     ExternalLauncher* launcher_ = nullptr;
     std::optional<QString> externalProgram_;
     QElapsedTimer historyShown_;
+    QElapsedTimer frameShown_; // the last redraw a command or tick asked for
     NumberDocks* numbers_ = nullptr;
     QPoint pressAt_;
     bool hoverShown_ = false; // the status bar shows an element's numbers

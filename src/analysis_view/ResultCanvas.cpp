@@ -3,6 +3,7 @@
 #include "drawing/DamageMapPainter.h"
 #include "drawing/Label.h"
 #include "drawing/Legend.h"
+#include "drawing/OutOfDateNote.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -119,13 +120,7 @@ void ResultCanvas::Render(QPainter& painter) {
     } else {
         PaintContourLegend(painter, legend, contours_, showResults && hasResults_);
     }
-    if (outOfDate_) {
-        painter.setFont(DrawingFont());
-        const QRect note(0, 2, width(), 20);
-        painter.fillRect(note, QColor(255, 236, 170));
-        painter.setPen(Qt::black);
-        painter.drawText(note, Qt::AlignCenter, QString::fromUtf8(kOutOfDate));
-    }
+    if (outOfDate_) PaintOutOfDateNote(painter, 2, width());
 }
 
 } // namespace torva

@@ -3,6 +3,7 @@
 // map over it, and the legend beside them; with "Results are out of date — Analyze again" across the
 // top (and no results drawn) once the model has changed since they were computed. The model is fitted
 // into the widget when the data or the size change, never while painting.
+#include "analysis/AnalysisState.h"
 #include "analysis/ContourValues.h"
 #include "analysis/DamageMarks.h"
 #include "analysis/MeshView.h"
@@ -30,7 +31,7 @@ class ResultCanvas : public QWidget {
 public:
     static constexpr int kLegendWidth = 175;
     static constexpr int kMargin = 12;
-    static constexpr const char* kOutOfDate = "Results are out of date — Analyze again";
+    static constexpr const char* kOutOfDate = kResultsOutOfDateText;
 
     explicit ResultCanvas(QWidget* parent = nullptr);
 

@@ -1,6 +1,5 @@
 #include "cli/AnalyzePicture.h"
 
-#include "analysis/DeformationScale.h"
 #include "analysis/FramePreparation.h"
 #include "analysis/MeshView.h"
 #include "drawing/PictureFile.h"
@@ -36,6 +35,9 @@ AnalysisPicture::AnalysisPicture(const CFramePat& model, const Mesh& mesh)
     ClearRun(state_, *scene_, model_);
     state_.sizeMode = 1;
     view_.showPrincipal = 1;
+    // The window's reading aids, at its default multiplier.
+    view_.readingAids = true;
+    scene_->projection.centred = true;
 }
 
 void AnalysisPicture::Record(int mode, std::span<const double> results, int step) {
@@ -49,10 +51,6 @@ void AnalysisPicture::Record(int mode, std::span<const double> results, int step
     scene_->ReadStepResults(mesh, results.data(), count, step);
     lastStep_ = step;
     recorded_ = true;
-}
-
-float AnalysisPicture::ReadableAmplification() const {
-    return ReadablePowerOfTwo(MeshViewOf(mesh_), scene_->shownDisp.data(), kMaxAmplifications);
 }
 
 bool AnalysisPicture::Save(const std::string& path, std::string& error) {
@@ -72,7 +70,6 @@ bool AnalysisPicture::Save(const std::string& path, std::string& error) {
             scene_->FillDisplayFromElastic();
         }
     }
-    state_.responseScale = ReadableAmplification();
     view_.separation = pushover_ ? 1 : 0;
     scene_->viewKind = 0; // the force-deformation curve
 

@@ -2,9 +2,10 @@
 // The analysis view painted without a window, for `torva_fem analyze MODEL.fem --picture FILE.png`.
 // The command records the result buffer after every engine call that finished; Save paints what the
 // analysis window would show after that run, on Qt's offscreen platform: the elastic result, or after
-// push-over steps the last step with its force-deformation curve in the response strip. The
-// displacements are amplified as a user would with "Amplify the Response" (doubling, shown by the
-// "Amp" overlay) until the largest one is drawn at least 5 % of the model's size.
+// push-over steps the last step with its force-deformation curve in the response strip. It is drawn as
+// the window draws it with its reading aids: the model centred, the automatic deformation scale (the
+// largest displacement at 5 % of the model's size, "× 1.0 (auto 41.1)"), the legend with its quantity,
+// unit, round ticks and zero mark, supports and the control node.
 #include "analysis/AnalysisScene.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/ColourScale.h"
@@ -32,14 +33,11 @@ public:
     // the format its extension names (drawing/PictureFile.h).
     bool Save(const std::string& path, std::string& error);
 
-    // The response scale of the picture: the smallest power of two (at most 2^20) that draws the
-    // largest displayed displacement at 5 % of the larger model extent (analysis/DeformationScale.h);
-    // 1 without displacements.
-    float ReadableAmplification() const;
+    // The deformation scale of the last picture saved: the largest displayed displacement at 5 % of
+    // the larger model extent (analysis/DeformationScale.h); 0 without displacements.
+    float DeformationScale() const { return scene_->automaticScale; }
 
 private:
-    static constexpr int kMaxAmplifications = 20;
-
     const CFramePat& model_;
     const Mesh& mesh_;
     std::unique_ptr<AnalysisScene> scene_;

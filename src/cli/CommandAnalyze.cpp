@@ -292,8 +292,7 @@ int CommandAnalyze(const Arguments& args) {
 
     analysis::Session session;
     session.SetMethod(o.method);
-    Mesh* mesh = &session.GetMesh();
-    mesh->Build(*model, kActualSize);
+    const Mesh* mesh = &session.CurrentMesh(*model, kActualSize);
     for (const Position& position : o.outputs) {
         bool found = false;
         for (int e = 0; e < mesh->elementCount && !found; ++e) {

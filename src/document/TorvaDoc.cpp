@@ -49,10 +49,17 @@ CTorvaDoc::CTorvaDoc()
 
 CTorvaDoc::~CTorvaDoc() = default;
 
+void CTorvaDoc::NoteModelChange() {
+    session_->ModelChanged();
+    emit ModelChanged();
+}
+
 void CTorvaDoc::ResetModel() {
     framePat = std::make_unique<CFramePat>();
     planWidth = 3120;
     planHeight = 3119;
+    // Whatever the session holds belongs to the model replaced.
+    NoteModelChange();
 }
 
 void CTorvaDoc::ResetHistory() {
@@ -71,8 +78,15 @@ bool CTorvaDoc::OnNewDocument() {
 
 bool CTorvaDoc::OnOpenDocument(const QString& path) {
     ResetModel();
-    if (!Document::OnOpenDocument(path)) return false;
-    ResetHistory();
+    const bool read = Document::OnOpenDocument(path);
+    if (read) {
+        // The file's model replaced the blank one.
+        NoteModelChange();
+        ResetHistory();
+    }
+    // Views the document already has take the model that replaced theirs.
+    UpdateAllViews(nullptr, 0);
+    if (!read) return false;
     OpenAnalysisWindow();
     return true;
 }
@@ -91,7 +105,7 @@ bool CTorvaDoc::CommitModelEdit(const QString& name) {
     // A step pushed onto a clean stack leaves it unclean; an edit while the stack was already
     // unclean keeps it so, and the flag must say modified either way. The editor tells the views.
     SetModifiedFlag(!undoStack_->isClean());
-    emit ModelChanged();
+    NoteModelChange();
     return true;
 }
 
@@ -103,8 +117,8 @@ void CTorvaDoc::StepModel(const ModelDelta& delta, bool forward) {
     else
         delta.ApplyBefore(*framePat);
     *recorded_ = *framePat;
+    NoteModelChange();
     UpdateAllViews(nullptr, 0);
-    emit ModelChanged();
 }
 
 void CTorvaDoc::Serialize(Archive& archive) {

@@ -76,11 +76,16 @@ public:
     bool OnUpdateCommand(int id, CommandState& state) override;
 
 signals:
-    // The model changed: an edit was recorded, undone or redone. One notification for whoever keeps
-    // anything derived from the model (results go out of date).
+    // The model changed: an edit was recorded, undone or redone, or the document took a new model.
+    // One notification for whoever keeps anything derived from the model; the session has already
+    // been told (its results are out of date).
     void ModelChanged();
 
 private:
+    // The one place every change of the model passes (an edit, undo, redo, a new or opened model):
+    // the session's mesh and results go out of date, then ModelChanged is emitted. Called before the
+    // views are told, so that they find the session already out of date.
+    void NoteModelChange();
     void ResetModel();
     // A fresh history whose starting point is the current model.
     void ResetHistory();

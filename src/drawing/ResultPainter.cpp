@@ -4,6 +4,7 @@
 #include "analysis/OverlayText.h"
 #include "drawing/Label.h"
 #include "drawing/ModelMarks.h"
+#include "drawing/OutOfDateNote.h"
 #include "drawing/ResponseGraphs.h"
 #include "drawing/StressField.h"
 #include "drawing/StressLegend.h"
@@ -24,6 +25,7 @@ const QColor kBlack(0, 0, 0);   // palette 2
 const QColor kRed(255, 0, 0);   // palette 14
 const QColor kGreen(0, 255, 0); // palette 6
 const QColor kBlue(0, 0, 255);
+constexpr int kOutOfDateNoteTop = 30;   // below the scale and step texts
 constexpr double kQuarterTurn = 1.5707; // the second principal direction, as the crosses have always used
 
 QPen Pen(const QColor& colour, int width = 1) {
@@ -242,6 +244,9 @@ void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize /*client: the 
     else
         DrawLabel(painter, width - kAmpTextRightOffset, kOverlayTextY,
                   QString::fromStdString(AmpText(state.responseScale)), kBlack);
+    // Results of an earlier model are not drawn (done is false); the note says why.
+    const bool outOfDate = state.resultsOutOfDate == 1;
+    if (outOfDate) PaintOutOfDateNote(painter, kOutOfDateNoteTop, width);
     const bool pushover = state.analysisMode == AnalysisState::kPushoverMode;
     if (pushover) {
         DrawProgressBar(painter, width, state.stepCounter, state.StepTotal());
@@ -254,7 +259,7 @@ void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize /*client: the 
     painter.fillRect(QRect(bands.bar.x, bands.bar.y, bands.bar.width, bands.bar.height), Qt::black);
     const QRect strip(bands.graph.x, bands.graph.y, bands.graph.width, bands.graph.height);
     painter.fillRect(strip, Qt::white);
-    if (pushover) {
+    if (pushover && !outOfDate) {
         painter.setClipRect(strip);
         painter.translate(strip.topLeft());
         GraphInput graph;

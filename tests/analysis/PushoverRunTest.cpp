@@ -59,7 +59,7 @@ struct RunFixture : ::testing::Test {
     ViewControl view;
     std::unique_ptr<AnalysisScene> scene = std::make_unique<AnalysisScene>();
     std::unique_ptr<CFramePat> model = Wall(3, 3, 12);
-    Mesh* mesh = &session->GetMesh();
+    const Mesh* mesh = nullptr;
 
     // The run of the last Play.
     PushoverDriver& Run() { return *session->Pushover(); }
@@ -67,7 +67,7 @@ struct RunFixture : ::testing::Test {
     std::span<const double> Results() { return session->Engine().Results().Buffer(); }
 
     void SetUp() override {
-        mesh->Build(*model, kActualSize);
+        mesh = &session->CurrentMesh(*model, kActualSize);
         state.sizeMode = 1;
         state.analysisDone = 1;
         SetMode(state, view, AnalysisState::kPushoverMode);
@@ -183,7 +183,7 @@ TEST_F(RunFixture, StopEndsTheRunAndPlayStartsANewOneFromStepZero) {
 
 TEST_F(RunFixture, AStepTheEngineCannotDoStopsTheTimerWithAMessageNamingIt) {
     model->Flag(2, 2, kPointForceLayer) = 0; // no point loads: the control node cannot respond
-    mesh->Build(*model, kActualSize);
+    session->ModelChanged();
     ControlEffect effect = Play();
     ASSERT_TRUE(effect.startTimer) << effect.message; // nothing tells before the engine runs
     effect = Tick(state, view, *scene, session->Pushover(), std::chrono::hours(1));
@@ -215,11 +215,11 @@ TEST_F(RunFixture, ARunThatCannotStartChangesNothing) {
 
     model->segmentPoints[1] = 2000;
     model->controlNode = 0;
-    mesh->Build(*model, kActualSize);
+    session->ModelChanged();
     EXPECT_EQ(Play().message, "ERROR: Please select control node.");
     // More steps than the histories hold.
     model->controlNode = PositionCode(2, 2);
-    mesh->Build(*model, kActualSize);
+    session->ModelChanged();
     model->segmentCount = 2;
     model->segmentPoints[2] = 0;
     model->stepsPerSegment = 30001;
@@ -235,7 +235,7 @@ TEST_F(RunFixture, StepsAreReadWithTheMeshTheRunWasPackedFrom) {
     // session builds its mesh again; the run keeps the one it was packed from, unchanged.
     const int nodes = mesh->nodeCount, elements = mesh->elementCount;
     for (int y = 2; y < 5; ++y) model->Flag(4, y, kConcreteLayer) = 0;
-    session->Invalidate();
+    session->ModelChanged();
     const Mesh& edited = session->CurrentMesh(*model, kActualSize);
     ASSERT_LT(edited.elementCount, elements);
     EXPECT_NE(&edited, mesh);
@@ -323,7 +323,7 @@ TEST_F(RunFixture, PublishedStepsFillTheDisplayAsTicksThatRunThemAndTheEndStopsT
 
 TEST_F(RunFixture, PausedNothingIsTakenAndAFailedLastStepGivesTheStopMessage) {
     model->Flag(2, 2, kPointForceLayer) = 0; // the control node cannot respond
-    mesh->Build(*model, kActualSize);
+    session->ModelChanged();
     Play();
     std::vector<PublishedStep> steps = PublishAll(Run(), 1);
     ASSERT_EQ(steps.size(), 1u);

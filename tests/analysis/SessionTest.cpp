@@ -44,7 +44,7 @@ std::vector<double> Displayed(const analysis::Session& session) {
 }
 
 bool RunElastic(analysis::Session& session, const CFramePat& model, int& status, std::string& refusal) {
-    session.GetMesh().Build(model, kActualSize);
+    session.ModelChanged(); // a model of its own: the analysis builds its mesh
     return session.RunElastic(model, status, refusal);
 }
 
@@ -120,7 +120,7 @@ TEST(Session, TheIterativeMethodRunsAndRefusesReversedLoading) {
     EXPECT_EQ(session.Engine().Method(), engine::AnalysisMethod::Mcft);
 
     auto wall = LoadExample("shear-wall.fem");
-    session.GetMesh().Build(*wall, kActualSize);
+    session.ModelChanged(); // a model of its own: the analysis builds its mesh
     std::string message;
     ASSERT_TRUE(session.StartPushover(*wall, message)) << message;
     EXPECT_EQ(session.Pushover()->RunStep(), engine::kStatusDone);
@@ -155,7 +155,7 @@ void RecordStep(analysis::Session& session, RunRecord& record) {
 
 RunRecord Solo(const CFramePat& model) {
     analysis::Session session;
-    session.GetMesh().Build(model, kActualSize);
+    session.ModelChanged(); // a model of its own: the analysis builds its mesh
     std::string message;
     EXPECT_TRUE(session.StartPushover(model, message)) << message;
     RunRecord record;
@@ -171,8 +171,8 @@ TEST(Session, TwoSessionsStepInTurnAndEachGivesItsSoloRunToTheBit) {
     ASSERT_FALSE(cantileverAlone.curve.empty());
 
     analysis::Session first, second;
-    first.GetMesh().Build(*wall, kActualSize);
-    second.GetMesh().Build(*cantilever, kActualSize);
+    first.ModelChanged();  // a model of its own: the analysis builds its mesh
+    second.ModelChanged(); // a model of its own: the analysis builds its mesh
     std::string message;
     ASSERT_TRUE(first.StartPushover(*wall, message)) << message;
     ASSERT_TRUE(second.StartPushover(*cantilever, message)) << message;
@@ -248,7 +248,7 @@ TEST(Session, TheHistoryTakesTheElasticStateThenThePushoversStepsInOrder) {
 
     session.SetMethod(engine::AnalysisMethod::Classic);
     auto cantilever = LoadExample("cantilever.fem");
-    session.GetMesh().Build(*cantilever, kActualSize);
+    session.ModelChanged(); // a model of its own: the analysis builds its mesh
     ASSERT_TRUE(session.StartPushover(*cantilever, refusal)) << refusal;
     EXPECT_EQ(session.History().Count(), 0); // a new run, a new history
     PushoverDriver& run = *session.Pushover();

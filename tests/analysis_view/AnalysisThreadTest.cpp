@@ -35,7 +35,7 @@ protected:
     static std::vector<double> DirectElastic(const CFramePat& model, AnalysisMethod method) {
         analysis::Session session;
         session.SetMethod(method);
-        session.GetMesh().Build(model, kActualSize);
+        session.ModelChanged(); // a model of its own: the analysis builds its mesh
         int status = -1;
         std::string refusal;
         EXPECT_TRUE(session.RunElastic(model, status, refusal)) << refusal;

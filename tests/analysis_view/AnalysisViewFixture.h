@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QThread>
+#include <functional>
 #include <memory>
 
 namespace torva::test {
@@ -96,6 +97,13 @@ protected:
     std::vector<double> DisplayedValues() const {
         const ResultBuffer shown = Session().DisplayedBuffer();
         return {shown.data, shown.data + shown.size};
+    }
+
+    // An edit of the model as the plan editor makes one: the change, its undo step, the views told.
+    void Edit(const std::function<void(CFramePat&)>& change) const {
+        change(*Doc()->GetFramePat());
+        ASSERT_TRUE(Doc()->CommitModelEdit(QStringLiteral("Test edit")));
+        Doc()->UpdateAllViews(nullptr, 0);
     }
 
     // As the frame's buttons and bars send them.

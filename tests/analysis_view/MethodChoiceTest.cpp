@@ -186,8 +186,12 @@ TEST_F(MethodChoiceTest, AReversedLoadingWithTheIterativeMethodIsRefusedWithTheR
     EXPECT_FALSE(View()->StepTimerRunning());
     EXPECT_EQ(View()->Run(), nullptr);
 
-    // The classic method runs the same loading.
+    // The classic method runs the same loading, once analysed with it (the results on display were
+    // the iterative method's).
     ChooseInLoadingDialog(Qt::Key_End, true);
+    EXPECT_TRUE(Session().ResultsOutOfDate());
+    EXPECT_FALSE(Query(cmd::kPlay).enabled);
+    ShowPushover();
     const int shown = messages.Texts().size();
     ASSERT_TRUE(Run(cmd::kPlay));
     ASSERT_TRUE(RunToTheEnd());

@@ -90,7 +90,7 @@ TEST_F(NumbersTest, HoverShowsTheEnginesStressesAtTheGaussPointUnderThePointer) 
     EXPECT_TRUE(StatusText().isEmpty()) << StatusText().toStdString();
 
     // After an edit the element still has a name, but no numbers.
-    Doc()->UpdateAllViews(nullptr, 0);
+    Edit([](CFramePat& edited) { edited.SpanLengthOf(kAxisX, 1) += 100; });
     test::Flush();
     Hover(InElement(kElement));
     EXPECT_EQ(StatusText(), QStringLiteral("E7 (x 4, y 3): results are out of date — Analyze again"));
@@ -158,7 +158,7 @@ TEST_F(NumbersTest, AClickOpensTheElementTableWhichFollowsTheStepSlider) {
     test::Flush();
     EXPECT_EQ(Numbers()->Element(), 0);
     EXPECT_TRUE(table->Title()->text().startsWith(QStringLiteral("E1 (x 2, y 2) at step ")));
-    Doc()->UpdateAllViews(nullptr, 0);
+    Edit([](CFramePat& edited) { edited.SpanLengthOf(kAxisX, 1) += 100; });
     test::Flush();
     EXPECT_EQ(table->Title()->text(),
               QStringLiteral("E1 (x 2, y 2): Results are out of date — Analyze again"));
@@ -190,7 +190,7 @@ TEST_F(NumbersTest, ReactionsTableBalancesThePushAndTheWeight) {
     EXPECT_TRUE(Cell(table, 9, 3) == QStringLiteral("0.00") || Cell(table, 9, 3) == QStringLiteral("0.000"));
     SaveScreen(Numbers()->ReactionsDock(), "numbers-reactions");
 
-    Doc()->UpdateAllViews(nullptr, 0);
+    Edit([](CFramePat& edited) { edited.SpanLengthOf(kAxisX, 1) += 100; });
     test::Flush();
     EXPECT_EQ(pane->Title()->text(), QStringLiteral("Results are out of date — Analyze again"));
     EXPECT_EQ(table->rowCount(), 0);

@@ -3,6 +3,7 @@
 // pause and resume continue the same run, "Export Curve..." writes what the headless command writes,
 // and a step the engine cannot do is reported.
 #include "AnalysisViewFixture.h"
+#include "analysis/FieldHistory.h"
 #include "analysis/Mesh.h"
 #include "analysis/OverlayText.h"
 #include "analysis/PushoverDriver.h"
@@ -12,6 +13,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRadioButton>
 #include <QTimer>
@@ -252,6 +254,42 @@ TEST_F(PushoverViewTest, ProgressArrivesWhileTheRunsThreadWorksAndTheCurveIsTheH
     }
 }
 
+// A run draws at about the screen's rate, not once a step: the view paints at most once a frame time
+// (33 ms) while the thread goes on, yet every step reaches the histories and the results window's
+// record, and the last step is the one on show at the end.
+TEST_F(PushoverViewTest, ARunIsDrawnAtTheFrameRateAndEveryStepIsStillRecorded) {
+    StartOnExample("shear-wall.fem");
+    Doc()->GetFramePat()->stepsPerSegment = 400;
+    ShowPushover();
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    View()->installEventFilter(&counter);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(RunToTheEnd());
+    test::Flush();
+    const qint64 elapsed = clock.elapsed();
+    ASSERT_EQ(State().stepCounter, 400);
+    // One frame at the start, one a frame time, and the end's.
+    EXPECT_LE(counter.paints, elapsed / 33 + 3) << elapsed << " ms";
+    EXPECT_GE(counter.paints, 1);
+    // Every step, in order.
+    const FieldHistory& history = Session().History();
+    ASSERT_EQ(history.Count(), 400);
+    for (int i = 0; i < 400; ++i) ASSERT_EQ(history.StepOf(i), i + 1);
+    const std::vector<CurvePoint>& curve = View()->Run()->Curve();
+    for (int k = 1; k <= 400; ++k)
+        ASSERT_EQ(Scene().controlHistory[2 * k + 1], static_cast<float>(curve[size_t(k - 1)].force)) << k;
+    const std::span<const double> buffer = View()->Run()->Results().Buffer();
+    EXPECT_EQ(Scene().shownDisp[0], static_cast<float>(buffer[2]));
+}
+
 // The document's session builds its mesh when the model changes, never for a frame: preparations,
 // repaints, pictures and the ticks of a whole run leave it alone; the run reads the session's own mesh
 // and stream; an edit builds it once, and then the run keeps the mesh it was packed from.
@@ -281,8 +319,7 @@ TEST_F(PushoverViewTest, TheSessionBuildsItsMeshOnlyWhenTheModelChanges) {
     // An edit of the model: wider spans. The next preparation builds the mesh once, with them.
     const int32_t lastNodeX = session.GetMesh().nodeX[session.GetMesh().nodeCount - 1];
     EXPECT_EQ(lastNodeX, 1500);
-    Doc()->framePat->SpanLengthOf(kAxisX, 1) = 700;
-    Doc()->UpdateAllViews(nullptr, 0);
+    Edit([](CFramePat& edited) { edited.SpanLengthOf(kAxisX, 1) = 700; });
     test::Flush();
     EXPECT_EQ(session.MeshBuilds(), builds + 1);
     EXPECT_EQ(session.GetMesh().nodeX[session.GetMesh().nodeCount - 1], 2100);

@@ -184,11 +184,11 @@ TEST_F(ReadingAidsTest, SupportsControlNodeAndOutputElementAreDrawnWhereTheyAre)
     model->Type(6, 3, kBoundaryLayer) = 2;
     StartOn(*model);
     // Output element 1 at plan position (3, 3) (a .fem file does not keep output elements).
-    CFramePat& shown = *Doc()->GetFramePat();
-    shown.outputElements[0] = PositionCode(3, 3);
-    shown.outputCount = 1;
-    shown.activeOutput = PositionCode(3, 3);
-    Doc()->UpdateAllViews(nullptr);
+    Edit([](CFramePat& shown) {
+        shown.outputElements[0] = PositionCode(3, 3);
+        shown.outputCount = 1;
+        shown.activeOutput = PositionCode(3, 3);
+    });
     ASSERT_TRUE(Run(cmd::kActualSize));
     const QImage shot = Shot("marks");
     const Mesh& mesh = Session().GetMesh();

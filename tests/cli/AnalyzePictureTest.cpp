@@ -1,15 +1,18 @@
 // `analyze --picture`: the elastic picture shows the red displaced mesh with its stress crosses, the
 // push-over picture adds the bar and the curve strip, an unwritable file is an error, and the
-// amplification makes the largest displacement readable.
+// picture carries the window's legend and automatic deformation scale.
 #include "cli/AnalyzePicture.h"
 
+#include "analysis/Mesh.h"
 #include "model/FramePat.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 #include <QImage>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,34 +98,85 @@ TEST(CliAnalyzePicture, AFileThatCannotBeWrittenIsAnError) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("never.png")));
 }
 
-TEST(CliAnalyzePicture, AmplificationDoublesUntilTheLargestDisplacementIsReadable) {
-    auto model = std::make_unique<CFramePat>();
-    model->nxs = 4; // 2 × 1 elements of 1000 mm
-    model->nys = 3;
-    model->Reset();
-    model->SpanLengthOf(kAxisX, 1) = 1000;
-    model->SpanLengthOf(kAxisY, 1) = 1000;
-    for (int x = 2; x <= 3; ++x) {
-        model->Flag(x, 2, kConcreteLayer) = 1;
-        model->Type(x, 2, kConcreteLayer) = 1;
+// A 2 × 1 model of 1000 mm elements and a result buffer for it (no output block), all zero.
+struct TwoElements {
+    std::unique_ptr<CFramePat> model = std::make_unique<CFramePat>();
+    std::unique_ptr<Mesh> mesh = std::make_unique<Mesh>();
+    std::vector<double> results = std::vector<double>(2 + 2 * 6 + 27 * 2, 0.0);
+
+    TwoElements() {
+        model->nxs = 4;
+        model->nys = 3;
+        model->Reset();
+        model->SpanLengthOf(kAxisX, 1) = 1000;
+        model->SpanLengthOf(kAxisY, 1) = 1000;
+        for (int x = 2; x <= 3; ++x) {
+            model->Flag(x, 2, kConcreteLayer) = 1;
+            model->Type(x, 2, kConcreteLayer) = 1;
+        }
+        mesh->Build(*model, kActualSize);
     }
-    auto mesh = std::make_unique<Mesh>();
-    mesh->Build(*model, kActualSize);
-    ASSERT_EQ(mesh->nodeCount, 6);
-    std::vector<double> results(2 + 2 * 6 + 27 * 2, 0.0);
-    cli::AnalysisPicture picture(*model, *mesh);
-    picture.Record(1, results, 1);
+    double& Gauss(int element, int point, int value) {
+        return results[2 + 2 * 6 + 27 * element + 3 * point + value];
+    }
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(CliAnalyzePicture, TheDeformationScaleDrawsTheLargestDisplacementAtAFifthOfATenthOfTheModel) {
+    TwoElements two;
+    ASSERT_EQ(two.mesh->nodeCount, 6);
+    cli::AnalysisPicture picture(*two.model, *two.mesh);
+    picture.Record(1, two.results, 1);
     test::TempDir dir;
     std::string error;
     ASSERT_TRUE(picture.Save(dir.file("still.png"), error)) << error;
-    EXPECT_EQ(picture.ReadableAmplification(), 1.0f); // nothing moves
+    EXPECT_EQ(picture.DeformationScale(), 1.0f); // nothing moves
 
-    // 0.6 mm and 0.8 mm make 1 mm; 5 % of 2000 mm is 100 mm: 2^7 = 128.
-    results[2 + 2 * 4] = 0.6;
-    results[3 + 2 * 4] = -0.8;
-    picture.Record(1, results, 1);
+    // 0.6 mm and 0.8 mm make 1 mm; 5 % of 2000 mm is 100 mm: × 100, not the power of two above it.
+    two.results[2 + 2 * 4] = 0.6;
+    two.results[3 + 2 * 4] = -0.8;
+    picture.Record(1, two.results, 1);
     ASSERT_TRUE(picture.Save(dir.file("moved.png"), error)) << error;
-    EXPECT_EQ(picture.ReadableAmplification(), 128.0f);
+    EXPECT_FLOAT_EQ(picture.DeformationScale(), 100.0f);
+}
+
+// The picture's legend and scale text are the window's: the quantity and its unit, round ticks with
+// zero marked across the bar, and "× 1.0 (auto …)" in place of the old "Amp" text.
+TEST(CliAnalyzePicture, ThePictureHasTheWindowsLegendAndDeformationScaleText) {
+    TwoElements two;
+    two.results[2 + 2 * 4] = 0.6;
+    two.results[3 + 2 * 4] = -0.8;
+    for (int e = 0; e < 2; ++e)
+        for (int g = 0; g < 9; ++g) {
+            two.Gauss(e, g, 0) = 5.0 * (g + 1) / 9;  // up to 5 N/mm² tension
+            two.Gauss(e, g, 1) = -3.0 * (g + 1) / 9; // down to 3 N/mm² compression
+        }
+    cli::AnalysisPicture picture(*two.model, *two.mesh);
+    picture.Record(1, two.results, 1);
+    test::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(picture.Save(dir.file("legend.svg"), error)) << error;
+    const std::string svg = ReadAll(dir.file("legend.svg"));
+    // The title is written in two runs of text, split where the script changes.
+    EXPECT_NE(svg.find(">\u03C3 1, 2 (<"), std::string::npos);
+    EXPECT_NE(svg.find(">N/mm\u00B2)<"), std::string::npos);
+    EXPECT_NE(svg.find("\u00D7 1.0 (auto 100)"), std::string::npos);
+    EXPECT_EQ(svg.find("Amp"), std::string::npos);
+    for (const char* tick : {">-2<", ">0<", ">2<", ">4<"})
+        EXPECT_NE(svg.find(tick), std::string::npos) << tick;
+
+    ASSERT_TRUE(picture.Save(dir.file("legend.png"), error)) << error;
+    QImage png(QString::fromStdString(dir.file("legend.png")));
+    ASSERT_FALSE(png.isNull());
+    // Range −3..5 on a bar of 270 rows from row 100: zero at row 100 + round(3/8 × 269) = 201, a black
+    // line from three pixels left of the bar (x 50..59) to three right of it.
+    EXPECT_EQ(CountPixels(png, QRect(47, 201, 16, 2), Black), 32);
+    EXPECT_EQ(CountPixels(png, QRect(47, 150, 16, 1), Black), 0);
+    EXPECT_EQ(CountPixels(png, QRect(50, 100, 10, 270), [](QRgb c) { return qGray(c) > 250; }), 0);
 }
 
 } // namespace
