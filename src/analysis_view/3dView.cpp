@@ -505,7 +505,7 @@ void C3dView::ShowHistory() {
     CResp3D* frame = Frame();
     if (!frame || !frame->Results()) return;
     frame->Results()->Refresh();
-    if (frame->ResultsDock() && !frame->ResultsDock()->isVisible()) frame->ResultsDock()->show();
+    frame->ShowResults();
 }
 
 void C3dView::OnPlay() {

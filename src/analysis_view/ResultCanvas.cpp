@@ -36,7 +36,7 @@ MeshView CanvasMesh::View() const {
 
 ResultCanvas::ResultCanvas(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMinimumSize(320, 240);
+    setMinimumSize(240, 180);
 }
 
 void ResultCanvas::SetMesh(const CanvasMesh& mesh) {
@@ -120,7 +120,7 @@ void ResultCanvas::Render(QPainter& painter) {
     } else {
         PaintContourLegend(painter, legend, contours_, showResults && hasResults_);
     }
-    if (outOfDate_) PaintOutOfDateNote(painter, 2, width());
+    if (outOfDate_) PaintOutOfDateNote(painter, QRect(0, 2, width(), kOutOfDateNoteHeight));
 }
 
 } // namespace torva

@@ -8,13 +8,12 @@
 
 namespace torva {
 
-void PaintOutOfDateNote(QPainter& painter, int top, int width) {
+void PaintOutOfDateNote(QPainter& painter, const QRect& band) {
     painter.save();
     painter.setFont(DrawingFont());
-    const QRect note(0, top, width, kOutOfDateNoteHeight);
-    painter.fillRect(note, QColor(255, 236, 170));
+    painter.fillRect(band, QColor(255, 236, 170));
     painter.setPen(Qt::black);
-    painter.drawText(note, Qt::AlignCenter, QString::fromUtf8(kResultsOutOfDateText));
+    painter.drawText(band, Qt::AlignCenter, QString::fromUtf8(kResultsOutOfDateText));
     painter.restore();
 }
 

@@ -246,7 +246,10 @@ void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize /*client: the 
                   QString::fromStdString(AmpText(state.responseScale)), kBlack);
     // Results of an earlier model are not drawn (done is false); the note says why.
     const bool outOfDate = state.resultsOutOfDate == 1;
-    if (outOfDate) PaintOutOfDateNote(painter, kOutOfDateNoteTop, width);
+    if (outOfDate)
+        PaintOutOfDateNote(painter, QRect(Projection::kMarginLeft, kOutOfDateNoteTop,
+                                          width - Projection::kMarginLeft - Projection::kMarginRight,
+                                          kOutOfDateNoteHeight));
     const bool pushover = state.analysisMode == AnalysisState::kPushoverMode;
     if (pushover) {
         DrawProgressBar(painter, width, state.stepCounter, state.StepTotal());

@@ -36,6 +36,7 @@
 #include "engine/IterationObserver.h"
 #include "engine/IterativeSolver.h"
 #include "engine/JointElement.h"
+#include "engine/LargePageAllocator.h"
 #include "engine/PlaneElement.h"
 #include "engine/RebarModel.h"
 #include "engine/ResultLayout.h"
@@ -254,6 +255,11 @@ private:
     void AssembleFormedInPlace(const uint8_t* changed, int count);
     void BuildAssemblyPairs(int e);
     void StageDifferences(int e);
+    void AddFormedMatrix(int e, int lo, int hi);
+    // The list entry local dof l of element e maps to (its first), or 0 when it has none.
+    int StoredEntry(int e, int l) const {
+        return localCount_[8 * e + l] != 0 ? localEntry_[kMaxMasters * (8 * e + l)] : 0;
+    }
     void AddStagedDifferences(int e, int lo, int hi);
     bool ElementStatesFinite(int e, const GaussPointState* points) const;
     void PrepareElementThreads();
@@ -323,14 +329,15 @@ private:
                                              // factor 1, and no two are the same entry
     std::vector<int8_t> localEntry_;         // 3 per local dof
     std::vector<double> localFactor_;        // 3 per local dof
-    std::vector<double> stiffness_;          // 20 × 20 column-major per element
+    LargeVector<double> stiffness_;          // 20 × 20 column-major per element
     std::vector<double> gravityLoad_;        // 8 per element
     std::vector<double> condensation_;       // T of the incompatible modes, 4 × 8 per element
     std::vector<double> condensationBefore_; // as before the update under way
     std::vector<uint8_t> elementChanged_;
     std::vector<double> elementForce_; // 8 per element, the last state update's internal forces
-    std::vector<double> formedMatrix_; // 64 per element, a changed plane element's new local matrix,
-                                       // then (StageDifferences) what its terms change by
+    std::vector<double> formedMatrix_; // 64 per element, a changed plane element's new local matrix
+                                       // (the iterative method's StageDifferences turns it into what
+                                       // its terms change by)
     // Per plane element mapped one to one: its terms in the profile's upper half (BuildAssemblyPairs).
     static constexpr int kMaxPairs = 36;
     std::vector<int8_t> pairCount_;
@@ -340,10 +347,10 @@ private:
     std::vector<uint8_t> changedBefore_; // per element, its flag before the update under way
     // The Gauss points of the last step done (gauss_) and of the update under way (gaussNext_): a step
     // writes its new states into the other buffer and, once they are all finite, the two change places.
-    std::vector<GaussPointState> gaussBuffer_[2];
+    LargeVector<GaussPointState> gaussBuffer_[2];
     GaussPointState* gauss_ = nullptr;
     GaussPointState* gaussNext_ = nullptr;
-    std::vector<PlaneGaussGeometry> geometry_; // 9 per element
+    LargeVector<PlaneGaussGeometry> geometry_; // 9 per element
     std::vector<JointProperties> jointProperties_;
     std::vector<JointState> joints_;
     std::vector<JointState> jointsBefore_; // the joints before the update under way
@@ -358,7 +365,8 @@ private:
     // Skyline system (1-based).
     std::vector<int32_t> columnHeight_, diagonalAddress_;
     int profileLength_ = 0;
-    std::vector<double> profile_, workProfile_, workVector_;
+    LargeVector<double> profile_, workProfile_;
+    std::vector<double> workVector_;
     bool factorValid_ = false; // workProfile_ holds the factors of profile_ as it stands
     FactorKernel factorKernel_ = FactorKernel::Blocked;
     // Threads of the element loops.

@@ -292,16 +292,34 @@ void Engine::AddStagedDifferences(int e, int lo, int hi) {
 void Engine::UpdateChangedStiffness() {
     ForElementRanges([this](int begin, int end) {
         for (int e = begin; e < end; ++e)
-            if (elementChanged_[e] && FormedInPlace(e)) {
-                FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
-                StageDifferences(e);
-            }
+            if (elementChanged_[e] && FormedInPlace(e)) FormPlaneMatrix(e, false, &formedMatrix_[64 * e]);
     });
     AssembleChangedElements();
 }
 
+// Element e's new matrix in formedMatrix_, its terms whose profile addresses are lo .. hi - 1, into the
+// profile and its stored matrix: per term the profile grows by new - old and the stored term becomes
+// the new one, as AssemblePlaneStiffness does; the stored term below the diagonal is taken with its
+// pair (the condensed matrix need not be symmetric to the bit).
+void Engine::AddFormedMatrix(int e, int lo, int hi) {
+    const double* K = &formedMatrix_[64 * e];
+    double* S = &stiffness_[400 * e];
+    const int32_t* address = &pairAddress_[kMaxPairs * e];
+    const uint8_t* source = &pairSource_[kMaxPairs * e];
+    for (int k = 0; k < pairCount_[e]; ++k) {
+        if (address[k] < lo || address[k] >= hi) continue;
+        const int a = source[k] >> 3, b = source[k] & 7;
+        const int ea = StoredEntry(e, a), eb = StoredEntry(e, b);
+        const double value = 0.0 + K[source[k]];
+        double& stored = S[ea + 20 * eb];
+        profile_[address[k]] += value - stored;
+        stored = value;
+        if (a != b) S[eb + 20 * ea] = 0.0 + K[8 * b + a];
+    }
+}
+
 // The changed elements into the profile, in element order: a plane element mapped one to one from its
-// differences staged in formedMatrix_, any other formed again here. Every profile term takes its differences
+// new matrix in formedMatrix_, any other formed again here. Every profile term takes its differences
 // in element order whichever thread adds them, so when all changed elements are of the first kind, the
 // columns are split between the analysis' threads.
 void Engine::AssembleChangedElements() {
@@ -318,13 +336,26 @@ void Engine::AssembleChangedElements() {
         for (int e = 0; e < elementCount_; ++e)
             if (elementChanged_[e]) {
                 if (FormedInPlace(e))
-                    AddStagedDifferences(e, 0, INT32_MAX);
+                    AddFormedMatrix(e, 0, INT32_MAX);
                 else
                     ReformElement(e);
             }
         return;
     }
-    AssembleFormedInPlace(elementChanged_.data(), elementCount_);
+    const int parts = parallel_ && pool_ != nullptr ? pool_->Threads() : 1;
+    auto assemble = [this, parts](int begin, int end) {
+        for (int part = begin; part < end; ++part) {
+            const int first = int(long(equationCount_) * part / parts) + 1;
+            const int last = int(long(equationCount_) * (part + 1) / parts);
+            const int lo = diagonalAddress_[first], hi = diagonalAddress_[last + 1];
+            for (int e = 0; e < elementCount_; ++e)
+                if (elementChanged_[e]) AddFormedMatrix(e, lo, hi);
+        }
+    };
+    if (parts == 1)
+        assemble(0, 1);
+    else
+        pool_->ParallelFor(parts, 1, assemble);
 }
 
 // The flagged elements among the first `count`, all formed in place, their differences staged, into

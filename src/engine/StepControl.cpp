@@ -187,10 +187,6 @@ bool Engine::UpdateStatesAndForces(int mode, int step) {
     }
     std::swap(gauss_, gaussNext_);
     // The stored matrices take their new terms only now, when the step is sure to stand.
-    ForElementRanges([this](int begin, int end) {
-        for (int e = begin; e < end; ++e)
-            if (elementChanged_[e] && FormedInPlace(e)) StageDifferences(e);
-    });
     AssembleChangedElements();
     formedAhead_ = true;
     return true;

@@ -135,7 +135,10 @@ protected:
         const QImage image = View()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
         if (const char* folder = std::getenv("TORVA_PICTURE_DIR")) {
             const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-            image.save(QStringLiteral("%1/%2-%3.png").arg(folder, test->name(), label));
+            // A parameterised test's name holds a slash.
+            const QString name =
+                QString::fromLatin1(test->name()).replace(QLatin1Char('/'), QLatin1Char('_'));
+            image.save(QStringLiteral("%1/%2-%3.png").arg(folder, name, label));
         }
         return image;
     }

@@ -199,3 +199,30 @@ TEST(PushoverMaterials, ChangedElementsAreAssembledBeforeTheNextStep) {
         for (size_t i = 0; i < run.results.size(); ++i) ASSERT_EQ(run.results[i], plain.results[i]) << i;
     }
 }
+
+TEST(PushoverMaterials, StoredElementMatricesAreThoseFormedFromTheStates) {
+    // The matrices a step forms go into the profile and into the element's stored terms, split by
+    // columns over two threads: every stored term, both sides of the diagonal, is then what forming
+    // the element from scratch stores (curved bars flag every element at every step).
+    for (int threads : {1, 2}) {
+        EngineRun run(TensionPanel(1, 2));
+        run.engine->SetElementThreads(threads, 1);
+        for (int k = 0; k < 6; ++k) ASSERT_EQ(run.Call(kPushoverMode, k < 4 ? 0.02 : -0.01), kStatusDone);
+        Engine& engine = *run.engine;
+        ASSERT_EQ(engine.ElementThreads(), threads);
+        auto storedTerms = [&engine] {
+            std::vector<double> terms;
+            for (int e = 1; e <= engine.ElementCount(); ++e) {
+                const int n = int(engine.ElementDofList(e).size());
+                for (int i = 1; i <= n; ++i)
+                    for (int j = 1; j <= n; ++j) terms.push_back(engine.ElementStiffness(e, i, j));
+            }
+            return terms;
+        };
+        const std::vector<double> stepped = storedTerms();
+        EngineTestAccess(engine).AssembleStiffness();
+        const std::vector<double> formed = storedTerms();
+        ASSERT_EQ(stepped.size(), formed.size());
+        for (size_t t = 0; t < formed.size(); ++t) ASSERT_EQ(stepped[t], formed[t]) << threads << " " << t;
+    }
+}
