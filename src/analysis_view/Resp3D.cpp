@@ -191,7 +191,7 @@ void CResp3D::MakeRoomForResults() {
     QRect placed = sub->geometry();
     const QSize grown =
         wide ? QSize(std::max(placed.width(), kWideFrameWidth), placed.height() + kResultsHeight)
-             : QSize(placed.width() + kResultsWidth, placed.height());
+             : QSize(placed.width() + kResultsWidth, std::max(placed.height(), area.height()));
     placed.setSize(grown.boundedTo(area.size()));
     // Kept inside the area: moved back from its right and bottom edges as far as it grew past them.
     if (placed.right() > area.right()) placed.moveRight(area.right());

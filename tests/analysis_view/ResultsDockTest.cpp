@@ -2,6 +2,7 @@
 // Analyze the view and the results window share the analysis frame without overlapping, each with room
 // to read, the frame inside the window area; a place the user chooses is kept for the next start.
 #include "analysis_view/AnalysisViewFixture.h"
+#include "analysis_view/NumberDocks.h"
 #include "analysis_view/ResultsPane.h"
 #include "framework/Settings.h"
 
@@ -66,6 +67,19 @@ TEST_F(ResultsDockTest, TheResultsDockBesideTheModelAndKeepTheirPlace) {
     EXPECT_GT(red, 300);
     if (const char* folder = std::getenv("TORVA_SCREEN_DIR"))
         Main()->grab().save(QStringLiteral("%1/results-docked-right.png").arg(folder));
+
+    // A click on an element opens its table as a tab beside the results, not over the model.
+    const QPoint centre = View()->rect().center();
+    Mouse(QEvent::MouseButtonPress, Qt::LeftButton, centre);
+    Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, centre);
+    test::Flush();
+    ASSERT_NE(View()->Numbers(), nullptr);
+    const QDockWidget* table = View()->Numbers()->ElementDock();
+    ASSERT_NE(table, nullptr) << "no element under the view's centre";
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_FALSE(table->isFloating());
+    EXPECT_TRUE(Frame()->tabifiedDockWidgets(dock).contains(const_cast<QDockWidget*>(table)));
+    EXPECT_FALSE(Global(View()).intersects(Global(table)));
 
     // Moved below the model: the picture and the curve side by side, and the place remembered.
     Frame()->addDockWidget(Qt::BottomDockWidgetArea, Frame()->ResultsDock());
