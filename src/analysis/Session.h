@@ -70,11 +70,10 @@ public:
     const AnalysisState& State() const { return state_; }
 
     // "Analyze": checks the mesh of `model` at actual size, packs it (unless the stream of that mesh is
-    // at hand) and starts the engine in elastic mode
-    // (the gravity state and load step 1). Returns true when the engine was called; `status` is then
-    // its status word, and with status 0 the new results are on display. Returns false, with `refusal`
-    // saying why, when the model is refused before the engine is called. A failed call leaves the
-    // results on display as they were.
+    // at hand) and starts the engine in elastic mode (the gravity state and load step 1). Returns true
+    // when the engine was called; `status` is then its status word, and with status 0 the new results
+    // are on display. Returns false, with `refusal` saying why, when the model is refused before the
+    // engine is called. A failed call leaves the results on display as they were.
     bool RunElastic(const CFramePat& model, int& status, std::string& refusal);
 
     // "Analyze" in three parts, for a window that calls the engine in another thread. PrepareElastic
@@ -102,8 +101,8 @@ public:
     void Clear();
 
     // "Play": a new push-over run of the model's loading on the mesh at actual size (the stream packed
-    // for it is reused). False, with a message,
-    // when the run cannot start; the previous run is then kept.
+    // for it is reused). False, with a message, when the run cannot start; the previous run is then
+    // kept.
     bool StartPushover(const CFramePat& model, std::string& message);
     // The last push-over run started, or nullptr before the first.
     PushoverDriver* Pushover() { return pushover_.get(); }

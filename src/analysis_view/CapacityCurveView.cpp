@@ -9,7 +9,7 @@ namespace torva {
 
 CapacityCurveView::CapacityCurveView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMinimumSize(260, 180);
+    setMinimumSize(200, 120);
 }
 
 void CapacityCurveView::SetCurve(std::vector<CapacityPoint> points) {

@@ -39,9 +39,15 @@ QDockWidget* NumberDocks::NewDock(const QString& title, const QString& name, QWi
     auto* dock = new QDockWidget(title, frame_);
     dock->setObjectName(name);
     dock->setWidget(content);
-    if (auto* window = qobject_cast<QMainWindow*>(frame_))
-        window->addDockWidget(Qt::RightDockWidgetArea, dock);
-    dock->setFloating(true);
+    auto* window = qobject_cast<QMainWindow*>(frame_);
+    if (window) window->addDockWidget(Qt::RightDockWidgetArea, dock);
+    // A table goes where the results window is docked, as a tab beside it, so it covers neither the
+    // model nor the results' other tabs; with the results window floating, it floats too.
+    auto* results = qobject_cast<QDockWidget*>(results_->parentWidget());
+    if (window && results && !results->isFloating() && results->isVisible())
+        window->tabifyDockWidget(results, dock);
+    else
+        dock->setFloating(true);
     return dock;
 }
 

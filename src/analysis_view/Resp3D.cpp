@@ -6,16 +6,19 @@
 #include "document/TorvaDoc.h"
 #include "framework/CommandIds.h"
 #include "framework/Commands.h"
+#include "framework/Settings.h"
 
 #include <QComboBox>
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QSlider>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace torva {
 
@@ -85,9 +88,10 @@ bool CResp3D::OnCreate() {
     resultsDock_->setObjectName(QStringLiteral("Results"));
     resultsPane_ = new ResultsPane(resultsDock_);
     resultsDock_->setWidget(resultsPane_);
-    resultsDock_->setFloating(true);
-    resultsDock_->resize(820, 720);
+    PlaceResults();
     resultsDock_->hide();
+    connect(resultsDock_, &QDockWidget::dockLocationChanged, this, [this] { RememberResultsPlace(); });
+    connect(resultsDock_, &QDockWidget::topLevelChanged, this, [this] { RememberResultsPlace(); });
 
     // "Floor" (bar 197): a trackbar without tick marks, at the top right of the results toolbar.
     floorBar_ = new QToolBar(QStringLiteral("Floor"), this);
@@ -111,6 +115,89 @@ bool CResp3D::OnCreate() {
         if (!trackbar_->isSliderDown()) Router()->Execute(cmd::kFloorTrackbar);
     });
     return pictureBar_ && runBar_ && resultBar_ && floorBar_ && responseBar_;
+}
+
+namespace {
+
+constexpr int kResultsWidth = 440;   // the results window beside the view
+constexpr int kResultsHeight = 330;  // above or below it, where the picture and the curve sit side by
+constexpr int kWideFrameWidth = 800; // side in a frame at least this wide
+
+Qt::DockWidgetArea AreaOf(const QString& place) {
+    if (place == QLatin1String("bottom")) return Qt::BottomDockWidgetArea;
+    if (place == QLatin1String("left")) return Qt::LeftDockWidgetArea;
+    if (place == QLatin1String("top")) return Qt::TopDockWidgetArea;
+    return Qt::RightDockWidgetArea;
+}
+
+QString PlaceOf(Qt::DockWidgetArea area) {
+    switch (area) {
+    case Qt::BottomDockWidgetArea:
+        return QStringLiteral("bottom");
+    case Qt::LeftDockWidgetArea:
+        return QStringLiteral("left");
+    case Qt::TopDockWidgetArea:
+        return QStringLiteral("top");
+    default:
+        return QStringLiteral("right");
+    }
+}
+
+bool Wide(Qt::DockWidgetArea area) {
+    return area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea;
+}
+
+} // namespace
+
+void CResp3D::PlaceResults() {
+    placingResults_ = true;
+    const QString place = Settings::ResultsPlace();
+    const Qt::DockWidgetArea area = AreaOf(place);
+    addDockWidget(area, resultsDock_);
+    resultsPane_->SetWide(Wide(area));
+    if (place == QLatin1String("floating")) {
+        resultsDock_->setFloating(true);
+        resultsDock_->resize(820, 720);
+    }
+    placingResults_ = false;
+}
+
+void CResp3D::RememberResultsPlace() {
+    if (placingResults_) return;
+    const Qt::DockWidgetArea area = dockWidgetArea(resultsDock_);
+    resultsPane_->SetWide(!resultsDock_->isFloating() && Wide(area));
+    Settings::SetResultsPlace(resultsDock_->isFloating() ? QStringLiteral("floating") : PlaceOf(area));
+}
+
+void CResp3D::ShowResults() {
+    if (resultsDock_->isVisible()) return;
+    resultsDock_->show();
+    if (resultsDock_->isFloating()) return;
+    MakeRoomForResults();
+    const bool wide = Wide(dockWidgetArea(resultsDock_));
+    resizeDocks({resultsDock_}, {wide ? kResultsHeight : kResultsWidth},
+                wide ? Qt::Vertical : Qt::Horizontal);
+    // Laid out now, so that the view has its new size before anything draws or grabs it.
+    if (QMdiSubWindow* sub = SubWindow(); sub && sub->layout()) sub->layout()->activate();
+    if (layout()) layout()->activate();
+    resultsPane_->SetWide(wide);
+}
+
+void CResp3D::MakeRoomForResults() {
+    QMdiSubWindow* sub = SubWindow();
+    if (!sub || !sub->mdiArea() || sub->isMaximized()) return;
+    const QRect area = sub->mdiArea()->viewport()->rect();
+    const bool wide = Wide(dockWidgetArea(resultsDock_));
+    QRect placed = sub->geometry();
+    const QSize grown =
+        wide ? QSize(std::max(placed.width(), kWideFrameWidth), placed.height() + kResultsHeight)
+             : QSize(placed.width() + kResultsWidth, std::max(placed.height(), area.height()));
+    placed.setSize(grown.boundedTo(area.size()));
+    // Kept inside the area: moved back from its right and bottom edges as far as it grew past them.
+    if (placed.right() > area.right()) placed.moveRight(area.right());
+    if (placed.bottom() > area.bottom()) placed.moveBottom(area.bottom());
+    placed.moveTopLeft(QPoint(std::max(placed.left(), 0), std::max(placed.top(), 0)));
+    sub->setGeometry(placed);
 }
 
 void CResp3D::SetRadios(int mode) {

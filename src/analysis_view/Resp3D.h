@@ -34,10 +34,14 @@ public:
     QToolBar* ResultToolBar() const { return resultBar_; }
     QToolBar* RunToolBar() const { return runBar_; }
     QToolBar* FloorBar() const { return floorBar_; }
-    // The "Results" window (contours, damage map, step slider and capacity curve): a floating dock,
-    // hidden until the first results, so the view keeps its size.
+    // The "Results" window (contours, damage map, step slider and capacity curve): a dock beside the
+    // view, on the right unless the user put it elsewhere before (the place is remembered, floating
+    // too), hidden until the first results.
     QDockWidget* ResultsDock() const { return resultsDock_; }
     ResultsPane* Results() const { return resultsPane_; }
+    // Shows the results window; the first time it docks, the frame grows within the main window's
+    // window area by the results' width (or height), so the model keeps its room.
+    void ShowResults();
 
     // Mode 1 turns "Elastic analysis" on and the push-over radio off; mode 2 the reverse.
     void SetRadios(int mode);
@@ -46,6 +50,11 @@ public:
     void ShowResponseSetting();
 
 private:
+    // The results window where the settings say, and its place remembered when the user moves it.
+    void PlaceResults();
+    void RememberResultsPlace();
+    void MakeRoomForResults();
+
     QToolBar* pictureBar_ = nullptr;
     QToolBar* runBar_ = nullptr;
     QToolBar* resultBar_ = nullptr;
@@ -57,6 +66,7 @@ private:
     QComboBox* viewList_ = nullptr;
     QRadioButton* elastic_ = nullptr;
     QRadioButton* pushover_ = nullptr;
+    bool placingResults_ = false;
 };
 
 } // namespace torva

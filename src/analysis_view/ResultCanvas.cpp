@@ -36,7 +36,7 @@ MeshView CanvasMesh::View() const {
 
 ResultCanvas::ResultCanvas(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMinimumSize(320, 240);
+    setMinimumSize(240, 180);
 }
 
 void ResultCanvas::SetMesh(const CanvasMesh& mesh) {

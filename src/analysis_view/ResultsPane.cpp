@@ -8,6 +8,7 @@
 #include "framework/FileDialogs.h"
 #include "framework/MessageService.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
@@ -39,17 +40,26 @@ ResultsPane::ResultsPane(QWidget* parent) : QWidget(parent) {
     }
     hi_->setValue(1);
 
-    auto* choices = new QHBoxLayout;
-    choices->addWidget(display_);
-    choices->addWidget(quantity_);
-    choices->addWidget(rangeChoice_);
-    choices->addWidget(lo_);
-    choices->addWidget(hi_);
-    choices->addStretch();
+    // The choices in two short rows (what is drawn; its range) and the files under the step slider, so
+    // that the pane fits beside the model in a small window. The lists are as wide as a dozen
+    // characters need and show their whole items when opened.
+    for (QComboBox* list : {display_, quantity_, rangeChoice_}) {
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(12);
+        list->view()->setMinimumWidth(list->view()->sizeHintForColumn(0) + 24);
+    }
     savePicture_ = new QPushButton(QStringLiteral("Save Picture..."));
     saveField_ = new QPushButton(QStringLiteral("Save Field CSV..."));
-    choices->addWidget(savePicture_);
-    choices->addWidget(saveField_);
+    auto* what = new QHBoxLayout;
+    what->addWidget(display_);
+    what->addWidget(quantity_, 1);
+    auto* range = new QHBoxLayout;
+    range->addWidget(rangeChoice_, 1);
+    range->addWidget(lo_);
+    range->addWidget(hi_);
+    auto* choices = new QVBoxLayout;
+    choices->addLayout(what);
+    choices->addLayout(range);
 
     canvas_ = new ResultCanvas;
     curve_ = new CapacityCurveView;
@@ -61,17 +71,23 @@ ResultsPane::ResultsPane(QWidget* parent) : QWidget(parent) {
     steps->addWidget(new QLabel(QStringLiteral("Step")));
     steps->addWidget(slider_, 1);
     steps->addWidget(stepLabel_);
+    auto* files = new QHBoxLayout;
+    files->addStretch();
+    files->addWidget(savePicture_);
+    files->addWidget(saveField_);
 
-    auto* split = new QSplitter(Qt::Vertical);
-    split->addWidget(canvas_);
-    split->addWidget(curve_);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 1);
+    split_ = new QSplitter(Qt::Vertical);
+    split_->setChildrenCollapsible(false);
+    split_->addWidget(canvas_);
+    split_->addWidget(curve_);
+    split_->setStretchFactor(0, 3);
+    split_->setStretchFactor(1, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
-    layout->addWidget(split, 1);
+    layout->addWidget(split_, 1);
     layout->addLayout(steps);
+    layout->addLayout(files);
 
     connect(display_, &QComboBox::currentIndexChanged, this,
             [this](int i) { canvas_->SetDisplay(static_cast<ResultDisplay>(i)); });
@@ -92,6 +108,19 @@ ResultsPane::ResultsPane(QWidget* parent) : QWidget(parent) {
     connect(saveField_, &QPushButton::clicked, this, [this] { OnSaveField(); });
     connect(slider_, &QSlider::valueChanged, this, [this](int step) { LoadStep(step); });
     connect(curve_, &CapacityCurveView::StepClicked, this, [this](int step) { ShowStep(step); });
+}
+
+void ResultsPane::SetWide(bool wide) {
+    split_->setOrientation(wide ? Qt::Horizontal : Qt::Vertical);
+    // Beside the model the picture takes three quarters of the height; below it the curve needs half
+    // the width for its title and axes.
+    const int length = wide ? split_->width() : split_->height();
+    const int picture = wide ? length / 2 : 3 * length / 4;
+    split_->setSizes({picture, length - picture});
+}
+
+bool ResultsPane::Wide() const {
+    return split_->orientation() == Qt::Horizontal;
 }
 
 void ResultsPane::SetMesh(const MeshView& mesh) {

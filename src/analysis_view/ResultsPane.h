@@ -19,6 +19,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+class QSplitter;
 
 namespace torva {
 
@@ -52,6 +53,10 @@ public:
     void SetDisplay(ResultDisplay display);
     void SetQuantity(Quantity q);
     void SetRange(RangeMode mode, double lo = 0, double hi = 0);
+    // Docked above or below the model the picture and the curve sit side by side; beside it (or
+    // floating) the curve is under the picture.
+    void SetWide(bool wide);
+    bool Wide() const;
 
     const ResultField& Field() const { return field_; }
     const ContourValues& Contours() const { return contours_; }
@@ -96,6 +101,7 @@ private:
     QPushButton* savePicture_;
     QPushButton* saveField_;
     CapacityCurveView* curve_;
+    QSplitter* split_;
 };
 
 } // namespace torva

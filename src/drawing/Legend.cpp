@@ -35,10 +35,12 @@ QRect PaintContourLegend(QPainter& painter, const QRect& area, const ContourValu
         return {};
     }
 
+    // Room above the bar for the "max" line and half of the top tick's label, below it for the rest of
+    // the bottom tick's label and the "min" line, so that none of them runs into another.
     const int textHeight = metrics.height();
-    const QRect bar(area.left() + 4, area.top() + LegendLayout::kTitleHeight + textHeight,
-                    LegendLayout::kBarWidth,
-                    std::max(20, area.height() - LegendLayout::kTitleHeight - 3 * textHeight));
+    const int above = textHeight + textHeight / 2;
+    const QRect bar(area.left() + 4, area.top() + LegendLayout::kTitleHeight + above, LegendLayout::kBarWidth,
+                    std::max(20, area.height() - LegendLayout::kTitleHeight - 4 * textHeight));
     const double lo = values.ticks.lo, hi = values.ticks.hi;
     const ColourRamp ramp(lo, hi);
     for (int y = bar.top(); y <= bar.bottom(); ++y) {
@@ -64,10 +66,11 @@ QRect PaintContourLegend(QPainter& painter, const QRect& area, const ContourValu
     // How far the field reaches past an automatic range.
     painter.setPen(Qt::black);
     if (values.max > hi)
-        painter.drawText(QPoint(bar.left(), bar.top() - 3),
+        painter.drawText(QPoint(bar.left(), bar.top() - metrics.ascent() / 2 - 3),
                          QStringLiteral("max %1").arg(values.max, 0, 'g', 4));
     if (values.min < lo)
-        painter.drawText(QPoint(bar.left(), bar.bottom() + metrics.ascent() + 3),
+        painter.drawText(QPoint(bar.left(), bar.bottom() + metrics.ascent() / 2 + metrics.descent() +
+                                                metrics.ascent() + 1),
                          QStringLiteral("min %1").arg(values.min, 0, 'g', 4));
     painter.restore();
     return bar;

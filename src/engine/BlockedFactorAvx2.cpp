@@ -20,6 +20,28 @@ struct LanesAvx2 {
     static TORVA_PANEL_INLINE Vec Sub(Vec a, Vec b) { return _mm256_sub_pd(a, b); }
     static TORVA_PANEL_INLINE Vec Mul(Vec a, Vec b) { return _mm256_mul_pd(a, b); }
     static TORVA_PANEL_INLINE Vec MulAdd(Vec a, Vec b, Vec c) { return _mm256_fmadd_pd(a, b, c); }
+    static TORVA_PANEL_INLINE Vec LoadUnaligned(const double* p) { return _mm256_loadu_pd(p); }
+    static TORVA_PANEL_INLINE void StoreUnaligned(double* p, Vec v) { _mm256_storeu_pd(p, v); }
+    static TORVA_PANEL_INLINE __m256i Lanes(int lo, int hi) {
+        const __m256i lane = _mm256_setr_epi64x(0, 1, 2, 3);
+        return _mm256_andnot_si256(_mm256_cmpgt_epi64(_mm256_set1_epi64x(lo), lane),
+                                   _mm256_cmpgt_epi64(_mm256_set1_epi64x(hi), lane));
+    }
+    // Lanes lo <= e < hi of p (0 <= lo, hi <= 4), zero elsewhere; the others are not read.
+    static TORVA_PANEL_INLINE Vec LoadPart(const double* p, int lo, int hi) {
+        return _mm256_maskload_pd(p, Lanes(lo, hi));
+    }
+    static TORVA_PANEL_INLINE void StorePart(double* p, Vec v, int lo, int hi) {
+        _mm256_maskstore_pd(p, Lanes(lo, hi), v);
+    }
+    static TORVA_PANEL_INLINE void Transpose(Vec (&v)[4]) {
+        const Vec t0 = _mm256_unpacklo_pd(v[0], v[1]), t1 = _mm256_unpackhi_pd(v[0], v[1]);
+        const Vec t2 = _mm256_unpacklo_pd(v[2], v[3]), t3 = _mm256_unpackhi_pd(v[2], v[3]);
+        v[0] = _mm256_permute2f128_pd(t0, t2, 0x20);
+        v[1] = _mm256_permute2f128_pd(t1, t3, 0x20);
+        v[2] = _mm256_permute2f128_pd(t0, t2, 0x31);
+        v[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
+    }
 };
 
 } // namespace

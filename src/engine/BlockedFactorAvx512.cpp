@@ -20,6 +20,38 @@ struct LanesAvx512 {
     static TORVA_PANEL_INLINE Vec Sub(Vec a, Vec b) { return _mm512_sub_pd(a, b); }
     static TORVA_PANEL_INLINE Vec Mul(Vec a, Vec b) { return _mm512_mul_pd(a, b); }
     static TORVA_PANEL_INLINE Vec MulAdd(Vec a, Vec b, Vec c) { return _mm512_fmadd_pd(a, b, c); }
+    static TORVA_PANEL_INLINE Vec LoadUnaligned(const double* p) { return _mm512_loadu_pd(p); }
+    static TORVA_PANEL_INLINE void StoreUnaligned(double* p, Vec v) { _mm512_storeu_pd(p, v); }
+    static TORVA_PANEL_INLINE __mmask8 Lanes(int lo, int hi) {
+        return __mmask8(((1u << hi) - 1u) & ~((1u << lo) - 1u));
+    }
+    // Lanes lo <= e < hi of p (0 <= lo, hi <= 8), zero elsewhere; the others are not read.
+    static TORVA_PANEL_INLINE Vec LoadPart(const double* p, int lo, int hi) {
+        return _mm512_maskz_loadu_pd(Lanes(lo, hi), p);
+    }
+    static TORVA_PANEL_INLINE void StorePart(double* p, Vec v, int lo, int hi) {
+        _mm512_mask_storeu_pd(p, Lanes(lo, hi), v);
+    }
+    // The unmasked shuffles read an "undefined" vector that GCC then reports as uninitialised; all
+    // lanes selected compiles to the same instructions.
+    static constexpr __mmask8 kAll = 0xFF;
+    static TORVA_PANEL_INLINE void Transpose(Vec (&v)[8]) {
+        Vec t[8], u[8];
+        for (int k = 0; k < 8; k += 2) {
+            t[k] = _mm512_maskz_unpacklo_pd(kAll, v[k], v[k + 1]); // (v[k][0], v[k + 1][0], v[k][2], ...)
+            t[k + 1] = _mm512_maskz_unpackhi_pd(kAll, v[k], v[k + 1]);
+        }
+        for (int k = 0; k < 8; k += 4)
+            for (int odd = 0; odd < 2; ++odd) {
+                u[k + odd] = _mm512_maskz_shuffle_f64x2(kAll, t[k + odd], t[k + 2 + odd], 0x88);
+                u[k + 2 + odd] = _mm512_maskz_shuffle_f64x2(kAll, t[k + odd], t[k + 2 + odd], 0xDD);
+            }
+        // u[0]: elements 0 and 4 of rows 0-3, u[1]: 1 and 5, u[2]: 2 and 6, u[3]: 3 and 7; u[4..7] rows 4-7.
+        for (int e = 0; e < 4; ++e) {
+            v[e] = _mm512_maskz_shuffle_f64x2(kAll, u[e], u[e + 4], 0x88);
+            v[e + 4] = _mm512_maskz_shuffle_f64x2(kAll, u[e], u[e + 4], 0xDD);
+        }
+    }
 };
 
 } // namespace

@@ -20,6 +20,21 @@ struct LanesSse2 {
     static TORVA_PANEL_INLINE Vec Sub(Vec a, Vec b) { return _mm_sub_pd(a, b); }
     static TORVA_PANEL_INLINE Vec Mul(Vec a, Vec b) { return _mm_mul_pd(a, b); }
     static TORVA_PANEL_INLINE Vec MulAdd(Vec a, Vec b, Vec c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }
+    static TORVA_PANEL_INLINE Vec LoadUnaligned(const double* p) { return _mm_loadu_pd(p); }
+    static TORVA_PANEL_INLINE void StoreUnaligned(double* p, Vec v) { _mm_storeu_pd(p, v); }
+    // Lanes lo <= e < hi of p (0 <= lo, hi <= 2), zero elsewhere; the others are not read.
+    static TORVA_PANEL_INLINE Vec LoadPart(const double* p, int lo, int hi) {
+        return _mm_setr_pd(lo <= 0 && hi > 0 ? p[0] : 0.0, lo <= 1 && hi > 1 ? p[1] : 0.0);
+    }
+    static TORVA_PANEL_INLINE void StorePart(double* p, Vec v, int lo, int hi) {
+        if (lo <= 0 && hi > 0) _mm_storel_pd(p, v);
+        if (lo <= 1 && hi > 1) _mm_storeh_pd(p + 1, v);
+    }
+    static TORVA_PANEL_INLINE void Transpose(Vec (&v)[2]) {
+        const Vec t = _mm_unpacklo_pd(v[0], v[1]);
+        v[1] = _mm_unpackhi_pd(v[0], v[1]);
+        v[0] = t;
+    }
 };
 
 } // namespace

@@ -2,8 +2,10 @@
 // The blocked factorisation's kernel, written once over a vector type and compiled once per instruction
 // set by the file that includes it (BlockedFactorSse2.cpp, ...), which first defines
 // TORVA_PANEL_TARGET, the target attribute of its instruction set, and after the include a lanes type:
-//   Vec, kLanes (doubles to a Vec), kRows (rows of a register tile), Load/Store (aligned), Broadcast,
-//   Zero, Sub, Mul, MulAdd(a, b, c) = a b + c.
+//   Vec, kLanes (doubles to a Vec), kRows (rows of a register tile), Load/Store (aligned),
+//   LoadUnaligned/StoreUnaligned, LoadPart/StorePart(p, lo, hi) (lanes lo <= e < hi only, the others
+//   neither read nor written; a loaded vector has zeros there), Transpose (kLanes vectors as a
+//   kLanes × kLanes block), Broadcast, Zero, Sub, Mul, MulAdd(a, b, c) = a b + c.
 //
 // Storage as ColumnSolve's (column j from its diagonal upwards at A(D(j)), 1-based). With U the unit
 // upper factor and d the pivots, G(r, c) = d(r) U(r, c) is the reduced term of row r of column c:
@@ -12,7 +14,8 @@
 //
 // Columns go in panels of W = 2 kLanes. A panel is copied into P, one row of W values per matrix row,
 // zero outside each column's profile (a zero term stays zero, so every row can treat all W columns
-// alike):
+// alike); the copy is done in square blocks of kLanes columns × kLanes rows, loaded as column vectors
+// and transposed in registers, and the factors go back into A the same way:
 //
 //     row tJ      [ . . x x ]     tJ: the highest top row among the panel's columns
 //      ...        [ x x x x ]
@@ -78,12 +81,52 @@ template <class L> struct Panel {
         }
     }
 
-    TORVA_PANEL void Pack() const {
-        std::fill_n(P, long(j0 + width - tJ) * W, 0.0);
-        for (int c = 0; c < width; ++c) {
-            const int j = j0 + c;
-            for (int i = Top(j); i <= j; ++i) RowP(i)[c] = K[D[j] + j - i];
+    // Row i of panel column c lies at source_[c] - i in K and at target_[c] - i in A; top_[c] is its
+    // top row (a column past the last equation is empty).
+    const double* source_[W];
+    double* target_[W];
+    int top_[W];
+
+    TORVA_PANEL_INLINE void FindColumns() {
+        for (int c = 0; c < W; ++c) {
+            const int j = j0 + std::min(c, width - 1);
+            source_[c] = K + D[j] + j;
+            target_[c] = A + D[j] + j;
+            top_[c] = c < width ? Top(j) : j0 + c + 1;
         }
+    }
+
+    // Column c's rows i0 .. i0 + kLanes - 1 are one vector in the profile, upside down: lane e holds row
+    // i0 + kLanes - 1 - e. Interior: every lane inside the profile; else lanes lo <= e < hi are.
+    TORVA_PANEL_INLINE bool Interior(int c, int i0) const {
+        return top_[c] <= i0 && i0 + kLanes - 1 <= j0 + c;
+    }
+    TORVA_PANEL_INLINE void ProfileLanes(int c, int i0, int& lo, int& hi) const {
+        lo = std::clamp(i0 + kLanes - 1 - (j0 + c), 0, kLanes);
+        hi = std::clamp(i0 + kLanes - top_[c], 0, kLanes);
+    }
+
+    // K's columns into P, kLanes × kLanes blocks at a time: a block's column vectors are loaded (zero
+    // outside the profile) and transposed into rows. Every row from tJ to the panel's last is written.
+    TORVA_PANEL void Pack() const {
+        const int last = j0 + width - 1;
+        for (int c0 = 0; c0 < W; c0 += kLanes)
+            for (int i0 = tJ; i0 <= last; i0 += kLanes) {
+                Vec v[kLanes];
+                for (int e = 0; e < kLanes; ++e) {
+                    const int c = c0 + e;
+                    const double* p = source_[c] - i0 - (kLanes - 1);
+                    int lo, hi;
+                    if (Interior(c, i0))
+                        v[e] = L::LoadUnaligned(p);
+                    else if (ProfileLanes(c, i0, lo, hi); lo < hi)
+                        v[e] = L::LoadPart(p, lo, hi);
+                    else
+                        v[e] = L::Zero();
+                }
+                L::Transpose(v);
+                for (int k = 0; k < kLanes; ++k) L::Store(RowP(i0 + kLanes - 1 - k) + c0, v[k]);
+            }
     }
 
     // Rows r0 .. r0 + B - 1 above the panel. A row's factorised column r gives U(i, r) = A(D(r) + r - i)
@@ -185,6 +228,7 @@ template <class L> struct Panel {
                 return r;
             }
             inverse[r] = 1.0 / pivot;
+            RowQ(r)[c] = pivot;
         }
         return 0;
     }
@@ -208,13 +252,26 @@ template <class L> struct Panel {
         }
     }
 
-    // The panel's first `columns` columns into the profile: pivots and U.
+    // The panel's first `columns` columns into the profile, pivots and U, from Q (whose diagonal holds
+    // the pivots): Pack the other way round.
     TORVA_PANEL void WriteBack(int columns) const {
-        for (int c = 0; c < columns; ++c) {
-            const int j = j0 + c;
-            double* column = A + D[j];
-            column[0] = RowP(j)[c];
-            for (int i = Top(j); i < j; ++i) column[j - i] = RowQ(i)[c];
+        const int last = j0 + columns - 1;
+        for (int c0 = 0; c0 < columns; c0 += kLanes) {
+            const int end = std::min(columns, c0 + kLanes);
+            const int top = *std::min_element(top_ + c0, top_ + end);
+            for (int i0 = top; i0 <= last; i0 += kLanes) {
+                Vec v[kLanes];
+                for (int k = 0; k < kLanes; ++k) v[k] = L::Load(RowQ(i0 + kLanes - 1 - k) + c0);
+                L::Transpose(v);
+                for (int c = c0; c < end; ++c) {
+                    double* p = target_[c] - i0 - (kLanes - 1);
+                    int lo, hi;
+                    if (Interior(c, i0))
+                        L::StoreUnaligned(p, v[c - c0]);
+                    else if (ProfileLanes(c, i0, lo, hi); lo < hi)
+                        L::StorePart(p, v[c - c0], lo, hi);
+                }
+            }
         }
     }
 };
@@ -225,7 +282,7 @@ TORVA_PANEL int FactorisePanels(double* A, const int32_t* D, int n, const double
                                 double* work) {
     constexpr int W = Panel<L>::W;
     static_assert(W <= 16, "the work space holds panels up to 16 wide");
-    Panel<L> s;
+    Panel<L> s{};
     s.A = A;
     s.D = D;
     s.K = source != nullptr ? source : A;
@@ -238,6 +295,7 @@ TORVA_PANEL int FactorisePanels(double* A, const int32_t* D, int n, const double
         s.width = std::min(W, n - j0 + 1);
         s.tJ = j0;
         for (int c = 0; c < s.width; ++c) s.tJ = std::min(s.tJ, s.Top(j0 + c));
+        s.FindColumns();
         s.Pack();
         // While the rows above run (arithmetic, mostly from the cache), the next panel's columns are
         // fetched from memory, in the source and in place, a few lines after each block.

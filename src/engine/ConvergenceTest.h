@@ -13,6 +13,13 @@ struct ConvergenceTest {
     // The iteration pairs the quasi-Newton update of the secant matrix keeps (0: plain secant
     // iterations).
     int quasiNewtonPairs = 8;
+    // The factorised iteration matrix is kept from iteration to iteration (and step to step) while the
+    // iterations bring the out-of-balance force down quickly; false forms and factorises it at every
+    // iteration.
+    bool keepFactorisation = true;
+    // A step's first guess extrapolates the last converged increment; false starts every step from
+    // the committed state.
+    bool extrapolate = true;
 
     bool Converged(double residualNorm, double appliedNorm, double correctionNorm,
                    double displacementNorm) const {

@@ -4,6 +4,7 @@
 #include "engine/DisplacementConstraint.h"
 #include "engine/Engine.h"
 #include "engine/IterationMatrix.h"
+#include "engine/PairSubstitution.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +18,18 @@ constexpr double kLargestIncrement = 1e100; // mm: beyond it (or NaN) a step is 
 constexpr int kMaxCutLevels = 4;            // a step is cut down to 1/16 at most
 // A quasi-Newton step after which the out-of-balance force is this many times what it was is taken back.
 constexpr double kRejectedGrowth = 10.0;
+// The factorised iteration matrix is kept from iteration to iteration, and from step to step, while
+// the quasi-Newton update makes each iteration bring the out-of-balance force down to at most this
+// share of what it was; an iteration that does less has the matrix formed and factorised anew.
+constexpr double kSlowIteration = 0.9;
+// With the matrix kept, a plane element is formed anew only when some term of its points' secant
+// matrices has moved by more than this share of their largest term since it was last formed: the
+// iteration matrix need not follow the small drift of every uncracked point's compression secant.
+constexpr double kReformTolerance = 1e-3;
+// A step's first guess extrapolates the last converged increment by at most this factor, and is used
+// only when it leaves at most this share of the applied force out of balance.
+constexpr double kLargestExtrapolation = 4.0;
+constexpr double kUsefulGuess = 0.1;
 constexpr double kJointSecantFloor = 0.01;       // of the spring's initial stiffness
 constexpr double kDefaultPeakStrain = 0.002;     // where a concrete type gives none
 constexpr double kCrackingStrengthFactor = 0.33; // ft = 0.33 sqrt(fc) where the type gives none
@@ -88,10 +101,14 @@ IterativeSolver::IterativeSolver(Engine& engine)
       alphaCommitted_(size_t(4 * engine.capacity_.elements)),
       modeForce_(size_t(4 * engine.capacity_.elements)), kaaInverse_(size_t(16 * engine.capacity_.elements)),
       trialAlpha_(size_t(4 * engine.capacity_.elements)), formedD_(size_t(81 * engine.capacity_.elements)),
-      formState_(size_t(engine.capacity_.elements)), formChanged_(size_t(engine.capacity_.elements)),
+      formedWith_(size_t(81 * engine.capacity_.elements)), formState_(size_t(engine.capacity_.elements)),
+      formChanged_(size_t(engine.capacity_.elements)),
       historyAtStart_(size_t(kGaussPoints * engine.capacity_.elements)),
       jointAtStart_(size_t(engine.capacity_.elements)), committedAtStart_(Equations(engine)),
-      alphaAtStart_(size_t(4 * engine.capacity_.elements)) {}
+      alphaAtStart_(size_t(4 * engine.capacity_.elements)), strain_(size_t(27 * engine.capacity_.elements)),
+      lastIncrement_(Equations(engine)), lastAlphaIncrement_(size_t(4 * engine.capacity_.elements)),
+      lastIncrementAtStart_(Equations(engine)),
+      lastAlphaIncrementAtStart_(size_t(4 * engine.capacity_.elements)) {}
 
 size_t IterativeSolver::Equations(const Engine& engine) {
     return size_t(2 * engine.capacity_.nodes + 1);
@@ -145,6 +162,8 @@ bool IterativeSolver::Initialise(std::span<double> results, int mode, int& statu
             point_[9 * e + p] = McftPoint{};
         }
         jointCommitted_[e] = g.joints_[e];
+        for (int p = 0; p < kGaussPoints; ++p)
+            std::copy_n(g.gauss_[9 * e + p].D, 9, &formedWith_[81 * e + 9 * p]);
         for (int k = 0; k < 2; ++k)
             jointSecant_[2 * e + k] =
                 g.joints_[e].spring[k].concreteTangent + g.joints_[e].spring[k].steelTangent;
@@ -154,10 +173,12 @@ bool IterativeSolver::Initialise(std::span<double> results, int mode, int& statu
     std::fill_n(alphaCommitted_.begin(), 4 * g.elementCount_, 0.0);
     std::fill_n(kaaInverse_.begin(), 16 * g.elementCount_, 0.0);
     lambda_ = lambdaCommitted_ = 0.0;
+    predictorValid_ = false;
+    refreshMatrix_ = true;
 
     // Step 0: gravity alone, load factor 0.
     step_ = 0;
-    iterations_ = subSteps_ = 0;
+    iterations_ = subSteps_ = factorisations_ = 0;
     Outcome outcome;
     if (!SolveTo(Target{}, kMaxCutLevels, outcome)) {
         status = outcome == Outcome::Unstable    ? kStatusUnstable
@@ -174,7 +195,7 @@ bool IterativeSolver::Initialise(std::span<double> results, int mode, int& statu
 void IterativeSolver::AdvanceStep(std::span<double> results, double increment, int mode, int step,
                                   int& status) {
     step_ = step;
-    iterations_ = subSteps_ = 0;
+    iterations_ = subSteps_ = factorisations_ = 0;
     Target target;
     if (!(std::fabs(increment) <= kLargestIncrement)) {
         status = kStatusNotFinite;
@@ -210,6 +231,7 @@ void IterativeSolver::Record(std::span<const double> results) {
     record_.step = step_;
     record_.iterations = iterations_;
     record_.subSteps = subSteps_;
+    record_.factorisations = factorisations_;
     record_.residual = lastResidual_;
     record_.loadFactor = lambdaCommitted_;
     record_.controlDisplacement = results[0];
@@ -230,6 +252,7 @@ bool IterativeSolver::SolveTo(const Target& target, int level, Outcome& outcome)
         return true;
     }
     Restore();
+    refreshMatrix_ = true;
     if (outcome == Outcome::Cancelled) return false;
     failure_.step = step_;
     failure_.residual = lastResidual_;
@@ -243,26 +266,58 @@ bool IterativeSolver::SolveTo(const Target& target, int level, Outcome& outcome)
     return SolveTo(half, level + 1, outcome) && SolveTo(target, level + 1, outcome);
 }
 
+// The first guess of an attempt: the last converged increment, scaled to this one by the control dof's
+// move (push-over) or the load factor's (force control). Along a smooth response the iterations then
+// start close to equilibrium; where the response turns they correct the guess as they would correct
+// the committed state. No guess after the gravity state, or where the control reverses.
+bool IterativeSolver::Predict(const Target& target) {
+    if (!predictorValid_ || !test_.extrapolate) return false;
+    const double last = target.displacement ? lastIncrement_[target.equation] : lastLambdaIncrement_;
+    const double ratio = (target.value - ControlValue(target)) / last;
+    if (!(ratio > 0.0 && ratio <= kLargestExtrapolation)) return false;
+    double* u = e_.totalDisplacement_.data();
+    for (int eq = 1; eq <= e_.equationCount_; ++eq) u[eq] = committed_[eq] + ratio * lastIncrement_[eq];
+    for (int k = 0; k < 4 * e_.elementCount_; ++k)
+        alpha_[k] = alphaCommitted_[k] + ratio * lastAlphaIncrement_[k];
+    lambda_ = lambdaCommitted_ + ratio * lastLambdaIncrement_;
+    return true;
+}
+
 IterativeSolver::Outcome IterativeSolver::Attempt(const Target& target) {
     const int n = e_.equationCount_;
     double* u = e_.totalDisplacement_.data();
+    const bool predicted = Predict(target);
     lastResidual_ = EvaluateState() / std::max(appliedNorm_, kTinyForce);
+    // A guess far out of balance (the last step opened cracks or yielded bars that this one need not
+    // open further) is dropped: iterations from it may settle on another equilibrium of the softening
+    // material than the committed state leads to.
+    if (predicted && !(lastResidual_ <= kUsefulGuess)) {
+        Restore();
+        lastResidual_ = EvaluateState() / std::max(appliedNorm_, kTinyForce);
+    }
     if (!std::isfinite(lastResidual_)) return Outcome::NotConverged;
     quasiNewton_.Start(n, test_.quasiNewtonPairs);
     for (int iteration = 1; iteration <= test_.iterationLimit; ++iteration) {
         ++iterations_;
-        if (!FormStiffness()) {
-            lastResidual_ = NAN;
-            return Outcome::NotConverged;
+        if (refreshMatrix_ || !e_.factorValid_ || !test_.keepFactorisation) {
+            if (!FormStiffness()) {
+                lastResidual_ = NAN;
+                return Outcome::NotConverged;
+            }
+            if (!e_.factorValid_) ++factorisations_;
+            if (!Factorise()) return Outcome::Unstable;
+            refreshMatrix_ = false;
         }
-        if (!Factorise()) return Outcome::Unstable;
         CondenseResidual();
         const double before = Norm(condensed_);
         const bool updated = quasiNewton_.Pairs() > 0;
         if (updated) SaveTrial();
-        const auto solve = [this](const std::vector<double>& rhs, std::vector<double>& x) { Solve(rhs, x); };
-        quasiNewton_.Apply(condensed_, correctionR_, solve);
-        quasiNewton_.Apply(pattern_, correctionP_, solve);
+        // The out-of-balance force and the load pattern in one pass over the factors.
+        quasiNewton_.ApplyPair(condensed_, pattern_, correctionR_, correctionP_,
+                               [this](std::vector<double>& w) {
+                                   SubstitutePair(e_.workProfile_.data(), w.data(),
+                                                  e_.diagonalAddress_.data(), e_.equationCount_);
+                               });
         double change = target.value - lambda_;
         if (target.displacement) {
             const DisplacementConstraint constraint{target.equation, target.value};
@@ -297,6 +352,7 @@ IterativeSolver::Outcome IterativeSolver::Attempt(const Target& target) {
         // iteration goes on from the state before it with the plain secant matrix and no pairs.
         if (updated && !(residual <= kRejectedGrowth * before)) {
             RestoreTrial();
+            refreshMatrix_ = true;
             lastResidual_ = EvaluateState() / std::max(appliedNorm_, kTinyForce);
             quasiNewton_.Start(n, test_.quasiNewtonPairs);
             continue;
@@ -313,6 +369,7 @@ IterativeSolver::Outcome IterativeSolver::Attempt(const Target& target) {
         quasiNewton_.Add(correctionR_, previousResidual_, stepLoad_);
         if (test_.Converged(residual, appliedNorm_, correction, std::sqrt(displacement)))
             return Outcome::Converged;
+        if (!(residual <= kSlowIteration * before)) refreshMatrix_ = true;
     }
     return Outcome::NotConverged;
 }
@@ -397,6 +454,11 @@ void IterativeSolver::Commit() {
         if (!hasConcrete_[e]) continue;
         for (int p = 0; p < kGaussPoints; ++p) CommitMcft(point_[9 * e + p], history_[9 * e + p]);
     }
+    // The increment of a load step (or a piece of one) guesses the next one; gravity's does not.
+    predictorValid_ = step_ > 0;
+    for (int eq = 1; eq <= n; ++eq) lastIncrement_[eq] = e_.totalDisplacement_[eq] - committed_[eq];
+    for (int k = 0; k < 4 * e_.elementCount_; ++k) lastAlphaIncrement_[k] = alpha_[k] - alphaCommitted_[k];
+    lastLambdaIncrement_ = lambda_ - lambdaCommitted_;
     std::copy_n(e_.totalDisplacement_.begin() + 1, n, committed_.begin() + 1);
     std::copy_n(alpha_.begin(), 4 * e_.elementCount_, alphaCommitted_.begin());
     lambdaCommitted_ = lambda_;
@@ -409,6 +471,10 @@ void IterativeSolver::SaveStepStart() {
     std::copy_n(committed_.begin() + 1, n, committedAtStart_.begin() + 1);
     std::copy_n(alphaCommitted_.begin(), 4 * elements, alphaAtStart_.begin());
     lambdaAtStart_ = lambdaCommitted_;
+    std::copy_n(lastIncrement_.begin() + 1, n, lastIncrementAtStart_.begin() + 1);
+    std::copy_n(lastAlphaIncrement_.begin(), 4 * elements, lastAlphaIncrementAtStart_.begin());
+    lastLambdaIncrementAtStart_ = lastLambdaIncrement_;
+    predictorValidAtStart_ = predictorValid_;
 }
 
 void IterativeSolver::AbandonStep() {
@@ -420,10 +486,16 @@ void IterativeSolver::AbandonStep() {
         std::copy_n(committedAtStart_.begin() + 1, n, committed_.begin() + 1);
         std::copy_n(alphaAtStart_.begin(), 4 * elements, alphaCommitted_.begin());
         lambdaCommitted_ = lambdaAtStart_;
+        std::copy_n(lastIncrementAtStart_.begin() + 1, n, lastIncrement_.begin() + 1);
+        std::copy_n(lastAlphaIncrementAtStart_.begin(), 4 * elements, lastAlphaIncrement_.begin());
+        lastLambdaIncrement_ = lastLambdaIncrementAtStart_;
+        predictorValid_ = predictorValidAtStart_;
     }
+    refreshMatrix_ = true;
     Restore();
     // The points describe the committed state again (the trial ones were the abandoned iteration's);
-    // the joints' trial states this leaves are put back.
+    // the joints' trial states this leaves are put back. The engine's Gauss points still hold the
+    // last published (committed) state.
     EvaluateState();
     Restore();
 }
@@ -436,6 +508,8 @@ void IterativeSolver::Publish() {
         for (int p = 0; p < kGaussPoints; ++p) {
             const McftPoint& point = point_[9 * e + p];
             GaussPointState& gp = e_.gauss_[9 * e + p];
+            std::copy_n(&strain_[27 * e + 3 * p], 3, gp.strain);
+            std::copy_n(point.stress, 3, gp.totalStress);
             gp.concrete.principal[0] = point.f1;
             gp.concrete.principal[1] = point.f2;
             gp.concrete.principal[2] = point.theta;
@@ -474,7 +548,8 @@ double IterativeSolver::EvaluateState() {
                 EvaluateJoint(e, u, before);
             } else if (hasConcrete_[e]) {
                 GatherLocal(e, e_.totalDisplacement_, u);
-                EvaluatePlane(e, u);
+                EvaluatePlane(e, u, force);
+                continue;
             } else {
                 std::fill_n(force, 8, 0.0);
                 continue;
@@ -500,22 +575,29 @@ double IterativeSolver::EvaluateState() {
 }
 
 // Total strains from the total displacements and the element's incompatible modes; g = sum G' s f,
-// what holds the modes out of balance.
-void IterativeSolver::EvaluatePlane(int e, const double u[8]) {
+// what holds the modes out of balance; the nodal forces B0' s f (as the engine's ElementForce sums
+// them). The strains stay in the solver's own compact array until they are published: the engine's
+// Gauss-point records are large, and touching them at every iteration costs more than the material.
+void IterativeSolver::EvaluatePlane(int e, const double u[8], double force[8]) {
     const double* alpha = &alpha_[4 * e];
     double* g = &modeForce_[4 * e];
     std::fill_n(g, 4, 0.0);
+    std::fill_n(force, 8, 0.0);
     for (int p = 0; p < kGaussPoints; ++p) {
-        GaussPointState& gp = e_.gauss_[9 * e + p];
         const PlaneGaussGeometry& geometry = e_.geometry_[9 * e + p];
-        PlaneStrainIncrement(geometry, u, alpha, gp.strain);
+        double* strain = &strain_[27 * e + 3 * p];
+        PlaneStrainIncrement(geometry, u, alpha, strain);
         McftPoint& point = point_[9 * e + p];
-        EvaluateMcft(materials_[e], gp.strain, history_[9 * e + p], point);
-        for (int i = 0; i < 3; ++i) gp.totalStress[i] = point.stress[i];
+        EvaluateMcft(materials_[e], strain, history_[9 * e + p], point);
+        const double* s = point.stress;
         for (int a = 0; a < 4; ++a)
-            g[a] += (geometry.G[0][a] * point.stress[0] + geometry.G[1][a] * point.stress[1] +
-                     geometry.G[2][a] * point.stress[2]) *
+            g[a] += (geometry.G[0][a] * s[0] + geometry.G[1][a] * s[1] + geometry.G[2][a] * s[2]) *
                     geometry.factor;
+        for (int a = 0; a < 4; ++a) {
+            const double dx = geometry.B0[0][2 * a], dy = geometry.B0[1][2 * a + 1];
+            force[2 * a] += (dx * s[0] + dy * s[2]) * geometry.factor;
+            force[2 * a + 1] += (dy * s[1] + dx * s[2]) * geometry.factor;
+        }
     }
 }
 
@@ -607,8 +689,10 @@ bool IterativeSolver::FormStiffness() {
     }
     // The failing plane element keeps the matrices of its points before the failing point.
     const int point = formState_[failing] - kSecantNotFinite;
-    for (int p = 0; p < point; ++p)
+    for (int p = 0; p < point; ++p) {
         std::copy_n(&formedD_[81 * failing + 9 * p], 9, e_.gauss_[9 * failing + p].D);
+        std::copy_n(&formedD_[81 * failing + 9 * p], 9, &formedWith_[81 * failing + 9 * p]);
+    }
     return false;
 }
 
@@ -621,15 +705,19 @@ int IterativeSolver::EvaluateSecant(int e) {
         return JointSecant(e, secant, changed, false) ? kSecantUnchanged : kSecantNotFinite;
     }
     if (!hasConcrete_[e]) return kSecantUnchanged;
-    bool changed = false;
+    double change = 0.0, scale = 0.0;
     for (int p = 0; p < kGaussPoints; ++p) {
         double* D = &formedD_[81 * e + 9 * p];
         IterationMatrix(point_[9 * e + p], materials_[e], D);
         if (!Finite(D, 9)) return kSecantNotFinite + p;
-        const double* formed = e_.gauss_[9 * e + p].D;
-        if (!std::equal(D, D + 9, formed)) changed = true;
+        const double* formed = &formedWith_[81 * e + 9 * p];
+        for (int i = 0; i < 9; ++i) {
+            change = std::max(change, std::fabs(D[i] - formed[i]));
+            scale = std::max(scale, std::fabs(formed[i]));
+        }
     }
-    return changed ? kSecantChanged : kSecantUnchanged;
+    const double tolerance = test_.keepFactorisation ? kReformTolerance : 0.0;
+    return change > tolerance * scale ? kSecantChanged : kSecantUnchanged;
 }
 
 // Pass two for a changed plane element: its points take the new matrices, and its stiffness goes into
@@ -638,6 +726,7 @@ void IterativeSolver::FormPlane(int e) {
     double D[9][9];
     for (int p = 0; p < kGaussPoints; ++p) {
         std::copy_n(&formedD_[81 * e + 9 * p], 9, D[p]);
+        std::copy_n(D[p], 9, &formedWith_[81 * e + 9 * p]);
         std::copy_n(D[p], 9, e_.gauss_[9 * e + p].D);
     }
     if (PlaneElementStiffness(&e_.geometry_[9 * e], D, e_.formulation_, &e_.formedMatrix_[64 * e],
@@ -680,14 +769,6 @@ bool IterativeSolver::Factorise() {
     }
     g.factorValid_ = true;
     return true;
-}
-
-void IterativeSolver::Solve(const std::vector<double>& rhs, std::vector<double>& solution) {
-    Engine& g = e_;
-    const int n = g.equationCount_;
-    std::copy_n(rhs.begin() + 1, n, g.workVector_.begin() + 1);
-    ColumnSolve(g.workProfile_.data(), g.workVector_.data(), g.diagonalAddress_.data(), n, 2);
-    std::copy_n(g.workVector_.begin() + 1, n, solution.begin() + 1);
 }
 
 } // namespace torva::engine

@@ -16,6 +16,14 @@
 // (QuasiNewton); without pairs H = K^-1 and, with an exact secant (K u = Fint(u)), this is the
 // total-load secant iteration u = K^-1 (lambda P + Fg).
 //
+// The secant matrix is formed and factorised only when the iterations need it: at the start, after a
+// failed attempt or a quasi-Newton step taken back, and after an iteration that did not bring the
+// out-of-balance force below 0.9 of what it was; otherwise the factors are kept over iterations and
+// steps and the quasi-Newton pairs carry what changed since (only elements whose secants moved
+// noticeably are formed again). The iteration matrix decides the path of the iterations, not the state
+// they converge to. A step starts from the last converged increment extrapolated to its target, unless
+// that guess leaves more than a tenth of the applied force out of balance.
+//
 // A step that does not converge within the iteration limit is cut in halves, down to a sixteenth; the
 // material histories are committed only at a converged (sub-)step. A NaN or an infinity anywhere ends
 // the attempt like a failed convergence, so nothing unbalanced or undefined is ever accepted.
@@ -41,6 +49,7 @@ struct IterativeStepRecord {
     int step = 0;
     int iterations = 0;             // all iterations of the step, over its attempts and sub-steps
     int subSteps = 1;               // the converged pieces the step was done in (1 when not cut)
+    int factorisations = 0;         // of the iteration matrix, over the step's iterations
     double residual = 0;            // |R| / |applied force| at the end
     double loadFactor = 0;          // of the point-load pattern
     double controlDisplacement = 0; // mm (push-over)
@@ -92,6 +101,7 @@ private:
     void Record(std::span<const double> results);
     bool SolveTo(const Target& target, int level, Outcome& outcome);
     Outcome Attempt(const Target& target);
+    bool Predict(const Target& target);
     void Restore();
     // The trial state an iteration starts from, kept while a quasi-Newton step is on trial.
     void SaveTrial();
@@ -106,7 +116,7 @@ private:
     // The Gauss-point and spring states of the trial displacement, the internal forces and the
     // out-of-balance force; returns |R|, or NaN when a state is not finite.
     double EvaluateState();
-    void EvaluatePlane(int e, const double u[8]);
+    void EvaluatePlane(int e, const double u[8], double force[8]);
     void CondenseResidual();
     // alpha += T du + Kaa^-1 g (the correction of the modes' own residual).
     void UpdateIncompatibleModes(const std::vector<double>& du);
@@ -122,7 +132,6 @@ private:
     bool JointSecant(int e, JointState& secant, bool& changed, bool record);
     void ReplaceElementMatrix(int e, const double K[64]);
     bool Factorise();
-    void Solve(const std::vector<double>& rhs, std::vector<double>& solution);
     void GatherLocal(int e, const std::vector<double>& u, double local[8]) const;
     double ControlValue(const Target& target) const;
 
@@ -150,6 +159,8 @@ private:
     // FormStiffness' passes: the new secant matrices (9 points × 9 per element) and each element's
     // finding.
     std::vector<double> formedD_;
+    // The secant matrices each plane element was last formed with (9 points × 9).
+    std::vector<double> formedWith_;
     std::vector<int> formState_;
     std::vector<uint8_t> formChanged_;
     double lambda_ = 0, lambdaCommitted_ = 0;
@@ -158,9 +169,19 @@ private:
     std::vector<JointState> jointAtStart_;
     std::vector<double> committedAtStart_, alphaAtStart_;
     double lambdaAtStart_ = 0;
+    // The trial total strains of the Gauss points (3 per point), published with the points.
+    std::vector<double> strain_;
+    // The last converged increment (of a step or a piece), the next attempt's first guess, and its
+    // copy at the start of a cut step.
+    std::vector<double> lastIncrement_, lastAlphaIncrement_;
+    std::vector<double> lastIncrementAtStart_, lastAlphaIncrementAtStart_;
+    double lastLambdaIncrement_ = 0, lastLambdaIncrementAtStart_ = 0;
+    bool predictorValid_ = false, predictorValidAtStart_ = false;
+    // The next iteration forms and factorises the iteration matrix anew (see kSlowIteration).
+    bool refreshMatrix_ = true;
     double lastResidual_ = 0; // |R| / |applied| of the last evaluation
     double appliedNorm_ = 0;  // |lambda P + Fg| of the last evaluation
-    int iterations_ = 0, subSteps_ = 0, step_ = 0;
+    int iterations_ = 0, subSteps_ = 0, factorisations_ = 0, step_ = 0;
     IterativeStepRecord record_;
     IterativeFailure failure_;
 };

@@ -85,14 +85,19 @@ void EvaluateMcft(const McftMaterial& material, const double strain[3], const Mc
     const double r1[3] = {pr.c2, pr.s2, pr.cs};
     const double r2[3] = {pr.s2, pr.c2, -pr.cs};
     const double r3[3] = {-2 * pr.cs, 2 * pr.cs, pr.c2 - pr.s2};
+    // Formed in a local array and stored once: reading point.D back right after its stores would wait
+    // for the point's cache line to arrive from memory.
+    double D[9];
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
-            point.D[3 * i + j] = E1 * r1[i] * r1[j] + E2 * r2[i] * r2[j] + G * r3[i] * r3[j];
-    point.D[0] += barSecant[0];
-    point.D[4] += barSecant[1];
+            D[3 * i + j] = E1 * r1[i] * r1[j] + E2 * r2[i] * r2[j] + G * r3[i] * r3[j];
+    D[0] += barSecant[0];
+    D[4] += barSecant[1];
+    const double strainCopy[3] = {strain[0], strain[1], strain[2]};
     for (int i = 0; i < 3; ++i)
         point.stress[i] =
-            point.D[3 * i] * strain[0] + point.D[3 * i + 1] * strain[1] + point.D[3 * i + 2] * strain[2];
+            D[3 * i] * strainCopy[0] + D[3 * i + 1] * strainCopy[1] + D[3 * i + 2] * strainCopy[2];
+    std::copy_n(D, 9, point.D);
 
     point.E1 = E1;
     point.E2 = E2;

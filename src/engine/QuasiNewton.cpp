@@ -24,6 +24,9 @@ void QuasiNewton::Start(int equations, int depth) {
     rho_.assign(size_t(depth), 0.0);
     alpha_.assign(size_t(depth), 0.0);
     work_.assign(size_t(equations + 1), 0.0);
+    work2_.assign(size_t(equations + 1), 0.0);
+    pair_.assign(2 * size_t(equations + 1), 0.0);
+    alpha2_.assign(size_t(depth), 0.0);
 }
 
 double QuasiNewton::Dot(const std::vector<double>& a, const std::vector<double>& b) const {
@@ -64,6 +67,39 @@ void QuasiNewton::Apply(const std::vector<double>& v, std::vector<double>& resul
         const int k = Slot(age);
         const double beta = rho_[k] * Dot(y_[k], result);
         for (int i = 1; i <= n_; ++i) result[i] += (alpha_[k] - beta) * s_[k][i];
+    }
+}
+
+void QuasiNewton::ApplyPair(const std::vector<double>& v1, const std::vector<double>& v2,
+                            std::vector<double>& r1, std::vector<double>& r2,
+                            const std::function<void(std::vector<double>&)>& solvePair) {
+    std::copy_n(v1.begin() + 1, n_, work_.begin() + 1);
+    std::copy_n(v2.begin() + 1, n_, work2_.begin() + 1);
+    for (int age = 0; age < count_; ++age) {
+        const int k = Slot(age);
+        alpha_[k] = rho_[k] * Dot(s_[k], work_);
+        alpha2_[k] = rho_[k] * Dot(s_[k], work2_);
+        for (int i = 1; i <= n_; ++i) {
+            work_[i] -= alpha_[k] * y_[k][i];
+            work2_[i] -= alpha2_[k] * y_[k][i];
+        }
+    }
+    for (int i = 1; i <= n_; ++i) {
+        pair_[2 * size_t(i)] = work_[i];
+        pair_[2 * size_t(i) + 1] = work2_[i];
+    }
+    solvePair(pair_);
+    for (int i = 1; i <= n_; ++i) {
+        r1[i] = pair_[2 * size_t(i)];
+        r2[i] = pair_[2 * size_t(i) + 1];
+    }
+    for (int age = count_ - 1; age >= 0; --age) {
+        const int k = Slot(age);
+        const double beta = rho_[k] * Dot(y_[k], r1), beta2 = rho_[k] * Dot(y_[k], r2);
+        for (int i = 1; i <= n_; ++i) {
+            r1[i] += (alpha_[k] - beta) * s_[k][i];
+            r2[i] += (alpha2_[k] - beta2) * s_[k][i];
+        }
     }
 }
 

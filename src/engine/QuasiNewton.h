@@ -28,6 +28,10 @@ public:
     // result = H v, with `solve(rhs, solution)` applying K^-1. `result` may not be `v`.
     void Apply(const std::vector<double>& v, std::vector<double>& result,
                const std::function<void(const std::vector<double>&, std::vector<double>&)>& solve);
+    // r1 = H v1 and r2 = H v2, each as Apply gives it, with one call of `solvePair(w)` applying K^-1
+    // to both vectors interleaved in w (w[2i], w[2i + 1]: the i-th terms; see PairSubstitution.h).
+    void ApplyPair(const std::vector<double>& v1, const std::vector<double>& v2, std::vector<double>& r1,
+                   std::vector<double>& r2, const std::function<void(std::vector<double>&)>& solvePair);
 
 private:
     double Dot(const std::vector<double>& a, const std::vector<double>& b) const;
@@ -36,7 +40,7 @@ private:
     int n_ = 0, depth_ = 0, count_ = 0, newest_ = -1;
     std::vector<std::vector<double>> s_, y_;
     std::vector<double> rho_, alpha_;
-    std::vector<double> work_;
+    std::vector<double> work_, work2_, pair_, alpha2_;
 };
 
 } // namespace torva::engine

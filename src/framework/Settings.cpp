@@ -16,6 +16,7 @@ QString& FileStorage() {
 const QString kRecentGroup = QStringLiteral("Recent File List");
 const QString kMethodKey = QStringLiteral("Analysis/Method");
 const QString kSaveDataProgramKey = QStringLiteral("SaveData/ExternalProgram");
+const QString kResultsPlaceKey = QStringLiteral("Results/Place");
 
 } // namespace
 
@@ -35,6 +36,16 @@ engine::AnalysisMethod Settings::AnalysisMethod() {
 void Settings::SetAnalysisMethod(engine::AnalysisMethod method) {
     auto settings = Open();
     settings->setValue(kMethodKey, QString::fromLatin1(MethodKey(method)));
+    settings->sync();
+}
+
+QString Settings::ResultsPlace() {
+    return Open()->value(kResultsPlaceKey, QStringLiteral("right")).toString();
+}
+
+void Settings::SetResultsPlace(const QString& place) {
+    auto settings = Open();
+    settings->setValue(kResultsPlaceKey, place);
     settings->sync();
 }
 

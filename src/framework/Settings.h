@@ -28,6 +28,11 @@ public:
     // empty (the default) starts nothing. Setting it empty removes the entry.
     static QString SaveDataProgram();
     static void SetSaveDataProgram(const QString& program);
+
+    // Where the analysis window's "Results" window was last put, kept as "Results/Place": "right" (the
+    // default), "bottom", "left", "top" or "floating".
+    static QString ResultsPlace();
+    static void SetResultsPlace(const QString& place);
 };
 
 // The most recently used files, newest first, at most `capacity`; stored under "Recent File

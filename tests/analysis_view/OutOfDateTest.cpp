@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWheelEvent>
 #include <cmath>
@@ -406,6 +407,29 @@ TEST_F(OutOfDateTest, AnEditDuringAPushoverStopsTheRunAndKeepsItsStepsAsTheRunTh
     EXPECT_EQ(Session().History().Count(), kept);
     EXPECT_FALSE(Query(cmd::kPlay).enabled); // Analyze again first
     ExpectAnalyzeEqualsAFreshDocument("pushover-edited");
+}
+
+TEST_F(OutOfDateTest, AnEditDuringAnalyzeStopsItAndAnUpdateWithoutOneDoesNot) {
+    // A document update that changes nothing lets the analysis finish and show its results.
+    ASSERT_TRUE(Run(cmd::kActualSize));
+    ASSERT_TRUE(Run(cmd::kAnalyze));
+    ASSERT_TRUE(View()->Analysing());
+    Doc()->UpdateAllViews(nullptr, 0);
+    EXPECT_TRUE(View()->Analysing());
+    ASSERT_TRUE(WaitFor([this] { return !View()->Analysing(); }, 60));
+    test::Flush();
+    ExpectResultsShown("update-during-analyze");
+
+    // An edit while it runs: the analysis of the earlier model is never read.
+    ASSERT_TRUE(Run(cmd::kAnalyze));
+    ASSERT_TRUE(View()->Analysing());
+    ToLayer(kConcreteLayer);
+    PlanClick(Centre(5, 4));
+    EXPECT_FALSE(View()->Analysing());
+    EXPECT_EQ(Main()->statusBar()->currentMessage(),
+              QStringLiteral("The analysis was stopped: the model changed while it ran."));
+    ExpectOutOfDate("edit-during-analyze");
+    ExpectAnalyzeEqualsAFreshDocument("edit-during-analyze");
 }
 
 } // namespace
