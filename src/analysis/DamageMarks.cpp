@@ -52,7 +52,9 @@ DamageMarks PrepareDamageMarks(const ResultField& field, const MeshView& mesh, c
     const int elements = std::min(field.elements, mesh.elementCount);
     for (int e = 0; e < elements; ++e) {
         if (!field.plane[size_t(e)] || mesh.elemDiscrete[e] != 0) continue;
-        const double half = DamageMarks::kCrackLength * ShorterSide(mesh, nodeX, nodeY, e) / 2;
+        const double side = ShorterSide(mesh, nodeX, nodeY, e);
+        const double half = DamageMarks::kCrackLength * side / 2;
+        const size_t marksBefore = marks.cracks.size() + marks.conditions.size() + marks.yields.size();
         for (int g = 0; g < 9; ++g) {
             const PointResult& p = field.Point(e, g);
             double x, y;
@@ -70,6 +72,10 @@ DamageMarks PrepareDamageMarks(const ResultField& field, const MeshView& mesh, c
                 for (int d = 0; d < 2; ++d)
                     if (p.yielded[d]) marks.yields.push_back({x, y, d});
         }
+        // Neighbouring Gauss points lie √0.6 / 2 of the side apart.
+        const double spacing = kXi[2] / 2 * side;
+        if (marks.cracks.size() + marks.conditions.size() + marks.yields.size() > marksBefore)
+            marks.pointSpacing = marks.pointSpacing > 0 ? std::min(marks.pointSpacing, spacing) : spacing;
     }
     return marks;
 }

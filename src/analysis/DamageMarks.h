@@ -42,6 +42,10 @@ struct DamageMarks {
     std::vector<ConditionMark> conditions;
     std::vector<YieldMark> yields;
     int crushed = 0, pastPeak = 0; // counts, for the legend
+    // The distance between neighbouring Gauss points of the smallest marked element, mm (0 without
+    // marks): the painter keeps its concrete and yield marks smaller than that, so that on a small
+    // picture they stay apart instead of merging into blots.
+    double pointSpacing = 0;
 };
 
 // The width grade of a crack (0..3).

@@ -58,7 +58,10 @@ constexpr int kStepTimerMs = 1; // step timer 1 fires every millisecond while a 
 constexpr int kHistoryRefreshMs = 250;
 // While a run goes on, its steps are taken from its thread at most this often (about the screen's
 // rate): each is read into the histories, and the last of them is prepared and painted once.
+// A frame that takes long to paint (a large model, a loaded machine) spaces the frames out further, so
+// that drawing takes at most a quarter of the window's time during a run.
 constexpr int kRunFrameMs = 33;
+constexpr int kPaintShareInverse = 4;
 constexpr int kAnalysisPollMs = 5;      // the analysis timer looks at the "Analyze" thread this often
 constexpr int kProgressRefreshMs = 100; // the status bar follows the iterations at most this often
 constexpr const char* kAnalysingText = "Analysing\u2026";
@@ -583,7 +586,8 @@ void C3dView::OnStepTimer() {
     // step it made joins the display and the results window's history here.
     const bool takeSteps = worker_->Active() && State().analysisMode == AnalysisState::kPushoverMode;
     // Steps wait in the run's thread until a frame is due; the end of the run is taken at once.
-    if (takeSteps && !worker_->Done() && frameShown_.isValid() && frameShown_.elapsed() < kRunFrameMs) {
+    const qint64 frameMs = std::max<qint64>(kRunFrameMs, kPaintShareInverse * lastPaintMs_);
+    if (takeSteps && !worker_->Done() && frameShown_.isValid() && frameShown_.elapsed() < frameMs) {
         ShowIterationProgress(false);
         return;
     }
@@ -711,7 +715,10 @@ void C3dView::paintEvent(QPaintEvent* /*event*/) {
         painter.fillRect(rect(), Qt::white);
         return;
     }
+    QElapsedTimer painting;
+    painting.start();
     PaintAnalysis(painter, CurrentPaintInput(), size());
+    lastPaintMs_ = painting.elapsed();
 }
 
 void C3dView::resizeEvent(QResizeEvent* /*event*/) {

@@ -174,6 +174,7 @@ private:
     std::optional<QString> externalProgram_;
     QElapsedTimer historyShown_;
     QElapsedTimer frameShown_; // the last redraw a command or tick asked for
+    qint64 lastPaintMs_ = 0;   // how long the last repaint took
     NumberDocks* numbers_ = nullptr;
     QPoint pressAt_;
     bool hoverShown_ = false; // the status bar shows an element's numbers

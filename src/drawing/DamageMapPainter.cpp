@@ -8,6 +8,7 @@
 #include <QPen>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <vector>
 
 namespace torva {
@@ -45,17 +46,21 @@ void DamageMapPainter::Paint(QPainter& painter, const DamageMarks& marks, const 
         painter.setPen(QPen(style.colour, style.width, Qt::SolidLine, Qt::FlatCap));
         painter.drawLines(lines.data(), int(lines.size()));
     }
-    const int h = kSquare / 2;
+    // Marks at most as large as the points' spacing on the picture allows (kept legible: 3 px at least).
+    const double spacing = marks.pointSpacing * std::sqrt(std::fabs(toPixels.determinant()));
+    const int square = marks.pointSpacing > 0 ? std::clamp(int(0.8 * spacing), 3, kSquare) : kSquare;
+    const int dash = marks.pointSpacing > 0 ? std::clamp(int(spacing), 4, kYieldDash) : kYieldDash;
+    const int h = square / 2;
     for (const ConditionMark& m : marks.conditions) {
         const QPointF p = toPixels.map(QPointF(m.x, m.y));
-        const QRect square(int(p.x()) - h, int(p.y()) - h, kSquare, kSquare);
+        const QRect mark(int(p.x()) - h, int(p.y()) - h, square, square);
         painter.setPen(QPen(Qt::black, 1));
         if (m.condition == PointCondition::Crushed)
-            painter.fillRect(square, Qt::black);
+            painter.fillRect(mark, Qt::black);
         else
-            painter.drawRect(square.adjusted(0, 0, -1, -1));
+            painter.drawRect(mark.adjusted(0, 0, -1, -1));
     }
-    const int d = kYieldDash / 2;
+    const int d = dash / 2;
     std::vector<QLine> dashes;
     dashes.reserve(marks.yields.size());
     for (const YieldMark& m : marks.yields) {

@@ -85,6 +85,31 @@ TEST(DamageMap, CracksRunAlongTheirAngleAndMarksShowWhereTheyShould) {
     EXPECT_FALSE(IsYieldGreen(image.pixel(centre.x(), centre.y() + 4)));
 }
 
+// On a small picture the concrete marks shrink with the points' spacing instead of merging: a 15 mm
+// element at 1 px/mm has its Gauss points 5.8 px apart, so every point crushed still leaves white
+// between neighbouring squares (7-pixel squares would touch).
+TEST(DamageMap, MarksStayApartWhereThePointsLieClose) {
+    test::GridMesh grid{1, 1, 15};
+    ResultField field =
+        grid.Field([](PointResult& p, double, double) { p.condition = PointCondition::Crushed; });
+    const DamageMarks marks = PrepareDamageMarks(field, grid.mesh.View(), grid.x.data(), grid.y.data());
+    EXPECT_NEAR(marks.pointSpacing, 0.7745967 / 2 * 15, 1e-6);
+    ASSERT_EQ(marks.conditions.size(), 9u);
+    const QTransform toPixels = QTransform::fromTranslate(20, 20);
+    QImage image = WhiteImage(60, 60);
+    QPainter painter(&image);
+    DamageMapPainter::Paint(painter, marks, toPixels);
+    painter.end();
+    test::SaveIfAsked(image, "damage-close-points");
+    // Midway between the centre point (27.5, 27.5) and its neighbours in x and y.
+    EXPECT_TRUE(IsWhite(image.pixel(30, 27)));
+    EXPECT_TRUE(IsWhite(image.pixel(27, 30)));
+    // Each mark still shows: 3 to 4 pixels a side.
+    const int black = Count(image, image.rect(), test::IsBlack);
+    EXPECT_GE(black, 9 * 9);
+    EXPECT_LE(black, 9 * 16);
+}
+
 TEST(DamageMap, LegendExplainsEachMarkAndSaysWhenThereAreNoResults) {
     CrackedPanel panel;
     QImage image = WhiteImage(DamageMapPainter::kLegendWidth, 220);
