@@ -15,6 +15,24 @@ int GlobalDof(const ElementRecord& element, int l) {
     return 2 * (element.nodes[l / 2] - 1) + l % 2 + 1;
 }
 
+// Calls add(lo, hi) for the profile ranges of `parts` equal column ranges, one a thread: each range of
+// the profile is written by one thread only, in element order, so the sums do not depend on `parts`.
+template <class AddRange>
+void OverColumnRanges(ThreadPool* pool, int parts, int equationCount,
+                      const std::vector<int32_t>& diagonalAddress, AddRange add) {
+    auto ranges = [&](int begin, int end) {
+        for (int part = begin; part < end; ++part) {
+            const int first = int(long(equationCount) * part / parts) + 1;
+            const int last = int(long(equationCount) * (part + 1) / parts);
+            add(diagonalAddress[first], diagonalAddress[last + 1]);
+        }
+    };
+    if (parts == 1)
+        ranges(0, 1);
+    else
+        pool->ParallelFor(parts, 1, ranges);
+}
+
 } // namespace
 
 void Engine::BuildElementDofLists() {
@@ -342,20 +360,10 @@ void Engine::AssembleChangedElements() {
             }
         return;
     }
-    const int parts = parallel_ && pool_ != nullptr ? pool_->Threads() : 1;
-    auto assemble = [this, parts](int begin, int end) {
-        for (int part = begin; part < end; ++part) {
-            const int first = int(long(equationCount_) * part / parts) + 1;
-            const int last = int(long(equationCount_) * (part + 1) / parts);
-            const int lo = diagonalAddress_[first], hi = diagonalAddress_[last + 1];
-            for (int e = 0; e < elementCount_; ++e)
-                if (elementChanged_[e]) AddFormedMatrix(e, lo, hi);
-        }
-    };
-    if (parts == 1)
-        assemble(0, 1);
-    else
-        pool_->ParallelFor(parts, 1, assemble);
+    OverColumnRanges(pool_.get(), ElementThreads(), equationCount_, diagonalAddress_, [this](int lo, int hi) {
+        for (int e = 0; e < elementCount_; ++e)
+            if (elementChanged_[e]) AddFormedMatrix(e, lo, hi);
+    });
 }
 
 // The flagged elements among the first `count`, all formed in place, their differences staged, into
@@ -363,20 +371,11 @@ void Engine::AssembleChangedElements() {
 void Engine::AssembleFormedInPlace(const uint8_t* changed, int count) {
     if (std::find(changed, changed + count, 1) == changed + count) return;
     factorValid_ = false;
-    const int parts = parallel_ && pool_ != nullptr ? pool_->Threads() : 1;
-    auto assemble = [this, parts, changed, count](int begin, int end) {
-        for (int part = begin; part < end; ++part) {
-            const int first = int(long(equationCount_) * part / parts) + 1;
-            const int last = int(long(equationCount_) * (part + 1) / parts);
-            const int lo = diagonalAddress_[first], hi = diagonalAddress_[last + 1];
-            for (int e = 0; e < count; ++e)
-                if (changed[e]) AddStagedDifferences(e, lo, hi);
-        }
-    };
-    if (parts == 1)
-        assemble(0, 1);
-    else
-        pool_->ParallelFor(parts, 1, assemble);
+    OverColumnRanges(pool_.get(), ElementThreads(), equationCount_, diagonalAddress_,
+                     [this, changed, count](int lo, int hi) {
+                         for (int e = 0; e < count; ++e)
+                             if (changed[e]) AddStagedDifferences(e, lo, hi);
+                     });
 }
 
 void Engine::ReformElement(int e) {

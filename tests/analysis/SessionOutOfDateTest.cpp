@@ -6,6 +6,7 @@
 #include "analysis/AnalysisScene.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/Session.h"
+#include "support/SessionResults.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -31,21 +32,8 @@ std::unique_ptr<CFramePat> Wall() {
     return model;
 }
 
-std::vector<double> Values(const analysis::Session& session) {
-    const auto values = session.Results().Values();
-    return {values.begin(), values.end()};
-}
-
-// The results of a session that never saw another model.
-std::vector<double> FreshResults(const CFramePat& model, engine::AnalysisMethod method) {
-    analysis::Session fresh;
-    fresh.SetMethod(method);
-    int status = -1;
-    std::string refusal;
-    EXPECT_TRUE(fresh.RunElastic(model, status, refusal)) << refusal;
-    EXPECT_EQ(status, 0);
-    return Values(fresh);
-}
+using test::FreshResults;
+using test::Values;
 
 void Analyze(analysis::Session& session, const CFramePat& model) {
     int status = -1;

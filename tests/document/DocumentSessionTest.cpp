@@ -7,6 +7,7 @@
 #include "framework/CommandIds.h"
 #include "framework/Settings.h"
 #include "model/ModelFile.h"
+#include "support/SessionResults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,20 +17,8 @@
 namespace torva {
 namespace {
 
-std::vector<double> Values(const analysis::Session& session) {
-    const auto values = session.Results().Values();
-    return {values.begin(), values.end()};
-}
-
-std::vector<double> FreshResults(const CFramePat& model, engine::AnalysisMethod method) {
-    analysis::Session fresh;
-    fresh.SetMethod(method);
-    int status = -1;
-    std::string refusal;
-    EXPECT_TRUE(fresh.RunElastic(model, status, refusal)) << refusal;
-    EXPECT_EQ(status, 0);
-    return Values(fresh);
-}
+using test::FreshResults;
+using test::Values;
 
 class DocumentSessionTest : public testing::Test {
 protected:

@@ -82,6 +82,21 @@ struct GridModel : StreamModel {
     }
 };
 
+// The iterative tests' wall: a cantilever 1000 × 2000 mm (4 × 8 elements) on its last node line, bars
+// both ways, gravity on, pushed sideways at its top left corner by a 1000 N pattern.
+inline GridModel CantileverWall(int formulation = 2) {
+    GridModel m(std::vector<int>(4, 250), std::vector<int>(8, 250));
+    m.formulation = formulation;
+    m.rebar.push_back(kWallRebar);
+    m.SetRebar(1);
+    m.RestrainRow(8, 12);
+    m.LoadNode(0, 0, 100000, 0); // 1000 N
+    m.controlNode = m.Node(0, 0);
+    m.controlDirection = 1;
+    m.gravity = 981;
+    return m;
+}
+
 // An engine of its own with a full-size result buffer of the test's, driven call by call through the
 // engine's step-numbered call (Start and Step are this call with the engine's own buffer and counter).
 struct EngineRun {

@@ -15,23 +15,9 @@
 namespace torva::engine::test {
 namespace {
 
-// A cantilever wall 1000 × 2000 mm (4 × 8 elements) with bars both ways on its last node line,
-// pushed sideways at its top left corner (1000 N pattern).
-GridModel Wall() {
-    GridModel m(std::vector<int>(4, 250), std::vector<int>(8, 250));
-    m.rebar.push_back(kWallRebar);
-    m.SetRebar(1);
-    m.RestrainRow(8, 12);
-    m.LoadNode(0, 0, 100000, 0);
-    m.controlNode = m.Node(0, 0);
-    m.controlDirection = 1;
-    m.gravity = 981;
-    return m;
-}
-
 struct ObservedRun {
     std::unique_ptr<Engine> engine = std::make_unique<Engine>();
-    std::vector<int32_t> stream = Wall().Stream();
+    std::vector<int32_t> stream = CantileverWall().Stream();
     std::vector<IterationReport> reports;
     int cancelAt = 0; // abandon the step at this iteration (0: never)
 

@@ -14,20 +14,6 @@
 namespace torva::engine::test {
 namespace {
 
-// A cantilever wall 1000 mm long and 2000 mm high (4 × 8 elements) on its last node line, bars both
-// ways, gravity on, pushed sideways at its top left corner by a 1000 N pattern.
-GridModel CantileverWall() {
-    GridModel m(std::vector<int>(4, 250), std::vector<int>(8, 250));
-    m.rebar.push_back(kWallRebar);
-    m.SetRebar(1);
-    m.RestrainRow(8, 12);
-    m.LoadNode(0, 0, 100000, 0);
-    m.controlNode = m.Node(0, 0);
-    m.controlDirection = 1;
-    m.gravity = 981;
-    return m;
-}
-
 struct StepSummary {
     double force = 0, loadFactor = 0, residual = 0;
     int iterations = 0, factorisations = 0;

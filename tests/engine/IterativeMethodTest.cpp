@@ -15,21 +15,6 @@
 namespace torva::engine::test {
 namespace {
 
-// A cantilever wall 1000 mm long and 2000 mm high (4 × 8 elements), standing on its last node line
-// (gravity acts towards +y), bars both ways, pushed sideways at its top left corner.
-GridModel CantileverWall(int formulation = 2) {
-    GridModel m(std::vector<int>(4, 250), std::vector<int>(8, 250));
-    m.formulation = formulation;
-    m.rebar.push_back(kWallRebar);
-    m.SetRebar(1);
-    m.RestrainRow(8, 12);
-    m.LoadNode(0, 0, 100000, 0); // 1000 N
-    m.controlNode = m.Node(0, 0);
-    m.controlDirection = 1;
-    m.gravity = 981;
-    return m;
-}
-
 // An engine of its own driven through Start and Step, its results copied after every call.
 struct IterativeRun {
     std::unique_ptr<Engine> engine = std::make_unique<Engine>();
