@@ -13,26 +13,18 @@ namespace {
 
 constexpr double kQuarterTurn = std::numbers::pi / 2;
 
-// Principal strains of (ex, ey, gxy), engineering shear.
-void PrincipalStrains(const double strain[3], double& e1, double& e2) {
-    const double mean = (strain[0] + strain[1]) / 2;
-    const double radius = std::hypot((strain[0] - strain[1]) / 2, strain[2] / 2);
-    e1 = mean + radius;
-    e2 = mean - radius;
-}
-
-} // namespace
-
-void FillFromResults(const engine::ResultView& results, const MeshView& mesh, ResultField& field) {
+// FillFromResults for `elements` elements, isPlane(e) telling the plane ones.
+template <class IsPlane>
+void FillElements(const engine::ResultView& results, int elements, IsPlane isPlane, ResultField& field) {
     const auto& layout = results.Layout();
-    const int elements = std::min(layout.Elements(), mesh.elementCount);
+    elements = std::min(layout.Elements(), elements);
     field.Resize(elements, layout.Nodes());
     for (int k = 0; k < layout.Nodes(); ++k) {
         field.ux[size_t(k)] = results.Displacement(k, 0);
         field.uy[size_t(k)] = results.Displacement(k, 1);
     }
     for (int e = 0; e < elements; ++e) {
-        field.plane[size_t(e)] = mesh.elemDiscrete[e] == 0;
+        field.plane[size_t(e)] = isPlane(e);
         for (int g = 0; g < 9; ++g) {
             PointResult& p = field.Point(e, g);
             p.s1 = results.Gauss(e, g, 0);
@@ -42,6 +34,40 @@ void FillFromResults(const engine::ResultView& results, const MeshView& mesh, Re
         }
     }
     field.hasResults = true;
+}
+
+} // namespace
+
+void PrincipalStrains(const double strain[3], double& e1, double& e2) {
+    const double mean = (strain[0] + strain[1]) / 2;
+    const double radius = std::hypot((strain[0] - strain[1]) / 2, strain[2] / 2);
+    e1 = mean + radius;
+    e2 = mean - radius;
+}
+
+PointCondition ClassicCondition(const engine::ConcreteGaussPoint& concrete) {
+    PointCondition condition = concrete.crack != 0 ? PointCondition::Cracked : PointCondition::Intact;
+    for (const engine::ConcreteDirection& d : concrete.dir) {
+        if (d.epk < 0 && d.eps < 2 * d.epk)
+            condition = PointCondition::Crushed;
+        else if (d.epk < 0 && d.eps < d.epk && condition != PointCondition::Crushed)
+            condition = PointCondition::PastPeak;
+    }
+    return condition;
+}
+
+bool BarYielded(double stress, double fy) {
+    return fy > 0 && std::fabs(stress) >= fy * (1 - 1e-9);
+}
+
+void FillFromResults(const engine::ResultView& results, const MeshView& mesh, ResultField& field) {
+    FillElements(
+        results, mesh.elementCount, [&](int e) { return mesh.elemDiscrete[e] == 0; }, field);
+}
+
+void FillFromResults(const engine::ResultView& results, std::span<const uint8_t> plane, ResultField& field) {
+    FillElements(
+        results, int(plane.size()), [&](int e) { return plane[size_t(e)] != 0; }, field);
 }
 
 void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
@@ -57,18 +83,12 @@ void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, R
             p.crackOpen = state.concrete.crack != 0;
             p.cracked = p.crackOpen;
             p.crackAngle = p.angle + kQuarterTurn;
-            p.condition = p.cracked ? PointCondition::Cracked : PointCondition::Intact;
-            for (const engine::ConcreteDirection& d : state.concrete.dir) {
-                if (d.epk < 0 && d.eps < 2 * d.epk)
-                    p.condition = PointCondition::Crushed;
-                else if (d.epk < 0 && d.eps < d.epk && p.condition != PointCondition::Crushed)
-                    p.condition = PointCondition::PastPeak;
-            }
+            p.condition = ClassicCondition(state.concrete);
             if (rebar) {
                 const double fy[2] = {rebar->fyx, rebar->fyy};
                 for (int d = 0; d < 2; ++d) {
                     p.barStress[d] = state.rebar.barStress[d];
-                    p.yielded[d] = fy[d] > 0 && std::fabs(p.barStress[d]) >= fy[d] * (1 - 1e-9);
+                    p.yielded[d] = BarYielded(p.barStress[d], fy[d]);
                 }
             }
         }
