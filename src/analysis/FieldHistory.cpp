@@ -13,7 +13,7 @@ void FieldHistory::Clear() {
 size_t FieldHistory::BytesOf(const Entry& entry) {
     const ResultField& field = entry.field;
     return sizeof(Entry) + field.points.size() * sizeof(PointResult) + field.plane.size() +
-           (field.ux.size() + field.uy.size()) * sizeof(double) +
+           field.bars.size() + (field.ux.size() + field.uy.size()) * sizeof(double) +
            field.reactions.nodes.size() * sizeof(NodeReaction) + entry.results.size() * sizeof(double) +
            (entry.record.captured ? entry.record.Bytes() : 0);
 }

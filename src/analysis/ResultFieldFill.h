@@ -25,6 +25,10 @@ void FillFromResults(const engine::ResultView& results, const MeshView& mesh, Re
 void PrincipalStrains(const double strain[3], double& e1, double& e2);
 // How far the concrete of a classic Gauss point has gone (see FillFromClassicEngine).
 PointCondition ClassicCondition(const engine::ConcreteGaussPoint& concrete);
+// Which directions of mesh element e have bars (bit 0 x, bit 1 y): a rebar type with bars of some area
+// and spacing in that direction, in an element whose concrete has a thickness to smear them over (as
+// both methods take them).
+uint8_t BarDirections(const engine::Engine& engine, int e);
 // A bar stress at its yield strength fy (none without one).
 bool BarYielded(double stress, double fy);
 
@@ -34,7 +38,8 @@ void FillFromResults(const engine::ResultView& results, std::span<const uint8_t>
 // After FillFromResults: the classic engine's states of the last step. A crack is open while its
 // point reports one (the crack line runs across the first principal stress); concrete whose
 // compressive strain has passed the peak strain is past peak, past twice that crushed; a bar whose
-// stress has reached its yield strength has yielded.
+// stress has reached its yield strength has yielded. A direction without bars (no rebar type, no area
+// or spacing in it, or no concrete thickness to smear them over) is marked as such in field.bars.
 void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field);
 
 // The supports' reactions in the engine's state of its last step (either method).

@@ -8,7 +8,7 @@
 namespace torva {
 
 size_t StepRecord::Bytes() const {
-    return sizeof(StepRecord) + plane.size() + strains.size() * sizeof(double) +
+    return sizeof(StepRecord) + plane.size() + barDirections.size() + strains.size() * sizeof(double) +
            bars.size() * sizeof(double) + flags.size() + reactions.nodes.size() * sizeof(NodeReaction);
 }
 
@@ -20,6 +20,7 @@ void CaptureClassicStep(const engine::Engine& engine, const MeshView& mesh, Step
     record.captured = true;
     record.layout = layout;
     record.plane.assign(size_t(elements), 0);
+    record.barDirections.assign(size_t(elements), 0);
     record.strains.assign(size_t(3 * kPoints) * size_t(elements), 0.0);
     record.flags.assign(size_t(kPoints) * size_t(elements), 0);
     bool anyBars = false;
@@ -28,6 +29,7 @@ void CaptureClassicStep(const engine::Engine& engine, const MeshView& mesh, Step
     for (int e = 0; e < elements; ++e) record.plane[size_t(e)] = mesh.elemDiscrete[e] == 0;
     for (int e = 0; e < withStates; ++e) {
         if (!record.plane[size_t(e)]) continue;
+        record.barDirections[size_t(e)] = BarDirections(engine, e);
         const engine::ElementRecord& element = engine.Element(e + 1);
         const engine::RebarType* rebar = element.rebarType > 0 ? &engine.Rebar(element.rebarType) : nullptr;
         for (int g = 0; g < kPoints; ++g) {
@@ -77,6 +79,8 @@ void DecodeStep(std::span<const double> results, const StepRecord& record, Resul
     field.hasStrains = true;
     field.hasCrackWidths = false; // a reused field may have held the iterative method's
     field.hasBars = true;
+    field.iterated = false;
+    std::copy(record.barDirections.begin(), record.barDirections.end(), field.bars.begin());
 }
 
 } // namespace torva

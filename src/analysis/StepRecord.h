@@ -26,12 +26,13 @@ struct StepRecord {
     static constexpr uint8_t kCrackOpen = 1, kConditionShift = 1, kConditionMask = 3 << kConditionShift,
                              kYieldedX = 1 << 3, kYieldedY = 1 << 4;
 
-    bool captured = false;       // false: nothing captured (the step is recorded as a filled field)
-    engine::ResultLayout layout; // of the step's result buffer
-    std::vector<uint8_t> plane;  // 1 for an element with concrete results
-    std::vector<double> strains; // ex, ey, γxy of every Gauss point, 27 per element (zeros off plane)
-    std::vector<double> bars;    // x, y bar stress of every Gauss point, 18 per element; empty: none
-    std::vector<uint8_t> flags;  // 9 per element
+    bool captured = false;              // false: nothing captured (the step is recorded as a filled field)
+    engine::ResultLayout layout;        // of the step's result buffer
+    std::vector<uint8_t> plane;         // 1 for an element with concrete results
+    std::vector<uint8_t> barDirections; // per element, as ResultField::bars
+    std::vector<double> strains;        // ex, ey, γxy of every Gauss point, 27 per element (zeros off plane)
+    std::vector<double> bars;           // x, y bar stress of every Gauss point, 18 per element; empty: none
+    std::vector<uint8_t> flags;         // 9 per element
     SupportReactions reactions;
     bool hasReactions = false;
 
