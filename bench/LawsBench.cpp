@@ -105,8 +105,12 @@ void SetupBar(BarLawInput& in, BarLawHistory& h) {
 }
 
 void BM_HystereticConcreteLaw(benchmark::State& state) {
-    RunLaw<ConcreteLawInput, ConcreteLawHistory>(state, HystereticConcreteLaw, SetupConcrete, 25000.0,
-                                                 CyclicIncrements(-0.005, 0.001));
+    auto law = [](const ConcreteLawInput& in, HystereticLawHistory& h, LawResult& out) {
+        HystereticConcreteLaw(in, h, out);
+    };
+    auto setup = [](ConcreteLawInput& in, HystereticLawHistory& h) { SetupConcrete(in, h); };
+    RunLaw<ConcreteLawInput, HystereticLawHistory>(state, law, setup, 25000.0,
+                                                   CyclicIncrements(-0.005, 0.001));
 }
 BENCHMARK(BM_HystereticConcreteLaw)->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,7 @@
 #include "analysis/ElementReadout.h"
 
+#include "engine/ConvergenceTest.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,13 +23,20 @@ std::string CrackText(const ResultField& field, const PointResult& point) {
     return point.crackOpen ? "open" : "closed";
 }
 
-std::string BarText(const PointResult& point, int direction) {
+std::string BarText(const ResultField& field, int element, const PointResult& point, int direction) {
+    if (!field.HasBar(element, direction)) return kNoValueText;
     std::string text = FormatNumber(point.barStress[direction]);
     if (point.yielded[direction]) text += " yielded";
     return text;
 }
 
-const char* ConditionText(PointCondition condition) {
+std::string NoBarTip(int direction) {
+    return std::string("This element has no bars in ") + (direction == 0 ? "x" : "y") +
+           " (no rebar type, or one without bars in that direction), so there is no bar stress.";
+}
+
+// Compression states only, for the status line (where cracking has its own words).
+const char* CompressionText(PointCondition condition) {
     switch (condition) {
     case PointCondition::Crushed:
         return "crushed";
@@ -38,7 +47,27 @@ const char* ConditionText(PointCondition condition) {
     }
 }
 
+const char* ConditionText(PointCondition condition) {
+    if (const char* compression = CompressionText(condition)) return compression;
+    return condition == PointCondition::Cracked ? "cracked" : "intact";
+}
+
+const char* ConditionTip(bool iterated) {
+    return iterated ? "The worst state the concrete has reached: cracked once the principal tensile strain "
+                      "passed the cracking strain, past peak once the compressive strain passed the peak "
+                      "strain, crushed past twice the peak strain."
+                    : "The worst state the concrete has reached: cracked while a crack is open, past peak "
+                      "once a direction's equivalent uniaxial strain passed its peak strain, crushed past "
+                      "twice the peak strain.";
+}
+
 } // namespace
+
+const std::string& ReadoutTable::Tip(size_t row, size_t column) const {
+    static const std::string none;
+    if (row >= tips.size() || column >= tips[row].size()) return none;
+    return tips[row][column];
+}
 
 std::string FormatNumber(double value) {
     if (!std::isfinite(value)) return "—";
@@ -74,11 +103,12 @@ std::string ProbeText(const ResultField& field, int element, int gauss, const st
         text += ", crack " + (p.cracked ? WithUnit(p.crackWidth, "mm") : std::string("none"));
     else if (field.hasStrains)
         text += ", crack " + std::string(!p.cracked ? "none" : p.crackOpen ? "open" : "closed");
-    if (const char* condition = ConditionText(p.condition)) text += std::string(", ") + condition;
-    if (field.hasBars) {
-        text += ", fsx " + BarText(p, 0) + " N/mm²";
-        text += ", fsy " + BarText(p, 1) + " N/mm²";
-    }
+    if (const char* condition = CompressionText(p.condition)) text += std::string(", ") + condition;
+    if (field.hasBars)
+        for (int d = 0; d < 2; ++d)
+            text += std::string(d == 0 ? ", fsx " : ", fsy ") +
+                    (field.HasBar(element, d) ? BarText(field, element, p, d) + " N/mm²"
+                                              : std::string("— (no bars in ") + (d == 0 ? "x)" : "y)"));
     return text;
 }
 
@@ -109,6 +139,9 @@ ReadoutTable GaussTable(const ResultField& field, int element) {
     if (crack) table.header.push_back(field.hasCrackWidths ? "crack (mm)" : "crack");
     if (crack) table.header.push_back("concrete");
     if (field.hasBars) table.header.insert(table.header.end(), {"fsx (N/mm²)", "fsy (N/mm²)"});
+    table.headerTips.assign(table.header.size(), "");
+    const size_t concreteColumn = crack ? table.header.size() - (field.hasBars ? 3 : 1) : 0;
+    if (crack) table.headerTips[concreteColumn] = ConditionTip(field.iterated);
     if (!field.hasResults || element < 0 || element >= field.elements || !field.plane[size_t(element)])
         return table;
     for (int g = 0; g < ResultField::kGaussPoints; ++g) {
@@ -121,16 +154,21 @@ ReadoutTable GaussTable(const ResultField& field, int element) {
         }
         if (crack) {
             row.push_back(CrackText(field, p));
-            const char* condition = ConditionText(p.condition);
-            row.push_back(condition ? condition : "");
+            row.push_back(ConditionText(p.condition));
         }
-        if (field.hasBars) row.insert(row.end(), {BarText(p, 0), BarText(p, 1)});
+        std::vector<std::string> tips(row.size());
+        if (field.hasBars)
+            for (int d = 0; d < 2; ++d) {
+                row.push_back(BarText(field, element, p, d));
+                tips.push_back(field.HasBar(element, d) ? "" : NoBarTip(d));
+            }
         table.rows.push_back(std::move(row));
+        table.tips.push_back(std::move(tips));
     }
     return table;
 }
 
-ReadoutTable ReactionTable(const SupportReactions& reactions, const MeshView& mesh) {
+ReadoutTable ReactionTable(const SupportReactions& reactions, const MeshView& mesh, bool iterated) {
     ReadoutTable table;
     table.header = {"node", "x (mm)", "y (mm)", "Rx (kN)", "Ry (kN)"};
     const auto kN = [](double newtons) { return FormatNumber(newtons / 1000.0); };
@@ -145,8 +183,24 @@ ReadoutTable ReactionTable(const SupportReactions& reactions, const MeshView& me
     table.rows.push_back({"point loads × " + FormatNumber(reactions.loadFactor), "", "",
                           kN(reactions.pointLoads[0]), kN(reactions.pointLoads[1])});
     table.rows.push_back({"applied loads", "", "", kN(reactions.Applied(0)), kN(reactions.Applied(1))});
-    table.rows.push_back({"unbalanced", "", "", kN(reactions.sum[0] + reactions.Applied(0)),
+    table.rows.push_back({iterated ? kOutOfBalanceText : kOutOfBalanceClassicText, "", "",
+                          kN(reactions.sum[0] + reactions.Applied(0)),
                           kN(reactions.sum[1] + reactions.Applied(1))});
+    // The out-of-balance force of a step is true, and large only where the method lets it be.
+    const std::string iteration = "iterates every step until the out-of-balance force over all the nodes is "
+                                  "below " +
+                                  FormatNumber(100 * engine::ConvergenceTest{}.forceTolerance) +
+                                  " % of the applied force.";
+    const std::string tip =
+        iterated ? "The force the reactions and the applied loads leave unbalanced. The iterative method " +
+                       iteration
+                 : "The force the reactions and the applied loads leave unbalanced. The classic step-by-step "
+                   "method makes one pass a step, without equilibrium iterations, so once the wall cracks or "
+                   "its bars yield the stresses it reaches need not balance the loads: this is the "
+                   "difference. The iterative method (Option \u25B8 Loading\u2026, Analysis method) " +
+                       iteration;
+    table.tips.assign(table.rows.size(), {});
+    table.tips.back().assign(table.header.size(), tip);
     return table;
 }
 

@@ -27,18 +27,35 @@ std::string ProbeText(const ResultField& field, int element, int gauss, const st
 struct ReadoutTable {
     std::vector<std::string> header; // with units
     std::vector<std::vector<std::string>> rows;
+    // What a cell means where its text alone does not say (a "—" that is no value, a number that
+    // needs its reason): tips[r][c] for rows[r][c], "" or missing for none; headerTips likewise.
+    std::vector<std::vector<std::string>> tips;
+    std::vector<std::string> headerTips;
+
+    // The tip of a cell ("" for none).
+    const std::string& Tip(size_t row, size_t column) const;
 };
+
+// The text of a quantity that has no value here (a bar stress where the element has no bars).
+inline constexpr const char* kNoValueText = "\u2014";
 
 // One row per corner: "n1".."n4", the mesh node number from 1, its position and displacements, mm.
 ReadoutTable NodeTable(const ResultField& field, const MeshView& mesh, const double* x, const double* y,
                        int element);
 // One row per Gauss point 1..9: σx, σy, τxy, σ1, σ2 (N/mm²), ε1, ε2 (‰), the crack (mm, or its state
-// where the method gives no width) and the bar stresses (N/mm², "yielded" marked).
+// where the method gives no width), the worst state the concrete has reached (intact, cracked, past
+// peak, crushed) and the bar stresses (N/mm², "yielded" marked; "—" with its reason in a direction
+// without bars).
 ReadoutTable GaussTable(const ResultField& field, int element);
 
 // One row per support node: its number from 1, position (mm) and the reaction of each fixed direction
 // (kN); then the sum of the reactions, the loads applied (gravity and the point loads times the load
-// factor) and what the two leave unbalanced, in x and y.
-ReadoutTable ReactionTable(const SupportReactions& reactions, const MeshView& mesh);
+// factor) and what the two leave out of balance, in x and y. `iterated`: the method iterated the step
+// to equilibrium; without, the out-of-balance row says so (its tip explains the difference).
+ReadoutTable ReactionTable(const SupportReactions& reactions, const MeshView& mesh, bool iterated);
+
+// The row label and tip of the out-of-balance forces.
+inline constexpr const char* kOutOfBalanceText = "out of balance";
+inline constexpr const char* kOutOfBalanceClassicText = "out of balance (no equilibrium iterations)";
 
 } // namespace torva

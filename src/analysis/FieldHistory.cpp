@@ -12,7 +12,7 @@ void FieldHistory::Clear() {
 
 size_t FieldHistory::BytesOf(const ResultField& field) {
     return sizeof(Entry) + field.points.size() * sizeof(PointResult) + field.plane.size() +
-           (field.ux.size() + field.uy.size()) * sizeof(double) +
+           field.bars.size() + (field.ux.size() + field.uy.size()) * sizeof(double) +
            field.reactions.nodes.size() * sizeof(NodeReaction);
 }
 

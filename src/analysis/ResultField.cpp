@@ -53,6 +53,7 @@ void ResultField::Resize(int elementCount, int nodeCount) {
     elements = elementCount;
     points.assign(size_t(kGaussPoints) * size_t(elementCount), PointResult{});
     plane.assign(size_t(elementCount), 0);
+    bars.assign(size_t(elementCount), 0);
     ux.assign(size_t(nodeCount), 0.0);
     uy.assign(size_t(nodeCount), 0.0);
 }

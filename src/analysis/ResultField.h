@@ -60,6 +60,8 @@ struct ResultField {
     bool hasStrains = false;         // e1, e2 filled
     bool hasCrackWidths = false;     // crackWidth filled (the iterative method)
     bool hasBars = false;            // barStress, yielded filled
+    std::vector<uint8_t> bars;       // per element: bit 0 bars in x, bit 1 bars in y (with hasBars)
+    bool iterated = false;           // each step iterated to equilibrium (the iterative method)
     SupportReactions reactions;      // the supports' forces and the loads they balance, N
     bool hasReactions = false;
 
@@ -70,6 +72,10 @@ struct ResultField {
     }
     // Whether the method that filled the field computes q.
     bool Has(Quantity q) const;
+    // Whether the element has bars in direction 0 (x) or 1 (y): without, its bar stress is no value.
+    bool HasBar(int element, int direction) const {
+        return hasBars && size_t(element) < bars.size() && (bars[size_t(element)] >> direction & 1) != 0;
+    }
 };
 
 // The value of q at a Gauss point, in stored units (σx, σy, τxy turned from the principal stresses).

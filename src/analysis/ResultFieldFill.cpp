@@ -21,6 +21,25 @@ void PrincipalStrains(const double strain[3], double& e1, double& e2) {
     e2 = mean - radius;
 }
 
+// Which directions of element e have bars: a rebar type with bars of some area and spacing in that
+// direction, in an element whose concrete has a thickness to smear them over (as both methods take them).
+uint8_t BarDirections(const engine::Engine& engine, int e) {
+    const engine::ElementRecord& record = engine.Element(e + 1);
+    if (record.rebarType <= 0 || record.concreteType <= 0) return 0;
+    const engine::RebarType& r = engine.Rebar(record.rebarType);
+    if (!(engine.Concrete(record.concreteType).thickness > 0)) return 0;
+    uint8_t bits = 0;
+    if (r.Ax > 0 && r.sx > 0) bits |= 1;
+    if (r.Ay > 0 && r.sy > 0) bits |= 2;
+    return bits;
+}
+
+void FillBarDirections(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
+    const int elements = std::min({field.elements, engine.ElementCount(), mesh.elementCount});
+    for (int e = 0; e < elements; ++e)
+        field.bars[size_t(e)] = field.plane[size_t(e)] ? BarDirections(engine, e) : 0;
+}
+
 } // namespace
 
 void FillFromResults(const engine::ResultView& results, const MeshView& mesh, ResultField& field) {
@@ -73,8 +92,10 @@ void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, R
             }
         }
     }
+    FillBarDirections(engine, mesh, field);
     field.hasStrains = true;
     field.hasBars = true;
+    field.iterated = false;
 }
 
 void FillReactions(const engine::Engine& engine, ResultField& field) {
@@ -106,7 +127,10 @@ void CopyMcftPoint(const engine::McftPoint& m, PointResult& p) {
 void FillFromMcft(std::span<const engine::McftPoint> points, ResultField& field) {
     const size_t count = std::min(points.size(), field.points.size());
     for (size_t i = 0; i < count; ++i) CopyMcftPoint(points[i], field.points[i]);
+    // Without the engine's element records every plane element counts as reinforced both ways.
+    for (int e = 0; e < field.elements; ++e) field.bars[size_t(e)] = field.plane[size_t(e)] ? 3 : 0;
     field.hasStrains = field.hasCrackWidths = field.hasBars = true;
+    field.iterated = true;
 }
 
 void FillFromEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
@@ -120,7 +144,9 @@ void FillFromEngine(const engine::Engine& engine, const MeshView& mesh, ResultFi
         if (!field.plane[size_t(e)]) continue;
         for (int g = 0; g < 9; ++g) CopyMcftPoint(solver->Point(e + 1, g + 1), field.Point(e, g));
     }
+    FillBarDirections(engine, mesh, field);
     field.hasStrains = field.hasCrackWidths = field.hasBars = true;
+    field.iterated = true;
 }
 
 } // namespace torva

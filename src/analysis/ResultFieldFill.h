@@ -22,7 +22,8 @@ void FillFromResults(const engine::ResultView& results, const MeshView& mesh, Re
 // After FillFromResults: the classic engine's states of the last step. A crack is open while its
 // point reports one (the crack line runs across the first principal stress); concrete whose
 // compressive strain has passed the peak strain is past peak, past twice that crushed; a bar whose
-// stress has reached its yield strength has yielded.
+// stress has reached its yield strength has yielded. A direction without bars (no rebar type, no area
+// or spacing in it, or no concrete thickness to smear them over) is marked as such in field.bars.
 void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field);
 
 // The supports' reactions in the engine's state of its last step (either method).

@@ -33,12 +33,17 @@ void FillTable(QTableWidget* table, const ReadoutTable& rows) {
     QStringList header;
     for (const std::string& text : rows.header) header << QString::fromStdString(text);
     table->setHorizontalHeaderLabels(header);
+    for (int c = 0; c < table->columnCount() && c < static_cast<int>(rows.headerTips.size()); ++c)
+        if (!rows.headerTips[size_t(c)].empty())
+            table->horizontalHeaderItem(c)->setToolTip(QString::fromStdString(rows.headerTips[size_t(c)]));
     for (int r = 0; r < table->rowCount(); ++r)
         for (int c = 0; c < table->columnCount() && c < static_cast<int>(rows.rows[size_t(r)].size()); ++c) {
             auto* item = new QTableWidgetItem(QString::fromStdString(rows.rows[size_t(r)][size_t(c)]));
             // Numbers line up on the right, names on the left.
             item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
                                           : Qt::AlignRight | Qt::AlignVCenter);
+            const std::string& tip = rows.Tip(size_t(r), size_t(c));
+            if (!tip.empty()) item->setToolTip(QString::fromStdString(tip));
             table->setItem(r, c, item);
         }
 }
@@ -88,7 +93,7 @@ void ReactionsPane::Show(const ResultField& field, const MeshView& mesh, const Q
         return;
     }
     title_->setText(QStringLiteral("Support reactions at step %1 (sum against the applied loads)").arg(step));
-    FillTable(table_, ReactionTable(field.reactions, mesh));
+    FillTable(table_, ReactionTable(field.reactions, mesh, field.iterated));
 }
 
 } // namespace torva

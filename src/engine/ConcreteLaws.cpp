@@ -181,8 +181,8 @@ void Secant(const ConcreteLawInput& in, ConcreteLawHistory& h, LawResult& out) {
 // ---------------------------------------------------------------------------------------------
 class Hysteretic {
 public:
-    Hysteretic(const ConcreteLawInput& in, ConcreteLawHistory& h)
-        : in_(in), h_(h), saenz_(in), E0_(in.E0), fs_(in.fs), epk_(in.epk), ecr_(in.ecr), ft_(in.ft),
+    Hysteretic(const ConcreteLawInput& in, ConcreteLawHistory& h, ConcreteHysteresis& x)
+        : in_(in), h_(h), x_(x), saenz_(in), E0_(in.E0), fs_(in.fs), epk_(in.epk), ecr_(in.ecr), ft_(in.ft),
           residual_(kResidual * in.fc), residualStrain_(4.0 * in.eps0) {
         const double span = residualStrain_ - epk_;
         Ed_ = span < 0.0 ? (residual_ - fs_) / span : 0.0;
@@ -204,7 +204,7 @@ public:
         Evaluate(state, en, s, Et);
         h_.state = state;
         h_.tangent = Et;
-        h_.prevDe = de;
+        x_.prevDe = de;
         out = LawResult{s - in_.sp, Et, state >= 7, false};
     }
 
@@ -228,50 +228,50 @@ private:
         return -kTensionExponent * ft_ * std::pow(ecr_, kTensionExponent) /
                std::pow(e, kTensionExponent + 1.0);
     }
-    bool Cracked() const { return h_.etu > 0.0; }
+    bool Cracked() const { return x_.etu > 0.0; }
     double ReloadSlope() const { // tension reloading line from (ez, 0) to (etl, 0.9 stu)
-        const double run = h_.etl - h_.ez;
-        return run > 0.0 ? kReloadFraction * h_.stu / run : h_.Etu;
+        const double run = x_.etl - x_.ez;
+        return run > 0.0 ? kReloadFraction * x_.stu / run : x_.Etu;
     }
 
     // --- quadratic of the second unloading stage ---
     double QuadQ() const {
-        const double d = h_.eb - h_.ep;
-        return d != 0.0 ? (h_.Eu * d - h_.sb) / (d * d) : 0.0;
+        const double d = x_.eb - x_.ep;
+        return d != 0.0 ? (x_.Eu * d - x_.sb) / (d * d) : 0.0;
     }
     double Quad(double e) const {
-        const double q = QuadQ(), r = h_.Eu - 2.0 * h_.eb * q;
-        return q * e * e + r * e - h_.ep * h_.ep * q - h_.ep * r;
+        const double q = QuadQ(), r = x_.Eu - 2.0 * x_.eb * q;
+        return q * e * e + r * e - x_.ep * x_.ep * q - x_.ep * r;
     }
     double QuadTangent(double e) const {
-        const double q = QuadQ(), r = h_.Eu - 2.0 * h_.eb * q;
+        const double q = QuadQ(), r = x_.Eu - 2.0 * x_.eb * q;
         return 2.0 * q * e + r;
     }
 
     // --- closing curve ---
     double Closing(double e) const {
-        if (h_.closeLinear) return h_.et0 != h_.er ? h_.sr * (e - h_.et0) / (h_.er - h_.et0) : 0.0;
-        return h_.closeA * (std::log(e + h_.closeD) - std::log(h_.et0 + h_.closeD));
+        if (x_.closeLinear) return x_.et0 != x_.er ? x_.sr * (e - x_.et0) / (x_.er - x_.et0) : 0.0;
+        return x_.closeA * (std::log(e + x_.closeD) - std::log(x_.et0 + x_.closeD));
     }
     double ClosingTangent(double e) const {
-        if (h_.closeLinear) return h_.et0 != h_.er ? h_.sr / (h_.er - h_.et0) : 0.0;
-        return h_.closeA / (e + h_.closeD);
+        if (x_.closeLinear) return x_.et0 != x_.er ? x_.sr / (x_.er - x_.et0) : 0.0;
+        return x_.closeA / (e + x_.closeD);
     }
 
-    double Segment(double e) const { return h_.segS0 + (e - h_.segE0) * h_.segSlope; }
-    double SegLow() const { return std::min(h_.segE0, h_.segE1); }
-    double SegHigh() const { return std::max(h_.segE0, h_.segE1); }
+    double Segment(double e) const { return x_.segS0 + (e - x_.segE0) * x_.segSlope; }
+    double SegLow() const { return std::min(x_.segE0, x_.segE1); }
+    double SegHigh() const { return std::max(x_.segE0, x_.segE1); }
     void SetSegment(int side, double e0, double s0, double e1, double s1, double slope) {
-        h_.side = side;
-        h_.segE0 = e0;
-        h_.segS0 = s0;
-        h_.segE1 = e1;
-        h_.segS1 = s1;
-        h_.segSlope = slope;
+        x_.side = side;
+        x_.segE0 = e0;
+        x_.segS0 = s0;
+        x_.segE1 = e1;
+        x_.segS1 = s1;
+        x_.segSlope = slope;
     }
     void SetLine(double e, double slope) {
-        h_.lineE = e;
-        h_.lineEr = slope;
+        x_.lineE = e;
+        x_.lineEr = slope;
     }
 
     // A new unloading path from the compression envelope point (eu, su).
@@ -285,38 +285,38 @@ private:
         double Eu = std::min(kUnloadFactor * su / (eu - ep), E0_);
         if (!(Eu > 0.0)) Eu = E0_; // no compressive stress to unload from
         if (ascending) ep = std::max(ep, eu - su / Eu);
-        h_.ep = std::min(ep, 0.0);
-        h_.Eu = Eu;
-        h_.ea = eu - (su / Eu) / 6.0;
-        h_.sa = (h_.ea - eu) * Eu + su;
-        h_.eb = eu - (su / Eu) / 2.0;
-        h_.sb = (h_.eb - eu) * Eu + su;
-        h_.Er = ReloadModulus();
+        x_.ep = std::min(ep, 0.0);
+        x_.Eu = Eu;
+        x_.ea = eu - (su / Eu) / 6.0;
+        x_.sa = (x_.ea - eu) * Eu + su;
+        x_.eb = eu - (su / Eu) / 2.0;
+        x_.sb = (x_.eb - eu) * Eu + su;
+        x_.Er = ReloadModulus();
     }
     double ReloadModulus() const {
-        if (h_.ea < h_.ep && h_.sa < 0.0) return std::min(h_.sa / (h_.ea - h_.ep), h_.Eu);
-        return h_.Eu;
+        if (x_.ea < x_.ep && x_.sa < 0.0) return std::min(x_.sa / (x_.ea - x_.ep), x_.Eu);
+        return x_.Eu;
     }
 
     // Unloading from tension softening at etu.
     void StartTensionUnloading(double etu) {
-        h_.etu = etu;
-        h_.stu = Soft(etu);
+        x_.etu = etu;
+        x_.stu = Soft(etu);
         const double P = std::pow(E0_, (ecr_ + 4.0 * etu) / (5.0 * etu));
-        h_.Etu = std::max(h_.stu / etu, P);
-        h_.et0 = etu - h_.stu / h_.Etu;
-        h_.etl = etu - kReloadBack * h_.stu / h_.Etu;
+        x_.Etu = std::max(x_.stu / etu, P);
+        x_.et0 = etu - x_.stu / x_.Etu;
+        x_.etl = etu - kReloadBack * x_.stu / x_.Etu;
     }
 
     // The closing curve from (et0, 0) to the contact point (er, sr).
     void StartClosing() {
-        double sr = ecr_ > 0.0 ? -ft_ * (1.0 + kContactGrowth * (h_.etu - ecr_) / ecr_) : -ft_;
-        const double ep = h_.ep;
+        double sr = ecr_ > 0.0 ? -ft_ * (1.0 + kContactGrowth * (x_.etu - ecr_) / ecr_) : -ft_;
+        const double ep = x_.ep;
         double er = 0.0, Ec = 0.0;
         bool linear = false;
         if (!(sr < 0.0)) {
             sr = 0.0;
-            er = std::min(ep, h_.et0);
+            er = std::min(ep, x_.et0);
             linear = true;
         } else if (ep == 0.0) {
             const double Ap = sr / (epk_ * epk_);
@@ -331,36 +331,36 @@ private:
                 linear = true;
             }
         } else {
-            er = ep + sr / h_.Er;
-            Ec = std::min(h_.Er, E0_);
+            er = ep + sr / x_.Er;
+            Ec = std::min(x_.Er, E0_);
         }
-        const double span = h_.et0 - er;
+        const double span = x_.et0 - er;
         if (!linear && !(Ec > 0.0 && -sr / Ec < span)) linear = true;
         if (!linear) {
-            double A = h_.closeA > 0.0 ? h_.closeA : 1.0;
+            double A = x_.closeA > 0.0 ? x_.closeA : 1.0;
             for (int i = 0; i < kClosingIterations; ++i) {
                 const double d = A / Ec - er;
-                const double next = sr / (std::log(er + d) - std::log(h_.et0 + d));
+                const double next = sr / (std::log(er + d) - std::log(x_.et0 + d));
                 const double change = std::fabs(std::fabs(next) - std::fabs(A));
                 const double previous = std::fabs(A);
                 A = next;
                 if (change <= kClosingTolerance * previous) break;
             }
-            h_.closeA = A;
-            h_.closeD = A / Ec - er;
+            x_.closeA = A;
+            x_.closeD = A / Ec - er;
         }
         if (linear && !(Ec > 0.0)) Ec = span > 0.0 && sr < 0.0 ? -sr / span : E0_;
-        h_.er = er;
-        h_.sr = sr;
-        h_.Ec = Ec;
-        h_.closeLinear = linear;
+        x_.er = er;
+        x_.sr = sr;
+        x_.Ec = Ec;
+        x_.closeLinear = linear;
     }
 
     // Reloading modulus of a state-11 segment from a reversal at e1.
     double SegmentModulus(double e1) const {
-        const double span = h_.et0 - h_.er;
-        const double t = span > 0.0 ? std::clamp((e1 - h_.er) / span, 0.0, 1.0) : 1.0;
-        return h_.Ec + (h_.Etu - h_.Ec) * t;
+        const double span = x_.et0 - x_.er;
+        const double t = span > 0.0 ? std::clamp((e1 - x_.er) / span, 0.0, 1.0) : 1.0;
+        return x_.Ec + (x_.Etu - x_.Ec) * t;
     }
 
     // Intersection of the line through (e1, s1) with slope Eu and the envelope (cubic on the
@@ -435,7 +435,7 @@ private:
         case 5:
             if (dir >= 0 && e < 0.0) { // unloading from the envelope
                 StartUnloading(e, Env(e));
-                SetSegment(0, h_.eu, h_.su, h_.eb, h_.sb, h_.Eu);
+                SetSegment(0, h_.eu, h_.su, x_.eb, x_.sb, x_.Eu);
                 return 2;
             }
             if (dir > 0) return 6; // virgin concrete at the origin
@@ -447,7 +447,7 @@ private:
         case 7:
             if (dir >= 0) return 7;
             if (en < ecr_) { // dropped from the softening branch below ecr: undamaged again
-                h_.etu = 0.0;
+                x_.etu = 0.0;
                 return 6;
             }
             StartTensionUnloading(e);
@@ -472,7 +472,7 @@ private:
     }
 
     int ReverseOnQuadratic(double e1, double s1) {
-        const double Eu = h_.Eu, Er = h_.Er, ep = h_.ep;
+        const double Eu = x_.Eu, Er = x_.Er, ep = x_.ep;
         if (Eu - Er > 1e-9 * Eu) {
             const double es = (e1 * Eu - ep * Er - s1) / (Eu - Er);
             if (es < e1) {
@@ -491,16 +491,16 @@ private:
 
     int ReverseOnReloadingLine(double e1, double s1) {
         double eu = 0.0, su = 0.0;
-        FindUnloadingPoint(e1, s1, h_.Eu, eu, su);
+        FindUnloadingPoint(e1, s1, x_.Eu, eu, su);
         StartUnloading(eu, su);
-        const double Eu = h_.Eu;
+        const double Eu = x_.Eu;
         // Offset of the reversal point from the new first-stage line; the quadratic lies on the
         // compression side of that line, so a segment below it meets the quadratic.
         const double delta = s1 - (h_.su + (e1 - h_.eu) * Eu);
         const double q = QuadQ();
         if (delta <= 1e-9 * std::fabs(h_.su) && q < 0.0) { // on the line up to rounding counts
-            const double es = h_.eb + std::sqrt(std::min(delta, 0.0) / q);
-            if (es >= e1 && es < h_.ep) {
+            const double es = x_.eb + std::sqrt(std::min(delta, 0.0) / q);
+            if (es >= e1 && es < x_.ep) {
                 SetSegment(2, e1, s1, es, s1 + (es - e1) * Eu, Eu);
                 return 2;
             }
@@ -508,25 +508,25 @@ private:
         // Otherwise the segment runs to zero stress, the new plastic strain (never on the
         // tension side: then it runs to the origin).
         const double zero = std::max(e1 - s1 / Eu, e1);
-        h_.ep = std::min(zero, 0.0);
-        h_.Er = ReloadModulus();
-        SetSegment(2, e1, s1, h_.ep, 0.0, zero > 0.0 && e1 < 0.0 ? s1 / e1 : Eu);
+        x_.ep = std::min(zero, 0.0);
+        x_.Er = ReloadModulus();
+        SetSegment(2, e1, s1, x_.ep, 0.0, zero > 0.0 && e1 < 0.0 ? s1 / e1 : Eu);
         return 2;
     }
 
     // Moving up past the plastic strain at zero stress.
     int EnterTension() {
         if (Cracked()) {
-            h_.ez = h_.ep;
+            x_.ez = x_.ep;
             return 10;
         }
-        return h_.ep != 0.0 ? 10 : 6;
+        return x_.ep != 0.0 ? 10 : 6;
     }
 
     // Moving down below the contact point or the plastic strain.
     int EnterCompression(double en) {
-        if (h_.ep == 0.0) return EnvState(en);
-        SetLine(h_.ep, h_.Er);
+        if (x_.ep == 0.0) return EnvState(en);
+        SetLine(x_.ep, x_.Er);
         return 4;
     }
 
@@ -546,55 +546,55 @@ private:
         case 5:
             return EnvState(en);
         case 2:
-            if (dir > 0 && en > SegHigh()) return SegHigh() < h_.ep ? 3 : EnterTension();
+            if (dir > 0 && en > SegHigh()) return SegHigh() < x_.ep ? 3 : EnterTension();
             if (dir < 0) {
-                if (h_.side == 0) return en < SegLow() ? EnvState(en) : 2;
+                if (x_.side == 0) return en < SegLow() ? EnvState(en) : 2;
                 if (en < SegLow()) {
-                    if (h_.side == 1) SetLine(h_.ep, h_.Er);
+                    if (x_.side == 1) SetLine(x_.ep, x_.Er);
                     return 4;
                 }
             }
             return 2;
         case 3:
-            return dir > 0 && en > h_.ep ? EnterTension() : 3;
+            return dir > 0 && en > x_.ep ? EnterTension() : 3;
         case 4:
-            return dir < 0 && (en - h_.lineE) * h_.lineEr <= Env(en) ? EnvState(en) : 4;
+            return dir < 0 && (en - x_.lineE) * x_.lineEr <= Env(en) ? EnvState(en) : 4;
         case 6:
             if (dir > 0 && en > ecr_) return 7;
             if (dir < 0 && en < 0.0) return EnvState(en);
             return 6;
         case 8:
-            if (dir > 0 && en > h_.etu) return 7;
-            if (dir < 0 && en < h_.et0) {
+            if (dir > 0 && en > x_.etu) return 7;
+            if (dir < 0 && en < x_.et0) {
                 StartClosing();
                 return 9;
             }
             return 8;
         case 9:
             if (dir < 0) {
-                if (en < h_.er) return EnterCompression(en);
+                if (en < x_.er) return EnterCompression(en);
             }
             return 9;
         case 10:
             if (Cracked()) {
-                if (dir > 0 && en > ecr_ && (en - h_.ez) * ReloadSlope() >= Soft(en)) return 7;
+                if (dir > 0 && en > ecr_ && (en - x_.ez) * ReloadSlope() >= Soft(en)) return 7;
                 return 10;
             }
             if (dir > 0 && en > ecr_) return 7;
-            if (dir < 0 && en < h_.ep) return EnterCompression(en);
+            if (dir < 0 && en < x_.ep) return EnterCompression(en);
             return 10;
         case 11:
-            if (h_.side == 1) { // from the closing curve, up towards zero stress
-                if (dir > 0 && en > h_.segE1) {
-                    h_.ez = h_.segE1;
+            if (x_.side == 1) { // from the closing curve, up towards zero stress
+                if (dir > 0 && en > x_.segE1) {
+                    x_.ez = x_.segE1;
                     return 10;
                 }
-                if (dir < 0 && en < h_.segE0) return 9;
+                if (dir < 0 && en < x_.segE0) return 9;
             } else { // from the tension reloading line, down towards zero stress
-                if (dir > 0 && en > h_.segE0) return 10;
-                if (dir < 0 && en < h_.segE1) {
-                    h_.ez = h_.segE1;
-                    h_.et0 = h_.segE1;
+                if (dir > 0 && en > x_.segE0) return 10;
+                if (dir < 0 && en < x_.segE1) {
+                    x_.ez = x_.segE1;
+                    x_.et0 = x_.segE1;
                     StartClosing();
                     return 9;
                 }
@@ -615,15 +615,15 @@ private:
         case 2:
         case 11:
             s = Segment(en);
-            Et = h_.segSlope;
+            Et = x_.segSlope;
             break;
         case 3:
             s = Quad(en);
             Et = QuadTangent(en);
             break;
         case 4:
-            s = (en - h_.lineE) * h_.lineEr;
-            Et = h_.lineEr;
+            s = (en - x_.lineE) * x_.lineEr;
+            Et = x_.lineEr;
             break;
         case 6:
             s = E0_ * en;
@@ -634,8 +634,8 @@ private:
             Et = SoftTangent(en);
             break;
         case 8:
-            s = h_.stu + (en - h_.etu) * h_.Etu;
-            Et = h_.Etu;
+            s = x_.stu + (en - x_.etu) * x_.Etu;
+            Et = x_.Etu;
             break;
         case 9:
             s = Closing(en);
@@ -644,10 +644,10 @@ private:
         case 10:
             if (Cracked()) {
                 Et = ReloadSlope();
-                s = (en - h_.ez) * Et;
+                s = (en - x_.ez) * Et;
             } else {
-                Et = ft_ / (ecr_ - h_.ep);
-                s = (en - h_.ep) * Et;
+                Et = ft_ / (ecr_ - x_.ep);
+                s = (en - x_.ep) * Et;
             }
             break;
         default:
@@ -659,6 +659,7 @@ private:
 
     const ConcreteLawInput& in_;
     ConcreteLawHistory& h_;
+    ConcreteHysteresis& x_;
     const Saenz saenz_;
     const double E0_, fs_, epk_, ecr_, ft_, residual_, residualStrain_;
     double Ed_ = 0.0;
@@ -675,8 +676,9 @@ void SecantConcreteLaw(const ConcreteLawInput& in, ConcreteLawHistory& history, 
     Secant(in, history, out);
 }
 
-void HystereticConcreteLaw(const ConcreteLawInput& in, ConcreteLawHistory& history, LawResult& out) {
-    Hysteretic(in, history).Run(out);
+void HystereticConcreteLaw(const ConcreteLawInput& in, ConcreteLawHistory& history, ConcreteHysteresis& own,
+                           LawResult& out) {
+    Hysteretic(in, history, own).Run(out);
 }
 
 } // namespace torva::engine

@@ -23,26 +23,37 @@ struct ConcreteLawInput {
     int step = 0;    // engine step counter (0 on the initialising step)
 };
 
-// Branch state and history of one direction. `tangent` is the model tangent Et the law keeps
-// between steps (E0 at set-up); the laws may add history members of their own.
+// Branch state and history of one direction that every law keeps. `tangent` is the model tangent Et
+// the law keeps between steps (E0 at set-up).
 struct ConcreteLawHistory {
     int state = 1;
     double tangent = 0;
-    // Secant model: current crack reference (ec, sc) and unloading point (eu, su).
+    // Current crack reference (ec, sc) of the secant model, and the unloading point (eu, su) of both.
     double ec = 0, sc = 0, eu = 0, su = 0;
-    // Hysteretic model: see ConcreteLaws.cpp.
-    int side = 0; // 0, 1 or 2: from which side the current segment was entered
+};
+
+// What only the hysteretic model keeps besides (see ConcreteLaws.cpp). A Gauss point carries it only
+// in analyses that use that model.
+struct ConcreteHysteresis {
+    int side = 0;             // 0, 1 or 2: from which side the current segment was entered
+    bool closeLinear = false; // the closing curve degenerated to a straight line
     double ep = 0, ea = 0, sa = 0, eb = 0, sb = 0, Eu = 0, Er = 0;
     double etu = 0, stu = 0, et0 = 0, Etu = 0, er = 0, sr = 0, etl = 0, ez = 0, closeA = 1.0;
     double segE0 = 0, segS0 = 0, segE1 = 0, segS1 = 0, prevDe = 0;
     double segSlope = 0;          // slope of the current segment (states 2 and 11)
     double lineE = 0, lineEr = 0; // compression reloading line in force: zero at lineE, slope lineEr
     double Ec = 0, closeD = 0;    // closing curve: modulus at the contact point and its offset d
-    bool closeLinear = false;     // the closing curve degenerated to a straight line
 };
+
+// The whole history of one material point under the hysteretic model, in one record.
+struct HystereticLawHistory : ConcreteLawHistory, ConcreteHysteresis {};
 
 void InitConcreteLawHistory(ConcreteLawHistory& history, double E0);
 void SecantConcreteLaw(const ConcreteLawInput& in, ConcreteLawHistory& history, LawResult& out);
-void HystereticConcreteLaw(const ConcreteLawInput& in, ConcreteLawHistory& history, LawResult& out);
+void HystereticConcreteLaw(const ConcreteLawInput& in, ConcreteLawHistory& history, ConcreteHysteresis& own,
+                           LawResult& out);
+inline void HystereticConcreteLaw(const ConcreteLawInput& in, HystereticLawHistory& history, LawResult& out) {
+    HystereticConcreteLaw(in, history, history, out);
+}
 
 } // namespace torva::engine

@@ -71,10 +71,7 @@ void BiaxialPeaks(ConcreteGaussPoint& gp, const ConcreteMaterial& m, double s1, 
     }
     gp.dir[0].fp = fp1;
     gp.dir[1].fp = fp2;
-    for (ConcreteDirection& dir : gp.dir) {
-        dir.ft = m.ft;
-        dir.epk = PeakStrain(dir.fp, m.fc, m.eps0);
-    }
+    for (ConcreteDirection& dir : gp.dir) dir.epk = PeakStrain(dir.fp, m.fc, m.eps0);
 }
 
 double SofteningFactor(double tensileStrain) {
@@ -85,21 +82,19 @@ double SofteningFactor(double tensileStrain) {
 
 void InitConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& material) {
     gp = ConcreteGaussPoint{};
-    gp.nu = material.nu;
     for (ConcreteDirection& dir : gp.dir) {
         dir.E = material.E0;
         dir.fp = material.fc;
         dir.epk = material.eps0;
-        dir.ft = material.ft;
         dir.beta = 1.0;
         InitConcreteLawHistory(dir.law, material.E0);
     }
-    ConcreteTangent(0.0, gp);
+    ConcreteTangent(0.0, material.nu, gp);
 }
 
-void ConcreteTangent(double angle, ConcreteGaussPoint& gp) {
+void ConcreteTangent(double angle, double nu, ConcreteGaussPoint& gp) {
     const double s = angle == 0.0 ? 0.0 : std::sin(angle), c = angle == 0.0 ? 1.0 : std::cos(angle);
-    const double e1 = gp.dir[0].E, e2 = gp.dir[1].E, nu = gp.nu;
+    const double e1 = gp.dir[0].E, e2 = gp.dir[1].E;
     const double r = std::sqrt(e1 * e2);
     const double m = 1.0 / (1.0 - nu * nu);
     const double d11 = m * (e1 * c * c + e2 * s * s);
@@ -114,7 +109,8 @@ void ConcreteTangent(double angle, ConcreteGaussPoint& gp) {
 }
 
 bool UpdateConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& material, const double de[3],
-                              int selector, int mode, int step, bool formTangent) {
+                              int selector, int mode, int step, bool formTangent,
+                              ConcreteHysteresis* hysteresis) {
     // 1. Trial stress with the tangent matrix built last.
     for (int i = 0; i < 3; ++i)
         gp.stress[i] += gp.Dc[3 * i] * de[0] + gp.Dc[3 * i + 1] * de[1] + gp.Dc[3 * i + 2] * de[2];
@@ -147,8 +143,7 @@ bool UpdateConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& ma
         }
         // 6. Equivalent uniaxial strain increments.
         const double qa = q[gp.label[0] - 1], qb = q[gp.label[1] - 1];
-        gp.dir[0].de = (qa - p1) / gp.dir[0].E;
-        gp.dir[1].de = (qb - p2) / gp.dir[1].E;
+        const double increment[2] = {(qa - p1) / gp.dir[0].E, (qb - p2) / gp.dir[1].E};
         // 7. Biaxial peak values, frozen while a crack is open.
         if (gp.crack == 0) BiaxialPeaks(gp, material, q[0], q[1]);
         // 8. The uniaxial law of each direction.
@@ -159,20 +154,20 @@ bool UpdateConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& ma
             ConcreteDirection& dir = gp.dir[k];
             if (selector != 1 && selector != 2) {
                 dir.E = material.E0;
-                updated[k] = previous[k] + material.E0 * dir.de;
+                updated[k] = previous[k] + material.E0 * increment[k];
                 continue;
             }
             ConcreteLawInput in;
             in.eps = dir.eps;
             in.sp = previous[k];
-            in.de = dir.de;
-            in.E0de = material.E0 * dir.de;
+            in.de = increment[k];
+            in.E0de = material.E0 * increment[k];
             in.E0 = material.E0;
             in.fs = dir.beta * dir.fp;
             in.epk = dir.epk;
             in.Es = in.fs / dir.epk;
-            in.ecr = dir.ft / material.E0;
-            in.ft = dir.ft;
+            in.ecr = material.ft / material.E0;
+            in.ft = material.ft;
             in.fc = material.fc;
             in.eps0 = material.eps0;
             in.step = step;
@@ -180,8 +175,8 @@ bool UpdateConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& ma
             if (selector == 1)
                 SecantConcreteLaw(in, dir.law, out);
             else
-                HystereticConcreteLaw(in, dir.law, out);
-            dir.eps += dir.de;
+                HystereticConcreteLaw(in, dir.law, hysteresis[k], out);
+            dir.eps += increment[k];
             dir.E = std::max(out.tangent, kTangentFloor * material.E0);
             updated[k] = previous[k] + out.dStress;
             crack = crack || out.crack;
@@ -192,7 +187,7 @@ bool UpdateConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& ma
         if (gp.dir[1].eps > 0.0) gp.dir[0].beta = SofteningFactor(gp.dir[1].eps);
         // 10. Crack flag, and the tangent matrix on the principal axes for the next trial stress.
         gp.crack = crack ? 1 : 0;
-        if (formTangent) ConcreteTangent(-theta, gp);
+        if (formTangent) ConcreteTangent(-theta, material.nu, gp);
         q[0] = updated[0];
         q[1] = updated[1];
     }

@@ -17,26 +17,24 @@ struct ConcreteMaterial {
     double eps0 = 0;
 };
 
-// One uniaxial direction of a Gauss point.
+// One uniaxial direction of a Gauss point. Its tensile strength is the type's ft throughout.
 struct ConcreteDirection {
     double eps = 0;         // equivalent uniaxial strain
-    double de = 0;          // its latest increment
     double E = 0;           // tangent modulus of the tangent matrix (the law's tangent, at least 0.01 E0)
     double fp = 0;          // biaxial peak stress
     double epk = 0;         // biaxial peak strain
-    double ft = 0;          // tensile strength
     double beta = 1;        // compression softening factor
     ConcreteLawHistory law; // branch state, model tangent Et and the law's history
 };
 
+// The Poisson ratio is the type's: it is not kept per point.
 struct ConcreteGaussPoint {
     double stress[3] = {0, 0, 0};    // sx, sy, txy
     double principal[3] = {0, 0, 0}; // first and second principal stress, angle of the first (rad)
     double Dc[9] = {};               // tangent matrix, row-major; the next trial stress uses it
+    double refAngle = 0;             // reference angle (degrees)
     int crack = 0;                   // 1 while a direction reports an open crack: the axes are frozen
     int label[2] = {1, 2};           // which principal stress belongs to direction 1 and to direction 2
-    double refAngle = 0;             // reference angle (degrees)
-    double nu = 0;
     ConcreteDirection dir[2];
 };
 
@@ -44,14 +42,16 @@ struct ConcreteGaussPoint {
 void InitConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& material);
 
 // Dc of the Gauss point from E_1, E_2 and nu, its axes turned by `angle` (rad).
-void ConcreteTangent(double angle, ConcreteGaussPoint& gp);
+void ConcreteTangent(double angle, double nu, ConcreteGaussPoint& gp);
 
 // One step of the Gauss point with the strain increment de (ex, ey, gxy). `selector` 1 secant law,
 // 2 hysteretic law, other linear; `mode` 1 keeps the concrete linear; `step` 0 is the initialising
 // step. Returns true when a direction's law changed branch (the element's stiffness must be formed again).
 // `formTangent` false leaves Dc as it is: for a point whose element is formed again before its next
-// update, which replaces Dc anyway.
+// update, which replaces Dc anyway. Under the hysteretic law `hysteresis` holds the law's own history of
+// the two directions (unused otherwise).
 bool UpdateConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& material, const double de[3],
-                              int selector, int mode, int step, bool formTangent = true);
+                              int selector, int mode, int step, bool formTangent = true,
+                              ConcreteHysteresis* hysteresis = nullptr);
 
 } // namespace torva::engine

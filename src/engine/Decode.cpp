@@ -218,6 +218,12 @@ bool Engine::RebarMaterialOf(int e, RebarMaterial& material) const {
 }
 
 void Engine::InitialiseElementStates() {
+    if (concreteSelector_ == 2 && hysteresis_ == nullptr) {
+        for (LargeVector<ConcreteHysteresis>& buffer : hysteresisBuffer_)
+            buffer.resize(size_t(2 * kGaussPoints) * size_t(capacity_.elements));
+        hysteresis_ = hysteresisBuffer_[0].data();
+        hysteresisNext_ = hysteresisBuffer_[1].data();
+    }
     for (int e = 0; e < elementCount_; ++e) {
         const ElementRecord& element = elements_[e];
         elementChanged_[e] = 1;
@@ -232,6 +238,8 @@ void Engine::InitialiseElementStates() {
             InitConcreteGaussPoint(gp.concrete, concrete);
             InitRebarGaussPoint(gp.rebar, hasRebar ? &rebar : nullptr);
         }
+        if (ConcreteHysteresis* own = HysteresisOf(hysteresis_, e))
+            std::fill_n(own, 2 * kGaussPoints, ConcreteHysteresis{});
         jointProperties_[e] = JointProperties{};
         joints_[e] = JointState{};
         if (element.discrete == 0) continue;

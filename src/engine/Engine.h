@@ -80,10 +80,11 @@ struct PointLoad {
     double fx = 0, fy = 0;
 };
 
-// Everything a plane element keeps per Gauss point.
+// Everything a plane element keeps per Gauss point (the hysteretic concrete law keeps more, beside it:
+// Engine::Hysteresis). What follows from these and the element's types is not kept: the rebar tangent
+// Ds is diag(rho Eb) of the bar laws' tangents.
 struct GaussPointState {
     double D[9];           // Dc + Ds of the last stiffness formation
-    double Ds[9];          // rebar tangent
     double strain[3];      // total strain
     double rebarStress[3]; // smeared rebar stress
     double totalStress[3]; // concrete + rebar
@@ -197,6 +198,13 @@ public:
 
     // Element states (1-based element and Gauss point).
     const GaussPointState& GaussPoint(int element, int g) const { return gauss_[9 * (element - 1) + g - 1]; }
+    // The hysteretic concrete law's own history of the Gauss point's two directions; null in analyses
+    // with another concrete law.
+    const ConcreteHysteresis* Hysteresis(int element, int g) const {
+        return concreteSelector_ == 2 && hysteresis_ != nullptr
+                   ? &hysteresis_[2 * (kGaussPoints * (element - 1) + g - 1)]
+                   : nullptr;
+    }
     const PlaneGaussGeometry& Geometry(int element, int g) const {
         return geometry_[9 * (element - 1) + g - 1];
     }
@@ -295,11 +303,18 @@ private:
     void ElementForce(int e, double f[8], const GaussPointState* points) const;
     void ScatterElementForce(int e, const double f[8]);
     // Updates element e with its Gauss points at `points` (its own, or a staged copy of them).
-    void UpdateElementState(int e, int mode, int step, GaussPointState* points);
+    void UpdateElementState(int e, int mode, int step, GaussPointState* points,
+                            ConcreteHysteresis* hysteresis);
     // UpdateElementStates, ComputeInternalForces and, ahead of the next step, UpdateChangedStiffness;
     // false, with every element state as before, when a new state or force is not finite.
     bool UpdateStatesAndForces(int mode, int step);
-    void UpdateStagedElement(int e, int mode, int step, GaussPointState* staged);
+    void UpdateStagedElement(int e, int mode, int step, GaussPointState* staged,
+                             ConcreteHysteresis* stagedHysteresis);
+    // The hysteretic law's records of element e (two a Gauss point) in the buffer at `base`; null when
+    // the analysis does not use that law.
+    ConcreteHysteresis* HysteresisOf(ConcreteHysteresis* base, int e) const {
+        return concreteSelector_ == 2 && base != nullptr ? base + 2 * kGaussPoints * e : nullptr;
+    }
     void RestoreElementState(int e);
     bool ElementForceFinite(int e) const;
     void ReformElement(int e);
@@ -378,6 +393,11 @@ private:
     LargeVector<GaussPointState> gaussBuffer_[2];
     GaussPointState* gauss_ = nullptr;
     GaussPointState* gaussNext_ = nullptr;
+    // The same for the hysteretic concrete law's records (two a Gauss point), allocated by the first
+    // analysis with that law and kept.
+    LargeVector<ConcreteHysteresis> hysteresisBuffer_[2];
+    ConcreteHysteresis* hysteresis_ = nullptr;
+    ConcreteHysteresis* hysteresisNext_ = nullptr;
     LargeVector<PlaneGaussGeometry> geometry_; // 9 per element
     std::vector<JointProperties> jointProperties_;
     std::vector<JointState> joints_;

@@ -5,10 +5,7 @@ namespace torva::engine {
 void InitRebarGaussPoint(RebarGaussPoint& gp, const RebarMaterial* material) {
     gp = RebarGaussPoint{};
     if (material == nullptr) return;
-    for (int k = 0; k < 2; ++k) {
-        gp.Eb[k] = material->Es;
-        InitBarLawHistory(gp.law[k], material->Es);
-    }
+    for (int k = 0; k < 2; ++k) InitBarLawHistory(gp.law[k], material->Es);
 }
 
 bool UpdateRebarGaussPoint(RebarGaussPoint& gp, const RebarMaterial& material, const double strain[3],
@@ -37,7 +34,6 @@ bool UpdateRebarGaussPoint(RebarGaussPoint& gp, const RebarMaterial& material, c
         } else {
             CurvedSteelLaw(in, gp.law[k], out);
         }
-        gp.Eb[k] = out.tangent;
         gp.barStress[k] += out.dStress;
     }
     rebarStress[0] = material.rho[0] * gp.barStress[0];
@@ -48,8 +44,8 @@ bool UpdateRebarGaussPoint(RebarGaussPoint& gp, const RebarMaterial& material, c
 
 void RebarTangent(const RebarGaussPoint& gp, const RebarMaterial& material, double Ds[9]) {
     for (int i = 0; i < 9; ++i) Ds[i] = 0.0;
-    Ds[0] = material.rho[0] * gp.Eb[0];
-    Ds[4] = material.rho[1] * gp.Eb[1];
+    Ds[0] = material.rho[0] * gp.law[0].tangent;
+    Ds[4] = material.rho[1] * gp.law[1].tangent;
 }
 
 } // namespace torva::engine

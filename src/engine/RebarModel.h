@@ -1,7 +1,7 @@
 #pragma once
 // Smeared rebar at one Gauss point of a plane element: bars in x and in y, each following a uniaxial
 // steel law; the rebar stress is (rho_x · bar stress x, rho_y · bar stress y, 0) and the rebar
-// tangent Ds = diag(rho_x Eb_x, rho_y Eb_y, 0).
+// tangent Ds = diag(rho_x Eb_x, rho_y Eb_y, 0), Eb the tangent each bar law keeps.
 #include "engine/SteelLaws.h"
 
 namespace torva::engine {
@@ -15,11 +15,10 @@ struct RebarMaterial {
 
 struct RebarGaussPoint {
     double barStress[2] = {0, 0}; // stress in the bars of x and y (N/mm2)
-    double Eb[2] = {0, 0};        // bar tangent moduli
-    BarLawHistory law[2];
+    BarLawHistory law[2];         // law[k].tangent is the bar tangent modulus Eb (0 without rebar)
 };
 
-// Set-up: bar stresses 0, Eb = Es and fresh law histories (with a rebar type), or all 0 (without).
+// Set-up: bar stresses 0 and fresh law histories with Eb = Es (with a rebar type), or all 0 (without).
 void InitRebarGaussPoint(RebarGaussPoint& gp, const RebarMaterial* material);
 
 // One step of both bar directions. `strain` is the total strain after the step, `de` its increment;

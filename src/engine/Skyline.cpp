@@ -279,16 +279,15 @@ void Engine::FormPlaneMatrix(int e, bool initial, double K[64], GaussPointState*
     }
     RebarMaterial rebar;
     const bool hasRebar = RebarMaterialOf(e, rebar);
+    const double nu = element.concreteType != 0 ? concreteTypes_[element.concreteType].nu : 0.0;
     double D[9][9];
     for (int g = 0; g < kGaussPoints; ++g) {
         GaussPointState& gp = points[g];
-        if (element.concreteType != 0) ConcreteTangent(0.0, gp.concrete);
-        if (hasRebar)
-            RebarTangent(gp.rebar, rebar, gp.Ds);
-        else
-            std::fill_n(gp.Ds, 9, 0.0);
+        if (element.concreteType != 0) ConcreteTangent(0.0, nu, gp.concrete);
+        double Ds[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
+        if (hasRebar) RebarTangent(gp.rebar, rebar, Ds);
         for (int i = 0; i < 9; ++i) {
-            gp.D[i] = (element.concreteType != 0 ? gp.concrete.Dc[i] : 0.0) + gp.Ds[i];
+            gp.D[i] = (element.concreteType != 0 ? gp.concrete.Dc[i] : 0.0) + Ds[i];
             D[g][i] = gp.D[i];
         }
     }

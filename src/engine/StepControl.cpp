@@ -144,7 +144,8 @@ void Engine::GatherLocalIncrement(int e, double du[8]) const {
 
 void Engine::UpdateElementStates(int mode, int step) {
     ForElementRanges([=, this](int begin, int end) {
-        for (int e = begin; e < end; ++e) UpdateElementState(e, mode, step, &gauss_[9 * e]);
+        for (int e = begin; e < end; ++e)
+            UpdateElementState(e, mode, step, &gauss_[9 * e], HysteresisOf(hysteresis_, e));
     });
     for (int e = 0; e < elementCount_; ++e)
         if (elementChanged_[e]) stiffnessChanged_ = 1;
@@ -162,7 +163,8 @@ void Engine::UpdateElementStates(int mode, int step) {
 bool Engine::UpdateStatesAndForces(int mode, int step) {
     ForElementRanges([=, this](int begin, int end) {
         GaussPointState staged[kGaussPoints];
-        for (int e = begin; e < end; ++e) UpdateStagedElement(e, mode, step, staged);
+        ConcreteHysteresis stagedHysteresis[2 * kGaussPoints];
+        for (int e = begin; e < end; ++e) UpdateStagedElement(e, mode, step, staged, stagedHysteresis);
         FinishStreamedCopies();
     });
     const int n = equationCount_;
@@ -186,6 +188,7 @@ bool Engine::UpdateStatesAndForces(int mode, int step) {
         return false;
     }
     std::swap(gauss_, gaussNext_);
+    std::swap(hysteresis_, hysteresisNext_);
     // The stored matrices take their new terms only now, when the step is sure to stand.
     AssembleChangedElements();
     formedAhead_ = true;
@@ -194,21 +197,33 @@ bool Engine::UpdateStatesAndForces(int mode, int step) {
 
 // One element of UpdateStatesAndForces; `staged` has room for its nine Gauss points. A joint has none
 // to update: its block goes over to the other buffer as it is, so that both always agree on it.
-void Engine::UpdateStagedElement(int e, int mode, int step, GaussPointState* staged) {
+void Engine::UpdateStagedElement(int e, int mode, int step, GaussPointState* staged,
+                                 ConcreteHysteresis* stagedHysteresis) {
     changedBefore_[e] = elementChanged_[e];
+    ConcreteHysteresis* const ownNext = HysteresisOf(hysteresisNext_, e);
+    const size_t pointBytes = sizeof(GaussPointState) + (ownNext ? 2 * sizeof(ConcreteHysteresis) : 0);
+    const bool streamed = size_t(elementCount_) * kGaussPoints * pointBytes > streamedStates_;
     GaussPointState* next = &gaussNext_[9 * e];
-    const bool streamed = size_t(elementCount_) * kGaussPoints * sizeof(GaussPointState) > streamedStates_;
     GaussPointState* points = streamed ? staged : next;
     std::memcpy(static_cast<void*>(points), &gauss_[9 * e], sizeof(GaussPointState) * kGaussPoints);
+    ConcreteHysteresis* own = nullptr;
+    if (ownNext != nullptr) {
+        own = streamed ? stagedHysteresis : ownNext;
+        std::memcpy(static_cast<void*>(own), HysteresisOf(hysteresis_, e),
+                    sizeof(ConcreteHysteresis) * 2 * kGaussPoints);
+    }
     if (elements_[e].discrete != 0) jointsBefore_[e] = joints_[e];
-    UpdateElementState(e, mode, step, points);
+    UpdateElementState(e, mode, step, points, own);
     ElementForce(e, &elementForce_[8 * e], points);
     elementFinite_[e] = ElementStatesFinite(e, points) && ElementForceFinite(e);
     if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e)) {
         std::copy_n(&condensation_[32 * e], 32, &condensationBefore_[32 * e]);
         FormPlaneMatrix(e, false, &formedMatrix_[64 * e], points);
     }
-    if (streamed) StreamCopy(staged, next, kGaussPoints);
+    if (streamed) {
+        StreamCopy(staged, next, kGaussPoints);
+        if (own != nullptr) StreamCopy(stagedHysteresis, ownNext, 2 * kGaussPoints);
+    }
 }
 
 void Engine::RestoreElementState(int e) {
@@ -223,7 +238,8 @@ bool Engine::ElementForceFinite(int e) const {
     return std::all_of(f, f + 8, [](double v) { return std::isfinite(v); });
 }
 
-void Engine::UpdateElementState(int e, int mode, int step, GaussPointState* points) {
+void Engine::UpdateElementState(int e, int mode, int step, GaussPointState* points,
+                                ConcreteHysteresis* hysteresis) {
     const ElementRecord& element = elements_[e];
     elementChanged_[e] = 0;
     double du[8];
@@ -255,7 +271,8 @@ void Engine::UpdateElementState(int e, int mode, int step, GaussPointState* poin
             PlaneStrainIncrement(geometry_[9 * e + g], du, alpha, de);
             for (int i = 0; i < 3; ++i) gp.strain[i] += de[i];
             if (hasConcrete &&
-                UpdateConcreteGaussPoint(gp.concrete, concrete, de, concreteSelector_, mode, step, !reformed))
+                UpdateConcreteGaussPoint(gp.concrete, concrete, de, concreteSelector_, mode, step, !reformed,
+                                         hysteresis ? hysteresis + 2 * g : nullptr))
                 changed = true;
             if (hasRebar &&
                 UpdateRebarGaussPoint(gp.rebar, rebar, gp.strain, de, rebarSelector_, step, gp.rebarStress))

@@ -41,6 +41,7 @@ ResultField OneElement(bool widths) {
     p.barStress[1] = -45.04;
     field.hasStrains = true;
     field.hasBars = true;
+    field.bars[0] = 3; // bars both ways
     field.hasCrackWidths = widths;
     return field;
 }
@@ -67,6 +68,13 @@ TEST(ElementReadout, StatusLineNamesTheElementPointAndUnits) {
               "E1 (x 3, y 5): results are out of date \u2014 Analyze again");
     EXPECT_EQ(ProbeText(ResultField{}, 11, 4, ElementLabel(11, 3, 5), false), "E12 (x 3, y 5): no results");
     EXPECT_EQ(ProbeText(field, -1, 4, "E7 (x 8, y 2)", false), "E7 (x 8, y 2): no results");
+    // A direction without bars has no bar stress: no number at all, not a false 0.
+    field = OneElement(false);
+    field.bars[0] = 2; // bars in y only
+    EXPECT_EQ(
+        ProbeText(field, 0, 4, ElementLabel(0, 3, 5), false),
+        "E1 (x 3, y 5) point 5: σ1 1.23 N/mm², σ2 \u22128.40 N/mm², crack open, fsx — (no bars in x), fsy "
+        "\u221245.0 N/mm²");
 }
 
 TEST(ElementReadout, TablesGiveNodesAndGaussPointsWithUnits) {
@@ -82,6 +90,7 @@ TEST(ElementReadout, TablesGiveNodesAndGaussPointsWithUnits) {
     });
     field.hasStrains = true;
     field.hasBars = true;
+    field.bars = {3, 3};
     field.Point(1, 2).cracked = true;
     field.Point(1, 2).crackOpen = true;
     field.Point(1, 2).yielded[1] = true;
@@ -123,6 +132,47 @@ TEST(ElementReadout, TablesGiveNodesAndGaussPointsWithUnits) {
     EXPECT_TRUE(GaussTable(ResultField{}, 0).rows.empty());
 }
 
+TEST(ElementReadout, ConcreteStateAlwaysShownAndMissingBarsAreNoValue) {
+    test::GridMesh grid(2, 1, 1000);
+    ResultField field = grid.Field([](PointResult& p, double gx, double) {
+        p.barStress[0] = 0.5 * gx;
+        p.barStress[1] = -gx;
+    });
+    field.hasStrains = true;
+    field.hasBars = true;
+    field.bars = {2, 0}; // element 0: bars in y only; element 1: no rebar
+    field.Point(0, 0).cracked = field.Point(0, 0).crackOpen = true;
+    field.Point(0, 0).condition = PointCondition::Cracked;
+    field.Point(0, 1).condition = PointCondition::PastPeak;
+    field.Point(0, 2).condition = PointCondition::Crushed;
+
+    const ReadoutTable table = GaussTable(field, 0);
+    ASSERT_EQ(table.header[9], "concrete");
+    ASSERT_EQ(table.rows.size(), 9u);
+    // Every point says how far its concrete has gone: no empty cell.
+    EXPECT_EQ(table.rows[0][9], "cracked");
+    EXPECT_EQ(table.rows[1][9], "past peak");
+    EXPECT_EQ(table.rows[2][9], "crushed");
+    EXPECT_EQ(table.rows[3][9], "intact");
+    EXPECT_NE(table.headerTips[9].find("equivalent uniaxial strain"), std::string::npos);
+    for (size_t r = 0; r < 9; ++r) {
+        EXPECT_EQ(table.rows[r][10], "\u2014") << "point " << r + 1;
+        EXPECT_NE(table.Tip(r, 10).find("no bars in x"), std::string::npos);
+        EXPECT_NE(table.rows[r][11], "\u2014");
+        EXPECT_EQ(table.Tip(r, 11), "");
+        EXPECT_EQ(table.Tip(r, 4), ""); // numbers that are values need no reason
+    }
+    EXPECT_EQ(table.rows[4][11], "\u2212500"); // the centre point, at x = 500 mm
+    // Without rebar neither direction has a value; a bar-free element is not shown as unstressed bars.
+    const ReadoutTable bare = GaussTable(field, 1);
+    EXPECT_EQ(bare.rows[4][10], "\u2014");
+    EXPECT_EQ(bare.rows[4][11], "\u2014");
+    EXPECT_NE(bare.Tip(4, 11).find("no bars in y"), std::string::npos);
+    // The iterative method's states are told by its own strains.
+    field.iterated = true;
+    EXPECT_EQ(GaussTable(field, 0).headerTips[9].find("equivalent uniaxial"), std::string::npos);
+}
+
 TEST(ElementReadout, ReactionTableInKilonewtonsWithTheBalance) {
     test::GridMesh grid(1, 1, 1000);
     SupportReactions reactions;
@@ -143,7 +193,7 @@ TEST(ElementReadout, ReactionTableInKilonewtonsWithTheBalance) {
     reactions.pointLoads[1] = -10000.2;
     reactions.loadFactor = 2.5;
 
-    const ReadoutTable table = ReactionTable(reactions, grid.mesh.View());
+    const ReadoutTable table = ReactionTable(reactions, grid.mesh.View(), false);
     EXPECT_EQ(table.header[3], "Rx (kN)");
     ASSERT_EQ(table.rows.size(), 7u);
     EXPECT_EQ(table.rows[0], (std::vector<std::string>{"1", "0", "0", "\u22121.50", "2.50"}));
@@ -154,9 +204,20 @@ TEST(ElementReadout, ReactionTableInKilonewtonsWithTheBalance) {
     EXPECT_EQ(table.rows[5][0], "applied loads");
     EXPECT_EQ(table.rows[5][3], "1.50");
     EXPECT_EQ(table.rows[5][4], "\u221214.8");
-    EXPECT_EQ(table.rows[6][0], "unbalanced");
+    EXPECT_EQ(table.rows[6][0], "out of balance (no equilibrium iterations)");
     EXPECT_EQ(table.rows[6][3], "0.00");
     EXPECT_EQ(table.rows[6][4], "0.000"); // −0.2 N rounds to no kilonewtons, and has no sign
+    // Its tip says why the classic method leaves a force there, and what the iterative one does.
+    const std::string& tip = table.Tip(6, 3);
+    EXPECT_NE(tip.find("without equilibrium iterations"), std::string::npos) << tip;
+    EXPECT_NE(tip.find("0.10 % of the applied force"), std::string::npos) << tip;
+    EXPECT_EQ(table.Tip(6, 4), tip);
+    EXPECT_EQ(table.Tip(5, 3), "");
+    const ReadoutTable iterated = ReactionTable(reactions, grid.mesh.View(), true);
+    EXPECT_EQ(iterated.rows[6][0], "out of balance");
+    EXPECT_EQ(iterated.rows[6][4], "0.000");
+    EXPECT_EQ(iterated.Tip(6, 3).find("without equilibrium iterations"), std::string::npos);
+    EXPECT_NE(iterated.Tip(6, 3).find("below 0.10 %"), std::string::npos);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "TestModels.h"
 #include "analysis/ContourValues.h"
+#include "analysis/ElementReadout.h"
 #include "analysis/MeshView.h"
 #include "analysis/Session.h"
 #include "engine/Engine.h"
@@ -94,6 +95,63 @@ TEST(ResultFieldFill, IterativePointsCarryWidthsConditionsAndYield) {
     EXPECT_EQ(p.condition, PointCondition::PastPeak);
     EXPECT_TRUE(p.yielded[1]);
     EXPECT_FALSE(field.Point(0, 0).cracked);
+}
+
+// A classic push-over of the example wall into its cracked range, with rebar type 1 stripped of its x bars
+// and the bottom-left element of its rebar: where there are bars, the field's bar stresses are the
+// engine's own (and not 0 once the wall is strained); where there are none, the field says so and the
+// table shows no value instead of a false 0.
+TEST(ResultFieldFill, ClassicBarStressesAreTheEnginesWhereThereAreBars) {
+    CFramePat model;
+    FileError error;
+    ASSERT_TRUE(LoadModelFile((test::SourceDir() / "examples" / "shear-wall.fem").string(), model, error))
+        << error.message;
+    model.Prop(kRebarLayer, 1, 0) = 0; // type 1: no area in x
+    int bareX = 0, bareY = 0;
+    for (int j = model.nys - 1; j >= 2 && bareX == 0; --j)
+        for (int i = 2; i < model.nxs && bareX == 0; ++i)
+            if (model.Flag(i, j, kConcreteLayer) && model.Flag(i, j, kRebarLayer)) bareX = i, bareY = j;
+    ASSERT_GT(bareX, 0);
+    model.Flag(bareX, bareY, kRebarLayer) = 0;
+    analysis::Session session;
+    session.ModelChanged();
+    std::string message;
+    ASSERT_TRUE(session.StartPushover(model, message)) << message;
+    for (int s = 0; s < 30; ++s) ASSERT_EQ(session.Pushover()->RunStep(), 0) << "step " << s + 1;
+
+    const engine::Engine& engine = session.Engine();
+    const MeshView mesh = session.Pushover()->RunMesh();
+    ResultField field;
+    FillFromResults(engine.Results(), mesh, field);
+    FillFromEngine(engine, mesh, field);
+    int withX = 0, withoutX = 0, without = 0, strained = 0;
+    for (int e = 0; e < field.elements; ++e) {
+        if (!field.plane[size_t(e)]) continue;
+        const int type = engine.Element(e + 1).rebarType;
+        EXPECT_EQ(field.HasBar(e, 0), type > 1) << "element " << e;
+        EXPECT_EQ(field.HasBar(e, 1), type > 0) << "element " << e;
+        withX += type > 1;
+        withoutX += type == 1;
+        without += type == 0;
+        for (int g = 0; g < 9; ++g) {
+            const engine::GaussPointState& state = engine.GaussPoint(e + 1, g + 1);
+            const PointResult& p = field.Point(e, g);
+            for (int d = 0; d < 2; ++d)
+                if (field.HasBar(e, d)) {
+                    EXPECT_EQ(p.barStress[d], state.rebar.barStress[d]) << "element " << e << " point " << g;
+                    strained += std::fabs(p.barStress[d]) > 1.0;
+                }
+        }
+        const ReadoutTable table = GaussTable(field, e);
+        ASSERT_EQ(table.header[10], "fsx (N/mm²)");
+        EXPECT_EQ(table.rows[4][10] == kNoValueText, type <= 1) << "element " << e;
+        EXPECT_EQ(table.rows[4][11] == kNoValueText, type == 0) << "element " << e;
+        EXPECT_FALSE(table.rows[4][9].empty());
+    }
+    EXPECT_GT(withX, 10);
+    EXPECT_GT(withoutX, 10);
+    EXPECT_EQ(without, 1);
+    EXPECT_GT(strained, 100); // 30 steps in, the bars carry stress
 }
 
 } // namespace

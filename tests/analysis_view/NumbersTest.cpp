@@ -196,5 +196,73 @@ TEST_F(NumbersTest, ReactionsTableBalancesThePushAndTheWeight) {
     EXPECT_EQ(table->rowCount(), 0);
 }
 
+// The classic method's tables on the example wall, its rebar type 1 stripped of its x bars: an element
+// with x bars gives its bar stress (the engine's, not 0), one without gives "—" and says why; every
+// point says how far its concrete has gone; the reactions' out-of-balance row says what it is.
+TEST_F(NumbersTest, ClassicTablesGiveBarStressesOnlyWhereThereAreBarsAndExplainTheBalance) {
+    CFramePat model;
+    FileError error;
+    ASSERT_TRUE(LoadModelFile(test::ExamplePath("shear-wall.fem").toStdString(), model, error));
+    model.Prop(kRebarLayer, 1, 0) = 0; // type 1: no area in x
+    model.stepsPerSegment = 20;        // into the cracked range, quickly
+    StartOn(model);
+    ASSERT_TRUE(Analyze());
+    Frame()->PushoverRadio()->click();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(WaitFor([&] { return !View()->StepTimerRunning(); }, 120));
+    test::Flush();
+
+    const Mesh& mesh = Session().GetMesh();
+    int noX = -1, withX = -1;
+    for (int e = 0; e < mesh.elementCount && (noX < 0 || withX < 0); ++e) {
+        const int type = mesh.elemRebarType[e];
+        if (type == 1 && noX < 0) noX = e;
+        if (type > 1 && withX < 0) withX = e;
+    }
+    ASSERT_GE(noX, 0);
+    ASSERT_GE(withX, 0);
+    const ResultField& field = Pane()->Field();
+    ASSERT_TRUE(field.hasBars);
+
+    Click(InElement(withX));
+    test::Flush();
+    const QTableWidget* gauss = Numbers()->ElementTable()->GaussPoints();
+    ASSERT_EQ(gauss->rowCount(), 9);
+    ASSERT_EQ(gauss->horizontalHeaderItem(9)->text(), QStringLiteral("concrete"));
+    EXPECT_FALSE(gauss->horizontalHeaderItem(9)->toolTip().isEmpty());
+    ASSERT_EQ(gauss->horizontalHeaderItem(10)->text(), QStringLiteral("fsx (N/mm²)"));
+    int stressed = 0;
+    for (int g = 0; g < 9; ++g) {
+        const PointResult& p = field.Point(Numbers()->Element(), g);
+        EXPECT_FALSE(Cell(gauss, g, 9).isEmpty()) << "point " << g + 1;
+        EXPECT_TRUE(Cell(gauss, g, 10).startsWith(Number(p.barStress[0]))) << "point " << g + 1;
+        EXPECT_TRUE(gauss->item(g, 10)->toolTip().isEmpty());
+        stressed += std::fabs(p.barStress[0]) >= 0.01;
+    }
+    EXPECT_GT(stressed, 0); // the wall is strained: its x bars carry stress
+    SaveScreen(Numbers()->ElementDock(), "numbers-classic-with-bars");
+
+    Click(InElement(noX));
+    test::Flush();
+    for (int g = 0; g < 9; ++g) {
+        EXPECT_EQ(Cell(gauss, g, 10), QStringLiteral("—")) << "point " << g + 1;
+        EXPECT_TRUE(gauss->item(g, 10)->toolTip().contains(QStringLiteral("no bars in x")));
+        EXPECT_NE(Cell(gauss, g, 11), QStringLiteral("—")); // its y bars are there
+    }
+    SaveScreen(Numbers()->ElementDock(), "numbers-classic-no-x-bars");
+
+    ASSERT_TRUE(Run(cmd::kShowReactions));
+    test::Flush();
+    QTableWidget* reactions = Numbers()->Reactions()->Table();
+    const int last = reactions->rowCount() - 1;
+    ASSERT_GT(last, 4);
+    EXPECT_EQ(Cell(reactions, last, 0), QStringLiteral("out of balance (no equilibrium iterations)"));
+    EXPECT_FALSE(Cell(reactions, last, 3).isEmpty()); // the number stays: it is true
+    EXPECT_TRUE(reactions->item(last, 3)->toolTip().contains(QStringLiteral("iterative method")));
+    EXPECT_TRUE(
+        reactions->item(last, 0)->toolTip().contains(QStringLiteral("without equilibrium iterations")));
+    SaveScreen(Numbers()->ReactionsDock(), "numbers-classic-reactions");
+}
+
 } // namespace
 } // namespace torva

@@ -6,16 +6,23 @@
 #include "engine/SteelLaws.h"
 
 #include <cmath>
+#include <functional>
+#include <utility>
 
 namespace torva::engine::testing {
 
 // Uniaxial concrete in one principal direction, values of a plain C30-like type.
+// The history holds what either model keeps; the secant model sees only its part.
 struct ConcreteDriver {
-    using Law = void (*)(const ConcreteLawInput&, ConcreteLawHistory&, LawResult&);
+    using Law = std::function<void(const ConcreteLawInput&, HystereticLawHistory&, LawResult&)>;
 
-    explicit ConcreteDriver(Law law, double E0 = 25000.0, double fc = -30.0, double eps0 = -0.002,
-                            double ft = 2.5)
-        : law(law) {
+    explicit ConcreteDriver(void (*secant)(const ConcreteLawInput&, ConcreteLawHistory&, LawResult&),
+                            double E0 = 25000.0, double fc = -30.0, double eps0 = -0.002, double ft = 2.5)
+        : ConcreteDriver(Law(secant), E0, fc, eps0, ft) {}
+    explicit ConcreteDriver(void (*hysteretic)(const ConcreteLawInput&, HystereticLawHistory&, LawResult&),
+                            double E0 = 25000.0, double fc = -30.0, double eps0 = -0.002, double ft = 2.5)
+        : ConcreteDriver(Law(hysteretic), E0, fc, eps0, ft) {}
+    ConcreteDriver(Law law, double E0, double fc, double eps0, double ft) : law(std::move(law)) {
         material.E0 = E0;
         material.fc = fc;
         material.eps0 = eps0;
@@ -50,7 +57,7 @@ struct ConcreteDriver {
 
     Law law;
     ConcreteLawInput material;
-    ConcreteLawHistory history;
+    HystereticLawHistory history;
     LawResult last;
     double eps = 0.0, stress = 0.0;
     int step = 0;

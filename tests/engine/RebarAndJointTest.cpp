@@ -51,13 +51,13 @@ TEST(Rebar, SmearedStressAndTangent) {
         EXPECT_EQ(changed, selector == 2); // the curved law re-forms the stiffness every step
         double Ds[9];
         RebarTangent(gp, m, Ds);
-        EXPECT_NEAR(Ds[0], 0.005 * gp.Eb[0], 1e-9);
+        EXPECT_NEAR(Ds[0], 0.005 * gp.law[0].tangent, 1e-9);
         EXPECT_EQ(Ds[4], 0.0);
         EXPECT_EQ(Ds[1] + Ds[2] + Ds[3] + Ds[5] + Ds[6] + Ds[7] + Ds[8], 0.0);
     }
     RebarGaussPoint none;
     InitRebarGaussPoint(none, nullptr);
-    EXPECT_EQ(none.Eb[0], 0.0);
+    EXPECT_EQ(none.law[0].tangent, 0.0);
 }
 
 TEST(Joint, OpeningsAndNodalForcesFollowTheSprings) {
