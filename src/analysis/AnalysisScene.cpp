@@ -28,6 +28,7 @@ AnalysisScene::AnalysisScene()
       shownY(kNodeCapacity), glyph(2 * kGaussPoints * kElementCapacity) {
     for (auto& history : outputGaussHistory) history.assign(kOutputGaussSlots * kHistoryRows, 0.0);
     for (auto& history : outputDiscreteHistory) history.assign(kOutputDiscreteSlots * kHistoryRows, 0.0);
+    graphCurve.reserve(kHistoryRows);
 
     // Corner r is element node r + 1: N1 = (1 + ξ)(1 + η)/4, N2 = (1 − ξ)(1 + η)/4,
     // N3 = (1 − ξ)(1 − η)/4, N4 = (1 + ξ)(1 − η)/4, at ξ = p[a], η = p[b], g = 3a + b.
@@ -83,6 +84,8 @@ void AnalysisScene::ClearRun(int segments, const int32_t* segmentPoints, int poi
     }
     graphCounterX = 0;
     graphCounterY = 0;
+    graphCurve.clear();
+    graphAxes.Reset();
     for (auto& history : outputGaussHistory) Zero(history);
     for (auto& history : outputDiscreteHistory) Zero(history);
 }

@@ -15,6 +15,7 @@
 //
 // Everything is allocated once, at construction (about 50 MB, mostly histories); nothing is allocated
 // during a run. Create it on the heap.
+#include "analysis/CurveAxes.h"
 #include "analysis/Mesh.h"
 #include "analysis/MeshView.h"
 #include "analysis/Projection.h"
@@ -124,6 +125,10 @@ public:
     float segmentEnd[kSegmentCapacity] = {};
     int graphCounterX = 0; // scale counters of the force-deformation graph
     int graphCounterY = 0;
+    // With the view's reading aids the force-deformation graph is the capacity curve of the rows read
+    // so far (row 0, the unloaded state, first; mm and kN) on axes that only grow during a run.
+    std::vector<CapacityPoint> graphCurve;
+    CurveAxes graphAxes;
 
     std::vector<int32_t> shownX; // displayed node positions, mm
     std::vector<int32_t> shownY;

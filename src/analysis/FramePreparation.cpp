@@ -20,7 +20,19 @@ void PrepareFrame(AnalysisScene& scene, const MeshView& mesh, const AnalysisStat
     // View kind 0, the force-deformation graph, is the one whose scales follow the curve.
     if (state.analysisMode == AnalysisState::kPushoverMode && scene.viewKind == 0) {
         const int rows = std::clamp(state.stepCounter, 0, AnalysisScene::kHistoryRows - 1);
-        GraphScale::Settle(scene.controlHistory.data(), 1, rows, scene.graphCounterX, scene.graphCounterY);
+        if (!view.readingAids) {
+            GraphScale::Settle(scene.controlHistory.data(), 1, rows, scene.graphCounterX,
+                               scene.graphCounterY);
+            return;
+        }
+        // The rows read so far as the capacity curve, N turned into kN; the axes grow only when a point
+        // leaves them, so the graph does not jump about while a run adds steps.
+        scene.graphCurve.resize(size_t(rows) + 1);
+        scene.graphCurve[0] = {};
+        for (int row = 1; row <= rows; ++row)
+            scene.graphCurve[size_t(row)] = {double(scene.controlHistory[2 * size_t(row)]),
+                                             double(scene.controlHistory[2 * size_t(row) + 1]) / 1000.0};
+        scene.graphAxes.Hold(scene.graphCurve);
     }
 }
 

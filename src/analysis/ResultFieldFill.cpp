@@ -13,16 +13,37 @@ namespace {
 
 constexpr double kQuarterTurn = std::numbers::pi / 2;
 
-// Principal strains of (ex, ey, gxy), engineering shear.
-void PrincipalStrains(const double strain[3], double& e1, double& e2) {
-    const double mean = (strain[0] + strain[1]) / 2;
-    const double radius = std::hypot((strain[0] - strain[1]) / 2, strain[2] / 2);
-    e1 = mean + radius;
-    e2 = mean - radius;
+// FillFromResults for `elements` elements, isPlane(e) telling the plane ones.
+template <class IsPlane>
+void FillElements(const engine::ResultView& results, int elements, IsPlane isPlane, ResultField& field) {
+    const auto& layout = results.Layout();
+    elements = std::min(layout.Elements(), elements);
+    field.Resize(elements, layout.Nodes());
+    for (int k = 0; k < layout.Nodes(); ++k) {
+        field.ux[size_t(k)] = results.Displacement(k, 0);
+        field.uy[size_t(k)] = results.Displacement(k, 1);
+    }
+    for (int e = 0; e < elements; ++e) {
+        field.plane[size_t(e)] = isPlane(e);
+        for (int g = 0; g < 9; ++g) {
+            PointResult& p = field.Point(e, g);
+            p.s1 = results.Gauss(e, g, 0);
+            p.s2 = results.Gauss(e, g, 1);
+            p.angle = results.Gauss(e, g, 2);
+            p.crackAngle = p.angle + kQuarterTurn;
+        }
+    }
+    field.hasResults = true;
 }
 
-// Which directions of element e have bars: a rebar type with bars of some area and spacing in that
-// direction, in an element whose concrete has a thickness to smear them over (as both methods take them).
+void FillBarDirections(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
+    const int elements = std::min({field.elements, engine.ElementCount(), mesh.elementCount});
+    for (int e = 0; e < elements; ++e)
+        field.bars[size_t(e)] = field.plane[size_t(e)] ? BarDirections(engine, e) : 0;
+}
+
+} // namespace
+
 uint8_t BarDirections(const engine::Engine& engine, int e) {
     const engine::ElementRecord& record = engine.Element(e + 1);
     if (record.rebarType <= 0 || record.concreteType <= 0) return 0;
@@ -34,33 +55,36 @@ uint8_t BarDirections(const engine::Engine& engine, int e) {
     return bits;
 }
 
-void FillBarDirections(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
-    const int elements = std::min({field.elements, engine.ElementCount(), mesh.elementCount});
-    for (int e = 0; e < elements; ++e)
-        field.bars[size_t(e)] = field.plane[size_t(e)] ? BarDirections(engine, e) : 0;
+void PrincipalStrains(const double strain[3], double& e1, double& e2) {
+    const double mean = (strain[0] + strain[1]) / 2;
+    const double radius = std::hypot((strain[0] - strain[1]) / 2, strain[2] / 2);
+    e1 = mean + radius;
+    e2 = mean - radius;
 }
 
-} // namespace
+PointCondition ClassicCondition(const engine::ConcreteGaussPoint& concrete) {
+    PointCondition condition = concrete.crack != 0 ? PointCondition::Cracked : PointCondition::Intact;
+    for (const engine::ConcreteDirection& d : concrete.dir) {
+        if (d.epk < 0 && d.eps < 2 * d.epk)
+            condition = PointCondition::Crushed;
+        else if (d.epk < 0 && d.eps < d.epk && condition != PointCondition::Crushed)
+            condition = PointCondition::PastPeak;
+    }
+    return condition;
+}
+
+bool BarYielded(double stress, double fy) {
+    return fy > 0 && std::fabs(stress) >= fy * (1 - 1e-9);
+}
 
 void FillFromResults(const engine::ResultView& results, const MeshView& mesh, ResultField& field) {
-    const auto& layout = results.Layout();
-    const int elements = std::min(layout.Elements(), mesh.elementCount);
-    field.Resize(elements, layout.Nodes());
-    for (int k = 0; k < layout.Nodes(); ++k) {
-        field.ux[size_t(k)] = results.Displacement(k, 0);
-        field.uy[size_t(k)] = results.Displacement(k, 1);
-    }
-    for (int e = 0; e < elements; ++e) {
-        field.plane[size_t(e)] = mesh.elemDiscrete[e] == 0;
-        for (int g = 0; g < 9; ++g) {
-            PointResult& p = field.Point(e, g);
-            p.s1 = results.Gauss(e, g, 0);
-            p.s2 = results.Gauss(e, g, 1);
-            p.angle = results.Gauss(e, g, 2);
-            p.crackAngle = p.angle + kQuarterTurn;
-        }
-    }
-    field.hasResults = true;
+    FillElements(
+        results, mesh.elementCount, [&](int e) { return mesh.elemDiscrete[e] == 0; }, field);
+}
+
+void FillFromResults(const engine::ResultView& results, std::span<const uint8_t> plane, ResultField& field) {
+    FillElements(
+        results, int(plane.size()), [&](int e) { return plane[size_t(e)] != 0; }, field);
 }
 
 void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, ResultField& field) {
@@ -76,18 +100,12 @@ void FillFromClassicEngine(const engine::Engine& engine, const MeshView& mesh, R
             p.crackOpen = state.concrete.crack != 0;
             p.cracked = p.crackOpen;
             p.crackAngle = p.angle + kQuarterTurn;
-            p.condition = p.cracked ? PointCondition::Cracked : PointCondition::Intact;
-            for (const engine::ConcreteDirection& d : state.concrete.dir) {
-                if (d.epk < 0 && d.eps < 2 * d.epk)
-                    p.condition = PointCondition::Crushed;
-                else if (d.epk < 0 && d.eps < d.epk && p.condition != PointCondition::Crushed)
-                    p.condition = PointCondition::PastPeak;
-            }
+            p.condition = ClassicCondition(state.concrete);
             if (rebar) {
                 const double fy[2] = {rebar->fyx, rebar->fyy};
                 for (int d = 0; d < 2; ++d) {
                     p.barStress[d] = state.rebar.barStress[d];
-                    p.yielded[d] = fy[d] > 0 && std::fabs(p.barStress[d]) >= fy[d] * (1 - 1e-9);
+                    p.yielded[d] = BarYielded(p.barStress[d], fy[d]);
                 }
             }
         }

@@ -101,11 +101,9 @@ void Session::AcceptElastic() {
     resultLayout_ = view.Layout();
     // The elastic state opens a new history, with the states of the method it ran with.
     StartHistory(MeshViewOf(*mesh_));
-    ResultField field;
-    FillFromResults(Results(), historyMesh_, field);
-    FillFromEngine(engine, historyMesh_, field);
-    history_.Record(0, view.ControlDisplacement(), view.ControlForce(), std::move(field));
-    recordedStep_ = 0;
+    PublishedStep elastic;
+    PublishEngineStep(engine, historyMesh_, elastic);
+    Record(std::move(elastic));
 }
 
 void Session::StartHistory(const MeshView& mesh) {
@@ -116,7 +114,11 @@ void Session::StartHistory(const MeshView& mesh) {
 
 bool Session::Record(PublishedStep&& step) {
     if (step.status != 0 || step.step <= recordedStep_) return false;
-    history_.Record(step.step, step.displacement, step.force, std::move(step.field));
+    if (step.record.captured)
+        history_.Record(step.step, step.displacement, step.force, std::move(step.results),
+                        std::move(step.record));
+    else
+        history_.Record(step.step, step.displacement, step.force, std::move(step.field));
     recordedStep_ = step.step;
     return true;
 }

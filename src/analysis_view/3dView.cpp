@@ -10,7 +10,6 @@
 #include "analysis/MeshView.h"
 #include "analysis/MethodNames.h"
 #include "analysis/PushoverDriver.h"
-#include "analysis/ResultFieldFill.h"
 #include "analysis/ResultSummary.h"
 #include "analysis/RunProgressText.h"
 #include "analysis/SaveData.h"
@@ -497,7 +496,7 @@ void C3dView::StartHistory() {
     const FieldHistory& history = Session()->History();
     pane->SetSource({[&history] { return history.Count(); },
                      [&history](int i, ResultField& field) {
-                         field = history.Field(i);
+                         history.Field(i, field);
                          return true;
                      },
                      [&history] { return history.Curve(); },
@@ -529,8 +528,7 @@ void C3dView::OnPlay() {
     shownIterations_ = 0;
     progressShown_.invalidate();
     runRevision_ = Session()->Revision();
-    if (run && run->Running() && stepTimer_.isActive())
-        worker_->Start(*run, Session()->Engine(), &FillFromEngine);
+    if (run && run->Running() && stepTimer_.isActive()) worker_->Start(*run, Session()->Engine());
 }
 
 void C3dView::StopRunThread() {

@@ -35,7 +35,7 @@ void CapacityCurveView::paintEvent(QPaintEvent*) {
 }
 
 void CapacityCurveView::mousePressEvent(QMouseEvent* event) {
-    const int step = CapacityCurvePainter::StepAt(rect(), points_, axes_, event->position());
+    const int step = CapacityCurvePainter::StepAt(rect(), points_, axes_, event->position(), title_);
     if (step >= 0) emit StepClicked(step);
 }
 

@@ -1,7 +1,6 @@
 #include "analysis_view/PushoverWorker.h"
 
 #include "analysis/PushoverDriver.h"
-#include "analysis/ResultFieldFill.h"
 #include "engine/Engine.h"
 
 #include <chrono>
@@ -14,8 +13,8 @@ PushoverWorker::~PushoverWorker() {
     Stop();
 }
 
-void PushoverWorker::Start(PushoverDriver& run, engine::Engine& engine, FieldFiller fillField) {
-    Launch(engine, [this, &run, &engine, fill = std::move(fillField)] { RunAll(run, engine, fill); });
+void PushoverWorker::Start(PushoverDriver& run, engine::Engine& engine, StepHook afterStep) {
+    Launch(engine, [this, &run, &engine, hook = std::move(afterStep)] { RunAll(run, engine, hook); });
 }
 
 void PushoverWorker::StartCall(engine::Engine& engine, std::function<int()> call) {
@@ -60,7 +59,7 @@ PushoverWorker::IterationProgress PushoverWorker::LastIteration() const {
     return iteration_;
 }
 
-void PushoverWorker::RunAll(PushoverDriver& run, const engine::Engine& engine, const FieldFiller& fillField) {
+void PushoverWorker::RunAll(PushoverDriver& run, const engine::Engine& engine, const StepHook& afterStep) {
     const MeshView mesh = run.RunMesh();
     while (!run.Finished() && !cancel_.Cancelled()) {
         {
@@ -80,16 +79,8 @@ void PushoverWorker::RunAll(PushoverDriver& run, const engine::Engine& engine, c
                 step.status = status;
                 step.step = run.Step();
                 if (status == 0) {
-                    const std::span<const double> results = run.Results().Buffer();
-                    step.results.assign(results.begin(), results.end());
-                    step.displacement = run.Results().ControlDisplacement();
-                    step.force = run.Results().ControlForce();
-                    FillFromResults(run.Results(), mesh, step.field);
-                    if (fillField) fillField(engine, mesh, step.field);
-                    if (engine.Method() == engine::AnalysisMethod::Mcft && engine.Iterative()) {
-                        step.iterations = engine.Iterative()->LastRecord().iterations;
-                        step.residual = engine.Iterative()->LastRecord().residual;
-                    }
+                    PublishEngineStep(engine, mesh, step);
+                    if (afterStep) afterStep(engine, mesh, step);
                 }
                 {
                     const std::lock_guard lock(mutex_);

@@ -1,7 +1,7 @@
 #pragma once
 // Runs a started push-over, or one engine call (the elastic "Analyze"), in a thread of its own, so an
 // engine step never holds up the window. After every push-over call the thread publishes a
-// PublishedStep (copies of the results and the results window's field of that step) and signals
+// PublishedStep (copies of the results and the results window's state of that step) and signals
 // `progressed`; the window takes the published steps on its step timer. The iterative method reports
 // every iteration to the worker (LastIteration). The window reads nothing the thread writes except
 // through Take, Done, CallStatus, LastIteration and the signals.
@@ -35,9 +35,9 @@ class Engine;
 class PushoverWorker : public QObject {
     Q_OBJECT
 public:
-    // Fills the results window's field of a step from the engine holding it (runs in the worker thread).
-    using FieldFiller =
-        std::function<void(const engine::Engine& engine, const MeshView& mesh, ResultField& field)>;
+    // Called in the run's thread after a step was copied from the engine holding it.
+    using StepHook =
+        std::function<void(const engine::Engine& engine, const MeshView& mesh, PublishedStep& step)>;
 
     explicit PushoverWorker(QObject* parent = nullptr);
     ~PushoverWorker() override;
@@ -51,7 +51,7 @@ public:
 
     // Starts running `run` (started, on `engine`) to its end in a new thread; a run already going is
     // stopped first.
-    void Start(PushoverDriver& run, engine::Engine& engine, FieldFiller fillField = {});
+    void Start(PushoverDriver& run, engine::Engine& engine, StepHook afterStep = {});
     // Starts `call` (one engine call on `engine`, returning its status) in a new thread; a run already
     // going is stopped first. Its status is CallStatus once Done.
     void StartCall(engine::Engine& engine, std::function<int()> call);
@@ -89,7 +89,7 @@ signals:
 private:
     // Runs `body` in a new thread, the engine's iteration observer set to this worker meanwhile.
     void Launch(engine::Engine& engine, std::function<void()> body);
-    void RunAll(PushoverDriver& run, const engine::Engine& engine, const FieldFiller& fillField);
+    void RunAll(PushoverDriver& run, const engine::Engine& engine, const StepHook& afterStep);
 
     std::unique_ptr<QThread> thread_;
     CancelToken cancel_;

@@ -9,10 +9,39 @@
 
 namespace torva {
 
-PlotFrame CapacityCurvePainter::PlotFrameOf(const QRect& frame) {
-    return {frame.left() + kLeftMargin, frame.top() + kTopMargin,
+namespace {
+
+constexpr int kTitleInset = 4; // pixels kept free either side of the title
+
+int TopMargin(const QStringList& lines) {
+    const QFontMetrics metrics(DrawingFont());
+    return std::max<int>(CapacityCurvePainter::kTopMargin, int(lines.size()) * metrics.lineSpacing() + 6);
+}
+
+} // namespace
+
+QStringList CapacityCurvePainter::TitleLines(const QString& title, int frameWidth) {
+    const QFontMetrics metrics(DrawingFont());
+    const int room = std::max(1, frameWidth - 2 * kTitleInset);
+    if (title.isEmpty() || metrics.horizontalAdvance(title) <= room) return {title};
+    // The second line starts after the dash that joins the title's parts, else after the last space
+    // that leaves a first line that fits.
+    int cut = -1;
+    const int dash = title.indexOf(QStringLiteral(" \u2014 "));
+    if (dash > 0 && metrics.horizontalAdvance(title.left(dash + 2)) <= room) cut = dash + 2;
+    for (int at = title.lastIndexOf(QLatin1Char(' ')); cut < 0 && at > 0;
+         at = title.lastIndexOf(QLatin1Char(' '), at - 1))
+        if (metrics.horizontalAdvance(title.left(at)) <= room) cut = at;
+    if (cut < 0) return {metrics.elidedText(title, Qt::ElideRight, room)};
+    return {metrics.elidedText(title.left(cut).trimmed(), Qt::ElideRight, room),
+            metrics.elidedText(title.mid(cut).trimmed(), Qt::ElideRight, room)};
+}
+
+PlotFrame CapacityCurvePainter::PlotFrameOf(const QRect& frame, const QString& title) {
+    const int top = TopMargin(TitleLines(title, frame.width()));
+    return {frame.left() + kLeftMargin, frame.top() + top,
             std::max(1, frame.width() - kLeftMargin - kRightMargin),
-            std::max(1, frame.height() - kTopMargin - kBottomMargin)};
+            std::max(1, frame.height() - top - kBottomMargin)};
 }
 
 void CapacityCurvePainter::Paint(QPainter& painter, const QRect& frame, std::span<const CapacityPoint> points,
@@ -23,12 +52,17 @@ void CapacityCurvePainter::Paint(QPainter& painter, const QRect& frame, std::spa
     const QFont font = DrawingFont();
     painter.setFont(font);
     const QFontMetrics metrics(font);
-    const PlotFrame plot = PlotFrameOf(frame);
+    const QStringList lines = TitleLines(title, frame.width());
+    const PlotFrame plot = PlotFrameOf(frame, title);
     const QRect plotRect(plot.left, plot.top, plot.width, plot.height);
 
     painter.setPen(Qt::black);
-    painter.drawText(QRect(frame.left(), frame.top() + 2, frame.width(), kTopMargin - 4),
-                     Qt::AlignHCenter | Qt::AlignVCenter, title);
+    const int titleHeight = plot.top - frame.top() - 4;
+    const int linesTop = frame.top() + 2 + (titleHeight - int(lines.size()) * metrics.lineSpacing()) / 2;
+    for (int i = 0; i < lines.size(); ++i)
+        painter.drawText(
+            QRect(frame.left(), linesTop + i * metrics.lineSpacing(), frame.width(), metrics.lineSpacing()),
+            Qt::AlignHCenter | Qt::AlignVCenter, lines[i]);
 
     // Grid and tick labels.
     const Ticks& x = axes.X();
@@ -54,8 +88,13 @@ void CapacityCurvePainter::Paint(QPainter& painter, const QRect& frame, std::spa
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plotRect);
-    painter.drawText(QRect(plot.left, frame.bottom() - metrics.height(), plot.width, metrics.height()),
-                     Qt::AlignHCenter, QStringLiteral("control displacement (mm)"));
+    // The axis title under the plot, shortened where the plot is narrow rather than cut at its sides.
+    QString across = QStringLiteral("control displacement (mm)");
+    if (metrics.horizontalAdvance(across) > plot.width) across = QStringLiteral("displacement (mm)");
+    const int acrossRoom = std::min(frame.width(), plot.width + kLeftMargin / 2);
+    const QRect acrossBox(plot.left + plot.width / 2 - acrossRoom / 2, frame.bottom() - metrics.height(),
+                          acrossRoom, metrics.height());
+    painter.drawText(acrossBox, Qt::AlignHCenter, metrics.elidedText(across, Qt::ElideRight, acrossRoom));
     painter.save();
     painter.translate(frame.left() + 2, plot.top + plot.height / 2);
     painter.rotate(-90);
@@ -87,8 +126,8 @@ void CapacityCurvePainter::Paint(QPainter& painter, const QRect& frame, std::spa
 }
 
 int CapacityCurvePainter::StepAt(const QRect& frame, std::span<const CapacityPoint> points,
-                                 const CurveAxes& axes, QPointF pixel) {
-    return axes.NearestPoint(points, PlotFrameOf(frame), pixel.x(), pixel.y(), kHitRadius);
+                                 const CurveAxes& axes, QPointF pixel, const QString& title) {
+    return axes.NearestPoint(points, PlotFrameOf(frame, title), pixel.x(), pixel.y(), kHitRadius);
 }
 
 } // namespace torva

@@ -1,5 +1,6 @@
 #include "drawing/ResponseGraphs.h"
 
+#include "drawing/CapacityCurvePainter.h"
 #include "drawing/Label.h"
 
 #include <QFontMetrics>
@@ -92,8 +93,11 @@ void ResponseGraphs::Draw(QPainter& painter, const GraphInput& input, int counte
     }
     switch (input.kind) {
     case kGraphForceDeformation:
-        DrawForceDeformation(painter, input.width, input.histories.control, input.firstRow, input.count,
-                             counterX, counterY);
+        if (input.axes)
+            DrawCapacityCurve(painter, input.width, input.curve, *input.axes);
+        else
+            DrawForceDeformation(painter, input.width, input.histories.control, input.firstRow, input.count,
+                                 counterX, counterY);
         break;
     case kGraphConcreteStressStrain:
     case kGraphRebarStressStrain:
@@ -154,6 +158,19 @@ void ResponseGraphs::DrawForceDeformation(QPainter& painter, int width, const fl
     }
     painter.setPen(ThinPen(kBlue));
     painter.drawPolyline(curve);
+}
+
+QRect ResponseGraphs::StripCurveFrame(int width) {
+    const int frameWidth = std::clamp(width - 16, 1, kStripCurveWidth);
+    return QRect((width - frameWidth) / 2, 4, frameWidth, kStripHeight - 8);
+}
+
+void ResponseGraphs::DrawCapacityCurve(QPainter& painter, int width, std::span<const CapacityPoint> curve,
+                                       const CurveAxes& axes) {
+    // The step on show is the last one read: the marker follows the run.
+    const int shown = curve.empty() ? -1 : int(curve.size()) - 1;
+    CapacityCurvePainter::Paint(painter, StripCurveFrame(width), curve, axes, shown,
+                                QString::fromUtf8(kStripCurveTitle));
 }
 
 QPoint ResponseGraphs::StressStrainCentre(int gauss, int component) {

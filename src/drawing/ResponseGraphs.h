@@ -3,7 +3,9 @@
 // plot (the painter's origin is the strip's top-left corner, width is the client width):
 //
 //   kind 0  force-deformation: control displacement (mm, across) against control force (N, up), with
-//           full scales of 2 mm and 1e5 N units that grow while the curve passes them;
+//           full scales of 2 mm and 1e5 N units that grow while the curve passes them; or, given the
+//           prepared curve and its axes (the view's reading aids), the capacity curve in mm and kN on
+//           round ticks, drawn as the results window draws it, with a marker at the step shown;
 //   kind 1  concrete stress-strain (blue) and
 //   kind 2  rebar stress-strain (red) of the output plane element: eighteen small plots, laid out like
 //           the element's Gauss points (x component left, y component right of each);
@@ -13,13 +15,16 @@
 // the axis origin through rows firstRow .. firstRow + count − 1. Stresses, strains, spring forces and
 // openings are normalised, so 1 lands on the end of a small plot's axis; larger values run past it.
 // Pixel positions are truncated toward zero.
+#include "analysis/CurveAxes.h"
 #include "analysis/GraphScale.h"
 
 #include <QString>
 #include <cstdint>
+#include <span>
 
 class QPainter;
 class QPoint;
+class QRect;
 
 namespace torva {
 
@@ -68,7 +73,12 @@ struct GraphInput {
     int firstRow = 1;
     int count = 0;
     OutputElementTitle output;
+    // Kind 0 as a capacity curve (both prepared; no axes: the classic graph).
+    std::span<const CapacityPoint> curve;
+    const CurveAxes* axes = nullptr;
 };
+
+inline constexpr const char* kStripCurveTitle = "Force\u2013deformation of the control node";
 
 class ResponseGraphs {
 public:
@@ -84,6 +94,11 @@ public:
     // by one unit for the points after it (never, with counters GraphScale::Settle has grown).
     static void DrawForceDeformation(QPainter& painter, int width, const float* control, int firstRow,
                                      int count, int counterX, int counterY);
+    // Kind 0 as the capacity curve, in a frame centred in the strip (at most kStripCurveWidth wide).
+    static constexpr int kStripCurveWidth = 640;
+    static QRect StripCurveFrame(int width);
+    static void DrawCapacityCurve(QPainter& painter, int width, std::span<const CapacityPoint> curve,
+                                  const CurveAxes& axes);
     // Kinds 1 (concrete, blue) and 2 (rebar, red).
     static void DrawStressStrain(QPainter& painter, bool rebar, const GraphHistories& histories, int firstRow,
                                  int count);

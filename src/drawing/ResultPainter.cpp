@@ -278,6 +278,8 @@ void PaintAnalysis(QPainter& painter, const PaintInput& in, QSize /*client: the 
         graph.firstRow = 1;
         graph.count = std::clamp(state.stepCounter, 0, AnalysisScene::kHistoryRows - 1);
         if (view.readingAids) {
+            graph.curve = scene.graphCurve;
+            graph.axes = &scene.graphAxes;
             // The output element whose histories the scene holds, for the title or the hint.
             OutputElementTitle& output = graph.output;
             output.known = true;

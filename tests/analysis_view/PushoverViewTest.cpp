@@ -8,6 +8,8 @@
 #include "analysis/OverlayText.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis_view/PushoverWorker.h"
+#include "drawing/CapacityCurvePainter.h"
+#include "drawing/ResponseGraphs.h"
 #include "engine/Engine.h"
 #include "support/RunProgram.h"
 
@@ -19,6 +21,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -35,6 +38,11 @@ std::string ReadText(const std::string& path) {
 
 bool IsPureBlue(QRgb c) {
     return qRed(c) == 0 && qGreen(c) == 0 && qBlue(c) == 255;
+}
+
+// The capacity curve's blue, as the results window draws it (smoothed edges included).
+bool IsCurveBlue(QRgb c) {
+    return qBlue(c) > 150 && qRed(c) < 80 && qGreen(c) < 120;
 }
 
 int CountIn(const QImage& image, const QRect& area, bool (*match)(QRgb)) {
@@ -140,7 +148,72 @@ TEST_F(PushoverViewTest, PlayRunsTheExampleWallToItsLastStep) {
         Main()->grab().save(QStringLiteral("%1/pushover-window.png").arg(folder));
     const int w = shot.width(), h = shot.height();
     EXPECT_EQ(CountIn(shot, QRect(w - 300, 25, 80, 10), IsPureBlue), 800);
-    EXPECT_GT(CountIn(shot, QRect(0, h - 220, w, 220), IsPureBlue), 400);
+    EXPECT_GT(CountIn(shot, QRect(0, h - 220, w, 220), IsCurveBlue), 400);
+}
+
+// The force-deformation strip of the analysis view is the capacity curve in kN and mm, as the results
+// window draws it: one point a step read, the force in kN, on round ticks that hold every point, axes
+// that only grow while the run goes on (never rescaled by a repaint), and the marker on the last step.
+TEST_F(PushoverViewTest, TheStripGraphIsTheCapacityCurveInKilonewtonsOnRoundTicks) {
+    StartOnExample("shear-wall.fem");
+    ShowPushover();
+    ASSERT_TRUE(Run(cmd::kPlay));
+    // The axes of every frame while the run goes on: each holds the one before.
+    std::vector<std::pair<double, double>> tops;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            tops.emplace_back(Scene().graphAxes.X().hi, Scene().graphAxes.Y().hi);
+            return !View()->StepTimerRunning();
+        },
+        60));
+    for (size_t i = 1; i < tops.size(); ++i) {
+        ASSERT_GE(tops[i].first, tops[i - 1].first) << i;
+        ASSERT_GE(tops[i].second, tops[i - 1].second) << i;
+    }
+    View()->Prepare();
+    const std::vector<CapacityPoint>& curve = Scene().graphCurve;
+    const std::vector<CurvePoint>& run = View()->Run()->Curve();
+    ASSERT_EQ(curve.size(), run.size() + 1); // the unloaded state first
+    EXPECT_EQ(curve[0].displacement, 0.0);
+    EXPECT_EQ(curve[0].force, 0.0);
+    double largest = 0;
+    for (size_t k = 1; k < curve.size(); ++k) {
+        EXPECT_EQ(curve[k].displacement, double(float(run[k - 1].displacement))) << k;
+        EXPECT_EQ(curve[k].force, double(float(run[k - 1].force)) / 1000.0) << k; // kN
+        largest = std::max(largest, curve[k].force);
+    }
+    EXPECT_GT(largest, 500); // the example wall peaks near 900 kN: kN, not N
+    EXPECT_LT(largest, 2000);
+    // Round ticks (1, 2 or 5 times a power of ten) that hold every point, with no more than a
+    // quarter of headroom plus one tick above the largest force.
+    const Ticks& y = Scene().graphAxes.Y();
+    const double mantissa = y.step / std::pow(10.0, std::floor(std::log10(y.step)));
+    EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 ||
+                std::fabs(mantissa - 5) < 1e-9)
+        << y.step;
+    EXPECT_GE(y.hi, largest);
+    EXPECT_LE(y.hi, CurveAxes::kHeadroom * largest + y.step);
+    EXPECT_GE(Scene().graphAxes.X().hi, curve.back().displacement);
+
+    // Drawn inside the strip's centred frame, the marker on the last step.
+    const QImage shot = Shot("strip-curve");
+    const int h = shot.height();
+    const QRect frame = ResponseGraphs::StripCurveFrame(shot.width()).translated(0, h - 220);
+    EXPECT_GT(CountIn(shot, frame, IsCurveBlue), 400);
+    EXPECT_EQ(CountIn(shot, QRect(0, h - 220, shot.width(), 220), IsCurveBlue),
+              CountIn(shot, frame, IsCurveBlue));
+    const PlotFrame plot = CapacityCurvePainter::PlotFrameOf(frame, QString::fromUtf8(kStripCurveTitle));
+    const QPoint last(int(Scene().graphAxes.PixelX(plot, curve.back().displacement)),
+                      int(Scene().graphAxes.PixelY(plot, curve.back().force)));
+    const auto markerRed = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 40 && qBlue(c) < 40; };
+    EXPECT_GE(CountIn(shot, QRect(last.x() - 2, last.y() - 2, 5, 5), markerRed), 15);
+    // Tick labels left of the plot and under it (dark text on white).
+    const auto dark = [](QRgb c) { return qGray(c) < 100; };
+    EXPECT_GT(CountIn(shot,
+                      QRect(frame.left() + 12, plot.top, CapacityCurvePainter::kLeftMargin - 16, plot.height),
+                      dark),
+              60);
+    EXPECT_GT(CountIn(shot, QRect(plot.left, plot.top + plot.height + 2, plot.width, 12), dark), 40);
 }
 
 TEST_F(PushoverViewTest, PauseHoldsTheRunAndResumeContinuesTheSameCurve) {
@@ -160,7 +233,7 @@ TEST_F(PushoverViewTest, PauseHoldsTheRunAndResumeContinuesTheSameCurve) {
     ASSERT_LT(held, 1000);
     const QImage paused = Shot("paused");
     const int w = paused.width(), h = paused.height();
-    const int curvePixels = CountIn(paused, QRect(0, h - 220, w, 220), IsPureBlue);
+    const int curvePixels = CountIn(paused, QRect(0, h - 220, w, 220), IsCurveBlue);
     // The progress bar is blue for the share of the run done.
     EXPECT_EQ(CountIn(paused, QRect(w - 300, 25, 80, 10), IsPureBlue), held * 80 / 1000 * 10);
     // While paused the timer runs but the run does not move.
@@ -179,7 +252,7 @@ TEST_F(PushoverViewTest, PauseHoldsTheRunAndResumeContinuesTheSameCurve) {
     EXPECT_EQ(State().stepCounter, 1000);
     // The graph grew after the pause.
     const QImage done = Shot("resumed");
-    EXPECT_GT(CountIn(done, QRect(0, h - 220, done.width(), 220), IsPureBlue), curvePixels);
+    EXPECT_GT(CountIn(done, QRect(0, h - 220, done.width(), 220), IsCurveBlue), curvePixels);
     // Exactly the curve of a run that never paused.
     const std::vector<CurvePoint> headless = HeadlessCurve(*Doc()->GetFramePat());
     const std::vector<CurvePoint>& curve = View()->Run()->Curve();

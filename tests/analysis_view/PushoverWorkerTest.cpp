@@ -75,7 +75,7 @@ TEST_F(PushoverWorkerTest, EveryStepIsPublishedInOrderWithTheNumbersOfARunInTheC
     QObject::connect(&worker, &PushoverWorker::finished, &receiver, [&] { ++finishedSignals; });
     int filled = 0;
     worker.Start(threaded.driver, threaded.engine,
-                 [&](const engine::Engine& engine, const MeshView& mesh, ResultField&) {
+                 [&](const engine::Engine& engine, const MeshView& mesh, PublishedStep&) {
                      EXPECT_EQ(&engine, &threaded.engine);
                      EXPECT_EQ(mesh.elementCount, 12);
                      ++filled;
@@ -98,10 +98,12 @@ TEST_F(PushoverWorkerTest, EveryStepIsPublishedInOrderWithTheNumbersOfARunInTheC
         EXPECT_EQ(steps[k].displacement, curve[k].displacement) << k;
         EXPECT_EQ(steps[k].force, curve[k].force) << k;
         EXPECT_EQ(threaded.driver.Curve()[k].force, curve[k].force) << k;
-        EXPECT_TRUE(steps[k].field.hasResults);
-        EXPECT_EQ(steps[k].field.ux.size(), static_cast<size_t>(threaded.mesh.nodeCount));
+        ResultField field;
+        DecodeStep(steps[k].results, steps[k].record, field);
+        EXPECT_TRUE(field.hasResults);
+        EXPECT_EQ(field.ux.size(), static_cast<size_t>(threaded.mesh.nodeCount));
     }
-    const std::span<const double> last = direct.driver.Results().Buffer();
+    const std::span<const double> last = direct.driver.Results().Values(); // the used part is published
     EXPECT_TRUE(
         std::equal(last.begin(), last.end(), steps.back().results.begin(), steps.back().results.end()));
     // One progress signal per step, in order, with the total.

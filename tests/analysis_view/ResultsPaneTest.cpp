@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
+#include <QSplitter>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -67,7 +68,7 @@ struct PaneFixture : ::testing::Test {
     QImage Canvas() { return pane.Canvas()->grab().toImage().convertToFormat(QImage::Format_ARGB32); }
     void ClickCurveAt(int step) {
         CapacityCurveView* view = pane.Curve();
-        const PlotFrame plot = CapacityCurvePainter::PlotFrameOf(view->rect());
+        const PlotFrame plot = CapacityCurvePainter::PlotFrameOf(view->rect(), view->Title());
         const CapacityPoint p = view->Curve()[size_t(step)];
         const QPointF at(view->Axes().PixelX(plot, p.displacement) + 2,
                          view->Axes().PixelY(plot, p.force) + 1);
@@ -101,6 +102,33 @@ TEST_F(PaneFixture, SliderAndCurveClickShowTheSameStep) {
     EXPECT_EQ(Canvas(), bySlider);
     test::SaveIfAsked(bySlider, "pane-contours-step-2");
     test::SaveIfAsked(pane.grab().toImage(), "pane-whole-step-2");
+}
+
+// Docked below the model the pane lays the curve beside the picture; dragged down to its least width the
+// curve's title wraps inside it instead of being cut at its sides, and a click still picks the step.
+TEST_F(PaneFixture, TheCurveAtItsLeastWidthKeepsItsTitleReadable) {
+    pane.resize(700, 300);
+    pane.SetWide(true);
+    pane.Curve()->SetTitle(QStringLiteral("Capacity curve \u2014 Classic step-by-step"));
+    QApplication::processEvents();
+    auto* split = qobject_cast<QSplitter*>(pane.Curve()->parentWidget());
+    ASSERT_NE(split, nullptr);
+    split->setSizes({2000, 1}); // the curve as narrow as it goes
+    QApplication::processEvents();
+    CapacityCurveView* view = pane.Curve();
+    EXPECT_LE(view->width(), 210);
+    const QStringList lines = CapacityCurvePainter::TitleLines(view->Title(), view->width());
+    EXPECT_EQ(lines.join(QLatin1Char(' ')), view->Title()); // all of it, on two lines
+    const QImage shot = view->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    test::SaveIfAsked(shot, "pane-narrow-curve");
+    const PlotFrame plot = CapacityCurvePainter::PlotFrameOf(view->rect(), view->Title());
+    const auto ink = [](QRgb c) { return qGray(c) < 128; };
+    EXPECT_GT(Count(shot, QRect(0, 0, view->width(), plot.top - 1), ink), 40);
+    EXPECT_EQ(Count(shot, QRect(0, 0, 3, plot.top - 1), ink), 0);
+    EXPECT_EQ(Count(shot, QRect(view->width() - 3, 0, 3, plot.top - 1), ink), 0);
+    ClickCurveAt(3);
+    QApplication::processEvents();
+    EXPECT_EQ(pane.ShownStep(), 3);
 }
 
 TEST_F(PaneFixture, DamageMapGrowsWithTheSteps) {

@@ -106,7 +106,7 @@ TEST_F(ResultsWindowTest, APushoverAddsItsStatesAndTheCurveClickShowsTheSlidersS
     test::Flush();
     // A click on the curve at the middle state's point.
     CapacityCurveView* view = pane->Curve();
-    const PlotFrame plot = CapacityCurvePainter::PlotFrameOf(view->rect());
+    const PlotFrame plot = CapacityCurvePainter::PlotFrameOf(view->rect(), view->Title());
     const QPointF at(view->Axes().PixelX(plot, curve[size_t(middle)].displacement),
                      view->Axes().PixelY(plot, curve[size_t(middle)].force));
     QMouseEvent press(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,

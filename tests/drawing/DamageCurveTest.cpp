@@ -231,5 +231,65 @@ TEST(CapacityCurve, WithoutStepsItSaysSo) {
               20);
 }
 
+// A narrow curve (the docked results window at its least width) keeps its title readable: it wraps after
+// the dash onto a second line, both inside the frame, the plot moved down below them; a wide one keeps
+// one line; a title that cannot wrap is elided rather than cut at the frame's edges.
+TEST(CapacityCurve, ANarrowCurveWrapsItsTitleInsideTheFrame) {
+    const QString title = QStringLiteral("Capacity curve \u2014 Classic step-by-step");
+    const QStringList wide = CapacityCurvePainter::TitleLines(title, 440);
+    EXPECT_EQ(wide, QStringList{title});
+    const QStringList narrow = CapacityCurvePainter::TitleLines(title, 200);
+    ASSERT_EQ(narrow.size(), 2);
+    EXPECT_EQ(narrow[0], QStringLiteral("Capacity curve \u2014"));
+    EXPECT_EQ(narrow[1], QStringLiteral("Classic step-by-step"));
+    const QRect frame(10, 10, 200, 160);
+    EXPECT_GT(CapacityCurvePainter::PlotFrameOf(frame, title).top,
+              CapacityCurvePainter::PlotFrameOf(frame).top);
+    const QStringList elided =
+        CapacityCurvePainter::TitleLines(QStringLiteral("Capacitycurveofthewholewall"), 120);
+    ASSERT_EQ(elided.size(), 1);
+    EXPECT_TRUE(elided[0].endsWith(QStringLiteral("\u2026")));
+
+    const std::vector<CapacityPoint> curve = CyclicCurve();
+    CurveAxes axes;
+    axes.Hold(curve);
+    QImage image = WhiteImage(220, 180);
+    QPainter painter(&image);
+    CapacityCurvePainter::Paint(painter, frame, curve, axes, 20, title);
+    painter.end();
+    test::SaveIfAsked(image, "capacity-curve-narrow-title");
+    const PlotFrame plot = CapacityCurvePainter::PlotFrameOf(frame, title);
+    // Both lines are drawn between the frame's top and the plot, and neither touches the frame's sides
+    // (a cut title runs into them).
+    const int middle = frame.top() + (plot.top - frame.top()) / 2;
+    EXPECT_GT(
+        Count(image, QRect(frame.left(), frame.top(), frame.width(), middle - frame.top()), test::IsBlack),
+        15);
+    EXPECT_GT(Count(image, QRect(frame.left(), middle, frame.width(), plot.top - middle - 1), test::IsBlack),
+              15);
+    EXPECT_EQ(Count(image, QRect(frame.left(), frame.top(), 3, plot.top - frame.top() - 1),
+                    [](QRgb c) { return !IsWhite(c); }),
+              0);
+    EXPECT_EQ(Count(image, QRect(frame.right() - 2, frame.top(), 3, plot.top - frame.top() - 1),
+                    [](QRgb c) { return !IsWhite(c); }),
+              0);
+    // The axis title under the plot is shortened to fit, not cut at the frame's sides.
+    const QRect bottomBand(frame.left(), frame.bottom() - 14, frame.width(), 15);
+    EXPECT_GT(Count(image, bottomBand, test::IsBlack), 15);
+    EXPECT_EQ(
+        Count(image, QRect(bottomBand.left(), bottomBand.top(), 3, 15), [](QRgb c) { return !IsWhite(c); }),
+        0);
+    EXPECT_EQ(Count(image, QRect(bottomBand.right() - 2, bottomBand.top(), 3, 15),
+                    [](QRgb c) { return !IsWhite(c); }),
+              0);
+    // A click still finds the step under it on the moved plot.
+    const QPointF at(axes.PixelX(plot, curve[20].displacement), axes.PixelY(plot, curve[20].force));
+    const int hit = CapacityCurvePainter::StepAt(frame, curve, axes, at, title);
+    ASSERT_GE(hit, 0);
+    EXPECT_LE(std::hypot(axes.PixelX(plot, curve[size_t(hit)].displacement) - at.x(),
+                         axes.PixelY(plot, curve[size_t(hit)].force) - at.y()),
+              1.0);
+}
+
 } // namespace
 } // namespace torva
