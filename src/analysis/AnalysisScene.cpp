@@ -130,6 +130,49 @@ bool AnalysisScene::ReadStepResults(const MeshView& mesh, const double* results,
     return true;
 }
 
+bool AnalysisScene::ReadStepField(const MeshView& mesh, const ResultField& field) {
+    if (!FitsCapacity(mesh) || !field.hasResults) return false;
+    const int nodes = std::min(mesh.nodeCount, static_cast<int>(field.ux.size()));
+    for (int k = 0; k < nodes; ++k) {
+        stepDisp[2 * size_t(k)] = field.ux[size_t(k)];
+        stepDisp[2 * size_t(k) + 1] = field.uy[size_t(k)];
+    }
+    const int elements = std::min(mesh.elementCount, field.elements);
+    for (int e = 0; e < elements; ++e)
+        for (int g = 0; g < kGaussPoints; ++g) {
+            const PointResult& p = field.Point(e, g);
+            double* out = &stepGauss[size_t(GaussIndex(e, g))];
+            out[0] = p.s1;
+            out[1] = p.s2;
+            out[2] = p.angle;
+        }
+    return true;
+}
+
+void AnalysisScene::ReadControlCurve(std::span<const int> steps, std::span<const CapacityPoint> points) {
+    const size_t count = std::min(steps.size(), points.size());
+    int previous = -1;
+    for (size_t i = 0; i < count; ++i) {
+        const int row = steps[i];
+        if (row < 0 || row >= kHistoryRows || row <= previous) continue;
+        const float d = static_cast<float>(points[i].displacement);
+        const float f = static_cast<float>(points[i].force * 1000.0);
+        // A thinned history skips rows: they lie on the line from the last held one.
+        if (previous >= 0) {
+            const float d0 = controlHistory[2 * size_t(previous)],
+                        f0 = controlHistory[2 * size_t(previous) + 1];
+            for (int between = previous + 1; between < row; ++between) {
+                const float t = float(between - previous) / float(row - previous);
+                controlHistory[2 * size_t(between)] = d0 + t * (d - d0);
+                controlHistory[2 * size_t(between) + 1] = f0 + t * (f - f0);
+            }
+        }
+        controlHistory[2 * size_t(row)] = d;
+        controlHistory[2 * size_t(row) + 1] = f;
+        previous = row;
+    }
+}
+
 void AnalysisScene::FillDisplayFromElastic() {
     std::copy(elasticDisp.begin(), elasticDisp.end(), shownDisp.begin());
     std::copy(elasticGauss.begin(), elasticGauss.end(), shownGauss.begin());

@@ -19,10 +19,12 @@
 #include "analysis/Mesh.h"
 #include "analysis/MeshView.h"
 #include "analysis/Projection.h"
+#include "analysis/ResultField.h"
 #include "engine/ResultLayout.h"
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace torva {
@@ -88,6 +90,14 @@ public:
     bool ReadElasticResults(const MeshView& mesh, const double* results, int count);
     // The current step into the step arrays and, at row step (skipped outside 0..60000), the histories.
     bool ReadStepResults(const MeshView& mesh, const double* results, int count, int step);
+
+    // The step arrays from a field of the session's history (what another view of the same session
+    // read from the engine): displacements and each Gauss point's principal stresses and angle. Refuses,
+    // changing nothing, like the reads above.
+    bool ReadStepField(const MeshView& mesh, const ResultField& field);
+    // The control history's rows from held states of a run (step, displacement mm, force kN); rows
+    // between two held steps (a thinned history) lie on the straight line between them.
+    void ReadControlCurve(std::span<const int> steps, std::span<const CapacityPoint> points);
 
     // Displayed = stored, as floats.
     void FillDisplayFromElastic();

@@ -1,6 +1,7 @@
 #include "analysis/AnalysisState.h"
 
 #include "analysis/AnalysisScene.h"
+#include "analysis/FieldHistory.h"
 #include "analysis/PushoverDriver.h"
 #include "analysis/Session.h"
 #include "model/FramePat.h"
@@ -164,6 +165,46 @@ ControlEffect InitialUpdate(AnalysisState& state, ViewControl& view, AnalysisSce
     SetMode(state, view, AnalysisState::kElasticMode);
     scene.viewKind = 0;
     effect.erase = true;
+    return effect;
+}
+
+ControlEffect JoinUpdate(const AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                         const CFramePat& model, const MeshView& mesh, float modelWidth, float modelHeight,
+                         int clientWidth, int clientHeight, ResultBuffer elastic,
+                         const FieldHistory& history) {
+    scene.projection.MeasureClient(clientWidth, clientHeight);
+    view.paused = 0;
+    view.showPrincipal = 1;
+    view.renderOnce = 0;
+    view.separation = state.analysisMode == AnalysisState::kPushoverMode ? 1 : 0;
+    RememberGrid(view, model);
+    scene.projection.Fit(modelWidth, modelHeight);
+    scene.ClearRun(state.runSegments, model.segmentPoints, kSegmentPoints);
+    scene.viewKind = 0;
+    ControlEffect effect;
+    effect.erase = true;
+    // Results out of date (or none) are not drawn by any view.
+    if (state.analysisDone != 1) return effect;
+    if (elastic.data) scene.ReadElasticResults(mesh, elastic.data, elastic.size);
+    if (state.analysisMode != AnalysisState::kPushoverMode) {
+        scene.FillDisplayFromElastic();
+        return effect;
+    }
+    // The push-over as far as the session holds it: its curve, and the state of the step on show (the
+    // newest held when that one was thinned out).
+    const int count = history.Count();
+    if (count > 0) {
+        std::vector<int> steps(size_t(count), 0);
+        int shown = count - 1;
+        for (int i = 0; i < count; ++i) {
+            steps[size_t(i)] = history.StepOf(i);
+            if (steps[size_t(i)] == state.stepCounter) shown = i;
+        }
+        const std::vector<CapacityPoint> curve = history.Curve();
+        scene.ReadControlCurve(steps, curve);
+        scene.ReadStepField(mesh, history.Field(shown));
+    }
+    scene.FillDisplayFromStep();
     return effect;
 }
 

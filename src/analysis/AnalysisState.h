@@ -25,6 +25,7 @@ namespace torva {
 
 class AnalysisScene;
 class CFramePat;
+class FieldHistory;
 class Mesh;
 class PushoverDriver;
 namespace analysis {
@@ -121,6 +122,15 @@ ControlEffect SceneReset(AnalysisState& state, AnalysisScene& scene, const CFram
 ControlEffect InitialUpdate(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
                             const CFramePat& model, int clientWidth, int clientHeight,
                             const NodeGridBuilder& buildGrid, ResultBuffer results);
+// The first display of a view that opens on a session already shown by another view, or holding
+// results: the session's state (mode, size, step, run) stays as the other views left it, and so do its
+// mesh and results; only this view starts afresh (its controls, the model fitted to its client), and its
+// scene reads what the session has on display: the elastic results (`elastic`, the session's buffer)
+// and, in push-over mode, the curve so far and the step on show from the session's history.
+ControlEffect JoinUpdate(const AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                         const CFramePat& model, const MeshView& mesh, float modelWidth, float modelHeight,
+                         int clientWidth, int clientHeight, ResultBuffer elastic,
+                         const FieldHistory& history);
 // A document change: a new layer count or grid size resets the scene.
 ControlEffect DocumentUpdate(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
                              const CFramePat& model, const NodeGridBuilder& buildGrid, ResultBuffer results);

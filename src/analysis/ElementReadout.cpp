@@ -56,9 +56,9 @@ const char* ConditionTip(bool iterated) {
     return iterated ? "The worst state the concrete has reached: cracked once the principal tensile strain "
                       "passed the cracking strain, past peak once the compressive strain passed the peak "
                       "strain, crushed past twice the peak strain."
-                    : "The worst state the concrete has reached: cracked while a crack is open, past peak "
-                      "once a direction's equivalent uniaxial strain passed its peak strain, crushed past "
-                      "twice the peak strain.";
+                    : "How far the concrete has gone: cracked while a crack is open (the classic method "
+                      "keeps no mark of a crack that has closed), past peak once a direction's equivalent "
+                      "uniaxial strain passed its peak strain, crushed past twice the peak strain.";
 }
 
 } // namespace
@@ -201,6 +201,8 @@ ReadoutTable ReactionTable(const SupportReactions& reactions, const MeshView& me
                        iteration;
     table.tips.assign(table.rows.size(), {});
     table.tips.back().assign(table.header.size(), tip);
+    // Under the table, where it is read without a pointer over it.
+    table.note = std::string(iterated ? "" : "* ") + tip;
     return table;
 }
 

@@ -31,6 +31,7 @@ struct ReadoutTable {
     // needs its reason): tips[r][c] for rows[r][c], "" or missing for none; headerTips likewise.
     std::vector<std::vector<std::string>> tips;
     std::vector<std::string> headerTips;
+    std::string note; // a line under the table ("" for none)
 
     // The tip of a cell ("" for none).
     const std::string& Tip(size_t row, size_t column) const;
@@ -51,11 +52,12 @@ ReadoutTable GaussTable(const ResultField& field, int element);
 // One row per support node: its number from 1, position (mm) and the reaction of each fixed direction
 // (kN); then the sum of the reactions, the loads applied (gravity and the point loads times the load
 // factor) and what the two leave out of balance, in x and y. `iterated`: the method iterated the step
-// to equilibrium; without, the out-of-balance row says so (its tip explains the difference).
+// to equilibrium; without, the out-of-balance row is starred, and the note (also its tip) says why it
+// can be large.
 ReadoutTable ReactionTable(const SupportReactions& reactions, const MeshView& mesh, bool iterated);
 
 // The row label and tip of the out-of-balance forces.
 inline constexpr const char* kOutOfBalanceText = "out of balance";
-inline constexpr const char* kOutOfBalanceClassicText = "out of balance (no equilibrium iterations)";
+inline constexpr const char* kOutOfBalanceClassicText = "out of balance *";
 
 } // namespace torva

@@ -194,8 +194,19 @@ void C3dView::OnInitialUpdate() {
         if (frame->layout()) frame->layout()->activate();
         frame->UpdateFrameTitle();
     }
-    Apply(InitialUpdate(State(), control_, *scene_, *model, width(), height(), GridBuilder(),
-                        Session()->DisplayedBuffer()));
+    // The session belongs to the document, not to this view: a view that joins a session already on
+    // show (or holding results) reads it and leaves its state alone, so the other views keep theirs.
+    analysis::Session& session = *Session();
+    const bool joins = State().analysisDone == 1 || OtherAnalysisViews();
+    if (joins) {
+        const MeshView mesh = MeshViewOf(CurrentMesh());
+        Apply(JoinUpdate(State(), control_, *scene_, *model, mesh, session.MeshWidth(), session.MeshHeight(),
+                         width(), height(), session.DisplayedBuffer(), session.History()));
+        runRevision_ = session.Revision();
+    } else {
+        Apply(InitialUpdate(State(), control_, *scene_, *model, width(), height(), GridBuilder(),
+                            session.DisplayedBuffer()));
+    }
     if (frame) {
         QSlider* trackbar = frame->Trackbar();
         const QSignalBlocker blocker(trackbar);
@@ -203,6 +214,19 @@ void C3dView::OnInitialUpdate() {
         trackbar->setTickInterval(kTrackbarTick);
         frame->ViewList()->setCurrentIndex(scene_->viewKind);
     }
+    // The results window of a joining view shows the session's history, as the other views' do.
+    if (joins && session.History().Count() > 0) {
+        StartHistory();
+        FollowModelChange();
+        ShowHistory();
+    }
+}
+
+bool C3dView::OtherAnalysisViews() const {
+    if (!GetDocument()) return false;
+    for (View* view : GetDocument()->Views())
+        if (view != this && dynamic_cast<C3dView*>(view)) return true;
+    return false;
 }
 
 void C3dView::OnUpdate(View* /*sender*/, int /*hint*/) {

@@ -112,6 +112,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // Another analysis view shows the same document (and so the same session).
+    bool OtherAnalysisViews() const;
     // Carries out what a command rule asks for; the radios follow the analysis mode.
     void Apply(const ControlEffect& effect);
     NodeGridBuilder GridBuilder();

@@ -20,6 +20,11 @@ QTableWidget* NewTable(const char* name) {
     return table;
 }
 
+// A paragraph, so that a long tip wraps instead of running across the screen.
+QString TipText(const std::string& tip) {
+    return QStringLiteral("<p>%1</p>").arg(QString::fromStdString(tip).toHtmlEscaped());
+}
+
 QString OutOfDateNote() {
     return QString::fromUtf8(ResultCanvas::kOutOfDate);
 }
@@ -35,7 +40,7 @@ void FillTable(QTableWidget* table, const ReadoutTable& rows) {
     table->setHorizontalHeaderLabels(header);
     for (int c = 0; c < table->columnCount() && c < static_cast<int>(rows.headerTips.size()); ++c)
         if (!rows.headerTips[size_t(c)].empty())
-            table->horizontalHeaderItem(c)->setToolTip(QString::fromStdString(rows.headerTips[size_t(c)]));
+            table->horizontalHeaderItem(c)->setToolTip(TipText(rows.headerTips[size_t(c)]));
     for (int r = 0; r < table->rowCount(); ++r)
         for (int c = 0; c < table->columnCount() && c < static_cast<int>(rows.rows[size_t(r)].size()); ++c) {
             auto* item = new QTableWidgetItem(QString::fromStdString(rows.rows[size_t(r)][size_t(c)]));
@@ -43,7 +48,7 @@ void FillTable(QTableWidget* table, const ReadoutTable& rows) {
             item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
                                           : Qt::AlignRight | Qt::AlignVCenter);
             const std::string& tip = rows.Tip(size_t(r), size_t(c));
-            if (!tip.empty()) item->setToolTip(QString::fromStdString(tip));
+            if (!tip.empty()) item->setToolTip(TipText(tip));
             table->setItem(r, c, item);
         }
 }
@@ -80,9 +85,14 @@ ReactionsPane::ReactionsPane(QWidget* parent) : QWidget(parent) {
     title_ = new QLabel;
     title_->setObjectName(QStringLiteral("reactionsTitle"));
     table_ = NewTable("reactions");
+    note_ = new QLabel;
+    note_->setObjectName(QStringLiteral("reactionsNote"));
+    note_->setWordWrap(true);
+    note_->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title_);
     layout->addWidget(table_, 1);
+    layout->addWidget(note_);
 }
 
 void ReactionsPane::Show(const ResultField& field, const MeshView& mesh, const QString& step,
@@ -90,10 +100,14 @@ void ReactionsPane::Show(const ResultField& field, const MeshView& mesh, const Q
     if (outOfDate || !field.hasResults || !field.hasReactions) {
         title_->setText(outOfDate ? OutOfDateNote() : QStringLiteral("No results"));
         FillTable(table_, {});
+        note_->hide();
         return;
     }
     title_->setText(QStringLiteral("Support reactions at step %1 (sum against the applied loads)").arg(step));
-    FillTable(table_, ReactionTable(field.reactions, mesh, field.iterated));
+    const ReadoutTable rows = ReactionTable(field.reactions, mesh, field.iterated);
+    FillTable(table_, rows);
+    note_->setText(QString::fromStdString(rows.note));
+    note_->setVisible(!rows.note.empty());
 }
 
 } // namespace torva

@@ -46,10 +46,13 @@ public:
 
     QLabel* Title() const { return title_; }
     QTableWidget* Table() const { return table_; }
+    // What the table's figures mean where they need it (hidden when there is nothing to say).
+    QLabel* Note() const { return note_; }
 
 private:
     QLabel* title_;
     QTableWidget* table_;
+    QLabel* note_;
 };
 
 } // namespace torva

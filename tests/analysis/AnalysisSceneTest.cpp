@@ -298,3 +298,40 @@ TEST(AnalysisScene, StressSamplesCoverPlaneElementsOnly) {
     EXPECT_EQ(samples[9].x, x);
     EXPECT_EQ(samples[9].y, y);
 }
+
+TEST(AnalysisScene, AHeldRunIsReadBackIntoTheControlHistoryAndTheStepArrays) {
+    auto scene = NewScene();
+    // Steps 0, 1, 2, then 6 (a thinned history): the rows between lie on the line from step 2 to 6;
+    // forces come in kN and are kept in N; a step not after the last held one is skipped.
+    const std::vector<int> steps = {0, 1, 2, 6, 4};
+    const std::vector<CapacityPoint> points = {{0, 0}, {0.5, 10}, {1.0, 18}, {3.0, 10}, {9, 9}};
+    scene->ReadControlCurve(steps, points);
+    EXPECT_EQ(scene->controlHistory[2 * 1], 0.5f);
+    EXPECT_EQ(scene->controlHistory[2 * 1 + 1], 10000.0f);
+    EXPECT_EQ(scene->controlHistory[2 * 2 + 1], 18000.0f);
+    EXPECT_FLOAT_EQ(scene->controlHistory[2 * 3], 1.5f);
+    EXPECT_FLOAT_EQ(scene->controlHistory[2 * 3 + 1], 16000.0f);
+    EXPECT_FLOAT_EQ(scene->controlHistory[2 * 5], 2.5f);
+    EXPECT_FLOAT_EQ(scene->controlHistory[2 * 5 + 1], 12000.0f);
+    EXPECT_EQ(scene->controlHistory[2 * 6 + 1], 10000.0f);
+    EXPECT_EQ(scene->controlHistory[2 * 7], 0.0f);
+
+    // A field's displacements and principal stresses land where the engine's buffer would put them.
+    const TestMesh mesh = RowMesh({0, 100, 200}, 100);
+    const MeshView view = mesh.View();
+    ResultField field;
+    field.Resize(view.elementCount, view.nodeCount);
+    field.hasResults = true;
+    for (int k = 0; k < view.nodeCount; ++k) field.ux[size_t(k)] = k, field.uy[size_t(k)] = -k;
+    field.Point(1, 4).s1 = 2.5;
+    field.Point(1, 4).s2 = -7;
+    field.Point(1, 4).angle = 0.25;
+    ASSERT_TRUE(scene->ReadStepField(view, field));
+    EXPECT_EQ(scene->stepDisp[2 * 3], 3.0);
+    EXPECT_EQ(scene->stepDisp[2 * 3 + 1], -3.0);
+    const int at = AnalysisScene::GaussIndex(1, 4);
+    EXPECT_EQ(scene->stepGauss[size_t(at)], 2.5);
+    EXPECT_EQ(scene->stepGauss[size_t(at) + 1], -7.0);
+    EXPECT_EQ(scene->stepGauss[size_t(at) + 2], 0.25);
+    EXPECT_FALSE(scene->ReadStepField(view, ResultField{})); // nothing to read
+}
