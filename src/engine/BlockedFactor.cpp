@@ -46,6 +46,15 @@ const char* BlockedIsaName(BlockedIsa isa) {
 
 BlockedFactoriser::BlockedFactoriser(int maxEquations) : maxEquations_(maxEquations) {}
 
+double* BlockedFactoriser::Workspace(int n) {
+    // Room for the alignment below too. Grown zeroed, as a new one would be.
+    const std::size_t needed = std::size_t(blocked::WorkspaceSize(n)) + 8;
+    if (buffer_.size() < needed) buffer_.assign(needed, 0.0);
+    // The packed panels are read in whole vectors: 64-byte aligned.
+    const auto address = reinterpret_cast<std::uintptr_t>(buffer_.data());
+    return buffer_.data() + ((64 - address % 64) % 64) / sizeof(double);
+}
+
 int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const double* source) {
     return Factorise(A, D, n, source, BestBlockedIsa());
 }
@@ -53,12 +62,7 @@ int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const doubl
 int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const double* source, BlockedIsa isa,
                                  double* y) {
     if (n > maxEquations_) return blocked::FactoriseAndEliminate(A, D, n, source, y);
-    // Room for the alignment below too. Grown zeroed, as a new one would be.
-    const std::size_t needed = std::size_t(blocked::WorkspaceSize(n)) + 8;
-    if (buffer_.size() < needed) buffer_.assign(needed, 0.0);
-    // The packed panels are read in whole vectors: 64-byte aligned.
-    const auto address = reinterpret_cast<std::uintptr_t>(buffer_.data());
-    double* work = buffer_.data() + ((64 - address % 64) % 64) / sizeof(double);
+    double* work = Workspace(n);
     if (!BlockedIsaAvailable(isa)) isa = BestBlockedIsa();
 #if defined(__x86_64__)
     switch (isa) {
@@ -71,6 +75,38 @@ int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const doubl
     }
 #endif
     return blocked::FactoriseAndEliminate(A, D, n, source, y);
+}
+
+int BlockedFactoriser::FactoriseResident(const PanelLayout& layout, const int32_t* D, const double* K,
+                                         double* F, BlockedIsa isa, double* y) {
+    double* work = Workspace(layout.Equations());
+#if defined(__x86_64__)
+    switch (isa) {
+    case BlockedIsa::Avx512:
+        return blocked::FactoriseResidentAvx512(layout, D, K, F, y, work);
+    case BlockedIsa::Avx2:
+        return blocked::FactoriseResidentAvx2(layout, D, K, F, y, work);
+    case BlockedIsa::Sse2:
+        return blocked::FactoriseResidentSse2(layout, D, K, F, y, work);
+    }
+#endif
+    (void)D, (void)K, (void)F, (void)isa, (void)y, (void)work;
+    return -1;
+}
+
+void SubstituteResident(const PanelLayout& layout, const int32_t* D, const double* F, double* y,
+                        BlockedIsa isa, int rightHandSides, bool eliminated) {
+#if defined(__x86_64__)
+    switch (isa) {
+    case BlockedIsa::Avx512:
+        return blocked::SubstituteResidentAvx512(layout, D, F, y, eliminated, rightHandSides);
+    case BlockedIsa::Avx2:
+        return blocked::SubstituteResidentAvx2(layout, D, F, y, eliminated, rightHandSides);
+    case BlockedIsa::Sse2:
+        return blocked::SubstituteResidentSse2(layout, D, F, y, eliminated, rightHandSides);
+    }
+#endif
+    (void)layout, (void)D, (void)F, (void)y, (void)isa, (void)rightHandSides, (void)eliminated;
 }
 
 void BackSubstitute(const double* A, const int32_t* D, int n, double* y) {

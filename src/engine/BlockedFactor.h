@@ -5,6 +5,8 @@
 // dense products in registers. Its factors agree with ColumnSolve's to round-off (not bit for bit,
 // and not bit for bit between instruction sets); a failing pivot is found at the same column as long
 // as the pivot is not within round-off of the threshold.
+#include "engine/PanelLayout.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -38,8 +40,16 @@ public:
     // the solve.
     int Factorise(double* A, const int32_t* D, int n, const double* source, BlockedIsa isa,
                   double* y = nullptr);
+    // The same in the resident layout (PanelLayout.h), nothing copied: K's store is read, the factors
+    // go into F's (both 64-byte aligned, layout.Size() doubles, F's terms outside the profile zero).
+    // The failing column j's pivot is then at F(layout.Address(j, j)). The isa must run here, and the
+    // layout's equations be <= maxEquations.
+    int FactoriseResident(const PanelLayout& layout, const int32_t* D, const double* K, double* F,
+                          BlockedIsa isa, double* y = nullptr);
 
 private:
+    double* Workspace(int n); // 64-byte aligned, WorkspaceSize(n) doubles
+
     int maxEquations_;
     std::vector<double> buffer_;
 };
@@ -48,12 +58,30 @@ private:
 // y(i) -= U(i, j) y(j) from the last column to the first.
 void BackSubstitute(const double* A, const int32_t* D, int n, double* y);
 
+// With the resident factors F: y becomes K^-1 y. rightHandSides 2: two interleaved (term i of each at
+// y[2i], y[2i + 1], as SubstitutePair). `eliminated`: y is L^-1 y already (FactoriseResident's). The
+// isa must run here.
+void SubstituteResident(const PanelLayout& layout, const int32_t* D, const double* F, double* y,
+                        BlockedIsa isa, int rightHandSides = 1, bool eliminated = false);
+
 namespace blocked {
 // The entries of each path (BlockedFactorSse2.cpp, ...). `work`: 64-byte aligned, WorkspaceSize(n)
 // doubles.
 int FactoriseSse2(double* A, const int32_t* D, int n, const double* source, double* y, double* work);
 int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double* y, double* work);
 int FactoriseAvx512(double* A, const int32_t* D, int n, const double* source, double* y, double* work);
+int FactoriseResidentSse2(const PanelLayout& layout, const int32_t* D, const double* K, double* F, double* y,
+                          double* work);
+int FactoriseResidentAvx2(const PanelLayout& layout, const int32_t* D, const double* K, double* F, double* y,
+                          double* work);
+int FactoriseResidentAvx512(const PanelLayout& layout, const int32_t* D, const double* K, double* F,
+                            double* y, double* work);
+void SubstituteResidentSse2(const PanelLayout& layout, const int32_t* D, const double* F, double* y,
+                            bool eliminated, int rightHandSides);
+void SubstituteResidentAvx2(const PanelLayout& layout, const int32_t* D, const double* F, double* y,
+                            bool eliminated, int rightHandSides);
+void SubstituteResidentAvx512(const PanelLayout& layout, const int32_t* D, const double* F, double* y,
+                              bool eliminated, int rightHandSides);
 // Where no path runs: the column-by-column factorisation, then the forward elimination of y (if any).
 int FactoriseAndEliminate(double* A, const int32_t* D, int n, const double* source, double* y);
 // Doubles of work space for n equations with panels up to 16 wide.

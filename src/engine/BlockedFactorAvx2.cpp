@@ -18,6 +18,7 @@ struct LanesAvx2 {
     static TORVA_PANEL_INLINE Vec Broadcast(double x) { return _mm256_set1_pd(x); }
     static TORVA_PANEL_INLINE Vec Zero() { return _mm256_setzero_pd(); }
     static TORVA_PANEL_INLINE Vec Sub(Vec a, Vec b) { return _mm256_sub_pd(a, b); }
+    static TORVA_PANEL_INLINE Vec Add(Vec a, Vec b) { return _mm256_add_pd(a, b); }
     static TORVA_PANEL_INLINE Vec Mul(Vec a, Vec b) { return _mm256_mul_pd(a, b); }
     static TORVA_PANEL_INLINE Vec MulAdd(Vec a, Vec b, Vec c) { return _mm256_fmadd_pd(a, b, c); }
     static TORVA_PANEL_INLINE Vec LoadUnaligned(const double* p) { return _mm256_loadu_pd(p); }
@@ -49,6 +50,19 @@ struct LanesAvx2 {
 TORVA_PANEL_TARGET int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double* y,
                                      double* work) {
     return FactorisePanels<LanesAvx2>(A, D, n, source, y, work);
+}
+
+TORVA_PANEL_TARGET int FactoriseResidentAvx2(const PanelLayout& layout, const int32_t* D, const double* K,
+                                             double* F, double* y, double* work) {
+    return FactoriseResidentPanels<LanesAvx2>(layout, D, K, F, y, work);
+}
+
+TORVA_PANEL_TARGET void SubstituteResidentAvx2(const PanelLayout& layout, const int32_t* D, const double* F,
+                                               double* y, bool eliminated, int rightHandSides) {
+    if (rightHandSides == 2)
+        SubstituteResidentPanels<LanesAvx2, 2>(layout, D, F, y, eliminated);
+    else
+        SubstituteResidentPanels<LanesAvx2, 1>(layout, D, F, y, eliminated);
 }
 
 } // namespace torva::engine::blocked

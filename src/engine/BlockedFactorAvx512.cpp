@@ -1,4 +1,4 @@
-// The blocked factorisation on AVX-512: panels of 16 columns, register tiles of 6 rows × two 8-lane
+// The blocked factorisation on AVX-512: panels of 16 columns, register tiles of 8 rows × two 8-lane
 // registers, fused multiply-add.
 #include "engine/BlockedFactor.h"
 
@@ -12,12 +12,13 @@ namespace {
 
 struct LanesAvx512 {
     using Vec = __m512d;
-    static constexpr int kLanes = 8, kRows = 6;
+    static constexpr int kLanes = 8, kRows = 8;
     static TORVA_PANEL_INLINE Vec Load(const double* p) { return _mm512_load_pd(p); }
     static TORVA_PANEL_INLINE void Store(double* p, Vec v) { _mm512_store_pd(p, v); }
     static TORVA_PANEL_INLINE Vec Broadcast(double x) { return _mm512_set1_pd(x); }
     static TORVA_PANEL_INLINE Vec Zero() { return _mm512_setzero_pd(); }
     static TORVA_PANEL_INLINE Vec Sub(Vec a, Vec b) { return _mm512_sub_pd(a, b); }
+    static TORVA_PANEL_INLINE Vec Add(Vec a, Vec b) { return _mm512_add_pd(a, b); }
     static TORVA_PANEL_INLINE Vec Mul(Vec a, Vec b) { return _mm512_mul_pd(a, b); }
     static TORVA_PANEL_INLINE Vec MulAdd(Vec a, Vec b, Vec c) { return _mm512_fmadd_pd(a, b, c); }
     static TORVA_PANEL_INLINE Vec LoadUnaligned(const double* p) { return _mm512_loadu_pd(p); }
@@ -59,6 +60,19 @@ struct LanesAvx512 {
 TORVA_PANEL_TARGET int FactoriseAvx512(double* A, const int32_t* D, int n, const double* source, double* y,
                                        double* work) {
     return FactorisePanels<LanesAvx512>(A, D, n, source, y, work);
+}
+
+TORVA_PANEL_TARGET int FactoriseResidentAvx512(const PanelLayout& layout, const int32_t* D, const double* K,
+                                               double* F, double* y, double* work) {
+    return FactoriseResidentPanels<LanesAvx512>(layout, D, K, F, y, work);
+}
+
+TORVA_PANEL_TARGET void SubstituteResidentAvx512(const PanelLayout& layout, const int32_t* D, const double* F,
+                                                 double* y, bool eliminated, int rightHandSides) {
+    if (rightHandSides == 2)
+        SubstituteResidentPanels<LanesAvx512, 2>(layout, D, F, y, eliminated);
+    else
+        SubstituteResidentPanels<LanesAvx512, 1>(layout, D, F, y, eliminated);
 }
 
 } // namespace torva::engine::blocked

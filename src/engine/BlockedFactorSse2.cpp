@@ -18,6 +18,7 @@ struct LanesSse2 {
     static TORVA_PANEL_INLINE Vec Broadcast(double x) { return _mm_set1_pd(x); }
     static TORVA_PANEL_INLINE Vec Zero() { return _mm_setzero_pd(); }
     static TORVA_PANEL_INLINE Vec Sub(Vec a, Vec b) { return _mm_sub_pd(a, b); }
+    static TORVA_PANEL_INLINE Vec Add(Vec a, Vec b) { return _mm_add_pd(a, b); }
     static TORVA_PANEL_INLINE Vec Mul(Vec a, Vec b) { return _mm_mul_pd(a, b); }
     static TORVA_PANEL_INLINE Vec MulAdd(Vec a, Vec b, Vec c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }
     static TORVA_PANEL_INLINE Vec LoadUnaligned(const double* p) { return _mm_loadu_pd(p); }
@@ -42,6 +43,19 @@ struct LanesSse2 {
 TORVA_PANEL_TARGET int FactoriseSse2(double* A, const int32_t* D, int n, const double* source, double* y,
                                      double* work) {
     return FactorisePanels<LanesSse2>(A, D, n, source, y, work);
+}
+
+TORVA_PANEL_TARGET int FactoriseResidentSse2(const PanelLayout& layout, const int32_t* D, const double* K,
+                                             double* F, double* y, double* work) {
+    return FactoriseResidentPanels<LanesSse2>(layout, D, K, F, y, work);
+}
+
+TORVA_PANEL_TARGET void SubstituteResidentSse2(const PanelLayout& layout, const int32_t* D, const double* F,
+                                               double* y, bool eliminated, int rightHandSides) {
+    if (rightHandSides == 2)
+        SubstituteResidentPanels<LanesSse2, 2>(layout, D, F, y, eliminated);
+    else
+        SubstituteResidentPanels<LanesSse2, 1>(layout, D, F, y, eliminated);
 }
 
 } // namespace torva::engine::blocked

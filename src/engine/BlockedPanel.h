@@ -31,7 +31,12 @@
 // 3. The diagonal block column by column, with the pivot test; then Q and the pivots go back into A.
 // 4. With a right-hand side y: the forward elimination y(j) -= sum over i < j of U(i, j) y(i) of the
 //    panel's columns, while Q is still in the cache (one product over the rows above, then the block).
+//
+// Resident (PanelLayout.h): K and the factors are kept in the panel-major layout, so the panel's rows
+// are copied from K's store row by row, Q is the factors' own store (rows 16 values apart) and nothing
+// is written back; U(i, r) of a factorised column is read from that store. The arithmetic is the same.
 #include "engine/ColumnSolve.h"
+#include "engine/PanelLayout.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -46,23 +51,50 @@
 namespace torva::engine::blocked {
 namespace {
 
-template <class L> struct Panel {
+template <class L, bool kResident = false> struct Panel {
     using Vec = typename L::Vec;
     static constexpr int kLanes = L::kLanes;
     static constexpr int W = 2 * kLanes;
+    static constexpr int kRowQ = kResident ? kPanelWidth : W;       // from a row of Q to the next
+    static constexpr long kUnitStep = kResident ? kPanelWidth : -1; // from U(i, r) to U(i + 1, r)
 
-    double* A;
+    double* A; // the factors' profile (resident: their store)
     const int32_t* D;
-    const double* K; // the profile before factorisation: the source, or A itself
-    double* P;       // G of the panel, W to a row from row tJ
-    double* Q;       // U of the panel, the same shape
-    double* inverse; // 1 / d by row
-    double* y;       // the right-hand side, or null
+    const double* K; // the profile before factorisation: the source, or A itself (resident: K's store)
+    const PanelLayout* layout; // resident only
+    double* P;                 // G of the panel, W to a row from row tJ
+    double* Q;                 // U of the panel, from row tJ (resident: in A)
+    double* inverse;           // 1 / d by row
+    double* y;                 // the right-hand side, or null
     int j0 = 0, width = 0, tJ = 0;
 
     TORVA_PANEL_INLINE int Top(int c) const { return c - (D[c + 1] - D[c] - 1); } // top row of column c
     TORVA_PANEL_INLINE double* RowP(int r) const { return P + long(r - tJ) * W; }
-    TORVA_PANEL_INLINE double* RowQ(int r) const { return Q + long(r - tJ) * W; }
+    TORVA_PANEL_INLINE double* RowQ(int r) const { return Q + long(r - tJ) * kRowQ; }
+    // U(i, r) of a factorised column r is A[UnitOffset(i, r)], i >= Top(r); the offset is linear in i,
+    // kUnitStep a row.
+    TORVA_PANEL_INLINE long UnitOffset(int i, int r) const {
+        if constexpr (kResident)
+            return layout->Address(i, r);
+        else
+            return long(D[r]) + r - i;
+    }
+    TORVA_PANEL_INLINE double Diagonal(int r) const { // K(r, r)
+        if constexpr (kResident)
+            return K[layout->Address(r, r)];
+        else
+            return K[D[r]];
+    }
+
+    // Resident: the panel's rows from K's store, whole vectors.
+    TORVA_PANEL void CopyRows() const {
+        const double* k = K + layout->Address(tJ, j0);
+        for (int r = tJ; r < j0 + width; ++r, k += kPanelWidth) {
+            double* p = RowP(r);
+            L::Store(p, L::Load(k));
+            L::Store(p + kLanes, L::Load(k + kLanes));
+        }
+    }
 
     // acc[t] += sum over k < count of a[t][k step] · (the row of W values at p + k W).
     template <int B>
@@ -132,26 +164,31 @@ template <class L> struct Panel {
     // Rows r0 .. r0 + B - 1 above the panel. A row's factorised column r gives U(i, r) = A(D(r) + r - i)
     // from its top row on; the rows that every column of the block reaches go through the product.
     template <int B> TORVA_PANEL void RowsAbove(int r0) const {
-        int lo[B], common = tJ;
+        // U(i, r0 + t) = A[at[t] + (i - r0) kUnitStep]: the address is linear in the row.
+        int top[B], lo[B], common = tJ;
+        long at[B];
         for (int t = 0; t < B; ++t) {
-            lo[t] = std::max(tJ, Top(r0 + t));
+            top[t] = Top(r0 + t);
+            at[t] = UnitOffset(r0, r0 + t);
+            lo[t] = std::max(tJ, top[t]);
             common = std::max(common, lo[t]);
         }
         common = std::min(common, r0);
         Vec acc[B][2];
         for (int t = 0; t < B; ++t) acc[t][0] = acc[t][1] = L::Zero();
         for (int t = 0; t < B; ++t) { // a column that reaches higher than the others
-            const int r = r0 + t;
             for (int i = lo[t]; i < common; ++i) {
-                const Vec v = L::Broadcast(A[D[r] + r - i]);
+                const Vec v = L::Broadcast(A[at[t] + (i - r0) * kUnitStep]);
                 const double* p = RowP(i);
                 acc[t][0] = L::MulAdd(v, L::Load(p), acc[t][0]);
                 acc[t][1] = L::MulAdd(v, L::Load(p + kLanes), acc[t][1]);
             }
         }
-        const double* a[B];
-        for (int t = 0; t < B; ++t) a[t] = &A[D[r0 + t] + r0 + t - common];
-        Product<B>(a, -1, RowP(common), r0 - common, acc);
+        if (r0 > common) {
+            const double* a[B];
+            for (int t = 0; t < B; ++t) a[t] = A + at[t] + (common - r0) * kUnitStep;
+            Product<B>(a, kUnitStep, RowP(common), r0 - common, acc);
+        }
         // The block's own rows: row r0 + t is final before the rows below it use it.
         for (int t = 0; t < B; ++t) {
             const int r = r0 + t;
@@ -163,9 +200,8 @@ template <class L> struct Panel {
             L::Store(RowQ(r), L::Mul(g0, scale));
             L::Store(RowQ(r) + kLanes, L::Mul(g1, scale));
             for (int t2 = t + 1; t2 < B; ++t2) {
-                const int r2 = r0 + t2;
-                if (r < Top(r2)) continue;
-                const Vec v = L::Broadcast(A[D[r2] + r2 - r]);
+                if (r < top[t2]) continue;
+                const Vec v = L::Broadcast(A[at[t2] + t * kUnitStep]);
                 acc[t2][0] = L::MulAdd(v, g0, acc[t2][0]);
                 acc[t2][1] = L::MulAdd(v, g1, acc[t2][1]);
             }
@@ -187,7 +223,7 @@ template <class L> struct Panel {
         for (int t = 0; t < B; ++t) acc[t][0] = acc[t][1] = L::Zero();
         const double* a[B];
         for (int t = 0; t < B; ++t) a[t] = RowQ(tJ) + c0 + t;
-        Product<B>(a, W, RowP(tJ), j0 - tJ, acc);
+        Product<B>(a, kRowQ, RowP(tJ), j0 - tJ, acc);
         for (int t = 0; t < B; ++t) {
             double* p = RowP(j0 + c0 + t);
             L::Store(p, L::Sub(L::Load(p), acc[t][0]));
@@ -222,9 +258,13 @@ template <class L> struct Panel {
             L::Store(p, L::Sub(L::Load(p), acc0));
             L::Store(p + kLanes, L::Sub(L::Load(p + kLanes), acc1));
             const double pivot = p[c];
-            if (!(pivot > kPivotRatio * K[D[r]])) {
-                WriteBack(c);
-                A[D[r]] = pivot;
+            if (!(pivot > kPivotRatio * Diagonal(r))) {
+                if constexpr (kResident) {
+                    RowQ(r)[c] = pivot;
+                } else {
+                    WriteBack(c);
+                    A[D[r]] = pivot;
+                }
                 return r;
             }
             inverse[r] = 1.0 / pivot;
@@ -233,22 +273,66 @@ template <class L> struct Panel {
         return 0;
     }
 
-    // Step 4: the panel's entries of y, from the rows above the panel and then down its block.
-    TORVA_PANEL void Eliminate() const {
-        Vec acc0 = L::Zero(), acc1 = L::Zero();
+    // Step 4: the panel's entries of y, from the rows above the panel and then down its block. M
+    // right-hand sides interleaved: term i of the k-th at y[M i + k].
+    template <int M = 1> TORVA_PANEL void Eliminate() const {
+        Vec acc[M][2];
+        for (int k = 0; k < M; ++k) acc[k][0] = acc[k][1] = L::Zero();
         for (int i = tJ; i < j0; ++i) {
-            const Vec v = L::Broadcast(y[i]);
             const double* q = RowQ(i);
-            acc0 = L::MulAdd(v, L::Load(q), acc0);
-            acc1 = L::MulAdd(v, L::Load(q + kLanes), acc1);
+            const Vec q0 = L::Load(q), q1 = L::Load(q + kLanes);
+            for (int k = 0; k < M; ++k) {
+                const Vec v = L::Broadcast(y[M * i + k]);
+                acc[k][0] = L::MulAdd(v, q0, acc[k][0]);
+                acc[k][1] = L::MulAdd(v, q1, acc[k][1]);
+            }
         }
-        alignas(64) double above[W];
-        L::Store(above, acc0);
-        L::Store(above + kLanes, acc1);
-        for (int c = 0; c < width; ++c) {
-            double value = y[j0 + c] - above[c];
-            for (int i = j0; i < j0 + c; ++i) value -= RowQ(i)[c] * y[i];
-            y[j0 + c] = value;
+        for (int k = 0; k < M; ++k) {
+            alignas(64) double above[W];
+            L::Store(above, acc[k][0]);
+            L::Store(above + kLanes, acc[k][1]);
+            for (int c = 0; c < width; ++c) {
+                double value = y[M * (j0 + c) + k] - above[c];
+                for (int i = j0; i < j0 + c; ++i) value -= RowQ(i)[c] * y[M * i + k];
+                y[M * (j0 + c) + k] = value;
+            }
+        }
+    }
+
+    // The backward pass over the panel, its y(j) final (divided by the pivots): up its block, then
+    // y(i) -= sum over the panel's columns c of U(i, c) y(c) for the rows above it, kLanes rows at a
+    // time (their products transposed, so that each lane sums one row).
+    template <int M> TORVA_PANEL void Substitute() const {
+        for (int k = 0; k < M; ++k) {
+            for (int c = width - 1; c > 0; --c) {
+                const double value = y[M * (j0 + c) + k];
+                for (int i = j0; i < j0 + c; ++i) y[M * i + k] -= RowQ(i)[c] * value;
+            }
+            alignas(64) double panel[W] = {};
+            for (int c = 0; c < width; ++c) panel[c] = y[M * (j0 + c) + k];
+            const Vec y0 = L::Load(panel), y1 = L::Load(panel + kLanes);
+            int i = tJ;
+            for (; i + kLanes <= j0; i += kLanes) {
+                Vec v[kLanes];
+                for (int e = 0; e < kLanes; ++e) {
+                    const double* q = RowQ(i + e);
+                    v[e] = L::MulAdd(L::Load(q + kLanes), y1, L::Mul(L::Load(q), y0));
+                }
+                L::Transpose(v);
+                Vec sum = v[0];
+                for (int e = 1; e < kLanes; ++e) sum = L::Add(sum, v[e]);
+                alignas(64) double sums[kLanes];
+                L::Store(sums, sum);
+                for (int e = 0; e < kLanes; ++e) y[M * (i + e) + k] -= sums[e];
+            }
+            for (; i < j0; ++i) {
+                const double* q = RowQ(i);
+                alignas(64) double parts[kLanes];
+                L::Store(parts, L::MulAdd(L::Load(q + kLanes), y1, L::Mul(L::Load(q), y0)));
+                double sum = parts[0];
+                for (int e = 1; e < kLanes; ++e) sum += parts[e];
+                y[M * i + k] -= sum;
+            }
         }
     }
 
@@ -321,6 +405,92 @@ TORVA_PANEL int FactorisePanels(double* A, const int32_t* D, int n, const double
         s.WriteBack(s.width);
     }
     return 0;
+}
+
+// The kernel panels of the resident layout are W columns wide: a store panel of kPanelWidth columns
+// holds kPanelWidth / W of them side by side, each from its own top row. Sets s to the one from j0.
+template <class L> TORVA_PANEL_INLINE void ResidentPanel(Panel<L, true>& s, int j0, int n) {
+    static_assert(kPanelWidth % Panel<L, true>::W == 0, "kernel panels tile the store's panels");
+    s.j0 = j0;
+    s.width = std::min(Panel<L, true>::W, n - j0 + 1);
+    s.tJ = j0;
+    for (int c = 0; c < s.width; ++c) s.tJ = std::min(s.tJ, s.Top(j0 + c));
+    s.Q = s.A + s.layout->Address(s.tJ, j0);
+}
+
+// The factorisation in the resident layout: K's store read, the factors' store F written (both
+// 64-byte aligned, layout.Size() doubles). Returns 0 or the failing column as FactorisePanels.
+template <class L>
+TORVA_PANEL int FactoriseResidentPanels(const PanelLayout& layout, const int32_t* D, const double* K,
+                                        double* F, double* y, double* work) {
+    const int n = layout.Equations();
+    Panel<L, true> s{};
+    s.A = F;
+    s.D = D;
+    s.K = K;
+    s.layout = &layout;
+    s.inverse = work;
+    s.y = y;
+    s.P = work + ((n + 2 + 7) & ~7L);
+    constexpr int W = Panel<L, true>::W;
+    for (int j0 = 1; j0 <= n; j0 += W) {
+        ResidentPanel(s, j0, n);
+        s.CopyRows();
+        // While the rows above run (arithmetic, mostly from the cache), the next panel's rows are
+        // fetched from memory, K's to be read and F's to be written, a few lines after each block.
+        const int next = j0 + W;
+        long first = 0, lines = 0;
+        if (next <= n) {
+            int top = next;
+            for (int j = next; j < std::min(next + W, n + 1); ++j) top = std::min(top, s.Top(j));
+            first = layout.Address(top, next) - (next - 1) % kPanelWidth;
+            lines = (layout.ColumnsEnd(next) - first) / 8;
+        }
+        const long perBlock = (lines + 1) / std::max(1, (j0 - s.tJ) / L::kRows) + 1;
+        long fetched = 0;
+        int r = s.tJ;
+        for (; r + L::kRows <= j0; r += L::kRows) {
+            s.template RowsAbove<L::kRows>(r);
+            for (long k = 0; k < perBlock && fetched < lines; ++k, ++fetched) {
+                __builtin_prefetch(K + first + 8 * fetched);
+                __builtin_prefetch(F + first + 8 * fetched, 1);
+            }
+        }
+        s.template RowsAboveTail<L::kRows - 1>(r, j0 - r);
+        int c = 0;
+        for (; c + L::kRows <= s.width; c += L::kRows) s.template DiagonalByAbove<L::kRows>(c);
+        s.template DiagonalByAboveTail<L::kRows - 1>(c, s.width - c);
+        const int failed = s.DiagonalBlock();
+        if (failed != 0) return failed;
+        if (y != nullptr) s.Eliminate();
+    }
+    return 0;
+}
+
+// y becomes K^-1 y from the factors' store F: M right-hand sides interleaved (term i of the k-th at
+// y[M i + k], 1-based); when `eliminated`, y holds L^-1 y already.
+template <class L, int M>
+TORVA_PANEL void SubstituteResidentPanels(const PanelLayout& layout, const int32_t* D, const double* F,
+                                          double* y, bool eliminated) {
+    const int n = layout.Equations();
+    Panel<L, true> s{};
+    s.A = const_cast<double*>(F); // read only: the passes below write y alone
+    s.D = D;
+    s.layout = &layout;
+    s.y = y;
+    constexpr int W = Panel<L, true>::W;
+    for (int j0 = 1; j0 <= n && !eliminated; j0 += W) {
+        ResidentPanel(s, j0, n);
+        s.template Eliminate<M>();
+    }
+    for (int j = 1; j <= n; ++j) {
+        const double pivot = F[layout.Address(j, j)];
+        for (int k = 0; k < M; ++k) y[M * j + k] /= pivot;
+    }
+    for (int j0 = 1 + (n - 1) / W * W; j0 >= 1; j0 -= W) {
+        ResidentPanel(s, j0, n);
+        s.template Substitute<M>();
+    }
 }
 
 } // namespace

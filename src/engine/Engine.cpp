@@ -52,12 +52,12 @@ Engine::Engine(const EngineCapacity& capacity)
       geometry_(kGaussPoints * capacity.elements), jointProperties_(capacity.elements),
       joints_(capacity.elements), jointsBefore_(capacity.elements), columnHeight_(2 * capacity.nodes + 2),
       diagonalAddress_(2 * capacity.nodes + 2), profile_(capacity.profile + 1),
-      workProfile_(capacity.profile + 1), workVector_(2 * capacity.nodes + 1), blocked_(2 * capacity.nodes),
-      totalDisplacement_(2 * capacity.nodes + 1), displacementIncrement_(2 * capacity.nodes + 1),
-      loadIncrement_(2 * capacity.nodes + 1), internalForce_(2 * capacity.nodes + 1),
-      dofLoad_(2 * capacity.nodes + 1), incrementBefore_(2 * capacity.nodes + 1),
-      loadBefore_(2 * capacity.nodes + 1), forceBefore_(2 * capacity.nodes + 1),
-      countedBy_(2 * capacity.nodes + 1) {
+      workProfile_(capacity.profile + 1), panels_(2 * capacity.nodes), workVector_(2 * capacity.nodes + 1),
+      blocked_(2 * capacity.nodes), totalDisplacement_(2 * capacity.nodes + 1),
+      displacementIncrement_(2 * capacity.nodes + 1), loadIncrement_(2 * capacity.nodes + 1),
+      internalForce_(2 * capacity.nodes + 1), dofLoad_(2 * capacity.nodes + 1),
+      incrementBefore_(2 * capacity.nodes + 1), loadBefore_(2 * capacity.nodes + 1),
+      forceBefore_(2 * capacity.nodes + 1), countedBy_(2 * capacity.nodes + 1) {
     gauss_ = gaussBuffer_[0].data();
     gaussNext_ = gaussBuffer_[1].data();
 }
@@ -162,7 +162,7 @@ bool Engine::InitialiseAnalysis(std::span<double> results, int mode, int& status
     patternScale_ = 0.0;
     std::fill_n(totalDisplacement_.begin() + 1, equationCount_, 0.0);
     std::fill_n(loadIncrement_.begin() + 1, equationCount_, 0.0);
-    std::fill_n(profile_.begin() + 1, profileLength_, 0.0);
+    ClearProfile();
     factorValid_ = false;
     InitialiseElementStates();
     AssembleStiffness();

@@ -37,6 +37,7 @@
 #include "engine/IterativeSolver.h"
 #include "engine/JointElement.h"
 #include "engine/LargePageAllocator.h"
+#include "engine/PanelLayout.h"
 #include "engine/PlaneElement.h"
 #include "engine/RebarModel.h"
 #include "engine/ResultLayout.h"
@@ -131,11 +132,9 @@ public:
 
     // The factorisation kernel (Blocked on the widest path the processor has, unless set); a change
     // takes effect at the next factorisation.
-    void SetFactorKernel(FactorKernel kernel, BlockedIsa isa = BestBlockedIsa()) {
-        factorKernel_ = kernel;
-        blockedIsa_ = isa;
-        factorValid_ = false;
-    }
+    // The blocked kernel keeps the matrix in its own panel-major layout (PanelLayout.h) when the
+    // profile's capacity holds it; a change of kernel mid-analysis moves the matrix across.
+    void SetFactorKernel(FactorKernel kernel, BlockedIsa isa = BestBlockedIsa());
     FactorKernel GetFactorKernel() const { return factorKernel_; }
 
     // The element loops on `threads` threads (the caller counted; 2 unless set, or 1 on a single core)
@@ -177,7 +176,10 @@ public:
     int ColumnHeight(int equation) const { return columnHeight_[equation]; }
     int DiagonalAddress(int equation) const { return diagonalAddress_[equation]; }
     int ProfileLength() const { return profileLength_; }
-    double Profile(int position) const { return profile_[position]; }
+    // The profile's term at a position of the skyline addressing above, whichever layout holds it.
+    double Profile(int position) const;
+    // Whether the matrix and its factors are kept in the panel-major layout.
+    bool ProfileResident() const { return resident_; }
     std::span<const int32_t> ElementDofList(int element) const;
     double ElementTransform(int element, int local, int entry) const; // T(l, m), 1-based
     double ElementStiffness(int element, int i, int j) const;         // 1-based, list order
@@ -233,6 +235,31 @@ private:
     void BuildTieMaps();
     void BuildElementDofLists();
     bool BuildSkylineProfile();
+    // The layout of profile_ and workProfile_: panel-major for the blocked kernel when it fits.
+    bool ResidentFits() const;
+    void ChooseProfileLayout();
+    void MoveProfileLayout(bool resident);
+    // Where K(i, j), i <= j inside the profile, lives in profile_; its factor in workProfile_.
+    int ProfileAddress(int i, int j) const {
+        return resident_ ? matrixStart_ + int(panels_.Address(i, j)) : diagonalAddress_[j] + j - i;
+    }
+    double FactorTerm(int i, int j) const {
+        return workProfile_[resident_ ? factorStart_ + panels_.Address(i, j) : diagonalAddress_[j] + j - i];
+    }
+    // The profile's addresses [ProfileRangeStart(part, parts), ProfileRangeStart(part + 1, parts)):
+    // the columns of one thread's share of the assembly.
+    int ProfileRangeStart(int part, int parts) const;
+    void ClearProfile();
+    // workProfile_ becomes the factors of profile_ with the engine's kernel; y (or null) is eliminated
+    // on the way when the kernel does that (see FactorisationEliminates). 0, or the failing equation
+    // (failedEquation_ and failedPivot_ set).
+    int FactoriseProfile(double* y);
+    bool FactorisationEliminates() const { return factorKernel_ == FactorKernel::Blocked; }
+    // With the factors: y becomes K^-1 y; y already eliminated by FactoriseProfile; two interleaved
+    // vectors (as SubstitutePair).
+    void SolveWithFactors(double* y) const;
+    void FinishEliminatedSolve(double* y) const;
+    void SolvePairWithFactors(double* w) const;
     void BuildElementTransforms();
     bool InitialiseAnalysis(std::span<double> results, int mode, int& status);
     void InitialiseElementStates();
@@ -387,6 +414,11 @@ private:
     std::vector<int32_t> columnHeight_, diagonalAddress_;
     int profileLength_ = 0;
     LargeVector<double> profile_, workProfile_;
+    // The panel-major layout: in use (resident_), from the 64-byte aligned index matrixStart_ of
+    // profile_ and factorStart_ of workProfile_.
+    PanelLayout panels_;
+    bool resident_ = false;
+    int matrixStart_ = 0, factorStart_ = 0;
     std::vector<double> workVector_;
     bool factorValid_ = false; // workProfile_ holds the factors of profile_ as it stands
     FactorKernel factorKernel_ = FactorKernel::Blocked;

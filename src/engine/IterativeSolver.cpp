@@ -4,7 +4,6 @@
 #include "engine/DisplacementConstraint.h"
 #include "engine/Engine.h"
 #include "engine/IterationMatrix.h"
-#include "engine/PairSubstitution.h"
 
 #include <algorithm>
 #include <cmath>
@@ -147,7 +146,7 @@ bool IterativeSolver::Initialise(std::span<double> results, int mode, int& statu
     g.formedAhead_ = false;
     std::fill_n(g.totalDisplacement_.begin() + 1, n, 0.0);
     std::fill_n(g.loadIncrement_.begin() + 1, n, 0.0);
-    std::fill_n(g.profile_.begin() + 1, g.profileLength_, 0.0);
+    g.ClearProfile();
     g.factorValid_ = false;
     // The classic set-up gives the geometry, the gravity loads, the joint properties and a first
     // matrix, whose plane elements the secant iteration re-forms.
@@ -315,10 +314,7 @@ IterativeSolver::Outcome IterativeSolver::Attempt(const Target& target) {
         if (updated) SaveTrial();
         // The out-of-balance force and the load pattern in one pass over the factors.
         quasiNewton_.ApplyPair(condensed_, pattern_, correctionR_, correctionP_,
-                               [this](std::vector<double>& w) {
-                                   SubstitutePair(e_.workProfile_.data(), w.data(),
-                                                  e_.diagonalAddress_.data(), e_.equationCount_);
-                               });
+                               [this](std::vector<double>& w) { e_.SolvePairWithFactors(w.data()); });
         double change = target.value - lambda_;
         if (target.displacement) {
             const DisplacementConstraint constraint{target.equation, target.value};
@@ -757,18 +753,7 @@ bool IterativeSolver::Factorise() {
     g.failedEquation_ = 0;
     if (g.factorValid_) return true;
     // The engine's own factorisation kernel: the same factors as its classic solves.
-    const int n = g.equationCount_;
-    const int failed =
-        g.factorKernel_ == FactorKernel::Blocked
-            ? g.blocked_.Factorise(g.workProfile_.data(), g.diagonalAddress_.data(), n, g.profile_.data(),
-                                   g.blockedIsa_)
-            : ColumnSolve(g.workProfile_.data(), g.workVector_.data(), g.diagonalAddress_.data(), n, 1,
-                          SolverKernel::Automatic, g.profile_.data());
-    if (failed != 0) {
-        g.failedEquation_ = failed;
-        g.failedPivot_ = g.workProfile_[g.diagonalAddress_[failed]];
-        return false;
-    }
+    if (g.FactoriseProfile(nullptr) != 0) return false;
     g.factorValid_ = true;
     return true;
 }

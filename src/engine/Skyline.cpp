@@ -3,9 +3,11 @@
 #include "engine/BlockedFactor.h"
 #include "engine/ColumnSolve.h"
 #include "engine/Engine.h"
+#include "engine/PairSubstitution.h"
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 namespace torva::engine {
 namespace {
@@ -15,22 +17,24 @@ int GlobalDof(const ElementRecord& element, int l) {
     return 2 * (element.nodes[l / 2] - 1) + l % 2 + 1;
 }
 
-// Calls add(lo, hi) for the profile ranges of `parts` equal column ranges, one a thread: each range of
+// Calls add(lo, hi) for the profile ranges of `parts` shares of the columns, one a thread: each range of
 // the profile is written by one thread only, in element order, so the sums do not depend on `parts`.
-template <class AddRange>
-void OverColumnRanges(ThreadPool* pool, int parts, int equationCount,
-                      const std::vector<int32_t>& diagonalAddress, AddRange add) {
+// start(part): the first profile address of a share.
+template <class RangeStart, class AddRange>
+void OverColumnRanges(ThreadPool* pool, int parts, RangeStart start, AddRange add) {
     auto ranges = [&](int begin, int end) {
-        for (int part = begin; part < end; ++part) {
-            const int first = int(long(equationCount) * part / parts) + 1;
-            const int last = int(long(equationCount) * (part + 1) / parts);
-            add(diagonalAddress[first], diagonalAddress[last + 1]);
-        }
+        for (int part = begin; part < end; ++part) add(start(part), start(part + 1));
     };
     if (parts == 1)
         ranges(0, 1);
     else
         pool->ParallelFor(parts, 1, ranges);
+}
+
+// The first index at or after `start` in `storage` that is 64-byte aligned.
+int AlignedStart(const double* storage, int start) {
+    const auto address = reinterpret_cast<std::uintptr_t>(storage + start);
+    return start + int((64 - address % 64) % 64 / sizeof(double));
 }
 
 } // namespace
@@ -77,7 +81,71 @@ bool Engine::BuildSkylineProfile() {
     }
     for (int j = 2; j <= n; ++j) diagonalAddress_[j + 1] = diagonalAddress_[j] + columnHeight_[j] + 1;
     profileLength_ = diagonalAddress_[n + 1] - diagonalAddress_[1];
+    panels_.Build(diagonalAddress_.data(), n);
+    ChooseProfileLayout();
     return true;
+}
+
+bool Engine::ResidentFits() const {
+    const auto fits = [&](const LargeVector<double>& storage) {
+        return AlignedStart(storage.data(), 1) + panels_.Size() <= long(storage.size());
+    };
+    return fits(profile_) && fits(workProfile_);
+}
+
+// The blocked kernel on a path this processor runs works in the panel-major layout when the profile's
+// capacity holds it (its rectangles take some 15 % more than the profile); else the skyline layout.
+void Engine::ChooseProfileLayout() {
+    resident_ = factorKernel_ == FactorKernel::Blocked && BlockedIsaAvailable(blockedIsa_) && ResidentFits();
+    matrixStart_ = resident_ ? AlignedStart(profile_.data(), 1) : 0;
+    factorStart_ = resident_ ? AlignedStart(workProfile_.data(), 1) : 0;
+}
+
+// The matrix from one layout into the other, through workProfile_ (its factors are void anyway), and
+// the element terms' addresses with it.
+void Engine::MoveProfileLayout(bool resident) {
+    const int n = equationCount_;
+    for (int j = 1; j <= n; ++j)
+        for (int i = j - columnHeight_[j]; i <= j; ++i)
+            workProfile_[diagonalAddress_[j] + j - i] = profile_[ProfileAddress(i, j)];
+    resident_ = resident;
+    matrixStart_ = resident ? AlignedStart(profile_.data(), 1) : 0;
+    factorStart_ = resident ? AlignedStart(workProfile_.data(), 1) : 0;
+    ClearProfile();
+    for (int j = 1; j <= n; ++j)
+        for (int i = j - columnHeight_[j]; i <= j; ++i)
+            profile_[ProfileAddress(i, j)] = workProfile_[diagonalAddress_[j] + j - i];
+    for (int e = 0; e < elementCount_; ++e)
+        if (directMap_[e]) BuildAssemblyPairs(e);
+}
+
+void Engine::SetFactorKernel(FactorKernel kernel, BlockedIsa isa) {
+    factorKernel_ = kernel;
+    blockedIsa_ = isa;
+    factorValid_ = false;
+    if (!initialised_) return; // the next Start chooses
+    const bool resident = kernel == FactorKernel::Blocked && BlockedIsaAvailable(isa) && ResidentFits();
+    if (resident != resident_) MoveProfileLayout(resident);
+}
+
+double Engine::Profile(int position) const {
+    const int j = int(std::upper_bound(diagonalAddress_.begin() + 1,
+                                       diagonalAddress_.begin() + equationCount_ + 2, position) -
+                      diagonalAddress_.begin()) -
+                  1;
+    return profile_[ProfileAddress(j - (position - diagonalAddress_[j]), j)];
+}
+
+int Engine::ProfileRangeStart(int part, int parts) const {
+    if (resident_) return matrixStart_ + int(panels_.PanelStart(int(long(panels_.Panels()) * part / parts)));
+    return diagonalAddress_[int(long(equationCount_) * part / parts) + 1];
+}
+
+void Engine::ClearProfile() {
+    if (resident_)
+        std::fill_n(profile_.begin() + matrixStart_, panels_.Size(), 0.0);
+    else
+        std::fill_n(profile_.begin() + 1, profileLength_, 0.0);
 }
 
 void Engine::BuildElementTransforms() {
@@ -134,7 +202,7 @@ void Engine::BuildAssemblyPairs(int e) {
         for (int a = 0; a < count; ++a) {
             if (equation[b] < equation[a]) continue;
             pairSource_[kMaxPairs * e + pairs] = uint8_t(8 * local[a] + local[b]);
-            pairAddress_[kMaxPairs * e + pairs] = diagonalAddress_[equation[b]] + equation[b] - equation[a];
+            pairAddress_[kMaxPairs * e + pairs] = ProfileAddress(equation[a], equation[b]);
             ++pairs;
         }
     pairCount_[e] = int8_t(pairs);
@@ -148,7 +216,7 @@ void Engine::AddElementMatrix(int element, const double* matrix) {
         const int ej = equationNumber_[list[j]];
         for (int i = 0; i < n; ++i) {
             const int ei = equationNumber_[list[i]];
-            if (ei > 0 && ej > 0 && ej >= ei) profile_[diagonalAddress_[ej] + ej - ei] += matrix[i + 20 * j];
+            if (ei > 0 && ej > 0 && ej >= ei) profile_[ProfileAddress(ei, ej)] += matrix[i + 20 * j];
         }
     }
     factorValid_ = false;
@@ -263,11 +331,11 @@ void Engine::AssemblePlaneStiffness(int e, const double K[64], int first, int la
     }
     for (int b = 0; b < count; ++b) {
         if (equation[b] < first || equation[b] > last) continue;
-        const int column = diagonalAddress_[equation[b]] + equation[b];
         for (int a = 0; a < count; ++a) {
             const double value = 0.0 + K[8 * local[a] + local[b]];
             double& stored = S[entry[a] + 20 * entry[b]];
-            if (equation[b] >= equation[a]) profile_[column - equation[a]] += value - stored;
+            if (equation[b] >= equation[a])
+                profile_[ProfileAddress(equation[a], equation[b])] += value - stored;
             stored = value;
         }
     }
@@ -359,7 +427,9 @@ void Engine::AssembleChangedElements() {
             }
         return;
     }
-    OverColumnRanges(pool_.get(), ElementThreads(), equationCount_, diagonalAddress_, [this](int lo, int hi) {
+    const int parts = ElementThreads();
+    const auto start = [this, parts](int part) { return ProfileRangeStart(part, parts); };
+    OverColumnRanges(pool_.get(), parts, start, [this](int lo, int hi) {
         for (int e = 0; e < elementCount_; ++e)
             if (elementChanged_[e]) AddFormedMatrix(e, lo, hi);
     });
@@ -370,11 +440,12 @@ void Engine::AssembleChangedElements() {
 void Engine::AssembleFormedInPlace(const uint8_t* changed, int count) {
     if (std::find(changed, changed + count, 1) == changed + count) return;
     factorValid_ = false;
-    OverColumnRanges(pool_.get(), ElementThreads(), equationCount_, diagonalAddress_,
-                     [this, changed, count](int lo, int hi) {
-                         for (int e = 0; e < count; ++e)
-                             if (changed[e]) AddStagedDifferences(e, lo, hi);
-                     });
+    const int parts = ElementThreads();
+    const auto start = [this, parts](int part) { return ProfileRangeStart(part, parts); };
+    OverColumnRanges(pool_.get(), parts, start, [this, changed, count](int lo, int hi) {
+        for (int e = 0; e < count; ++e)
+            if (changed[e]) AddStagedDifferences(e, lo, hi);
+    });
 }
 
 void Engine::ReformElement(int e) {
@@ -395,33 +466,67 @@ void Engine::ReformElement(int e) {
     AddElementMatrix(e + 1, difference);
 }
 
+int Engine::FactoriseProfile(double* y) {
+    const int n = equationCount_;
+    const int32_t* D = diagonalAddress_.data();
+    int failed = 0;
+    if (resident_)
+        failed = blocked_.FactoriseResident(panels_, D, profile_.data() + matrixStart_,
+                                            workProfile_.data() + factorStart_, blockedIsa_, y);
+    else if (factorKernel_ == FactorKernel::Blocked)
+        failed = blocked_.Factorise(workProfile_.data(), D, n, profile_.data(), blockedIsa_, y);
+    else
+        failed = ColumnSolve(workProfile_.data(), workVector_.data(), D, n, 1, SolverKernel::Automatic,
+                             profile_.data());
+    if (failed != 0) {
+        failedEquation_ = failed;
+        failedPivot_ = FactorTerm(failed, failed);
+    }
+    return failed;
+}
+
+void Engine::SolveWithFactors(double* y) const {
+    if (resident_)
+        SubstituteResident(panels_, diagonalAddress_.data(), workProfile_.data() + factorStart_, y,
+                           blockedIsa_);
+    else
+        ColumnSolve(const_cast<double*>(workProfile_.data()), y, diagonalAddress_.data(), equationCount_, 2);
+}
+
+void Engine::FinishEliminatedSolve(double* y) const {
+    if (resident_)
+        SubstituteResident(panels_, diagonalAddress_.data(), workProfile_.data() + factorStart_, y,
+                           blockedIsa_, 1, true);
+    else
+        BackSubstitute(workProfile_.data(), diagonalAddress_.data(), equationCount_, y);
+}
+
+void Engine::SolvePairWithFactors(double* w) const {
+    if (resident_)
+        SubstituteResident(panels_, diagonalAddress_.data(), workProfile_.data() + factorStart_, w,
+                           blockedIsa_, 2);
+    else
+        SubstitutePair(workProfile_.data(), w, diagonalAddress_.data(), equationCount_);
+}
+
 bool Engine::SolveForIncrement() {
     const int n = equationCount_;
     failedEquation_ = 0;
+    std::copy_n(loadIncrement_.begin() + 1, n, workVector_.begin() + 1);
     // The work copy is factorised, so the profile itself always holds the matrix; an unchanged profile
     // keeps its factors from the last solve. The blocked kernel eliminates the load on its way.
     if (!factorValid_) {
-        const bool blocked = factorKernel_ == FactorKernel::Blocked;
-        if (blocked) std::copy_n(loadIncrement_.begin() + 1, n, workVector_.begin() + 1);
-        const int failed = blocked
-                               ? blocked_.Factorise(workProfile_.data(), diagonalAddress_.data(), n,
-                                                    profile_.data(), blockedIsa_, workVector_.data())
-                               : ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(),
-                                             n, 1, SolverKernel::Automatic, profile_.data());
-        if (failed != 0) {
-            failedEquation_ = failed;
-            failedPivot_ = workProfile_[diagonalAddress_[failed]];
-            return false;
-        }
+        const bool eliminates = FactorisationEliminates();
+        if (FactoriseProfile(eliminates ? workVector_.data() : nullptr) != 0) return false;
         factorValid_ = true;
-        if (blocked) {
-            BackSubstitute(workProfile_.data(), diagonalAddress_.data(), n, workVector_.data());
+        if (eliminates) {
+            FinishEliminatedSolve(workVector_.data());
             std::copy_n(workVector_.begin() + 1, n, displacementIncrement_.begin() + 1);
             return true;
         }
+        std::copy_n(loadIncrement_.begin() + 1, n, workVector_.begin() + 1);
     }
-    std::copy_n(loadIncrement_.begin() + 1, n, workVector_.begin() + 1);
-    ColumnSolve(workProfile_.data(), workVector_.data(), diagonalAddress_.data(), n, 2);
+    SolveWithFactors(workVector_.data());
     std::copy_n(workVector_.begin() + 1, n, displacementIncrement_.begin() + 1);
     return true;
 }
