@@ -419,12 +419,20 @@ ControlEffect TakePublishedSteps(AnalysisState& state, const ViewControl& view, 
                                  const std::function<void(const PublishedStep& step)>& afterStep) {
     ControlEffect effect;
     if (view.paused != 0) return effect;
+    // Every step joins the histories; only the last one done is displayed.
+    const PublishedStep* shown = nullptr;
+    for (const PublishedStep& step : steps)
+        if (step.status == 0) shown = &step;
     for (const PublishedStep& step : steps) {
         state.engineStatus = step.status;
         if (step.status != 0) continue;
         state.stepCounter = step.step;
         state.recordedSteps = step.step;
-        scene.ReadStepResults(mesh, step.results.data(), static_cast<int>(step.results.size()), step.step);
+        const int count = static_cast<int>(step.results.size());
+        if (&step == shown)
+            scene.ReadStepResults(mesh, step.results.data(), count, step.step);
+        else
+            scene.ReadStepHistory(mesh, step.results.data(), count, step.step);
         if (afterStep) afterStep(step);
     }
     // No new step, nothing new to draw.

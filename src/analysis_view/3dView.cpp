@@ -552,7 +552,8 @@ void C3dView::OnPlay() {
     shownIterations_ = 0;
     progressShown_.invalidate();
     runRevision_ = Session()->Revision();
-    if (run && run->Running() && stepTimer_.isActive()) worker_->Start(*run, Session()->Engine());
+    if (run && run->Running() && stepTimer_.isActive())
+        worker_->Start(*run, Session()->Engine(), {}, Session()->Storage());
 }
 
 void C3dView::StopRunThread() {
