@@ -176,13 +176,23 @@ ControlEffect JoinUpdate(const AnalysisState& state, ViewControl& view, Analysis
     view.paused = 0;
     view.showPrincipal = 1;
     view.renderOnce = 0;
-    view.separation = state.analysisMode == AnalysisState::kPushoverMode ? 1 : 0;
     RememberGrid(view, model);
     scene.projection.Fit(modelWidth, modelHeight);
-    scene.ClearRun(state.runSegments, model.segmentPoints, kSegmentPoints);
     scene.viewKind = 0;
-    ControlEffect effect;
+    ControlEffect effect =
+        FollowSession(state, view, scene, model, mesh, modelWidth, modelHeight, elastic, history);
     effect.erase = true;
+    return effect;
+}
+
+ControlEffect FollowSession(const AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                            const CFramePat& model, const MeshView& mesh, float modelWidth, float modelHeight,
+                            ResultBuffer elastic, const FieldHistory& history) {
+    if (!scene.projection.FittedTo(modelWidth, modelHeight)) scene.projection.Fit(modelWidth, modelHeight);
+    view.separation = state.analysisMode == AnalysisState::kPushoverMode ? 1 : 0;
+    scene.ClearRun(state.runSegments, model.segmentPoints, kSegmentPoints);
+    ControlEffect effect;
+    effect.redraw = true;
     // Results out of date (or none) are not drawn by any view.
     if (state.analysisDone != 1) return effect;
     if (elastic.data) scene.ReadElasticResults(mesh, elastic.data, elastic.size);
