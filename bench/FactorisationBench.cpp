@@ -12,6 +12,7 @@
 #include "engine/Engine.h"
 #include "engine/EngineTestAccess.h"
 #include "engine/IterativeSolver.h"
+#include "engine/PairSubstitution.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -124,6 +125,40 @@ BENCHMARK(BM_FactoriseResident60x60)
     ->Arg(int(BlockedIsa::Sse2))
     ->Arg(int(BlockedIsa::Avx2))
     ->Arg(int(BlockedIsa::Avx512))
+    ->Unit(benchmark::kMillisecond);
+
+// Solves with the factors of the wall, as the steps do them: the backward pass after a load eliminated
+// during the factorisation (the classic step), and the whole substitution of two interleaved right-hand
+// sides (an iteration of the iterative method). Arguments: the skyline profile's routines (0) or the
+// resident ones (1); one (1) or two (2) right-hand sides.
+void BM_Substitute60x60(benchmark::State& state) {
+    const bool resident = state.range(0) != 0;
+    const int sides = int(state.range(1));
+    WallStiffness& w = Wall();
+    static ResidentWall store(w);
+    const BlockedIsa isa = BestBlockedIsa();
+    BlockedFactoriser factoriser(w.n);
+    if (resident ? factoriser.FactoriseResident(store.layout, w.D.data(), store.K, store.F, isa) != 0
+                 : factoriser.Factorise(w.A.data(), w.D.data(), w.n, w.K.data(), isa) != 0)
+        state.SkipWithError("not positive definite");
+    std::vector<double> y(2 * w.n + 2, 1.0);
+    for (auto _ : state) {
+        if (resident)
+            SubstituteResident(store.layout, w.D.data(), store.F, y.data(), isa, sides, sides == 1);
+        else if (sides == 1)
+            BackSubstitute(w.A.data(), w.D.data(), w.n, y.data());
+        else
+            SubstitutePair(w.A.data(), y.data(), w.D.data(), w.n);
+        benchmark::DoNotOptimize(y.data());
+    }
+    state.SetLabel(std::string(resident ? "resident " : "skyline ") + BlockedIsaName(isa) +
+                   (sides == 1 ? ", backward pass" : ", two right-hand sides"));
+}
+BENCHMARK(BM_Substitute60x60)
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({0, 2})
+    ->Args({1, 2})
     ->Unit(benchmark::kMillisecond);
 
 // An engine for the wall: the default one (the blocked kernel keeps the matrix in its panel-major
