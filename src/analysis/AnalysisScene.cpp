@@ -101,19 +101,21 @@ bool AnalysisScene::ReadElasticResults(const MeshView& mesh, const double* resul
 }
 
 bool AnalysisScene::ReadStepResults(const MeshView& mesh, const double* results, int count, int step) {
+    if (!ReadStepHistory(mesh, results, count, step)) return false;
     const engine::ResultLayout layout = ResultLayoutOf(mesh);
-    if (!FitsCapacity(mesh) || count < layout.Size()) return false;
-    const bool recorded = step >= 0 && step < kHistoryRows;
-    if (recorded) {
-        controlHistory[2 * step] = static_cast<float>(results[engine::ResultLayout::kControlDisplacement]);
-        controlHistory[2 * step + 1] = static_cast<float>(results[engine::ResultLayout::kControlForce]);
-    }
     const double* displacements = results + layout.NodeDisplacement(0, 0);
     std::copy(displacements, displacements + 2 * mesh.nodeCount, stepDisp.begin());
     const double* gauss = results + layout.GaussBegin();
     std::copy(gauss, gauss + kElementValues * mesh.elementCount, stepGauss.begin());
+    return true;
+}
 
-    if (!recorded) return true;
+bool AnalysisScene::ReadStepHistory(const MeshView& mesh, const double* results, int count, int step) {
+    const engine::ResultLayout layout = ResultLayoutOf(mesh);
+    if (!FitsCapacity(mesh) || count < layout.Size()) return false;
+    if (step < 0 || step >= kHistoryRows) return true;
+    controlHistory[2 * step] = static_cast<float>(results[engine::ResultLayout::kControlDisplacement]);
+    controlHistory[2 * step + 1] = static_cast<float>(results[engine::ResultLayout::kControlForce]);
     // The second direction's values (or the second spring's) go to the slots after the first's.
     if (layout.Output() == engine::OutputBlockKind::Plane) {
         for (int g = 0; g < kGaussPoints; ++g)

@@ -90,6 +90,8 @@ public:
     bool ReadElasticResults(const MeshView& mesh, const double* results, int count);
     // The current step into the step arrays and, at row step (skipped outside 0..60000), the histories.
     bool ReadStepResults(const MeshView& mesh, const double* results, int count, int step);
+    // Only the histories of a step (one followed by a later step before anything is displayed).
+    bool ReadStepHistory(const MeshView& mesh, const double* results, int count, int step);
 
     // The step arrays from a field of the session's history (what another view of the same session
     // read from the engine): displacements and each Gauss point's principal stresses and angle. Refuses,

@@ -176,13 +176,23 @@ ControlEffect JoinUpdate(const AnalysisState& state, ViewControl& view, Analysis
     view.paused = 0;
     view.showPrincipal = 1;
     view.renderOnce = 0;
-    view.separation = state.analysisMode == AnalysisState::kPushoverMode ? 1 : 0;
     RememberGrid(view, model);
     scene.projection.Fit(modelWidth, modelHeight);
-    scene.ClearRun(state.runSegments, model.segmentPoints, kSegmentPoints);
     scene.viewKind = 0;
-    ControlEffect effect;
+    ControlEffect effect =
+        FollowSession(state, view, scene, model, mesh, modelWidth, modelHeight, elastic, history);
     effect.erase = true;
+    return effect;
+}
+
+ControlEffect FollowSession(const AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                            const CFramePat& model, const MeshView& mesh, float modelWidth, float modelHeight,
+                            ResultBuffer elastic, const FieldHistory& history) {
+    if (!scene.projection.FittedTo(modelWidth, modelHeight)) scene.projection.Fit(modelWidth, modelHeight);
+    view.separation = state.analysisMode == AnalysisState::kPushoverMode ? 1 : 0;
+    scene.ClearRun(state.runSegments, model.segmentPoints, kSegmentPoints);
+    ControlEffect effect;
+    effect.redraw = true;
     // Results out of date (or none) are not drawn by any view.
     if (state.analysisDone != 1) return effect;
     if (elastic.data) scene.ReadElasticResults(mesh, elastic.data, elastic.size);
@@ -419,12 +429,20 @@ ControlEffect TakePublishedSteps(AnalysisState& state, const ViewControl& view, 
                                  const std::function<void(const PublishedStep& step)>& afterStep) {
     ControlEffect effect;
     if (view.paused != 0) return effect;
+    // Every step joins the histories; only the last one done is displayed.
+    const PublishedStep* shown = nullptr;
+    for (const PublishedStep& step : steps)
+        if (step.status == 0) shown = &step;
     for (const PublishedStep& step : steps) {
         state.engineStatus = step.status;
         if (step.status != 0) continue;
         state.stepCounter = step.step;
         state.recordedSteps = step.step;
-        scene.ReadStepResults(mesh, step.results.data(), static_cast<int>(step.results.size()), step.step);
+        const int count = static_cast<int>(step.results.size());
+        if (&step == shown)
+            scene.ReadStepResults(mesh, step.results.data(), count, step.step);
+        else
+            scene.ReadStepHistory(mesh, step.results.data(), count, step.step);
         if (afterStep) afterStep(step);
     }
     // No new step, nothing new to draw.

@@ -131,6 +131,12 @@ ControlEffect JoinUpdate(const AnalysisState& state, ViewControl& view, Analysis
                          const CFramePat& model, const MeshView& mesh, float modelWidth, float modelHeight,
                          int clientWidth, int clientHeight, ResultBuffer elastic,
                          const FieldHistory& history);
+// What another view of the session did (an analysis, the end of a run, another mode shown) read into
+// this view's scene as JoinUpdate reads it, this view's zoom, pan and choices kept; only a model of
+// another size (the other view went to actual size or back) is fitted again.
+ControlEffect FollowSession(const AnalysisState& state, ViewControl& view, AnalysisScene& scene,
+                            const CFramePat& model, const MeshView& mesh, float modelWidth, float modelHeight,
+                            ResultBuffer elastic, const FieldHistory& history);
 // A document change: a new layer count or grid size resets the scene.
 ControlEffect DocumentUpdate(AnalysisState& state, ViewControl& view, AnalysisScene& scene,
                              const CFramePat& model, const NodeGridBuilder& buildGrid, ResultBuffer results);

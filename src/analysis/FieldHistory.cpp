@@ -24,7 +24,7 @@ void FieldHistory::Record(int step, double controlDisplacement, double controlFo
 }
 
 void FieldHistory::Record(int step, double controlDisplacement, double controlForce,
-                          std::vector<double> results, StepRecord record) {
+                          StepVector<double> results, StepRecord record) {
     Entry entry{
         step, {controlDisplacement, controlForce / 1000.0}, {}, std::move(results), std::move(record)};
     Add(std::move(entry));

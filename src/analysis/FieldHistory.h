@@ -25,7 +25,7 @@ public:
     // The state after `step` (0: the elastic analysis), with the control displacement (mm) and force (N).
     void Record(int step, double controlDisplacement, double controlForce, ResultField field);
     // The same, captured: the step's result buffer and its record (record.captured).
-    void Record(int step, double controlDisplacement, double controlForce, std::vector<double> results,
+    void Record(int step, double controlDisplacement, double controlForce, StepVector<double> results,
                 StepRecord record);
 
     int Count() const { return static_cast<int>(entries_.size()); }
@@ -43,8 +43,8 @@ private:
     struct Entry {
         int step = 0;
         CapacityPoint point;
-        ResultField field;           // a state recorded as a field
-        std::vector<double> results; // a captured state: its result buffer and record
+        ResultField field;          // a state recorded as a field
+        StepVector<double> results; // a captured state: its result buffer and record
         StepRecord record;
     };
     static size_t BytesOf(const Entry& entry);

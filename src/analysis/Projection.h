@@ -33,6 +33,8 @@ public:
     // both quotients. An axis of length 0 has no quotient and the other one is used; with both 0 the
     // model is shown at one pixel per millimetre.
     void Fit(float w, float h);
+    // Whether the last fit was of a model of this size.
+    bool FittedTo(float w, float h) const { return fitWidth_ == w && fitHeight_ == h; }
 
     float ScreenX(float x) const { return static_cast<float>(originX) + zoom * baseScale * x; }
     float ScreenY(float y) const { return static_cast<float>(originY) + zoom * baseScale * y; }

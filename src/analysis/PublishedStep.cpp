@@ -6,7 +6,14 @@
 
 namespace torva {
 
-void PublishEngineStep(const engine::Engine& engine, const MeshView& mesh, PublishedStep& step) {
+void PublishEngineStep(const engine::Engine& engine, const MeshView& mesh, PublishedStep& step,
+                       const std::shared_ptr<StepStorage>& storage) {
+    if (storage) {
+        const StepAllocator<double> allocator(storage);
+        step.results = StepVector<double>(allocator);
+        step.record.strains = StepVector<double>(allocator);
+        step.record.bars = StepVector<double>(allocator);
+    }
     const engine::ResultView results = engine.Results();
     const std::span<const double> values = results.Values();
     step.results.assign(values.begin(), values.end());

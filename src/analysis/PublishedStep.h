@@ -5,6 +5,7 @@
 #include "analysis/ResultField.h"
 #include "analysis/StepRecord.h"
 
+#include <memory>
 #include <vector>
 
 namespace torva {
@@ -17,7 +18,7 @@ struct PublishedStep {
     int step = 0;                       // the engine's step counter after the call
     int status = 0;                     // the engine status of the call (0 done)
     double displacement = 0, force = 0; // the control displacement (mm) and force (N) after it
-    std::vector<double> results;        // the used part of the engine's result buffer after the step
+    StepVector<double> results;         // the used part of the engine's result buffer after the step
                                         // (empty when status != 0)
     int iterations = 0;                 // the iterative method's iterations of the step (0: classic)
     double residual = 0;                // and its out-of-balance force / applied force at the end
@@ -29,7 +30,9 @@ struct PublishedStep {
 
 // After a successful engine call, in the thread that made it: the step's results, control point and
 // iterative record, and its state for the results window (captured for the classic method, the
-// iterative method's points filled in full), laid out by `mesh`.
-void PublishEngineStep(const engine::Engine& engine, const MeshView& mesh, PublishedStep& step);
+// iterative method's points filled in full), laid out by `mesh`. The large arrays are taken from
+// `storage` when one is given.
+void PublishEngineStep(const engine::Engine& engine, const MeshView& mesh, PublishedStep& step,
+                       const std::shared_ptr<StepStorage>& storage = {});
 
 } // namespace torva

@@ -102,7 +102,7 @@ void Session::AcceptElastic() {
     // The elastic state opens a new history, with the states of the method it ran with.
     StartHistory(MeshViewOf(*mesh_));
     PublishedStep elastic;
-    PublishEngineStep(engine, historyMesh_, elastic);
+    PublishEngineStep(engine, historyMesh_, elastic, storage_);
     Record(std::move(elastic));
 }
 

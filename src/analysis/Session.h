@@ -13,6 +13,7 @@
 #include "analysis/MeshView.h"
 #include "analysis/PublishedStep.h"
 #include "analysis/PushoverDriver.h"
+#include "analysis/StepStorage.h"
 #include "engine/AnalysisMethod.h"
 #include "engine/Engine.h"
 #include "engine/ResultLayout.h"
@@ -125,6 +126,8 @@ public:
     bool Record(PublishedStep&& step);
     // The step of the newest state in the history (−1 when it is empty).
     int RecordedStep() const { return recordedStep_; }
+    // Where the recorded steps' large arrays are kept (a run's thread publishes its steps into it).
+    const std::shared_ptr<StepStorage>& Storage() const { return storage_; }
 
 private:
     engine::EngineCapacity capacity_;
@@ -144,6 +147,7 @@ private:
     std::vector<double> results_;
     engine::ResultLayout resultLayout_;
     AnalysisState state_;
+    std::shared_ptr<StepStorage> storage_ = std::make_shared<StepStorage>();
     FieldHistory history_;
     MeshView historyMesh_;
     int recordedStep_ = -1;

@@ -7,6 +7,7 @@
 // the engine directly (FillFromResults, then FillFromEngine).
 #include "analysis/MeshView.h"
 #include "analysis/ResultField.h"
+#include "analysis/StepStorage.h"
 #include "analysis/SupportReactions.h"
 #include "engine/ResultLayout.h"
 
@@ -30,8 +31,8 @@ struct StepRecord {
     engine::ResultLayout layout;        // of the step's result buffer
     std::vector<uint8_t> plane;         // 1 for an element with concrete results
     std::vector<uint8_t> barDirections; // per element, as ResultField::bars
-    std::vector<double> strains;        // ex, ey, γxy of every Gauss point, 27 per element (zeros off plane)
-    std::vector<double> bars;           // x, y bar stress of every Gauss point, 18 per element; empty: none
+    StepVector<double> strains;         // ex, ey, γxy of every Gauss point, 27 per element (zeros off plane)
+    StepVector<double> bars;            // x, y bar stress of every Gauss point, 18 per element; empty: none
     std::vector<uint8_t> flags;         // 9 per element
     SupportReactions reactions;
     bool hasReactions = false;
@@ -40,7 +41,7 @@ struct StepRecord {
 };
 
 // The classic engine's states after its last step, laid out by `mesh` (engine element e + 1 is mesh
-// element e).
+// element e). The record's arrays keep their allocators (a session's StepStorage, or the heap).
 void CaptureClassicStep(const engine::Engine& engine, const MeshView& mesh, StepRecord& record);
 
 // The field of a captured step whose result buffer is `results` (at least record.layout.Size() values).

@@ -222,6 +222,21 @@ void C3dView::OnInitialUpdate() {
     }
 }
 
+void C3dView::TellOtherViews() {
+    if (!GetDocument()) return;
+    for (View* view : GetDocument()->Views())
+        if (auto* other = dynamic_cast<C3dView*>(view); other && other != this) other->FollowSession();
+}
+
+void C3dView::FollowSession() {
+    const CFramePat* model = Model();
+    if (!model) return;
+    analysis::Session& session = *Session();
+    const MeshView mesh = MeshViewOf(CurrentMesh());
+    Apply(torva::FollowSession(State(), control_, *scene_, *model, mesh, session.MeshWidth(),
+                               session.MeshHeight(), session.DisplayedBuffer(), session.History()));
+}
+
 bool C3dView::OtherAnalysisViews() const {
     if (!GetDocument()) return false;
     for (View* view : GetDocument()->Views())
@@ -291,6 +306,7 @@ bool C3dView::OnCommand(int id) {
         return true;
     case cmd::kActualSize:
         Apply(ActualSize(State(), *scene_, *model, GridBuilder(), Session()->DisplayedBuffer()));
+        TellOtherViews();
         return true;
     case cmd::kAnalyze:
         OnAnalyze();
@@ -306,6 +322,7 @@ bool C3dView::OnCommand(int id) {
         const bool pushover = worker_->Active() && !analysing_;
         StopRunThread();
         Apply(Stop(State()));
+        TellOtherViews();
         if (pushover && Run()) {
             std::string text = StoppedText(Run()->Step());
             if (shownIterations_ > 0 && shownStep_ == Run()->Step())
@@ -345,9 +362,11 @@ bool C3dView::OnCommand(int id) {
         return true;
     case cmd::kElasticRadio:
         Apply(ShowElastic(State(), control_, *scene_));
+        TellOtherViews();
         return true;
     case cmd::kPushoverRadio:
         Apply(ShowPushover(State(), control_, *scene_, *model));
+        TellOtherViews();
         return true;
     case cmd::kViewCombo:
         if (!frame) return false;
@@ -382,6 +401,7 @@ void C3dView::OnDefaultSize() {
     Apply(DefaultSize(State(), control_, *scene_, *Model(), width(), height(), GridBuilder(),
                       Session()->DisplayedBuffer()));
     FollowModelChange();
+    TellOtherViews();
 }
 
 void C3dView::FitToWindow() {
@@ -473,6 +493,7 @@ void C3dView::FinishElastic() {
     if (status == engine::kStatusDone) {
         StartHistory();
         ShowHistory();
+        TellOtherViews();
     }
     CommandRouter::RequestRefresh();
 }
@@ -552,7 +573,8 @@ void C3dView::OnPlay() {
     shownIterations_ = 0;
     progressShown_.invalidate();
     runRevision_ = Session()->Revision();
-    if (run && run->Running() && stepTimer_.isActive()) worker_->Start(*run, Session()->Engine());
+    if (run && run->Running() && stepTimer_.isActive())
+        worker_->Start(*run, Session()->Engine(), {}, Session()->Storage());
 }
 
 void C3dView::StopRunThread() {
@@ -627,6 +649,8 @@ void C3dView::OnStepTimer() {
         ShowHistory();
         historyShown_.start();
     }
+    // The other views of the document show the run once it has ended.
+    if (takeSteps && effect.killTimer) TellOtherViews();
     // What the buttons allow follows the run: the sizes when it ends, the export once a step is in.
     if (effect.redraw || effect.killTimer) CommandRouter::RequestRefresh();
 }

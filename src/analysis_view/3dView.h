@@ -114,6 +114,10 @@ protected:
 private:
     // Another analysis view shows the same document (and so the same session).
     bool OtherAnalysisViews() const;
+    // What this view did to the session (an analysis, a run's end, another mode) shown by the others.
+    void TellOtherViews();
+    // Reads what another view did to the session.
+    void FollowSession();
     // Carries out what a command rule asks for; the radios follow the analysis mode.
     void Apply(const ControlEffect& effect);
     NodeGridBuilder GridBuilder();

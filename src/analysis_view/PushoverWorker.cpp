@@ -13,8 +13,11 @@ PushoverWorker::~PushoverWorker() {
     Stop();
 }
 
-void PushoverWorker::Start(PushoverDriver& run, engine::Engine& engine, StepHook afterStep) {
-    Launch(engine, [this, &run, &engine, hook = std::move(afterStep)] { RunAll(run, engine, hook); });
+void PushoverWorker::Start(PushoverDriver& run, engine::Engine& engine, StepHook afterStep,
+                           std::shared_ptr<StepStorage> storage) {
+    Launch(engine, [this, &run, &engine, hook = std::move(afterStep), storage = std::move(storage)] {
+        RunAll(run, engine, hook, storage);
+    });
 }
 
 void PushoverWorker::StartCall(engine::Engine& engine, std::function<int()> call) {
@@ -59,7 +62,8 @@ PushoverWorker::IterationProgress PushoverWorker::LastIteration() const {
     return iteration_;
 }
 
-void PushoverWorker::RunAll(PushoverDriver& run, const engine::Engine& engine, const StepHook& afterStep) {
+void PushoverWorker::RunAll(PushoverDriver& run, const engine::Engine& engine, const StepHook& afterStep,
+                            const std::shared_ptr<StepStorage>& storage) {
     const MeshView mesh = run.RunMesh();
     while (!run.Finished() && !cancel_.Cancelled()) {
         {
@@ -79,7 +83,7 @@ void PushoverWorker::RunAll(PushoverDriver& run, const engine::Engine& engine, c
                 step.status = status;
                 step.step = run.Step();
                 if (status == 0) {
-                    PublishEngineStep(engine, mesh, step);
+                    PublishEngineStep(engine, mesh, step, storage);
                     if (afterStep) afterStep(engine, mesh, step);
                 }
                 {

@@ -50,8 +50,9 @@ public:
     };
 
     // Starts running `run` (started, on `engine`) to its end in a new thread; a run already going is
-    // stopped first.
-    void Start(PushoverDriver& run, engine::Engine& engine, StepHook afterStep = {});
+    // stopped first. The steps' large arrays are taken from `storage` when one is given.
+    void Start(PushoverDriver& run, engine::Engine& engine, StepHook afterStep = {},
+               std::shared_ptr<StepStorage> storage = {});
     // Starts `call` (one engine call on `engine`, returning its status) in a new thread; a run already
     // going is stopped first. Its status is CallStatus once Done.
     void StartCall(engine::Engine& engine, std::function<int()> call);
@@ -89,7 +90,8 @@ signals:
 private:
     // Runs `body` in a new thread, the engine's iteration observer set to this worker meanwhile.
     void Launch(engine::Engine& engine, std::function<void()> body);
-    void RunAll(PushoverDriver& run, const engine::Engine& engine, const StepHook& afterStep);
+    void RunAll(PushoverDriver& run, const engine::Engine& engine, const StepHook& afterStep,
+                const std::shared_ptr<StepStorage>& storage);
 
     std::unique_ptr<QThread> thread_;
     CancelToken cancel_;

@@ -132,5 +132,37 @@ TEST_F(TwoViewsTest, AnAnalysisWindowOpenedAgainShowsTheResultsTheSessionHolds) 
     EXPECT_TRUE(Frame()->Results()->Field().hasResults);
 }
 
+// Two views open before anything ran: what the first one does to the session (Analyze, the push-over
+// display, a run to its end) is drawn by the second as well, with the second's own zoom kept.
+TEST_F(TwoViewsTest, TheOtherViewFollowsAnAnalysisAndTheEndOfARun) {
+    StartOn(*test::WallModel(4, 3));
+    C3dView* first = View();
+    C3dView* second = OpenAnotherView();
+    ASSERT_NE(second, nullptr);
+    // Actual size in the first view is a model of another size for the second: fitted again.
+    ASSERT_TRUE(Run(cmd::kActualSize));
+    EXPECT_TRUE(second->Scene().projection.FittedTo(Session().MeshWidth(), Session().MeshHeight()));
+    second->Scene().projection.ZoomAbout(1.5f, 10, 10);
+    const float zoom = second->Scene().projection.zoom;
+    ASSERT_TRUE(RunAnalyze());
+    test::Flush();
+    const Mesh& mesh = Session().GetMesh();
+    ExpectSameDisplay(first, second, mesh.nodeCount, mesh.elementCount);
+    EXPECT_GT(RedPixels(second->Picture()), 100); // zoomed: part of the wall is outside
+    EXPECT_EQ(second->Scene().projection.zoom, zoom);
+
+    Frame()->PushoverRadio()->click();
+    EXPECT_EQ(second->Control().separation, 1); // the second shows the push-over strip too
+    ASSERT_TRUE(Run(cmd::kPlay));
+    ASSERT_TRUE(WaitFor([&] { return !first->StepTimerRunning(); }, 60));
+    test::Flush();
+    ExpectSameDisplay(first, second, mesh.nodeCount, mesh.elementCount);
+    second->Prepare();
+    EXPECT_EQ(second->Scene().graphCurve.size(), 21u);
+    const QImage other = second->Picture();
+    test::SaveIfAsked(other, "two-views-followed-run");
+    EXPECT_GT(test::Count(other, QRect(0, other.height() - 220, other.width(), 220), IsCurveBlue), 150);
+}
+
 } // namespace
 } // namespace torva
