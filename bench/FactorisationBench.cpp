@@ -12,6 +12,7 @@
 #include "engine/Engine.h"
 #include "engine/EngineTestAccess.h"
 #include "engine/IterativeSolver.h"
+#include "engine/PairSubstitution.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -126,23 +127,76 @@ BENCHMARK(BM_FactoriseResident60x60)
     ->Arg(int(BlockedIsa::Avx512))
     ->Unit(benchmark::kMillisecond);
 
+// Solves with the factors of the wall, as the steps do them: the backward pass after a load eliminated
+// during the factorisation (the classic step), and the whole substitution of two interleaved right-hand
+// sides (an iteration of the iterative method). Arguments: the skyline profile's routines (0) or the
+// resident ones (1); one (1) or two (2) right-hand sides.
+void BM_Substitute60x60(benchmark::State& state) {
+    const bool resident = state.range(0) != 0;
+    const int sides = int(state.range(1));
+    WallStiffness& w = Wall();
+    static ResidentWall store(w);
+    const BlockedIsa isa = BestBlockedIsa();
+    BlockedFactoriser factoriser(w.n);
+    if (resident ? factoriser.FactoriseResident(store.layout, w.D.data(), store.K, store.F, isa) != 0
+                 : factoriser.Factorise(w.A.data(), w.D.data(), w.n, w.K.data(), isa) != 0)
+        state.SkipWithError("not positive definite");
+    std::vector<double> y(2 * w.n + 2, 1.0);
+    for (auto _ : state) {
+        if (resident)
+            SubstituteResident(store.layout, w.D.data(), store.F, y.data(), isa, sides, sides == 1);
+        else if (sides == 1)
+            BackSubstitute(w.A.data(), w.D.data(), w.n, y.data());
+        else
+            SubstitutePair(w.A.data(), y.data(), w.D.data(), w.n);
+        benchmark::DoNotOptimize(y.data());
+    }
+    state.SetLabel(std::string(resident ? "resident " : "skyline ") + BlockedIsaName(isa) +
+                   (sides == 1 ? ", backward pass" : ", two right-hand sides"));
+}
+BENCHMARK(BM_Substitute60x60)
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({0, 2})
+    ->Args({1, 2})
+    ->Unit(benchmark::kMillisecond);
+
+// An engine for the wall: the default one (the blocked kernel keeps the matrix in its panel-major
+// layout), or one whose profile capacity holds the wall's skyline profile but not the panels, so that
+// the blocked kernel copies each panel in from the skyline profile and writes its factors back (the
+// engine as it was before the resident layout: an A/B in one run).
+std::unique_ptr<Engine> WallEngine(const std::vector<int32_t>& stream, bool resident) {
+    if (resident) return std::make_unique<Engine>();
+    Engine probe;
+    EngineTestAccess access(probe);
+    access.DecodeInput(stream);
+    access.NumberEquations();
+    access.BuildTieMaps();
+    access.BuildElementDofLists();
+    access.BuildSkylineProfile();
+    return std::make_unique<Engine>(EngineCapacity{kMaxNodes, kMaxElements, probe.ProfileLength() + 16});
+}
+
+std::string KernelLabel(const Engine& engine) {
+    if (engine.GetFactorKernel() == FactorKernel::Reference) return "plain";
+    return std::string("blocked ") + BlockedIsaName(BestBlockedIsa()) +
+           (engine.ProfileResident() ? " resident" : " skyline");
+}
+
 // The curved rebar law flags every element at every step: all of them are formed again, assembled as
-// differences, and the whole profile is factorised. Arguments: plain (0) or blocked (1) factorisation,
-// the wall's size, the threads of the element loops.
+// differences, and the whole profile is factorised. Arguments: plain (0), blocked on the skyline
+// profile (1) or blocked resident (2) factorisation, the wall's size, the threads of the element loops.
 void BM_PushoverStep(benchmark::State& state) {
-    const bool blocked = state.range(0) != 0;
+    const int kernel = int(state.range(0));
     const int size = int(state.range(1)), threads = int(state.range(2));
-    auto engine = std::make_unique<Engine>();
-    engine->SetFactorKernel(blocked ? FactorKernel::Blocked : FactorKernel::Reference);
+    const std::vector<int32_t> stream = WallStream(1, 2, size);
+    auto engine = WallEngine(stream, kernel == 2);
+    engine->SetFactorKernel(kernel != 0 ? FactorKernel::Blocked : FactorKernel::Reference);
     engine->SetElementThreads(threads, 1);
     std::vector<double> results(kResultBufferSize);
-    const std::vector<int32_t> stream = WallStream(1, 2, size);
     int step = 0, status = 0;
     EngineTestAccess(*engine).Run(results, 0.01, stream, kPushoverMode, step, status);
-    state.SetLabel((blocked ? std::string("blocked ") + BlockedIsaName(BestBlockedIsa()) +
-                                  (engine->ProfileResident() ? " resident" : "")
-                            : std::string("plain")) +
-                   ", " + std::to_string(engine->ElementThreads()) + " thread(s)");
+    state.SetLabel(KernelLabel(*engine) + ", " + std::to_string(engine->ElementThreads()) + " thread(s)");
     for (auto _ : state) {
         ++step;
         EngineTestAccess(*engine).Run(results, 0.01, stream, kPushoverMode, step, status);
@@ -152,23 +206,26 @@ void BM_PushoverStep(benchmark::State& state) {
 BENCHMARK(BM_PushoverStep)
     ->Args({0, 60, 1})
     ->Args({1, 60, 1})
+    ->Args({2, 60, 1})
     ->Args({1, 60, 2})
-    ->Args({1, 30, 1})
-    ->Args({1, 30, 2})
-    ->Args({1, 15, 1})
-    ->Args({1, 15, 2})
+    ->Args({2, 60, 2})
+    ->Args({2, 30, 1})
+    ->Args({2, 30, 2})
+    ->Args({2, 15, 1})
+    ->Args({2, 15, 2})
     ->Unit(benchmark::kMillisecond);
 
 // The iterative method on the wall: 0.05 mm steps from a state pushed 0.5 mm, still uncracked (the
 // first cracks come at 1.45 mm; BM_IterativeCrackedRange measures the cracked range); each measured
 // step is one push-over step with all its equilibrium iterations (counter "iterations").
-// Arguments: the wall's size, the threads of the element loops.
+// Arguments: the wall's size, the threads of the element loops, the blocked kernel on the skyline
+// profile (0) or resident (1).
 constexpr int kPreloadSteps = 9; // 0.5 mm
 void BM_IterativeStep(benchmark::State& state) {
     const int size = int(state.range(0));
-    auto engine = std::make_unique<Engine>();
-    engine->SetElementThreads(int(state.range(1)), 1);
     const std::vector<int32_t> stream = WallStream(1, 1, size);
+    auto engine = WallEngine(stream, state.range(2) != 0);
+    engine->SetElementThreads(int(state.range(1)), 1);
     if (engine->Start(stream, kPushoverMode, 0.05, AnalysisMethod::Mcft) != RunStatus::Done) {
         state.SkipWithError("the iterative analysis did not start");
         for (auto _ : state) {
@@ -189,13 +246,15 @@ void BM_IterativeStep(benchmark::State& state) {
         iterations += engine->Iterative()->LastRecord().iterations;
     }
     state.counters["iterations"] = benchmark::Counter(iterations, benchmark::Counter::kAvgIterations);
-    state.SetLabel(std::to_string(engine->ElementThreads()) + " thread(s)");
+    state.SetLabel(KernelLabel(*engine) + ", " + std::to_string(engine->ElementThreads()) + " thread(s)");
 }
 BENCHMARK(BM_IterativeStep)
-    ->Args({30, 1})
-    ->Args({30, 2})
-    ->Args({60, 1})
-    ->Args({60, 2})
+    ->Args({30, 1, 1})
+    ->Args({30, 2, 1})
+    ->Args({60, 1, 0})
+    ->Args({60, 1, 1})
+    ->Args({60, 2, 0})
+    ->Args({60, 2, 1})
     ->Iterations(10)
     ->Repetitions(3)
     ->Unit(benchmark::kMillisecond);
