@@ -11,15 +11,14 @@ namespace torva {
 
 namespace {
 
-constexpr size_t kLargePage = size_t(2) << 20;
+constexpr size_t kPage = 4096;
 constexpr size_t kBlockAlignment = 64; // a cache line
 
 void GiveBack(void* block, size_t bytes) {
 #if defined(__linux__) && defined(MADV_DONTNEED)
     // Only whole pages inside the block: its neighbours keep theirs.
-    const size_t page = 4096;
-    const auto begin = (reinterpret_cast<uintptr_t>(block) + page - 1) / page * page;
-    const auto end = (reinterpret_cast<uintptr_t>(block) + bytes) / page * page;
+    const auto begin = (reinterpret_cast<uintptr_t>(block) + kPage - 1) / kPage * kPage;
+    const auto end = (reinterpret_cast<uintptr_t>(block) + bytes) / kPage * kPage;
     if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 #else
     (void)block;
@@ -60,13 +59,11 @@ void StepStorage::Free(void* block, size_t bytes) {
 
 void* StepStorage::Carve(size_t bytes) {
     if (slabs_.empty() || slabs_.back().used + bytes > slabs_.back().size) {
-        // A block larger than a slab gets a slab of its own.
-        const size_t size = std::max(kSlabBytes, (bytes + kLargePage - 1) / kLargePage * kLargePage);
-        void* base = std::aligned_alloc(kLargePage, size);
+        // A block larger than a slab gets a slab of its own. (Large pages were tried: their zeroing at
+        // the first touch cost more CPU time than the small pages' faults.)
+        const size_t size = std::max(kSlabBytes, (bytes + kPage - 1) / kPage * kPage);
+        void* base = std::aligned_alloc(kPage, size);
         if (base == nullptr) throw std::bad_alloc();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-        madvise(base, size, MADV_HUGEPAGE); // a hint: refused, the slab is still good
-#endif
         slabs_.push_back({static_cast<char*>(base), size, 0});
     }
     Slab& slab = slabs_.back();

@@ -1,9 +1,9 @@
 #pragma once
 // Storage for the large arrays of a run's recorded steps (their result buffers, strains and bar
-// stresses), so that recording a step costs no fresh pages. A push-over records hundreds of steps of
-// the same sizes, some 0.5 MB each on a 30 × 30 wall: taken from the system one by one, every 4 KB
-// page of them costs a page fault and its zeroing in the run's thread. Here blocks are carved from
-// slabs of 32 MB offered to the kernel for large pages (a fault per 2 MB), and a block given back (a
+// stresses), so that recording a step costs no fresh pages once a run has been recorded. A push-over
+// records hundreds of steps of the same sizes, some 0.5 MB each on a 30 × 30 wall: taken from the
+// system and given back one by one, every 4 KB page of them costs a page fault and its zeroing in the
+// run's thread, run after run. Here blocks are carved from slabs of 32 MB, and a block given back (a
 // state thinned out of the history, a history cleared for a new run) is taken again by the next
 // block of its size. Blocks of a size no longer asked for (a run on another mesh) give their pages
 // back to the system. Any thread may allocate and free; one storage belongs to one session.
