@@ -44,7 +44,7 @@ void ElementForces(const engine::Engine& engine, int e, double f[8]) {
             s[i] = state.D[3 * i] * state.strain[0] + state.D[3 * i + 1] * state.strain[1] +
                    state.D[3 * i + 2] * state.strain[2];
         for (int a = 0; a < 4; ++a) {
-            const double dx = geometry.B0[0][2 * a], dy = geometry.B0[1][2 * a + 1];
+            const double dx = geometry.dx[a], dy = geometry.dy[a];
             f[2 * a] += (dx * s[0] + dy * s[2]) * geometry.factor;
             f[2 * a + 1] += (dy * s[1] + dx * s[2]) * geometry.factor;
         }

@@ -53,13 +53,14 @@ void ModeMatrixInverse(const PlaneGaussGeometry gauss[9], const double D[9][9], 
     double a[4][8] = {};
     for (int p = 0; p < 9; ++p) {
         const PlaneGaussGeometry& gp = gauss[p];
+        double G[3][4];
+        gp.G(G);
         for (int i = 0; i < 4; ++i) {
             double dg[3];
             for (int r = 0; r < 3; ++r)
-                dg[r] =
-                    D[p][3 * r] * gp.G[0][i] + D[p][3 * r + 1] * gp.G[1][i] + D[p][3 * r + 2] * gp.G[2][i];
+                dg[r] = D[p][3 * r] * G[0][i] + D[p][3 * r + 1] * G[1][i] + D[p][3 * r + 2] * G[2][i];
             for (int j = 0; j < 4; ++j)
-                a[j][i] += (gp.G[0][j] * dg[0] + gp.G[1][j] * dg[1] + gp.G[2][j] * dg[2]) * gp.factor;
+                a[j][i] += (G[0][j] * dg[0] + G[1][j] * dg[1] + G[2][j] * dg[2]) * gp.factor;
         }
     }
     for (int i = 0; i < 4; ++i) a[i][4 + i] = 1.0;
@@ -581,16 +582,17 @@ void IterativeSolver::EvaluatePlane(int e, const double u[8], double force[8]) {
     std::fill_n(force, 8, 0.0);
     for (int p = 0; p < kGaussPoints; ++p) {
         const PlaneGaussGeometry& geometry = e_.geometry_[9 * e + p];
+        double G[3][4];
+        geometry.G(G);
         double* strain = &strain_[27 * e + 3 * p];
         PlaneStrainIncrement(geometry, u, alpha, strain);
         McftPoint& point = point_[9 * e + p];
         EvaluateMcft(materials_[e], strain, history_[9 * e + p], point);
         const double* s = point.stress;
         for (int a = 0; a < 4; ++a)
-            g[a] += (geometry.G[0][a] * s[0] + geometry.G[1][a] * s[1] + geometry.G[2][a] * s[2]) *
-                    geometry.factor;
+            g[a] += (G[0][a] * s[0] + G[1][a] * s[1] + G[2][a] * s[2]) * geometry.factor;
         for (int a = 0; a < 4; ++a) {
-            const double dx = geometry.B0[0][2 * a], dy = geometry.B0[1][2 * a + 1];
+            const double dx = geometry.dx[a], dy = geometry.dy[a];
             force[2 * a] += (dx * s[0] + dy * s[2]) * geometry.factor;
             force[2 * a + 1] += (dy * s[1] + dx * s[2]) * geometry.factor;
         }

@@ -36,16 +36,20 @@ void SolveKaa(const double A[4][4], const double reciprocal[4], double b[4]) {
 
 } // namespace
 
+void GaussShapeFunctions(int g, double N[4]) {
+    const double xi = kGaussPosition[g / 3], eta = kGaussPosition[g % 3];
+    N[0] = (1.0 + xi) * (1.0 + eta) / 4.0;
+    N[1] = (1.0 - xi) * (1.0 + eta) / 4.0;
+    N[2] = (1.0 - xi) * (1.0 - eta) / 4.0;
+    N[3] = (1.0 + xi) * (1.0 - eta) / 4.0;
+}
+
 void FormPlaneGeometry(const double x[4], const double y[4], double thickness, PlaneGaussGeometry gauss[9],
                        double inverse[4]) {
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j) {
             PlaneGaussGeometry& gp = gauss[3 * i + j];
             const double xi = kGaussPosition[i], eta = kGaussPosition[j];
-            gp.N[0] = (1.0 + xi) * (1.0 + eta) / 4.0;
-            gp.N[1] = (1.0 - xi) * (1.0 + eta) / 4.0;
-            gp.N[2] = (1.0 - xi) * (1.0 - eta) / 4.0;
-            gp.N[3] = (1.0 + xi) * (1.0 - eta) / 4.0;
             const double dxi[4] = {(1.0 + eta) / 4.0, -(1.0 + eta) / 4.0, -(1.0 - eta) / 4.0,
                                    (1.0 - eta) / 4.0};
             const double deta[4] = {(1.0 + xi) / 4.0, (1.0 - xi) / 4.0, -(1.0 - xi) / 4.0, -(1.0 + xi) / 4.0};
@@ -65,17 +69,13 @@ void FormPlaneGeometry(const double x[4], const double y[4], double thickness, P
             }
             gp.factor = det * thickness * kGaussWeight[i] * kGaussWeight[j];
             for (int a = 0; a < 4; ++a) {
-                const double dx = dxi[a] * inverse[0] + deta[a] * inverse[2];
-                const double dy = dxi[a] * inverse[1] + deta[a] * inverse[3];
-                gp.B0[0][2 * a] = dx, gp.B0[0][2 * a + 1] = 0.0;
-                gp.B0[1][2 * a] = 0.0, gp.B0[1][2 * a + 1] = dy;
-                gp.B0[2][2 * a] = dy, gp.B0[2][2 * a + 1] = dx;
+                gp.dx[a] = dxi[a] * inverse[0] + deta[a] * inverse[2];
+                gp.dy[a] = dxi[a] * inverse[1] + deta[a] * inverse[3];
             }
-            const double p1x = -2.0 * xi * inverse[0], p1y = -2.0 * xi * inverse[1];
-            const double p2x = -2.0 * eta * inverse[2], p2y = -2.0 * eta * inverse[3];
-            const double G[3][4] = {{p1x, p2x, 0.0, 0.0}, {0.0, 0.0, p1y, p2y}, {p1y, p2y, p1x, p2x}};
-            for (int r = 0; r < 3; ++r)
-                for (int c = 0; c < 4; ++c) gp.G[r][c] = G[r][c];
+            gp.mode[0] = -2.0 * xi * inverse[0];  // p1x
+            gp.mode[1] = -2.0 * eta * inverse[2]; // p2x
+            gp.mode[2] = -2.0 * xi * inverse[1];  // p1y
+            gp.mode[3] = -2.0 * eta * inverse[3]; // p2y
         }
     }
 }
@@ -84,7 +84,9 @@ void PlaneGravityLoad(const PlaneGaussGeometry gauss[9], double density, double 
     for (int l = 0; l < 8; ++l) load[l] = 0.0;
     for (int g = 0; g < 9; ++g) {
         const double w = density * kDensityScale * gravity * gauss[g].factor;
-        for (int a = 0; a < 4; ++a) load[2 * a + 1] += gauss[g].N[a] * w;
+        double N[4];
+        GaussShapeFunctions(g, N);
+        for (int a = 0; a < 4; ++a) load[2 * a + 1] += N[a] * w;
     }
 }
 
@@ -125,9 +127,13 @@ TORVA_INLINE void Integrate(const PlaneGaussGeometry gauss[9], const double D[9]
     for (int l = 0; l < 32; ++l) kua[l] = 0.0;
     for (int l = 0; l < 16; ++l) kaa[l] = 0.0;
     for (int g = 0; g < 9; ++g) {
-        const PlaneGaussGeometry& gp = gauss[g];
         const double* d = D[g];
-        const Row4 f = Splat(gp.factor);
+        const Row4 f = Splat(gauss[g].factor);
+        struct {
+            double B0[3][8], G[3][4];
+        } gp;
+        gauss[g].B0(gp.B0);
+        gauss[g].G(gp.G);
         // DB = D B0 f, as two halves of its 8 columns.
         Row4 db[3][2];
         for (int r = 0; r < 3; ++r)
@@ -242,11 +248,13 @@ bool PlaneElementStiffness(const PlaneGaussGeometry gauss[9], const double D[9][
 
 void PlaneStrainIncrement(const PlaneGaussGeometry& gauss, const double du[8], const double alpha[4],
                           double de[3]) {
+    double B0[3][8], G[3][4];
+    gauss.B0(B0);
+    gauss.G(G);
     for (int r = 0; r < 3; ++r) {
         double sum = 0.0;
-        for (int c = 0; c < 8; ++c) sum += gauss.B0[r][c] * du[c];
-        sum -= gauss.G[r][0] * alpha[0] + gauss.G[r][1] * alpha[1] + gauss.G[r][2] * alpha[2] +
-               gauss.G[r][3] * alpha[3];
+        for (int c = 0; c < 8; ++c) sum += B0[r][c] * du[c];
+        sum -= G[r][0] * alpha[0] + G[r][1] * alpha[1] + G[r][2] * alpha[2] + G[r][3] * alpha[3];
         de[r] = sum;
     }
 }

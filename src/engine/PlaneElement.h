@@ -12,15 +12,33 @@ namespace torva::engine {
 constexpr double kGaussPosition[3] = {-0.7745966911315918, 0.0, 0.7745966911315918};
 constexpr double kGaussWeight[3] = {0.5555555820465088, 0.8888888955116272, 0.5555555820465088};
 
-// What a Gauss point keeps of the element's geometry.
+// What a Gauss point keeps of the element's geometry: the nonzero terms of its strain matrices (the
+// shape functions N depend on the Gauss position only).
 struct PlaneGaussGeometry {
-    double B0[3][8]; // compatible strain-displacement matrix
-    double G[3][4];  // incompatible modes: P1 in x, P2 in x, P1 in y, P2 in y
-    double N[4];     // shape functions
-    double factor;   // detJ · t · w_i · w_j
+    double dx[4], dy[4]; // B0: columns 2a, 2a + 1 are (dx_a, 0, dy_a) and (0, dy_a, dx_a)
+    double mode[4];      // G: P1, P2 in x (p1x, p2x), then in y (p1y, p2y)
+    double factor;       // detJ · t · w_i · w_j
+
+    // The compatible strain-displacement matrix and the incompatible modes' one, zeros included.
+    void B0(double b[3][8]) const {
+        for (int a = 0; a < 4; ++a) {
+            b[0][2 * a] = dx[a], b[0][2 * a + 1] = 0.0;
+            b[1][2 * a] = 0.0, b[1][2 * a + 1] = dy[a];
+            b[2][2 * a] = dy[a], b[2][2 * a + 1] = dx[a];
+        }
+    }
+    void G(double g[3][4]) const {
+        const double p1x = mode[0], p2x = mode[1], p1y = mode[2], p2y = mode[3];
+        g[0][0] = p1x, g[0][1] = p2x, g[0][2] = 0.0, g[0][3] = 0.0;
+        g[1][0] = 0.0, g[1][1] = 0.0, g[1][2] = p1y, g[1][3] = p2y;
+        g[2][0] = p1y, g[2][1] = p2y, g[2][2] = p1x, g[2][3] = p2x;
+    }
 };
 
-// B0, G, N and the integration factors of the nine Gauss points. `inverse` holds the Jacobian inverse
+// The shape functions at Gauss point g (0-based).
+void GaussShapeFunctions(int g, double N[4]);
+
+// B0, G and the integration factors of the nine Gauss points. `inverse` holds the Jacobian inverse
 // of the previous evaluation (dxi/dx, dxi/dy, deta/dx, deta/dy); a Gauss point whose determinant is
 // exactly 0 reuses it and gets the factor 0.
 void FormPlaneGeometry(const double x[4], const double y[4], double thickness, PlaneGaussGeometry gauss[9],

@@ -303,7 +303,7 @@ void Engine::ElementForce(int e, double f[8], const GaussPointState* points) con
             const double* s = points[g].totalStress;
             // B0' s f, without the zero entries of B0.
             for (int a = 0; a < 4; ++a) {
-                const double dx = geometry.B0[0][2 * a], dy = geometry.B0[1][2 * a + 1];
+                const double dx = geometry.dx[a], dy = geometry.dy[a];
                 f[2 * a] += (dx * s[0] + dy * s[2]) * geometry.factor;
                 f[2 * a + 1] += (dy * s[1] + dx * s[2]) * geometry.factor;
             }

@@ -253,10 +253,11 @@ TEST(EnginePhysics, GravityReactionsBalanceTheSelfWeight) {
         double f[8] = {};
         for (int gp = 1; gp <= 9; ++gp) {
             const PlaneGaussGeometry& geometry = engine.Geometry(e, gp);
+            double B0[3][8];
+            geometry.B0(B0);
             const double* s = engine.GaussPoint(e, gp).totalStress;
             for (int l = 0; l < 8; ++l)
-                f[l] += (geometry.B0[0][l] * s[0] + geometry.B0[1][l] * s[1] + geometry.B0[2][l] * s[2]) *
-                        geometry.factor;
+                f[l] += (B0[0][l] * s[0] + B0[1][l] * s[1] + B0[2][l] * s[2]) * geometry.factor;
         }
         for (int a = 0; a < 4; ++a) {
             applied += engine.ElementGravityLoad(e)[2 * a + 1];

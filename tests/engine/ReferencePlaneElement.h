@@ -38,9 +38,13 @@ inline bool ReferencePlaneElementStiffness(const PlaneGaussGeometry gauss[9], co
     double kua[8][4] = {}, kaa[4][4] = {};
     for (int l = 0; l < 64; ++l) K[l] = 0.0;
     for (int g = 0; g < 9; ++g) {
-        const PlaneGaussGeometry& gp = gauss[g];
+        struct {
+            double B0[3][8], G[3][4];
+        } gp;
+        gauss[g].B0(gp.B0);
+        gauss[g].G(gp.G);
         const double* d = D[g];
-        const double f = gp.factor;
+        const double f = gauss[g].factor;
         // DB = D B0 f, then Kuu += B0' DB (upper triangle; mirrored below).
         double db[3][8];
         for (int r = 0; r < 3; ++r)
