@@ -11,7 +11,9 @@ inline bool AnalyzeInView(torva::C3dView& view, int timeoutMs = 120000) {
     view.OnCommand(torva::cmd::kAnalyze);
     QElapsedTimer waited;
     waited.start();
+    // Waits for events (the end of the call arrives as one) rather than turning the loop idle, which
+    // would keep a core busy beside the engine's two threads.
     while (view.Analysing() && waited.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return !view.Analysing() && view.State().analysisDone == 1;
 }

@@ -21,31 +21,40 @@ void CaptureClassicStep(const engine::Engine& engine, const MeshView& mesh, Step
     record.layout = layout;
     record.plane.assign(size_t(elements), 0);
     record.barDirections.assign(size_t(elements), 0);
-    record.strains.assign(size_t(3 * kPoints) * size_t(elements), 0.0);
     record.flags.assign(size_t(kPoints) * size_t(elements), 0);
     bool anyBars = false;
     for (int e = 0; e < withStates; ++e) anyBars = anyBars || engine.Element(e + 1).rebarType > 0;
-    record.bars.assign(anyBars ? size_t(2 * kPoints) * size_t(elements) : 0, 0.0);
+    // Sized without zeroing (every value is written below), so each page is written once.
+    record.strains.resize(size_t(3 * kPoints) * size_t(elements));
+    record.bars.resize(anyBars ? size_t(2 * kPoints) * size_t(elements) : 0);
     for (int e = 0; e < elements; ++e) record.plane[size_t(e)] = mesh.elemDiscrete[e] == 0;
-    for (int e = 0; e < withStates; ++e) {
-        if (!record.plane[size_t(e)]) continue;
-        record.barDirections[size_t(e)] = BarDirections(engine, e);
-        const engine::ElementRecord& element = engine.Element(e + 1);
-        const engine::RebarType* rebar = element.rebarType > 0 ? &engine.Rebar(element.rebarType) : nullptr;
+    for (int e = 0; e < elements; ++e) {
+        double* strains = &record.strains[size_t(3 * kPoints) * size_t(e)];
+        double* bars = anyBars ? &record.bars[size_t(2 * kPoints) * size_t(e)] : nullptr;
+        const engine::RebarType* rebar = nullptr;
+        const bool states = e < withStates && record.plane[size_t(e)];
+        if (states) {
+            record.barDirections[size_t(e)] = BarDirections(engine, e);
+            const engine::ElementRecord& element = engine.Element(e + 1);
+            if (element.rebarType > 0) rebar = &engine.Rebar(element.rebarType);
+        } else {
+            std::fill_n(strains, 3 * kPoints, 0.0);
+        }
+        if (bars && !rebar) std::fill_n(bars, 2 * kPoints, 0.0);
+        if (!states) continue;
         for (int g = 0; g < kPoints; ++g) {
             const engine::GaussPointState& state = engine.GaussPoint(e + 1, g + 1);
-            const size_t point = size_t(kPoints) * size_t(e) + size_t(g);
-            std::copy_n(state.strain, 3, &record.strains[3 * point]);
+            std::copy_n(state.strain, 3, strains + 3 * g);
             uint8_t flags = state.concrete.crack != 0 ? StepRecord::kCrackOpen : 0;
             flags |= uint8_t(int(ClassicCondition(state.concrete)) << StepRecord::kConditionShift);
             if (rebar) {
                 const double stress[2] = {state.rebar.barStress[0], state.rebar.barStress[1]};
-                record.bars[2 * point] = stress[0];
-                record.bars[2 * point + 1] = stress[1];
+                bars[2 * g] = stress[0];
+                bars[2 * g + 1] = stress[1];
                 if (BarYielded(stress[0], rebar->fyx)) flags |= StepRecord::kYieldedX;
                 if (BarYielded(stress[1], rebar->fyy)) flags |= StepRecord::kYieldedY;
             }
-            record.flags[point] = flags;
+            record.flags[size_t(kPoints) * size_t(e) + size_t(g)] = flags;
         }
     }
     record.reactions = ComputeSupportReactions(engine);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace torva {
@@ -50,6 +51,7 @@ private:
 };
 
 // An allocator for std::vector over a session's StepStorage; without one (the default), plain heap.
+// Unlike std::allocator, it leaves the values that resize() adds unset.
 template <class T> struct StepAllocator {
     using value_type = T;
     using propagate_on_container_move_assignment = std::true_type;
@@ -70,6 +72,11 @@ template <class T> struct StepAllocator {
             ::operator delete(block);
         else
             storage->Free(block, bytes);
+    }
+    // resize() leaves new values unset (default-initialised): a record writes every value itself.
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
     // A copy is a plain array of its own.
     StepAllocator select_on_container_copy_construction() const { return {}; }

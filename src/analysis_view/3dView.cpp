@@ -91,6 +91,10 @@ C3dView::C3dView() : scene_(std::make_unique<AnalysisScene>()), worker_(std::mak
     stepTimer_.setTimerType(Qt::PreciseTimer);
     connect(&stepTimer_, &QTimer::timeout, this, [this] { OnStepTimer(); });
     connect(&analysisTimer_, &QTimer::timeout, this, [this] { OnAnalysisTimer(); });
+    // The end of "Analyze" is taken as soon as its thread reports it, not at the timer's next look.
+    connect(worker_.get(), &PushoverWorker::finished, this, [this] {
+        if (analysing_) OnAnalysisTimer();
+    });
 }
 
 C3dView::~C3dView() {

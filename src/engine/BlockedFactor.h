@@ -2,9 +2,12 @@
 // The blocked skyline LDL' factorisation: the same storage, pivot test and outcome as ColumnSolve's
 // mode 1 (see ColumnSolve.h), faster, with a different summation order. Columns go in panels of 4, 8
 // or 16 (SSE2, AVX2 + FMA, AVX-512); a panel is reduced by the factorised columns above it as small
-// dense products in registers. Its factors agree with ColumnSolve's to round-off (not bit for bit,
-// and not bit for bit between instruction sets); a failing pivot is found at the same column as long
-// as the pivot is not within round-off of the threshold.
+// dense products in registers. The engine keeps the matrix and its factors in the kernel's own
+// panel-major layout (PanelLayout.h, FactoriseResident), so that nothing is copied in or written back;
+// on a skyline profile (Factorise) the same arithmetic gives the same factors bit for bit. The factors
+// agree with ColumnSolve's to round-off (not bit for bit, and not bit for bit between instruction
+// sets); a failing pivot is found at the same column as long as the pivot is not within round-off of
+// the threshold.
 #include "engine/PanelLayout.h"
 
 #include <cstddef>

@@ -161,8 +161,8 @@ template <class L, bool kResident = false> struct Panel {
             }
     }
 
-    // Rows r0 .. r0 + B - 1 above the panel. A row's factorised column r gives U(i, r) = A(D(r) + r - i)
-    // from its top row on; the rows that every column of the block reaches go through the product.
+    // Rows r0 .. r0 + B - 1 above the panel. A row's factorised column r gives U(i, r) (UnitOffset) from
+    // its top row on; the rows that every column of the block reaches go through the product.
     template <int B> TORVA_PANEL void RowsAbove(int r0) const {
         // U(i, r0 + t) = A[at[t] + (i - r0) kUnitStep]: the address is linear in the row.
         int top[B], lo[B], common = tJ;
