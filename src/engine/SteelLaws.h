@@ -19,11 +19,19 @@ struct BarLawInput {
 };
 
 // Branch state and history of one bar direction or spring. `tangent` is the stored tangent (E at set-up).
+// A bar follows one law for a whole analysis, so the two laws' histories share their place.
 struct BarLawHistory {
     int state = 1;
     double tangent = 0;
-    double eA = 0, sA = 0, eB = 0, sB = 0; // bilinear: ends of the current elastic range
-    double prevDe = 0, er = 0, sr = 0;     // curved: previous increment and reversal point
+    union {
+        struct {
+            double eA, sA, eB, sB; // bilinear: ends of the current elastic range
+        };
+        struct {
+            double prevDe, er, sr; // curved: previous increment and reversal point
+        };
+        double history_[4] = {0, 0, 0, 0};
+    };
 };
 
 void InitBarLawHistory(BarLawHistory& history, double E);
