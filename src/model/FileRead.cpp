@@ -22,10 +22,15 @@ bool ReadRegularFile(const std::string& path, std::size_t limit, std::string& by
         ::close(fd);
         return false;
     }
-    bytes.clear();
-    char buffer[65536];
-    while (bytes.size() < limit) {
-        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit - bytes.size()));
+    // Read straight into `bytes`, sized from the file's length (one byte more, to see a file that grew),
+    // so that a model file is read in one call without growing and copying the string.
+    const std::size_t expected =
+        std::min(limit, static_cast<std::size_t>(std::max<off_t>(status.st_size, 0)) + 1);
+    bytes.assign(expected, '\0');
+    std::size_t used = 0;
+    while (used < limit) {
+        if (used == bytes.size()) bytes.resize(std::min(limit, 2 * used + 65536));
+        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             reason = std::strerror(errno);
@@ -33,8 +38,9 @@ bool ReadRegularFile(const std::string& path, std::size_t limit, std::string& by
             return false;
         }
         if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
+    bytes.resize(used);
     ::close(fd);
     return true;
 }
