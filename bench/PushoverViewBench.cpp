@@ -40,6 +40,7 @@
 #include "framework/CommandIds.h"
 #include "framework/MessageService.h"
 #include "model/FramePat.h"
+#include "support/PushedWall.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -53,44 +54,12 @@ namespace {
 
 using namespace torva;
 
-void Wall(CFramePat& m, int n, int steps, int targetMicrons) {
-    m.nxs = m.nys = n + 2;
-    m.Reset();
-    m.SpanLengthOf(kAxisX, 1) = 200;
-    m.SpanLengthOf(kAxisY, 1) = 200;
-    const int32_t concrete[7] = {20000, 25, 2000, 240000, 3000, 200, 20};
-    const int32_t rebar[7] = {7854, 20000, 40000, 7854, 20000, 40000, 200};
-    for (int p = 0; p < 7; ++p) {
-        m.Prop(kConcreteLayer, 1, p) = concrete[p];
-        m.Prop(kRebarLayer, 1, p) = rebar[p];
-    }
-    for (int x = 2; x < n + 2; ++x)
-        for (int y = 2; y < n + 2; ++y)
-            for (int layer : {kConcreteLayer, kRebarLayer}) {
-                m.Flag(x, y, layer) = 1;
-                m.Type(x, y, layer) = 1;
-            }
-    for (int x = 2; x <= n + 2; ++x) {
-        m.Flag(x, n + 2, kBoundaryLayer) = 1;
-        m.Type(x, n + 2, kBoundaryLayer) = 1;
-    }
-    m.Prop(kPointForceLayer, 1, 0) = 100000 * 100;
-    m.Flag(2, 2, kPointForceLayer) = 1;
-    m.Type(2, 2, kPointForceLayer) = 1;
-    m.controlNode = PositionCode(2, 2);
-    m.ctrlDirection = 1;
-    m.segmentCount = 1;
-    m.stepsPerSegment = steps;
-    m.segmentPoints[0] = 0;
-    m.segmentPoints[1] = targetMicrons;
-}
-
 // state.range(0) elements a side, state.range(1) steps.
 void BM_PushoverWindow(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0)), steps = static_cast<int>(state.range(1));
     auto* document = new CTorvaDoc; // deletes itself when its view goes
     auto* view = new C3dView;
-    Wall(*document->framePat, side, steps, 20000);
+    test::PushedWall(*document->framePat, side, steps, 20000);
     document->AddView(view);
     view->resize(900, 800);
     view->show();

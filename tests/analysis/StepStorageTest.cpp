@@ -5,6 +5,7 @@
 
 #include "analysis/Session.h"
 #include "model/FramePat.h"
+#include "support/PushedWall.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -74,42 +75,9 @@ TEST(StepStorage, VectorsOverItKeepTheirValuesAndCopiesAreOrdinary) {
     EXPECT_EQ(storage->FreeBytes(), 0u);
 }
 
-// A 20 × 20 wall with rebar, fixed along its top, pushed at a corner: steps of some 100 kB a record.
-void Wall(CFramePat& m, int n) {
-    m.nxs = m.nys = n + 2;
-    m.Reset();
-    m.SpanLengthOf(kAxisX, 1) = 200;
-    m.SpanLengthOf(kAxisY, 1) = 200;
-    const int32_t concrete[7] = {20000, 25, 2000, 240000, 3000, 200, 20};
-    const int32_t rebar[7] = {7854, 20000, 40000, 7854, 20000, 40000, 200};
-    for (int p = 0; p < 7; ++p) {
-        m.Prop(kConcreteLayer, 1, p) = concrete[p];
-        m.Prop(kRebarLayer, 1, p) = rebar[p];
-    }
-    for (int x = 2; x < n + 2; ++x)
-        for (int y = 2; y < n + 2; ++y)
-            for (int layer : {kConcreteLayer, kRebarLayer}) {
-                m.Flag(x, y, layer) = 1;
-                m.Type(x, y, layer) = 1;
-            }
-    for (int x = 2; x <= n + 2; ++x) {
-        m.Flag(x, n + 2, kBoundaryLayer) = 1;
-        m.Type(x, n + 2, kBoundaryLayer) = 1;
-    }
-    m.Prop(kPointForceLayer, 1, 0) = 100000 * 100;
-    m.Flag(2, 2, kPointForceLayer) = 1;
-    m.Type(2, 2, kPointForceLayer) = 1;
-    m.controlNode = PositionCode(2, 2);
-    m.ctrlDirection = 1;
-    m.segmentCount = 1;
-    m.stepsPerSegment = 20;
-    m.segmentPoints[0] = 0;
-    m.segmentPoints[1] = 2000;
-}
-
 TEST(StepStorage, ASecondRunOfTheSameModelRecordsIntoTheFirstRunsStorage) {
     CFramePat model;
-    Wall(model, 20);
+    test::PushedWall(model, 20, 20, 2000);
     analysis::Session session;
     session.ModelChanged();
     size_t slabs = 0;
