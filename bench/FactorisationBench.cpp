@@ -12,6 +12,7 @@
 #include "engine/Engine.h"
 #include "engine/EngineTestAccess.h"
 #include "engine/IterativeSolver.h"
+#include "engine/LargePageAllocator.h"
 #include "engine/PairSubstitution.h"
 
 #include <algorithm>
@@ -48,10 +49,11 @@ struct WallStiffness {
     }
 };
 
-// The same matrix in the resident layout: K's store and the factors' store, 64-byte aligned.
+// The same matrix in the resident layout: K's store and the factors' store, 64-byte aligned, allocated
+// as the engine allocates them (offered for large pages).
 struct ResidentWall {
     PanelLayout layout;
-    std::vector<double> kBuffer, fBuffer;
+    LargeVector<double> kBuffer, fBuffer;
     double *K = nullptr, *F = nullptr;
     explicit ResidentWall(const WallStiffness& w) : layout(w.n) {
         layout.Build(w.D.data(), w.n);
@@ -61,7 +63,7 @@ struct ResidentWall {
         F = Aligned(fBuffer);
         layout.Scatter(w.K.data(), w.D.data(), K);
     }
-    static double* Aligned(std::vector<double>& buffer) {
+    static double* Aligned(LargeVector<double>& buffer) {
         const auto address = reinterpret_cast<std::uintptr_t>(buffer.data());
         return buffer.data() + ((64 - address % 64) % 64) / sizeof(double);
     }
