@@ -14,28 +14,11 @@
 
 using namespace torva::engine;
 namespace reference = torva::engine::test::reference;
+using torva::engine::test::PathsHere;
+using torva::engine::test::Profile;
 using torva::engine::test::SkylineSystem;
 
 namespace {
-
-std::vector<BlockedIsa> PathsHere() {
-    std::vector<BlockedIsa> paths;
-    for (BlockedIsa isa : {BlockedIsa::Sse2, BlockedIsa::Avx2, BlockedIsa::Avx512})
-        if (BlockedIsaAvailable(isa)) paths.push_back(isa);
-    return paths;
-}
-
-// Ragged profiles (empty columns, tops that jump), even bands, and the paired tops of mesh nodes.
-SkylineSystem Profile(int size, int kind, unsigned seed) {
-    switch (kind) {
-    case 0:
-        return SkylineSystem(size, seed);
-    case 1:
-        return SkylineSystem(size, seed, 60, 64);
-    default:
-        return SkylineSystem(size, seed, 20, 70, true);
-    }
-}
 
 // L(k, j) of factors in profile form (1-based, k <= j).
 double Unit(const std::vector<double>& A, const std::vector<int32_t>& D, int k, int j) {

@@ -18,27 +18,11 @@
 
 using namespace torva::engine;
 namespace reference = torva::engine::test::reference;
+using torva::engine::test::PathsHere;
+using torva::engine::test::Profile;
 using torva::engine::test::SkylineSystem;
 
 namespace {
-
-std::vector<BlockedIsa> PathsHere() {
-    std::vector<BlockedIsa> paths;
-    for (BlockedIsa isa : {BlockedIsa::Sse2, BlockedIsa::Avx2, BlockedIsa::Avx512})
-        if (BlockedIsaAvailable(isa)) paths.push_back(isa);
-    return paths;
-}
-
-SkylineSystem Profile(int size, int kind, unsigned seed) {
-    switch (kind) {
-    case 0:
-        return SkylineSystem(size, seed);
-    case 1:
-        return SkylineSystem(size, seed, 60, 64);
-    default:
-        return SkylineSystem(size, seed, 20, 70, true);
-    }
-}
 
 // A system's matrix in the resident layout, with a factors' store, both 64-byte aligned; the factors'
 // store starts filled with a marker, to show what the factorisation writes.

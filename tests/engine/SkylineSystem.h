@@ -1,5 +1,7 @@
 #pragma once
 // Random symmetric positive definite skyline systems for the solver tests, kept dense for the checks.
+#include "engine/BlockedFactor.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -51,5 +53,26 @@ struct SkylineSystem {
         return f;
     }
 };
+
+// The blocked kernel's instruction-set paths this processor runs.
+inline std::vector<BlockedIsa> PathsHere() {
+    std::vector<BlockedIsa> paths;
+    for (BlockedIsa isa : {BlockedIsa::Sse2, BlockedIsa::Avx2, BlockedIsa::Avx512})
+        if (BlockedIsaAvailable(isa)) paths.push_back(isa);
+    return paths;
+}
+
+// Three kinds of profile: ragged (empty columns, tops that jump), an even band, and the paired tops of
+// mesh nodes.
+inline SkylineSystem Profile(int size, int kind, unsigned seed) {
+    switch (kind) {
+    case 0:
+        return SkylineSystem(size, seed);
+    case 1:
+        return SkylineSystem(size, seed, 60, 64);
+    default:
+        return SkylineSystem(size, seed, 20, 70, true);
+    }
+}
 
 } // namespace torva::engine::test
