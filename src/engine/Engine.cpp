@@ -41,11 +41,12 @@ Engine::Engine(const EngineCapacity& capacity)
       transform_(8 * 20 * capacity.elements), localCount_(8 * capacity.elements),
       directMap_(capacity.elements), localEntry_(8 * kMaxMasters * capacity.elements),
       localFactor_(8 * kMaxMasters * capacity.elements), stiffness_(20 * 20 * capacity.elements),
-      gravityLoad_(8 * capacity.elements), condensation_(32 * capacity.elements),
-      condensationBefore_(32 * capacity.elements), elementChanged_(capacity.elements),
-      elementForce_(8 * capacity.elements), formedMatrix_(64 * capacity.elements),
-      pairCount_(capacity.elements), pairSource_(kMaxPairs * capacity.elements),
-      pairAddress_(kMaxPairs * capacity.elements), elementFinite_(capacity.elements),
+      localStiffness_(64 * capacity.elements), gravityLoad_(8 * capacity.elements),
+      condensation_(32 * capacity.elements), condensationBefore_(32 * capacity.elements),
+      elementChanged_(capacity.elements), elementForce_(8 * capacity.elements),
+      formedMatrix_(64 * capacity.elements), pairCount_(capacity.elements),
+      pairSource_(kMaxPairs * capacity.elements), pairAddress_(kMaxPairs * capacity.elements),
+      pairLow_(capacity.elements), pairHigh_(capacity.elements), elementFinite_(capacity.elements),
       changedBefore_(capacity.elements),
       gaussBuffer_{LargeVector<GaussPointState>(kGaussPoints * capacity.elements),
                    LargeVector<GaussPointState>(kGaussPoints * capacity.elements)},
@@ -298,7 +299,10 @@ double Engine::ElementTransform(int element, int local, int entry) const {
 }
 
 double Engine::ElementStiffness(int element, int i, int j) const {
-    return stiffness_[400 * (element - 1) + (i - 1) + 20 * (j - 1)];
+    const int e = element - 1;
+    if (!FormedInPlace(e)) return stiffness_[400 * e + (i - 1) + 20 * (j - 1)];
+    if (i > dofCount_[e] || j > dofCount_[e]) return 0.0;
+    return localStiffness_[64 * e + 8 * LocalOfEntry(e, i - 1) + LocalOfEntry(e, j - 1)];
 }
 
 int Engine::FailedDof() const {
