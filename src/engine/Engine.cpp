@@ -50,6 +50,8 @@ Engine::Engine(const EngineCapacity& capacity)
       changedBefore_(capacity.elements),
       gaussBuffer_{LargeVector<GaussPointState>(kGaussPoints * capacity.elements),
                    LargeVector<GaussPointState>(kGaussPoints * capacity.elements)},
+      principalBuffer_{LargeVector<double>(3 * kGaussPoints * capacity.elements),
+                       LargeVector<double>(3 * kGaussPoints * capacity.elements)},
       geometry_(kGaussPoints * capacity.elements), jointProperties_(capacity.elements),
       joints_(capacity.elements), jointsBefore_(capacity.elements), columnHeight_(2 * capacity.nodes + 2),
       diagonalAddress_(2 * capacity.nodes + 2), profile_(capacity.profile + 1),
@@ -61,6 +63,8 @@ Engine::Engine(const EngineCapacity& capacity)
       forceBefore_(2 * capacity.nodes + 1), countedBy_(2 * capacity.nodes + 1) {
     gauss_ = gaussBuffer_[0].data();
     gaussNext_ = gaussBuffer_[1].data();
+    principal_ = principalBuffer_[0].data();
+    principalNext_ = principalBuffer_[1].data();
 }
 
 RunStatus Engine::Start(std::span<const int32_t> stream, int mode, double increment, AnalysisMethod method) {
@@ -239,14 +243,8 @@ void Engine::WriteResults(std::span<double> results, int mode, int step) {
     // Each element's stresses have their own place in the buffer: copied on the element threads.
     double* stresses = results.data() + index;
     ForElementRanges([this, stresses](int begin, int end) {
-        for (int e = begin; e < end; ++e)
-            for (int g = 0; g < kGaussPoints; ++g) {
-                const double* principal = gauss_[9 * e + g].concrete.principal;
-                double* out = stresses + 3 * (kGaussPoints * e + g);
-                out[0] = principal[0];
-                out[1] = principal[1];
-                out[2] = principal[2];
-            }
+        const int first = 3 * kGaussPoints * begin, count = 3 * kGaussPoints * (end - begin);
+        std::copy_n(principal_ + first, count, stresses + first);
     });
     index += 3 * kGaussPoints * elementCount_;
     if (outputElement_ != 0) WriteOutputBlock(results, index);
