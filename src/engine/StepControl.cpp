@@ -276,10 +276,11 @@ void Engine::UpdateElementState(int e, int mode, int step, GaussPointState* poin
         // Bars on the curved law flag their element at every step: it is formed again before its next
         // update, with the concrete tangent at angle 0, so the rotated one need not be formed here.
         const bool reformed = hasRebar && rebarSelector_ == 2;
+        double increments[kGaussPoints][3];
+        PlaneStrainIncrements(&geometry_[9 * e], du, alpha, increments);
         for (int g = 0; g < kGaussPoints; ++g) {
             GaussPointState& gp = points[g];
-            double de[3];
-            PlaneStrainIncrement(geometry_[9 * e + g], du, alpha, de);
+            const double* de = increments[g];
             for (int i = 0; i < 3; ++i) gp.strain[i] += de[i];
             if (hasConcrete &&
                 UpdateConcreteGaussPoint(gp.concrete, concrete, de, concreteSelector_, mode, step, !reformed,
