@@ -41,14 +41,17 @@ Engine::Engine(const EngineCapacity& capacity)
       transform_(8 * 20 * capacity.elements), localCount_(8 * capacity.elements),
       directMap_(capacity.elements), localEntry_(8 * kMaxMasters * capacity.elements),
       localFactor_(8 * kMaxMasters * capacity.elements), stiffness_(20 * 20 * capacity.elements),
-      gravityLoad_(8 * capacity.elements), condensation_(32 * capacity.elements),
-      condensationBefore_(32 * capacity.elements), elementChanged_(capacity.elements),
-      elementForce_(8 * capacity.elements), formedMatrix_(64 * capacity.elements),
-      pairCount_(capacity.elements), pairSource_(kMaxPairs * capacity.elements),
-      pairAddress_(kMaxPairs * capacity.elements), elementFinite_(capacity.elements),
+      localStiffness_(64 * capacity.elements), gravityLoad_(8 * capacity.elements),
+      condensation_(32 * capacity.elements), condensationBefore_(32 * capacity.elements),
+      elementChanged_(capacity.elements), elementForce_(8 * capacity.elements),
+      formedMatrix_(64 * capacity.elements), pairCount_(capacity.elements),
+      pairSource_(kMaxPairs * capacity.elements), pairAddress_(kMaxPairs * capacity.elements),
+      pairLow_(capacity.elements), pairHigh_(capacity.elements), elementFinite_(capacity.elements),
       changedBefore_(capacity.elements),
       gaussBuffer_{LargeVector<GaussPointState>(kGaussPoints * capacity.elements),
                    LargeVector<GaussPointState>(kGaussPoints * capacity.elements)},
+      principalBuffer_{LargeVector<double>(3 * kGaussPoints * capacity.elements),
+                       LargeVector<double>(3 * kGaussPoints * capacity.elements)},
       geometry_(kGaussPoints * capacity.elements), jointProperties_(capacity.elements),
       joints_(capacity.elements), jointsBefore_(capacity.elements), columnHeight_(2 * capacity.nodes + 2),
       diagonalAddress_(2 * capacity.nodes + 2), profile_(capacity.profile + 1),
@@ -60,6 +63,8 @@ Engine::Engine(const EngineCapacity& capacity)
       forceBefore_(2 * capacity.nodes + 1), countedBy_(2 * capacity.nodes + 1) {
     gauss_ = gaussBuffer_[0].data();
     gaussNext_ = gaussBuffer_[1].data();
+    principal_ = principalBuffer_[0].data();
+    principalNext_ = principalBuffer_[1].data();
 }
 
 RunStatus Engine::Start(std::span<const int32_t> stream, int mode, double increment, AnalysisMethod method) {
@@ -238,14 +243,8 @@ void Engine::WriteResults(std::span<double> results, int mode, int step) {
     // Each element's stresses have their own place in the buffer: copied on the element threads.
     double* stresses = results.data() + index;
     ForElementRanges([this, stresses](int begin, int end) {
-        for (int e = begin; e < end; ++e)
-            for (int g = 0; g < kGaussPoints; ++g) {
-                const double* principal = gauss_[9 * e + g].concrete.principal;
-                double* out = stresses + 3 * (kGaussPoints * e + g);
-                out[0] = principal[0];
-                out[1] = principal[1];
-                out[2] = principal[2];
-            }
+        const int first = 3 * kGaussPoints * begin, count = 3 * kGaussPoints * (end - begin);
+        std::copy_n(principal_ + first, count, stresses + first);
     });
     index += 3 * kGaussPoints * elementCount_;
     if (outputElement_ != 0) WriteOutputBlock(results, index);
@@ -298,7 +297,10 @@ double Engine::ElementTransform(int element, int local, int entry) const {
 }
 
 double Engine::ElementStiffness(int element, int i, int j) const {
-    return stiffness_[400 * (element - 1) + (i - 1) + 20 * (j - 1)];
+    const int e = element - 1;
+    if (!FormedInPlace(e)) return stiffness_[400 * e + (i - 1) + 20 * (j - 1)];
+    if (i > dofCount_[e] || j > dofCount_[e]) return 0.0;
+    return localStiffness_[64 * e + 8 * LocalOfEntry(e, i - 1) + LocalOfEntry(e, j - 1)];
 }
 
 int Engine::FailedDof() const {

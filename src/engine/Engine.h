@@ -294,6 +294,12 @@ private:
     void BuildAssemblyPairs(int e);
     void StageDifferences(int e);
     void AddFormedMatrix(int e, int lo, int hi);
+    // Element e (formed in place) has profile terms at addresses lo .. hi - 1.
+    bool PairsReach(int e, int lo, int hi) const { return pairHigh_[e] >= lo && pairLow_[e] < hi; }
+    // Its stored matrix, whole, into the profile.
+    void AddLocalStiffness(int e);
+    // The local dof whose list entry is m (0-based), of an element formed in place.
+    int LocalOfEntry(int e, int m) const;
     // The list entry local dof l of element e maps to (its first), or 0 when it has none.
     int StoredEntry(int e, int l) const {
         return localCount_[8 * e + l] != 0 ? localEntry_[kMaxMasters * (8 * e + l)] : 0;
@@ -318,6 +324,8 @@ private:
         return concreteSelector_ == 2 && base != nullptr ? base + 2 * kGaussPoints * e : nullptr;
     }
     void RestoreElementState(int e);
+    // principal_ from the Gauss points in gauss_, for a method that writes them there itself.
+    void GatherPrincipalStresses();
     bool ElementForceFinite(int e) const;
     void ReformElement(int e);
     void StoreElementStiffness(int e, const double K[64]);
@@ -368,13 +376,16 @@ private:
     // Elements.
     std::vector<int32_t> dofList_; // 20 per element
     std::vector<int32_t> dofCount_;
-    std::vector<double> transform_;          // 8 × 20 per element, T(l, m) at 8 m + l
-    std::vector<int8_t> localCount_;         // per element and local dof: its nonzero entries of T
-    std::vector<uint8_t> directMap_;         // per element: each local dof is at most one list entry, with
-                                             // factor 1, and no two are the same entry
-    std::vector<int8_t> localEntry_;         // 3 per local dof
-    std::vector<double> localFactor_;        // 3 per local dof
-    LargeVector<double> stiffness_;          // 20 × 20 column-major per element
+    std::vector<double> transform_;   // 8 × 20 per element, T(l, m) at 8 m + l
+    std::vector<int8_t> localCount_;  // per element and local dof: its nonzero entries of T
+    std::vector<uint8_t> directMap_;  // per element: each local dof is at most one list entry, with
+                                      // factor 1, and no two are the same entry
+    std::vector<int8_t> localEntry_;  // 3 per local dof
+    std::vector<double> localFactor_; // 3 per local dof
+    LargeVector<double> stiffness_;   // 20 × 20 column-major per element (not formed in place)
+    // The stored matrix of an element formed in place: 8 × 8 row-major in local dof order, so that a
+    // step's assembly reads and writes it in eight cache lines (a local dof without an entry has none).
+    LargeVector<double> localStiffness_;
     std::vector<double> gravityLoad_;        // 8 per element
     std::vector<double> condensation_;       // T of the incompatible modes, 4 × 8 per element
     std::vector<double> condensationBefore_; // as before the update under way
@@ -386,8 +397,11 @@ private:
     // Per plane element mapped one to one: its terms in the profile's upper half (BuildAssemblyPairs).
     static constexpr int kMaxPairs = 36;
     std::vector<int8_t> pairCount_;
-    std::vector<uint8_t> pairSource_;    // position in the 8 × 8 local matrix
-    std::vector<int32_t> pairAddress_;   // profile address
+    std::vector<uint8_t> pairSource_;  // position in the 8 × 8 local matrix
+    std::vector<int32_t> pairAddress_; // profile address
+    // Per element, the lowest and highest of its pair addresses: a thread that assembles a range of the
+    // profile passes over the elements that do not reach it.
+    std::vector<int32_t> pairLow_, pairHigh_;
     std::vector<uint8_t> elementFinite_; // per element, its states after the last update are finite
     std::vector<uint8_t> changedBefore_; // per element, its flag before the update under way
     // The Gauss points of the last step done (gauss_) and of the update under way (gaussNext_): a step
@@ -395,6 +409,12 @@ private:
     LargeVector<GaussPointState> gaussBuffer_[2];
     GaussPointState* gauss_ = nullptr;
     GaussPointState* gaussNext_ = nullptr;
+    // The principal stresses of the Gauss points in gauss_ (and gaussNext_), three a point as the result
+    // buffer takes them: taken while an element's states are at hand, so that the results are written
+    // from 216 bytes an element instead of a line of each 576-byte state.
+    LargeVector<double> principalBuffer_[2];
+    double* principal_ = nullptr;
+    double* principalNext_ = nullptr;
     // The same for the hysteretic concrete law's records (two a Gauss point), allocated by the first
     // analysis with that law and kept.
     LargeVector<ConcreteHysteresis> hysteresisBuffer_[2];

@@ -516,6 +516,7 @@ void IterativeSolver::Publish() {
             gp.rebarStress[2] = 0.0;
         }
     }
+    e_.GatherPrincipalStresses();
 }
 
 void IterativeSolver::GatherLocal(int e, const std::vector<double>& u, double local[8]) const {

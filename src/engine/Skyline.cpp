@@ -197,15 +197,34 @@ void Engine::BuildAssemblyPairs(int e) {
         equation[count] = equationNumber_[list[localEntry_[kMaxMasters * (8 * e + l)]]];
         ++count;
     }
-    int pairs = 0;
+    int pairs = 0, low = INT32_MAX, high = -1;
     for (int b = 0; b < count; ++b)
         for (int a = 0; a < count; ++a) {
             if (equation[b] < equation[a]) continue;
+            const int address = ProfileAddress(equation[a], equation[b]);
             pairSource_[kMaxPairs * e + pairs] = uint8_t(8 * local[a] + local[b]);
-            pairAddress_[kMaxPairs * e + pairs] = ProfileAddress(equation[a], equation[b]);
+            pairAddress_[kMaxPairs * e + pairs] = address;
+            low = std::min(low, address);
+            high = std::max(high, address);
             ++pairs;
         }
     pairCount_[e] = int8_t(pairs);
+    pairLow_[e] = low;
+    pairHigh_[e] = high;
+}
+
+int Engine::LocalOfEntry(int e, int m) const {
+    for (int l = 0; l < 8; ++l)
+        if (localCount_[8 * e + l] != 0 && StoredEntry(e, l) == m) return l;
+    return 0; // not reached: each entry of an element formed in place is one local dof's
+}
+
+void Engine::AddLocalStiffness(int e) {
+    const double* S = &localStiffness_[64 * e];
+    const int32_t* address = &pairAddress_[kMaxPairs * e];
+    const uint8_t* source = &pairSource_[kMaxPairs * e];
+    for (int k = 0; k < pairCount_[e]; ++k) profile_[address[k]] += S[source[k]];
+    factorValid_ = false;
 }
 
 void Engine::AddElementMatrix(int element, const double* matrix) {
@@ -233,8 +252,17 @@ void Engine::AddElementGravityLoad(int element) {
     }
 }
 
-// ElementStiffness = T' K T, from the nonzero entries of each row of T.
+// ElementStiffness = T' K T, from the nonzero entries of each row of T. For an element formed in place
+// T is a one-to-one map with factors 1, and each stored term is 0 + (1 · K) · 1 = 0 + K.
 void Engine::StoreElementStiffness(int e, const double K[64]) {
+    if (FormedInPlace(e)) {
+        double* S = &localStiffness_[64 * e];
+        for (int l1 = 0; l1 < 8; ++l1)
+            for (int l2 = 0; l2 < 8; ++l2)
+                if (localCount_[8 * e + l1] != 0 && localCount_[8 * e + l2] != 0)
+                    S[8 * l1 + l2] = 0.0 + K[8 * l1 + l2];
+        return;
+    }
     double* S = &stiffness_[400 * e];
     const int n = dofCount_[e];
     for (int j = 0; j < n; ++j) std::fill_n(S + 20 * j, n, 0.0);
@@ -300,7 +328,10 @@ void Engine::AssembleStiffness() {
             DiscreteElementStiffness(e + 1);
         else
             FormPlaneElement(e, true);
-        AddElementMatrix(e + 1, &stiffness_[400 * e]);
+        if (FormedInPlace(e))
+            AddLocalStiffness(e);
+        else
+            AddElementMatrix(e + 1, &stiffness_[400 * e]);
         AddElementGravityLoad(e + 1);
     }
 }
@@ -319,21 +350,21 @@ void Engine::UpdatePlaneStiffness(int e) {
 // Only the columns first..last take their part (all of them unless given): the threads that share the
 // assembly of a step each take a range of columns.
 void Engine::AssemblePlaneStiffness(int e, const double K[64], int first, int last) {
-    double* S = &stiffness_[400 * e];
+    double* S = &localStiffness_[64 * e];
     const int32_t* list = &dofList_[kMaxElementDofs * e];
-    int local[8], entry[8], equation[8], count = 0;
+    int local[8], equation[8], count = 0;
     for (int l = 0; l < 8; ++l) {
         if (localCount_[8 * e + l] == 0) continue;
         local[count] = l;
-        entry[count] = localEntry_[kMaxMasters * (8 * e + l)];
-        equation[count] = equationNumber_[list[entry[count]]];
+        equation[count] = equationNumber_[list[localEntry_[kMaxMasters * (8 * e + l)]]];
         ++count;
     }
     for (int b = 0; b < count; ++b) {
         if (equation[b] < first || equation[b] > last) continue;
         for (int a = 0; a < count; ++a) {
-            const double value = 0.0 + K[8 * local[a] + local[b]];
-            double& stored = S[entry[a] + 20 * entry[b]];
+            const int t = 8 * local[a] + local[b];
+            const double value = 0.0 + K[t];
+            double& stored = S[t];
             if (equation[b] >= equation[a])
                 profile_[ProfileAddress(equation[a], equation[b])] += value - stored;
             stored = value;
@@ -346,19 +377,16 @@ void Engine::AssemblePlaneStiffness(int e, const double K[64], int first, int la
 // the profile gets the same bits however the work is split. Touches element e's data only.
 void Engine::StageDifferences(int e) {
     double* K = &formedMatrix_[64 * e];
-    double* S = &stiffness_[400 * e];
-    int local[8], entry[8], count = 0;
-    for (int l = 0; l < 8; ++l) {
-        if (localCount_[8 * e + l] == 0) continue;
-        local[count] = l;
-        entry[count] = localEntry_[kMaxMasters * (8 * e + l)];
-        ++count;
-    }
+    double* S = &localStiffness_[64 * e];
+    int local[8], count = 0;
+    for (int l = 0; l < 8; ++l)
+        if (localCount_[8 * e + l] != 0) local[count++] = l;
     for (int b = 0; b < count; ++b)
         for (int a = 0; a < count; ++a) {
-            double& term = K[8 * local[a] + local[b]];
+            const int t = 8 * local[a] + local[b];
+            double& term = K[t];
             const double value = 0.0 + term;
-            double& stored = S[entry[a] + 20 * entry[b]];
+            double& stored = S[t];
             term = value - stored;
             stored = value;
         }
@@ -369,6 +397,10 @@ void Engine::AddStagedDifferences(int e, int lo, int hi) {
     const double* difference = &formedMatrix_[64 * e];
     const int32_t* address = &pairAddress_[kMaxPairs * e];
     const uint8_t* source = &pairSource_[kMaxPairs * e];
+    if (pairLow_[e] >= lo && pairHigh_[e] < hi) {
+        for (int k = 0; k < pairCount_[e]; ++k) profile_[address[k]] += difference[source[k]];
+        return;
+    }
     for (int k = 0; k < pairCount_[e]; ++k)
         if (address[k] >= lo && address[k] < hi) profile_[address[k]] += difference[source[k]];
 }
@@ -388,18 +420,17 @@ void Engine::UpdateChangedStiffness() {
 // pair (the condensed matrix need not be symmetric to the bit).
 void Engine::AddFormedMatrix(int e, int lo, int hi) {
     const double* K = &formedMatrix_[64 * e];
-    double* S = &stiffness_[400 * e];
+    double* S = &localStiffness_[64 * e];
     const int32_t* address = &pairAddress_[kMaxPairs * e];
     const uint8_t* source = &pairSource_[kMaxPairs * e];
+    const bool whole = pairLow_[e] >= lo && pairHigh_[e] < hi;
     for (int k = 0; k < pairCount_[e]; ++k) {
-        if (address[k] < lo || address[k] >= hi) continue;
-        const int a = source[k] >> 3, b = source[k] & 7;
-        const int ea = StoredEntry(e, a), eb = StoredEntry(e, b);
-        const double value = 0.0 + K[source[k]];
-        double& stored = S[ea + 20 * eb];
-        profile_[address[k]] += value - stored;
-        stored = value;
-        if (a != b) S[eb + 20 * ea] = 0.0 + K[8 * b + a];
+        if (!whole && (address[k] < lo || address[k] >= hi)) continue;
+        const int t = source[k], mirror = 8 * (t & 7) + (t >> 3);
+        const double value = 0.0 + K[t];
+        profile_[address[k]] += value - S[t];
+        S[t] = value;
+        S[mirror] = 0.0 + K[mirror];
     }
 }
 
@@ -431,7 +462,7 @@ void Engine::AssembleChangedElements() {
     const auto start = [this, parts](int part) { return ProfileRangeStart(part, parts); };
     OverColumnRanges(pool_.get(), parts, start, [this](int lo, int hi) {
         for (int e = 0; e < elementCount_; ++e)
-            if (elementChanged_[e]) AddFormedMatrix(e, lo, hi);
+            if (elementChanged_[e] && PairsReach(e, lo, hi)) AddFormedMatrix(e, lo, hi);
     });
 }
 
@@ -444,7 +475,7 @@ void Engine::AssembleFormedInPlace(const uint8_t* changed, int count) {
     const auto start = [this, parts](int part) { return ProfileRangeStart(part, parts); };
     OverColumnRanges(pool_.get(), parts, start, [this, changed, count](int lo, int hi) {
         for (int e = 0; e < count; ++e)
-            if (changed[e]) AddStagedDifferences(e, lo, hi);
+            if (changed[e] && PairsReach(e, lo, hi)) AddStagedDifferences(e, lo, hi);
     });
 }
 

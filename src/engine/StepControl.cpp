@@ -188,6 +188,7 @@ bool Engine::UpdateStatesAndForces(int mode, int step) {
         return false;
     }
     std::swap(gauss_, gaussNext_);
+    std::swap(principal_, principalNext_);
     std::swap(hysteresis_, hysteresisNext_);
     // The stored matrices take their new terms only now, when the step is sure to stand.
     AssembleChangedElements();
@@ -216,6 +217,8 @@ void Engine::UpdateStagedElement(int e, int mode, int step, GaussPointState* sta
     UpdateElementState(e, mode, step, points, own);
     ElementForce(e, &elementForce_[8 * e], points);
     elementFinite_[e] = ElementStatesFinite(e, points) && ElementForceFinite(e);
+    for (int g = 0; g < kGaussPoints; ++g)
+        std::copy_n(points[g].concrete.principal, 3, &principalNext_[3 * (kGaussPoints * e + g)]);
     if (elementFinite_[e] && elementChanged_[e] && FormedInPlace(e)) {
         std::copy_n(&condensation_[32 * e], 32, &condensationBefore_[32 * e]);
         FormPlaneMatrix(e, false, &formedMatrix_[64 * e], points);
@@ -224,6 +227,14 @@ void Engine::UpdateStagedElement(int e, int mode, int step, GaussPointState* sta
         StreamCopy(staged, next, kGaussPoints);
         if (own != nullptr) StreamCopy(stagedHysteresis, ownNext, 2 * kGaussPoints);
     }
+}
+
+void Engine::GatherPrincipalStresses() {
+    ForElementRanges([this](int begin, int end) {
+        for (int e = begin; e < end; ++e)
+            for (int g = 0; g < kGaussPoints; ++g)
+                std::copy_n(gauss_[9 * e + g].concrete.principal, 3, &principal_[3 * (kGaussPoints * e + g)]);
+    });
 }
 
 void Engine::RestoreElementState(int e) {

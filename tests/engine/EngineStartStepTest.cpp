@@ -174,3 +174,43 @@ TEST(EngineStartStep, TheInputLayoutLocatesEverySectionOfAStream) {
     EXPECT_EQ(stream[layout.Trailer()], model.controlNode);
     EXPECT_EQ(stream[layout.Trailer() + 4], 1); // the active output number
 }
+
+TEST(EngineStartStep, EveryStepsPrincipalStressesAreThoseOfItsGaussPoints) {
+    // The stresses of the result buffer are taken from the states while a step updates them: after
+    // every step, by either method, on one thread or two, with the states written past the cache or
+    // not, they are the principal stresses the Gauss points hold, to the bit.
+    struct Case {
+        AnalysisMethod method;
+        int threads;
+        bool streamed;
+    };
+    for (const Case c : {Case{AnalysisMethod::Classic, 1, false}, Case{AnalysisMethod::Classic, 2, true},
+                         Case{AnalysisMethod::Classic, 1, true}, Case{AnalysisMethod::Mcft, 2, false}}) {
+        GridModel model = CantileverWall();
+        model.concreteSelector = 1;
+        model.rebarSelector = 1;
+        Engine engine;
+        engine.SetElementThreads(c.threads, 1);
+        if (c.streamed) EngineTestAccess(engine).SetStreamedStates(0);
+        ASSERT_EQ(engine.Start(model.Stream(), kPushoverMode, 0.5, c.method), RunStatus::Done);
+        for (int k = 0; k < 4; ++k) {
+            if (k > 0) {
+                ASSERT_EQ(engine.Step(k < 3 ? 1.0 : -0.5), RunStatus::Done) << k;
+            }
+            const ResultView view = engine.Results();
+            double largest = 0.0;
+            for (int e = 1; e <= engine.ElementCount(); ++e)
+                for (int g = 1; g <= kGaussPoints; ++g) {
+                    const GaussPointState& gp = engine.GaussPoint(e, g);
+                    largest = std::max(largest, gp.concrete.principal[0]);
+                    for (int v = 0; v < 3; ++v) {
+                        ASSERT_EQ(view.Gauss(e - 1, g - 1, v), gp.concrete.principal[v])
+                            << int(c.method) << " " << k << " " << e << " " << g;
+                    }
+                }
+            if (k == 2) {
+                EXPECT_GT(largest, 1.0) << "the steps reach stresses near cracking";
+            }
+        }
+    }
+}
