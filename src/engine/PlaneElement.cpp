@@ -168,6 +168,75 @@ TORVA_INLINE void Integrate(const PlaneGaussGeometry gauss[9], const double D[9]
     }
 }
 
+// The sums of Integrate without their terms whose factor is a structural zero of B0 or G (half of
+// those of Kuu): with x finite, 0 · x is ±0, and adding ±0 to a sum changes at most the sign of a zero
+// sum; the accumulators start at +0, which never turns into -0, so they take the same bits. Kuu is
+// kept in blocks of the x and y dofs (lanes: the dofs of the other kind's four nodes). Returns false when
+// a value is not finite: then a product with a zero may have been NaN, and the caller uses Integrate.
+TORVA_INLINE bool IntegrateSkippingZeros(const PlaneGaussGeometry gauss[9], const double D[9][9],
+                                         int formulation, double K[64], double kua[32], double kaa[16]) {
+    const Row4 zero = Splat(0.0);
+    Row4 xx[4], xy[4], yx[4], yy[4], ua[8], aa[4];
+    for (int i = 0; i < 4; ++i) xx[i] = xy[i] = yx[i] = yy[i] = aa[i] = zero;
+    for (int i = 0; i < 8; ++i) ua[i] = zero;
+    for (int g = 0; g < 9; ++g) {
+        const double* d = D[g];
+        const PlaneGaussGeometry& p = gauss[g];
+        const Row4 f = Splat(p.factor), dx = Load4(p.dx), dy = Load4(p.dy);
+        // D B0 f: columns of the x dofs (dx_j, 0, dy_j), of the y dofs (0, dy_j, dx_j).
+        Row4 bx[3], by[3];
+        for (int r = 0; r < 3; ++r) {
+            bx[r] = (Splat(d[3 * r]) * dx + Splat(d[3 * r + 2]) * dy) * f;
+            by[r] = (Splat(d[3 * r + 1]) * dy + Splat(d[3 * r + 2]) * dx) * f;
+        }
+        for (int i = 0; i < 4; ++i) {
+            const Row4 sx = Splat(p.dx[i]), sy = Splat(p.dy[i]);
+            xx[i] += sx * bx[0] + sy * bx[2];
+            xy[i] += sx * by[0] + sy * by[2];
+            yx[i] += sy * bx[1] + sx * bx[2];
+            yy[i] += sy * by[1] + sx * by[2];
+        }
+        if (formulation != 2) continue;
+        double G[3][4];
+        p.G(G);
+        Row4 dg[3];
+        for (int r = 0; r < 3; ++r)
+            dg[r] = ((Splat(d[3 * r]) * Load4(G[0]) + Splat(d[3 * r + 1]) * Load4(G[1])) +
+                     Splat(d[3 * r + 2]) * Load4(G[2])) *
+                    f;
+        for (int i = 0; i < 4; ++i) {
+            const Row4 sx = Splat(p.dx[i]), sy = Splat(p.dy[i]);
+            ua[2 * i] += sx * dg[0] + sy * dg[2];
+            ua[2 * i + 1] += sy * dg[1] + sx * dg[2];
+        }
+        const double p1x = p.mode[0], p2x = p.mode[1], p1y = p.mode[2], p2y = p.mode[3];
+        aa[0] += Splat(p1x) * dg[0] + Splat(p1y) * dg[2];
+        aa[1] += Splat(p2x) * dg[0] + Splat(p2y) * dg[2];
+        aa[2] += Splat(p1y) * dg[1] + Splat(p1x) * dg[2];
+        aa[3] += Splat(p2y) * dg[1] + Splat(p2x) * dg[2];
+    }
+    Row4 bad = zero;
+    const auto check = [&bad](Row4 v) { bad += v - v; }; // NaN in every lane that is not finite
+    for (int i = 0; i < 4; ++i) {
+        check(xx[i]), check(xy[i]), check(yx[i]), check(yy[i]);
+        for (int j = 0; j < 4; ++j) {
+            K[8 * (2 * i) + 2 * j] = xx[i][j];
+            K[8 * (2 * i) + 2 * j + 1] = xy[i][j];
+            K[8 * (2 * i + 1) + 2 * j] = yx[i][j];
+            K[8 * (2 * i + 1) + 2 * j + 1] = yy[i][j];
+        }
+    }
+    for (int i = 0; i < 8; ++i) {
+        check(ua[i]);
+        Store4(&kua[4 * i], ua[i]);
+    }
+    for (int i = 0; i < 4; ++i) {
+        check(aa[i]);
+        Store4(&kaa[4 * i], aa[i]);
+    }
+    return bad[0] == 0.0 && bad[1] == 0.0 && bad[2] == 0.0 && bad[3] == 0.0;
+}
+
 // K -= Kua T, all 64 entries.
 TORVA_INLINE void Condense(const double kua[32], const double T[32], double K[64]) {
     for (int a = 0; a < 8; ++a)
@@ -182,7 +251,8 @@ TORVA_INLINE void Condense(const double kua[32], const double T[32], double K[64
 
 void IntegratePortable(const PlaneGaussGeometry gauss[9], const double D[9][9], int formulation, double K[64],
                        double kua[32], double kaa[16]) {
-    Integrate(gauss, D, formulation, K, kua, kaa);
+    if (!IntegrateSkippingZeros(gauss, D, formulation, K, kua, kaa))
+        Integrate(gauss, D, formulation, K, kua, kaa);
 }
 void CondensePortable(const double kua[32], const double T[32], double K[64]) {
     Condense(kua, T, K);
@@ -191,7 +261,8 @@ void CondensePortable(const double kua[32], const double T[32], double K[64]) {
 __attribute__((target("avx2"))) void IntegrateWide(const PlaneGaussGeometry gauss[9], const double D[9][9],
                                                    int formulation, double K[64], double kua[32],
                                                    double kaa[16]) {
-    Integrate(gauss, D, formulation, K, kua, kaa);
+    if (!IntegrateSkippingZeros(gauss, D, formulation, K, kua, kaa))
+        Integrate(gauss, D, formulation, K, kua, kaa);
 }
 __attribute__((target("avx2"))) void CondenseWide(const double kua[32], const double T[32], double K[64]) {
     Condense(kua, T, K);
@@ -203,7 +274,7 @@ bool Wide() {
 #else
 void IntegrateWide(const PlaneGaussGeometry gauss[9], const double D[9][9], int formulation, double K[64],
                    double kua[32], double kaa[16]) {
-    Integrate(gauss, D, formulation, K, kua, kaa);
+    IntegratePortable(gauss, D, formulation, K, kua, kaa);
 }
 void CondenseWide(const double kua[32], const double T[32], double K[64]) {
     Condense(kua, T, K);

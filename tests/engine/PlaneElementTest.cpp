@@ -4,9 +4,11 @@
 
 #include "ReferencePlaneElement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 
 using namespace torva::engine;
@@ -155,6 +157,37 @@ TEST(PlaneElement, DegenerateElementKeepsThePlainStiffness) {
     EXPECT_FALSE(PlaneElementStiffness(element.gauss, D, 2, K, T)); // zero modulus: Kaa has no pivot
     for (double value : T) EXPECT_EQ(value, 0.0);
     for (double value : K) EXPECT_EQ(value, 0.0);
+}
+
+// Material matrices that are not finite, or whose products overflow, give the bits of the reference too:
+// there the products with the zeros of B0 and G are NaN and must be formed (the formation leaves them
+// out only when every value it finds is finite).
+TEST(PlaneElement, NonFiniteMaterialsGiveTheReferenceBits) {
+    const double x[4] = {0, 250, 240, 10}, y[4] = {0, 20, 300, 280};
+    PlaneGaussGeometry gauss[9];
+    double inverse[4] = {0, 0, 0, 0};
+    FormPlaneGeometry(x, y, 200.0, gauss, inverse);
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+    for (const double odd : {inf, -inf, nan, 1e300, -1e305}) {
+        for (int entry : {0, 1, 2, 4, 8}) {
+            double D[9][9];
+            for (int g = 0; g < 9; ++g) {
+                const double d[9] = {30000, 6000, 0.0, 6000, 30000, 0.0, 0.0, 0.0, 12000};
+                std::copy_n(d, 9, D[g]);
+            }
+            D[4][entry] = odd;
+            for (int formulation : {1, 2}) {
+                double K[64], T[32], expectedK[64], expectedT[32];
+                const bool expected =
+                    reference::ReferencePlaneElementStiffness(gauss, D, formulation, expectedK, expectedT);
+                EXPECT_EQ(PlaneElementStiffness(gauss, D, formulation, K, T), expected);
+                EXPECT_EQ(0, std::memcmp(K, expectedK, sizeof K))
+                    << odd << " at " << entry << ", formulation " << formulation;
+                EXPECT_EQ(0, std::memcmp(T, expectedT, sizeof T))
+                    << odd << " at " << entry << ", formulation " << formulation;
+            }
+        }
+    }
 }
 
 // The packed formation against the one-entry-at-a-time reference: distorted quadrilaterals, full and
