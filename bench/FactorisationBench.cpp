@@ -14,6 +14,7 @@
 #include "engine/IterativeSolver.h"
 #include "engine/LargePageAllocator.h"
 #include "engine/PairSubstitution.h"
+#include "engine/ThreadPool.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -105,10 +106,11 @@ BENCHMARK(BM_FactoriseBlocked60x60)
     ->Unit(benchmark::kMillisecond);
 
 // The engine's own way: the matrix kept in the panel-major layout, factorised from there into the
-// factors' store, nothing copied or written back.
+// factors' store, nothing copied or written back; on one thread, or shared by two (wall time).
 void BM_FactoriseResident60x60(benchmark::State& state) {
     const auto isa = BlockedIsa(state.range(0));
-    state.SetLabel(BlockedIsaName(isa));
+    const int threads = int(state.range(1));
+    state.SetLabel(std::string(BlockedIsaName(isa)) + ", " + std::to_string(threads) + " thread(s)");
     if (!BlockedIsaAvailable(isa)) {
         state.SkipWithError("not on this processor");
         for (auto _ : state) {
@@ -118,15 +120,20 @@ void BM_FactoriseResident60x60(benchmark::State& state) {
     WallStiffness& w = Wall();
     static ResidentWall resident(w);
     BlockedFactoriser factoriser(w.n);
+    ThreadPool pool(threads);
     for (auto _ : state)
-        if (factoriser.FactoriseResident(resident.layout, w.D.data(), resident.K, resident.F, isa) != 0)
+        if (factoriser.FactoriseResident(resident.layout, w.D.data(), resident.K, resident.F, isa, nullptr,
+                                         &pool) != 0)
             state.SkipWithError("not positive definite");
     state.counters["store_MB"] = 8e-6 * double(resident.layout.Size());
 }
 BENCHMARK(BM_FactoriseResident60x60)
-    ->Arg(int(BlockedIsa::Sse2))
-    ->Arg(int(BlockedIsa::Avx2))
-    ->Arg(int(BlockedIsa::Avx512))
+    ->Args({int(BlockedIsa::Sse2), 1})
+    ->Args({int(BlockedIsa::Avx2), 1})
+    ->Args({int(BlockedIsa::Avx512), 1})
+    ->Args({int(BlockedIsa::Avx2), 2})
+    ->Args({int(BlockedIsa::Avx512), 2})
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
 // Solves with the factors of the wall, as the steps do them: the backward pass after a load eliminated

@@ -2,6 +2,8 @@
 #include "engine/BlockedFactor.h"
 
 #include "engine/ColumnSolve.h"
+#include "engine/PanelSchedule.h"
+#include "engine/ThreadPool.h"
 
 #include <cstdint>
 
@@ -78,20 +80,33 @@ int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const doubl
 }
 
 int BlockedFactoriser::FactoriseResident(const PanelLayout& layout, const int32_t* D, const double* K,
-                                         double* F, BlockedIsa isa, double* y) {
+                                         double* F, BlockedIsa isa, double* y, ThreadPool* pool) {
     double* work = Workspace(layout.Equations());
+    using Entry = int (*)(const PanelLayout&, const int32_t*, const double*, double*, double*, double*, int,
+                          PanelSchedule*);
+    Entry entry = nullptr;
 #if defined(__x86_64__)
     switch (isa) {
     case BlockedIsa::Avx512:
-        return blocked::FactoriseResidentAvx512(layout, D, K, F, y, work);
+        entry = blocked::FactoriseResidentAvx512;
+        break;
     case BlockedIsa::Avx2:
-        return blocked::FactoriseResidentAvx2(layout, D, K, F, y, work);
+        entry = blocked::FactoriseResidentAvx2;
+        break;
     case BlockedIsa::Sse2:
-        return blocked::FactoriseResidentSse2(layout, D, K, F, y, work);
+        entry = blocked::FactoriseResidentSse2;
+        break;
     }
 #endif
-    (void)D, (void)K, (void)F, (void)isa, (void)y, (void)work;
-    return -1;
+    if (entry == nullptr) return -1;
+    if (pool == nullptr || pool->Threads() < 2) return entry(layout, D, K, F, y, work, 0, nullptr);
+    // The work space holds the packed rows of two threads (its second half is the skyline kernel's
+    // store of U, which the resident kernel does not use).
+    PanelSchedule schedule;
+    pool->ParallelFor(2, 1, [&](int begin, int end) {
+        for (int part = begin; part < end; ++part) entry(layout, D, K, F, y, work, part, &schedule);
+    });
+    return schedule.FailedColumn();
 }
 
 void SubstituteResident(const PanelLayout& layout, const int32_t* D, const double* F, double* y,

@@ -16,6 +16,9 @@
 
 namespace torva::engine {
 
+class PanelSchedule;
+class ThreadPool;
+
 enum class BlockedIsa { Sse2, Avx2, Avx512 };
 
 // Whether the path can run on this processor (none can off x86-64).
@@ -47,8 +50,10 @@ public:
     // go into F's (both 64-byte aligned, layout.Size() doubles, F's terms outside the profile zero).
     // The failing column j's pivot is then at F(layout.Address(j, j)). The isa must run here, and the
     // layout's equations be <= maxEquations.
+    // With a pool of two or more threads, two of them share the panels (PanelSchedule.h): the same
+    // factors and outcome, bit for bit.
     int FactoriseResident(const PanelLayout& layout, const int32_t* D, const double* K, double* F,
-                          BlockedIsa isa, double* y = nullptr);
+                          BlockedIsa isa, double* y = nullptr, ThreadPool* pool = nullptr);
 
 private:
     double* Workspace(int n); // 64-byte aligned, WorkspaceSize(n) doubles
@@ -73,12 +78,13 @@ namespace blocked {
 int FactoriseSse2(double* A, const int32_t* D, int n, const double* source, double* y, double* work);
 int FactoriseAvx2(double* A, const int32_t* D, int n, const double* source, double* y, double* work);
 int FactoriseAvx512(double* A, const int32_t* D, int n, const double* source, double* y, double* work);
+// With a schedule, one of the two threads sharing the panels (`part` 0 or 1; PanelSchedule.h).
 int FactoriseResidentSse2(const PanelLayout& layout, const int32_t* D, const double* K, double* F, double* y,
-                          double* work);
+                          double* work, int part, PanelSchedule* schedule);
 int FactoriseResidentAvx2(const PanelLayout& layout, const int32_t* D, const double* K, double* F, double* y,
-                          double* work);
+                          double* work, int part, PanelSchedule* schedule);
 int FactoriseResidentAvx512(const PanelLayout& layout, const int32_t* D, const double* K, double* F,
-                            double* y, double* work);
+                            double* y, double* work, int part, PanelSchedule* schedule);
 void SubstituteResidentSse2(const PanelLayout& layout, const int32_t* D, const double* F, double* y,
                             bool eliminated, int rightHandSides);
 void SubstituteResidentAvx2(const PanelLayout& layout, const int32_t* D, const double* F, double* y,

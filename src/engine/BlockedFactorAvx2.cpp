@@ -53,8 +53,9 @@ TORVA_PANEL_TARGET int FactoriseAvx2(double* A, const int32_t* D, int n, const d
 }
 
 TORVA_PANEL_TARGET int FactoriseResidentAvx2(const PanelLayout& layout, const int32_t* D, const double* K,
-                                             double* F, double* y, double* work) {
-    return FactoriseResidentPanels<LanesAvx2>(layout, D, K, F, y, work);
+                                             double* F, double* y, double* work, int part,
+                                             PanelSchedule* schedule) {
+    return FactoriseResidentPanels<LanesAvx2>(layout, D, K, F, y, work, part, schedule);
 }
 
 TORVA_PANEL_TARGET void SubstituteResidentAvx2(const PanelLayout& layout, const int32_t* D, const double* F,

@@ -63,8 +63,9 @@ TORVA_PANEL_TARGET int FactoriseAvx512(double* A, const int32_t* D, int n, const
 }
 
 TORVA_PANEL_TARGET int FactoriseResidentAvx512(const PanelLayout& layout, const int32_t* D, const double* K,
-                                               double* F, double* y, double* work) {
-    return FactoriseResidentPanels<LanesAvx512>(layout, D, K, F, y, work);
+                                               double* F, double* y, double* work, int part,
+                                               PanelSchedule* schedule) {
+    return FactoriseResidentPanels<LanesAvx512>(layout, D, K, F, y, work, part, schedule);
 }
 
 TORVA_PANEL_TARGET void SubstituteResidentAvx512(const PanelLayout& layout, const int32_t* D, const double* F,

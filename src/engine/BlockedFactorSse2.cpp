@@ -46,8 +46,9 @@ TORVA_PANEL_TARGET int FactoriseSse2(double* A, const int32_t* D, int n, const d
 }
 
 TORVA_PANEL_TARGET int FactoriseResidentSse2(const PanelLayout& layout, const int32_t* D, const double* K,
-                                             double* F, double* y, double* work) {
-    return FactoriseResidentPanels<LanesSse2>(layout, D, K, F, y, work);
+                                             double* F, double* y, double* work, int part,
+                                             PanelSchedule* schedule) {
+    return FactoriseResidentPanels<LanesSse2>(layout, D, K, F, y, work, part, schedule);
 }
 
 TORVA_PANEL_TARGET void SubstituteResidentSse2(const PanelLayout& layout, const int32_t* D, const double* F,

@@ -37,6 +37,7 @@
 // is written back; U(i, r) of a factorised column is read from that store. The arithmetic is the same.
 #include "engine/ColumnSolve.h"
 #include "engine/PanelLayout.h"
+#include "engine/PanelSchedule.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -419,10 +420,13 @@ template <class L> TORVA_PANEL_INLINE void ResidentPanel(Panel<L, true>& s, int 
 }
 
 // The factorisation in the resident layout: K's store read, the factors' store F written (both
-// 64-byte aligned, layout.Size() doubles). Returns 0 or the failing column as FactorisePanels.
+// 64-byte aligned, layout.Size() doubles). Returns 0 or the failing column as FactorisePanels. With a
+// schedule, this is one of two threads sharing the panels (PanelSchedule.h): `part` (0 or 1) picks the
+// thread's own rows of the work space, and the outcome is the schedule's.
 template <class L>
 TORVA_PANEL int FactoriseResidentPanels(const PanelLayout& layout, const int32_t* D, const double* K,
-                                        double* F, double* y, double* work) {
+                                        double* F, double* y, double* work, int part = 0,
+                                        PanelSchedule* schedule = nullptr) {
     const int n = layout.Equations();
     Panel<L, true> s{};
     s.A = F;
@@ -431,16 +435,26 @@ TORVA_PANEL int FactoriseResidentPanels(const PanelLayout& layout, const int32_t
     s.layout = &layout;
     s.inverse = work;
     s.y = y;
-    s.P = work + ((n + 2 + 7) & ~7L);
+    s.P = work + ((n + 2 + 7) & ~7L) + long(part) * (n + 16) * 16;
     constexpr int W = Panel<L, true>::W;
-    for (int j0 = 1; j0 <= n; j0 += W) {
+    const int panels = (n + W - 1) / W;
+    int known = 0; // panels known to be finished
+    // The first `count` panels are finished (at once without a schedule).
+    const auto ready = [&](int count, int panel) {
+        return schedule == nullptr || schedule->WaitFinished(count, panel, known);
+    };
+    int k = schedule != nullptr ? schedule->Take() : 0;
+    for (; k < panels; k = schedule != nullptr ? schedule->Take() : k + 1) {
+        const int j0 = 1 + k * W;
         ResidentPanel(s, j0, n);
         s.CopyRows();
         // While the rows above run (arithmetic, mostly from the cache), the next panel's rows are
-        // fetched from memory, K's to be read and F's to be written, a few lines after each block.
+        // fetched from memory, K's to be read and F's to be written, a few lines after each block. Not
+        // when two threads share the panels: the next one is the other thread's, and fetching its rows
+        // here would take them from under it.
         const int next = j0 + W;
         long first = 0, lines = 0;
-        if (next <= n) {
+        if (next <= n && schedule == nullptr) {
             int top = next;
             for (int j = next; j < std::min(next + W, n + 1); ++j) top = std::min(top, s.Top(j));
             first = layout.Address(top, next) - (next - 1) % kPanelWidth;
@@ -450,19 +464,27 @@ TORVA_PANEL int FactoriseResidentPanels(const PanelLayout& layout, const int32_t
         long fetched = 0;
         int r = s.tJ;
         for (; r + L::kRows <= j0; r += L::kRows) {
+            // The block's columns r .. r + kRows - 1 are factorised.
+            if (!ready((r + L::kRows - 2) / W + 1, k)) return 0;
             s.template RowsAbove<L::kRows>(r);
-            for (long k = 0; k < perBlock && fetched < lines; ++k, ++fetched) {
+            for (long m = 0; m < perBlock && fetched < lines; ++m, ++fetched) {
                 __builtin_prefetch(K + first + 8 * fetched);
                 __builtin_prefetch(F + first + 8 * fetched, 1);
             }
         }
+        // The columns of the last rows above, and the load's terms above the panel.
+        if (!ready(k, k)) return 0;
         s.template RowsAboveTail<L::kRows - 1>(r, j0 - r);
         int c = 0;
         for (; c + L::kRows <= s.width; c += L::kRows) s.template DiagonalByAbove<L::kRows>(c);
         s.template DiagonalByAboveTail<L::kRows - 1>(c, s.width - c);
-        const int failed = s.DiagonalBlock();
-        if (failed != 0) return failed;
+        if (const int failed = s.DiagonalBlock(); failed != 0) {
+            if (schedule == nullptr) return failed;
+            schedule->Fail(k, failed);
+            return 0;
+        }
         if (y != nullptr) s.Eliminate();
+        if (schedule != nullptr) schedule->Finish(k);
     }
     return 0;
 }

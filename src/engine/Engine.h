@@ -268,6 +268,8 @@ private:
     // on the way when the kernel does that (see FactorisationEliminates). 0, or the failing equation
     // (failedEquation_ and failedPivot_ set).
     int FactoriseProfile(double* y);
+    // The resident factorisation goes over the analysis' two threads (a large, wide profile).
+    bool FactorisationShared() const;
     bool FactorisationEliminates() const { return factorKernel_ == FactorKernel::Blocked; }
     // With the factors: y becomes K^-1 y; y already eliminated by FactoriseProfile; two interleaved
     // vectors (as SubstitutePair).

@@ -2,18 +2,25 @@
 // path this processor runs: the same factors, bit for bit, as the blocked kernel working on the skyline
 // profile (the same arithmetic in the same order, only the addressing differs), solutions of badly scaled
 // systems, two right-hand sides in one pass, the failing column of singular matrices, and the layout's
-// round trip.
+// round trip; and the same factorisation shared by two threads.
 #include "ReferenceColumnSolve.h"
 #include "SkylineSystem.h"
 #include "engine/BlockedFactor.h"
 #include "engine/ColumnSolve.h"
 #include "engine/PanelLayout.h"
+#include "engine/PanelSchedule.h"
+#include "engine/ThreadPool.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <latch>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 using namespace torva::engine;
@@ -186,4 +193,103 @@ TEST(ResidentFactor, SingularMatricesFailAtTheReferenceColumn) {
             for (int p = 1; p < d; ++p)
                 ASSERT_EQ(factors[p], skyline[p]) << BlockedIsaName(isa) << " term " << p;
         }
+}
+
+// The resident entry of a path, as the factoriser calls it.
+using ResidentEntry = int (*)(const PanelLayout&, const int32_t*, const double*, double*, double*, double*,
+                              int, PanelSchedule*);
+ResidentEntry EntryOf(BlockedIsa isa) {
+    switch (isa) {
+    case BlockedIsa::Avx512:
+        return blocked::FactoriseResidentAvx512;
+    case BlockedIsa::Avx2:
+        return blocked::FactoriseResidentAvx2;
+    default:
+        return blocked::FactoriseResidentSse2;
+    }
+}
+
+// Both parts of a shared factorisation on threads of their own, let go at the same moment (so that they
+// overlap from the first panel, which the pool's sleeping worker seldom does), the second after `delay`.
+int FactoriseInTwoParts(BlockedIsa isa, Resident& resident, const SkylineSystem& system, double* y,
+                        std::chrono::microseconds delay = {}) {
+    std::vector<double> buffer(blocked::WorkspaceSize(system.n) + 8, 0.0);
+    double* work = Resident::Aligned(buffer);
+    PanelSchedule schedule;
+    std::latch start(2);
+    auto part = [&](int which) {
+        start.arrive_and_wait();
+        if (which == 1) std::this_thread::sleep_for(delay);
+        EntryOf(isa)(resident.layout, system.D.data(), resident.K, resident.F, y, work, which, &schedule);
+    };
+    std::thread other(part, 1);
+    part(0);
+    other.join();
+    return schedule.FailedColumn();
+}
+
+// Two threads sharing the panels write the one-thread factors and eliminated load, bit for bit, over the
+// whole store, through the pool and with both parts let go together or one late; repeated, since the
+// threads meet at different points each time.
+TEST(ResidentFactor, TwoThreadsGiveTheOneThreadFactorsBitForBit) {
+    BlockedFactoriser one(1200), two(1200);
+    ThreadPool pool(2);
+    for (BlockedIsa isa : PathsHere())
+        for (int size : {1, 2, 17, 33, 250, 1200})
+            for (int kind = 0; kind < 3; ++kind) {
+                const SkylineSystem system = Profile(size, kind, 500 + size);
+                std::vector<double> y(system.n + 1);
+                for (int i = 1; i <= system.n; ++i) y[i] = std::cos(0.9 * i);
+                Resident expected(system);
+                std::vector<double> eliminated = y;
+                ASSERT_EQ(one.FactoriseResident(expected.layout, system.D.data(), expected.K, expected.F, isa,
+                                                eliminated.data()),
+                          0);
+                for (int round = 0; round < 6; ++round) {
+                    Resident shared(system);
+                    std::vector<double> fused = y;
+                    const int failed =
+                        round == 0 ? two.FactoriseResident(shared.layout, system.D.data(), shared.K, shared.F,
+                                                           isa, fused.data(), &pool)
+                                   : FactoriseInTwoParts(isa, shared, system, fused.data(),
+                                                         std::chrono::microseconds(round == 5 ? 300 : 0));
+                    ASSERT_EQ(failed, 0) << Name(isa, size, kind);
+                    ASSERT_EQ(0, std::memcmp(shared.F, expected.F, sizeof(double) * expected.layout.Size()))
+                        << Name(isa, size, kind) << " round " << round;
+                    ASSERT_EQ(fused, eliminated) << Name(isa, size, kind) << " round " << round;
+                }
+            }
+}
+
+// Two failing columns: the first is reported with its pivot, and the columns before it are the
+// one-thread factors. In the diagonal matrix no panel waits for another, so the later failure is often
+// found first; in the banded one the panels depend on each other.
+TEST(ResidentFactor, TwoThreadsFailAtTheFirstFailingColumn) {
+    BlockedFactoriser one(300), two(300);
+    ThreadPool pool(2);
+    for (BlockedIsa isa : PathsHere())
+        for (int highest : {0, 60})
+            for (auto [first, second] : {std::pair{40, 150}, std::pair{3, 4}, std::pair{200, 17 * 11}}) {
+                const int a = std::min(first, second), b = std::max(first, second);
+                SkylineSystem system(256, 77, highest == 0 ? 0 : 30, highest);
+                system.A[system.D[a]] = -system.A[system.D[a]];
+                system.A[system.D[b]] = -system.A[system.D[b]];
+                Resident expected(system);
+                ASSERT_EQ(
+                    one.FactoriseResident(expected.layout, system.D.data(), expected.K, expected.F, isa), a);
+                const std::vector<double> before = expected.Factors(system);
+                for (int round = 0; round < 20; ++round) {
+                    Resident shared(system);
+                    ASSERT_EQ(round % 2 == 0 ? two.FactoriseResident(shared.layout, system.D.data(), shared.K,
+                                                                     shared.F, isa, nullptr, &pool)
+                                             : FactoriseInTwoParts(isa, shared, system, nullptr),
+                              a)
+                        << BlockedIsaName(isa) << " columns " << a << ", " << b << " round " << round;
+                    EXPECT_EQ(shared.F[shared.layout.Address(a, a)],
+                              expected.F[expected.layout.Address(a, a)]);
+                    const std::vector<double> factors = shared.Factors(system);
+                    for (int p = 1; p < system.D[a]; ++p)
+                        ASSERT_EQ(factors[p], before[p]) << BlockedIsaName(isa) << " term " << p;
+                }
+            }
 }
