@@ -173,6 +173,9 @@ TORVA_INLINE void Integrate(const PlaneGaussGeometry gauss[9], const double D[9]
 // sum; the accumulators start at +0, which never turns into -0, so they take the same bits. Kuu is
 // kept in blocks of the x and y dofs (lanes: the dofs of the other kind's four nodes). Returns false when
 // a value is not finite: then a product with a zero may have been NaN, and the caller uses Integrate.
+// Orthotropic: every D has zeros coupling the shear with the normal terms (D13, D23, D31, D32), as the
+// tangents formed on the material axes do; their terms are left out the same way.
+template <bool Orthotropic>
 TORVA_INLINE bool IntegrateSkippingZeros(const PlaneGaussGeometry gauss[9], const double D[9][9],
                                          int formulation, double K[64], double kua[32], double kaa[16]) {
     const Row4 zero = Splat(0.0);
@@ -185,9 +188,15 @@ TORVA_INLINE bool IntegrateSkippingZeros(const PlaneGaussGeometry gauss[9], cons
         const Row4 f = Splat(p.factor), dx = Load4(p.dx), dy = Load4(p.dy);
         // D B0 f: columns of the x dofs (dx_j, 0, dy_j), of the y dofs (0, dy_j, dx_j).
         Row4 bx[3], by[3];
-        for (int r = 0; r < 3; ++r) {
-            bx[r] = (Splat(d[3 * r]) * dx + Splat(d[3 * r + 2]) * dy) * f;
-            by[r] = (Splat(d[3 * r + 1]) * dy + Splat(d[3 * r + 2]) * dx) * f;
+        if (Orthotropic) {
+            bx[0] = (Splat(d[0]) * dx) * f, by[0] = (Splat(d[1]) * dy) * f;
+            bx[1] = (Splat(d[3]) * dx) * f, by[1] = (Splat(d[4]) * dy) * f;
+            bx[2] = (Splat(d[8]) * dy) * f, by[2] = (Splat(d[8]) * dx) * f;
+        } else {
+            for (int r = 0; r < 3; ++r) {
+                bx[r] = (Splat(d[3 * r]) * dx + Splat(d[3 * r + 2]) * dy) * f;
+                by[r] = (Splat(d[3 * r + 1]) * dy + Splat(d[3 * r + 2]) * dx) * f;
+            }
         }
         for (int i = 0; i < 4; ++i) {
             const Row4 sx = Splat(p.dx[i]), sy = Splat(p.dy[i]);
@@ -200,10 +209,16 @@ TORVA_INLINE bool IntegrateSkippingZeros(const PlaneGaussGeometry gauss[9], cons
         double G[3][4];
         p.G(G);
         Row4 dg[3];
-        for (int r = 0; r < 3; ++r)
-            dg[r] = ((Splat(d[3 * r]) * Load4(G[0]) + Splat(d[3 * r + 1]) * Load4(G[1])) +
-                     Splat(d[3 * r + 2]) * Load4(G[2])) *
-                    f;
+        if (Orthotropic) {
+            dg[0] = (Splat(d[0]) * Load4(G[0]) + Splat(d[1]) * Load4(G[1])) * f;
+            dg[1] = (Splat(d[3]) * Load4(G[0]) + Splat(d[4]) * Load4(G[1])) * f;
+            dg[2] = (Splat(d[8]) * Load4(G[2])) * f;
+        } else {
+            for (int r = 0; r < 3; ++r)
+                dg[r] = ((Splat(d[3 * r]) * Load4(G[0]) + Splat(d[3 * r + 1]) * Load4(G[1])) +
+                         Splat(d[3 * r + 2]) * Load4(G[2])) *
+                        f;
+        }
         for (int i = 0; i < 4; ++i) {
             const Row4 sx = Splat(p.dx[i]), sy = Splat(p.dy[i]);
             ua[2 * i] += sx * dg[0] + sy * dg[2];
@@ -249,10 +264,23 @@ TORVA_INLINE void Condense(const double kua[32], const double T[32], double K[64
         }
 }
 
+TORVA_INLINE bool Orthotropic(const double D[9][9]) {
+    for (int g = 0; g < 9; ++g)
+        if (D[g][2] != 0.0 || D[g][5] != 0.0 || D[g][6] != 0.0 || D[g][7] != 0.0) return false;
+    return true;
+}
+
+// The integration with the fewest terms the matrices allow, falling back to all of them.
+TORVA_INLINE void IntegrateFewest(const PlaneGaussGeometry gauss[9], const double D[9][9], int formulation,
+                                  double K[64], double kua[32], double kaa[16]) {
+    const bool skipped = Orthotropic(D) ? IntegrateSkippingZeros<true>(gauss, D, formulation, K, kua, kaa)
+                                        : IntegrateSkippingZeros<false>(gauss, D, formulation, K, kua, kaa);
+    if (!skipped) Integrate(gauss, D, formulation, K, kua, kaa);
+}
+
 void IntegratePortable(const PlaneGaussGeometry gauss[9], const double D[9][9], int formulation, double K[64],
                        double kua[32], double kaa[16]) {
-    if (!IntegrateSkippingZeros(gauss, D, formulation, K, kua, kaa))
-        Integrate(gauss, D, formulation, K, kua, kaa);
+    IntegrateFewest(gauss, D, formulation, K, kua, kaa);
 }
 void CondensePortable(const double kua[32], const double T[32], double K[64]) {
     Condense(kua, T, K);
@@ -261,8 +289,7 @@ void CondensePortable(const double kua[32], const double T[32], double K[64]) {
 __attribute__((target("avx2"))) void IntegrateWide(const PlaneGaussGeometry gauss[9], const double D[9][9],
                                                    int formulation, double K[64], double kua[32],
                                                    double kaa[16]) {
-    if (!IntegrateSkippingZeros(gauss, D, formulation, K, kua, kaa))
-        Integrate(gauss, D, formulation, K, kua, kaa);
+    IntegrateFewest(gauss, D, formulation, K, kua, kaa);
 }
 __attribute__((target("avx2"))) void CondenseWide(const double kua[32], const double T[32], double K[64]) {
     Condense(kua, T, K);
