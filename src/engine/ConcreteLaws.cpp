@@ -1,5 +1,7 @@
 #include "engine/ConcreteLaws.h"
 
+#include "engine/FreshRecord.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -668,7 +670,7 @@ private:
 } // namespace
 
 void InitConcreteLawHistory(ConcreteLawHistory& history, double E0) {
-    history = ConcreteLawHistory{};
+    ResetRecord(history);
     history.tangent = E0;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/ConcreteModel.h"
 
 #include "engine/EngineLimits.h"
+#include "engine/FreshRecord.h"
 
 #include <algorithm>
 #include <cmath>
@@ -81,7 +82,7 @@ double SofteningFactor(double tensileStrain) {
 } // namespace
 
 void InitConcreteGaussPoint(ConcreteGaussPoint& gp, const ConcreteMaterial& material) {
-    gp = ConcreteGaussPoint{};
+    ResetRecord(gp);
     for (ConcreteDirection& dir : gp.dir) {
         dir.E = material.E0;
         dir.fp = material.fc;

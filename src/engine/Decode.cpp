@@ -1,6 +1,7 @@
 // Decoding of the input stream and the set-up that follows from it: equation numbering with supports
 // and joint ties, the tie maps, and the initial element states.
 #include "engine/Engine.h"
+#include "engine/FreshRecord.h"
 
 #include <algorithm>
 #include <cmath>
@@ -234,14 +235,14 @@ void Engine::InitialiseElementStates() {
         const bool hasRebar = RebarMaterialOf(e, rebar);
         for (int g = 0; g < kGaussPoints; ++g) {
             GaussPointState& gp = gauss_[9 * e + g];
-            gp = GaussPointState{};
+            ResetRecord(gp);
             InitConcreteGaussPoint(gp.concrete, concrete);
             InitRebarGaussPoint(gp.rebar, hasRebar ? &rebar : nullptr);
         }
         if (ConcreteHysteresis* own = HysteresisOf(hysteresis_, e))
-            std::fill_n(own, 2 * kGaussPoints, ConcreteHysteresis{});
+            for (int k = 0; k < 2 * kGaussPoints; ++k) ResetRecord(own[k]);
         jointProperties_[e] = JointProperties{};
-        joints_[e] = JointState{};
+        ResetRecord(joints_[e]);
         if (element.discrete == 0) continue;
 
         const int32_t* n = element.nodes;

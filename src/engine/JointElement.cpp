@@ -1,5 +1,7 @@
 #include "engine/JointElement.h"
 
+#include "engine/FreshRecord.h"
+
 #include <algorithm>
 
 namespace torva::engine {
@@ -21,7 +23,7 @@ void SpringDofs(int code, int spring, int& a, int& b) {
 } // namespace
 
 void InitJoint(JointState& joint, const JointProperties& properties) {
-    joint = JointState{};
+    ResetRecord(joint);
     for (JointSpring& spring : joint.spring) {
         if (properties.hasConcrete) {
             spring.concreteTangent = properties.k0;

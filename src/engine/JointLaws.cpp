@@ -1,5 +1,7 @@
 #include "engine/JointLaws.h"
 
+#include "engine/FreshRecord.h"
+
 #include <cmath>
 
 namespace torva::engine {
@@ -16,7 +18,7 @@ constexpr double kSoftTangent = Single(0.1f);  // softening tangent -0.1 k0
 } // namespace
 
 void InitConcreteSpringHistory(ConcreteSpringHistory& history, double k0) {
-    history = ConcreteSpringHistory{};
+    ResetRecord(history);
     history.tangent = k0;
 }
 

@@ -1,9 +1,11 @@
 #include "engine/RebarModel.h"
 
+#include "engine/FreshRecord.h"
+
 namespace torva::engine {
 
 void InitRebarGaussPoint(RebarGaussPoint& gp, const RebarMaterial* material) {
-    gp = RebarGaussPoint{};
+    ResetRecord(gp);
     if (material == nullptr) return;
     for (int k = 0; k < 2; ++k) InitBarLawHistory(gp.law[k], material->Es);
 }

@@ -1,5 +1,7 @@
 #include "engine/SteelLaws.h"
 
+#include "engine/FreshRecord.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -100,7 +102,7 @@ void Bilinear(const BarLawInput& in, BarLawHistory& h, LawResult& out, bool tens
 } // namespace
 
 void InitBarLawHistory(BarLawHistory& history, double E) {
-    history = BarLawHistory{};
+    ResetRecord(history);
     history.tangent = E;
 }
 
