@@ -173,6 +173,12 @@ TORVA_INLINE void Integrate(const PlaneGaussGeometry gauss[9], const double D[9]
 // sum; the accumulators start at +0, which never turns into -0, so they take the same bits. Kuu is
 // kept in blocks of the x and y dofs (lanes: the dofs of the other kind's four nodes). Returns false when
 // a value is not finite: then a product with a zero may have been NaN, and the caller uses Integrate.
+// NaN in the lanes of `bad` where v is not finite. (Inlined: a vector passed to a function compiled
+// for another instruction set does not arrive.)
+TORVA_INLINE void MarkNonFinite(Row4& bad, Row4 v) {
+    bad += v - v;
+}
+
 // Orthotropic: every D has zeros coupling the shear with the normal terms (D13, D23, D31, D32), as the
 // tangents formed on the material axes do; their terms are left out the same way.
 template <bool Orthotropic>
@@ -231,9 +237,9 @@ TORVA_INLINE bool IntegrateSkippingZeros(const PlaneGaussGeometry gauss[9], cons
         aa[3] += Splat(p2y) * dg[1] + Splat(p2x) * dg[2];
     }
     Row4 bad = zero;
-    const auto check = [&bad](Row4 v) { bad += v - v; }; // NaN in every lane that is not finite
     for (int i = 0; i < 4; ++i) {
-        check(xx[i]), check(xy[i]), check(yx[i]), check(yy[i]);
+        MarkNonFinite(bad, xx[i]), MarkNonFinite(bad, xy[i]), MarkNonFinite(bad, yx[i]),
+            MarkNonFinite(bad, yy[i]);
         for (int j = 0; j < 4; ++j) {
             K[8 * (2 * i) + 2 * j] = xx[i][j];
             K[8 * (2 * i) + 2 * j + 1] = xy[i][j];
@@ -242,11 +248,11 @@ TORVA_INLINE bool IntegrateSkippingZeros(const PlaneGaussGeometry gauss[9], cons
         }
     }
     for (int i = 0; i < 8; ++i) {
-        check(ua[i]);
+        MarkNonFinite(bad, ua[i]);
         Store4(&kua[4 * i], ua[i]);
     }
     for (int i = 0; i < 4; ++i) {
-        check(aa[i]);
+        MarkNonFinite(bad, aa[i]);
         Store4(&kaa[4 * i], aa[i]);
     }
     return bad[0] == 0.0 && bad[1] == 0.0 && bad[2] == 0.0 && bad[3] == 0.0;
