@@ -38,6 +38,7 @@ Engine::Engine(const EngineCapacity& capacity)
       restrained_(2 * capacity.nodes + 1), tieRoot_(2 * capacity.nodes + 1),
       tieMaster_(kMaxMasters * (2 * capacity.nodes + 1)), tieFactor_(kMaxMasters * (2 * capacity.nodes + 1)),
       dofList_(kMaxElementDofs * capacity.elements), dofCount_(capacity.elements),
+      equationLow_(capacity.elements), equationHigh_(capacity.elements),
       transform_(8 * 20 * capacity.elements), localCount_(8 * capacity.elements),
       directMap_(capacity.elements), localEntry_(8 * kMaxMasters * capacity.elements),
       localFactor_(8 * kMaxMasters * capacity.elements), stiffness_(20 * 20 * capacity.elements),

@@ -157,6 +157,20 @@ public:
             body(0, elementCount_);
     }
 
+    // body(lo, hi) over shares lo .. hi - 1 of the equations 1 .. EquationCount(), one a thread of the
+    // element loops; what a body writes per equation is its own.
+    template <class Body> void ForEquationRanges(Body&& body) {
+        const int parts = ElementThreads();
+        const long n = equationCount_;
+        const auto shares = [&](int begin, int end) {
+            for (int p = begin; p < end; ++p) body(1 + int(n * p / parts), 1 + int(n * (p + 1) / parts));
+        };
+        if (parts > 1)
+            pool_->ParallelFor(parts, 1, shares);
+        else
+            shares(0, 1);
+    }
+
     // Model and numbering.
     int NodeCount() const { return nodeCount_; }
     int ElementCount() const { return elementCount_; }
@@ -312,6 +326,8 @@ private:
     void ElementForce(int e, double f[8]) const { ElementForce(e, f, &gauss_[9 * e]); }
     void ElementForce(int e, double f[8], const GaussPointState* points) const;
     void ScatterElementForce(int e, const double f[8]);
+    // The same into the equations lo .. hi - 1 only.
+    void ScatterElementForce(int e, const double f[8], int lo, int hi);
     // Updates element e with its Gauss points at `points` (its own, or a staged copy of them).
     void UpdateElementState(int e, int mode, int step, GaussPointState* points,
                             ConcreteHysteresis* hysteresis);
@@ -378,8 +394,9 @@ private:
     // Elements.
     std::vector<int32_t> dofList_; // 20 per element
     std::vector<int32_t> dofCount_;
-    std::vector<double> transform_;   // 8 × 20 per element, T(l, m) at 8 m + l
-    std::vector<int8_t> localCount_;  // per element and local dof: its nonzero entries of T
+    std::vector<int32_t> equationLow_, equationHigh_; // per element, the range of its list's equations
+    std::vector<double> transform_;                   // 8 × 20 per element, T(l, m) at 8 m + l
+    std::vector<int8_t> localCount_;                  // per element and local dof: its nonzero entries of T
     std::vector<uint8_t> directMap_;  // per element: each local dof is at most one list entry, with
                                       // factor 1, and no two are the same entry
     std::vector<int8_t> localEntry_;  // 3 per local dof

@@ -330,4 +330,35 @@ void PlaneStrainIncrement(const PlaneGaussGeometry& gauss, const double du[8], c
     }
 }
 
+// The sums of PlaneStrainIncrement without the terms whose factor is a zero of B0 or G: a sum from +0
+// takes a product 0 · x of finite x without changing a bit (it never becomes -0), and a sum that differs
+// from the full one at most in the sign of a zero leaves the difference taken from it as it was. With
+// an increment that is not finite the products with zeros are NaN, and the full sums are formed.
+void PlaneStrainIncrements(const PlaneGaussGeometry gauss[9], const double du[8], const double alpha[4],
+                           double de[9][3]) {
+    bool finite = true;
+    for (int l = 0; l < 8; ++l) finite = finite && std::isfinite(du[l]);
+    for (int a = 0; a < 4; ++a) finite = finite && std::isfinite(alpha[a]);
+    if (!finite) {
+        for (int g = 0; g < 9; ++g) PlaneStrainIncrement(gauss[g], du, alpha, de[g]);
+        return;
+    }
+    for (int g = 0; g < 9; ++g) {
+        const double* dx = gauss[g].dx;
+        const double* dy = gauss[g].dy;
+        const double p1x = gauss[g].mode[0], p2x = gauss[g].mode[1];
+        const double p1y = gauss[g].mode[2], p2y = gauss[g].mode[3];
+        double ex = 0.0, ey = 0.0, gxy = 0.0;
+        for (int a = 0; a < 4; ++a) {
+            ex += dx[a] * du[2 * a];
+            ey += dy[a] * du[2 * a + 1];
+            gxy += dy[a] * du[2 * a];
+            gxy += dx[a] * du[2 * a + 1];
+        }
+        de[g][0] = ex - (p1x * alpha[0] + p2x * alpha[1]);
+        de[g][1] = ey - (p1y * alpha[2] + p2y * alpha[3]);
+        de[g][2] = gxy - (((p1y * alpha[0] + p2y * alpha[1]) + p1x * alpha[2]) + p2x * alpha[3]);
+    }
+}
+
 } // namespace torva::engine

@@ -56,5 +56,8 @@ bool PlaneElementStiffness(const PlaneGaussGeometry gauss[9], const double D[9][
 // Strain increment at a Gauss point: de = B0 du - G alpha, with alpha = T du (0 for formulation 1).
 void PlaneStrainIncrement(const PlaneGaussGeometry& gauss, const double du[8], const double alpha[4],
                           double de[3]);
+// The same at the nine Gauss points, the same bits.
+void PlaneStrainIncrements(const PlaneGaussGeometry gauss[9], const double du[8], const double alpha[4],
+                           double de[9][3]);
 
 } // namespace torva::engine

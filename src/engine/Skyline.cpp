@@ -56,6 +56,13 @@ void Engine::BuildElementDofLists() {
             list[count++] = candidate[c];
         }
         dofCount_[e] = count;
+        int low = INT_MAX, high = 0;
+        for (int m = 0; m < count; ++m) {
+            low = std::min(low, equationNumber_[list[m]]);
+            high = std::max(high, equationNumber_[list[m]]);
+        }
+        equationLow_[e] = low;
+        equationHigh_[e] = high;
     }
 }
 

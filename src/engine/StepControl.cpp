@@ -5,6 +5,7 @@
 #include "engine/StreamCopy.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -171,12 +172,20 @@ bool Engine::UpdateStatesAndForces(int mode, int step) {
     bool finite = std::all_of(elementFinite_.begin(), elementFinite_.begin() + elementCount_,
                               [](uint8_t ok) { return ok != 0; });
     if (finite) {
-        std::copy_n(internalForce_.begin() + 1, n, forceBefore_.begin() + 1);
-        std::fill_n(internalForce_.begin() + 1, n, 0.0);
-        for (int e = 0; e < elementCount_; ++e) ScatterElementForce(e, &elementForce_[8 * e]);
-        // Finite element forces can still add up beyond the largest double.
-        finite = std::all_of(internalForce_.begin() + 1, internalForce_.begin() + 1 + n,
-                             [](double f) { return std::isfinite(f); });
+        // Each thread adds up the forces of a share of the equations, every one in element order.
+        std::atomic<bool> sumsFinite = true;
+        ForEquationRanges([this, &sumsFinite](int lo, int hi) {
+            std::copy(internalForce_.begin() + lo, internalForce_.begin() + hi, forceBefore_.begin() + lo);
+            std::fill(internalForce_.begin() + lo, internalForce_.begin() + hi, 0.0);
+            for (int e = 0; e < elementCount_; ++e)
+                if (equationHigh_[e] >= lo && equationLow_[e] < hi)
+                    ScatterElementForce(e, &elementForce_[8 * e], lo, hi);
+            // Finite element forces can still add up beyond the largest double.
+            if (!std::all_of(internalForce_.begin() + lo, internalForce_.begin() + hi,
+                             [](double f) { return std::isfinite(f); }))
+                sumsFinite = false;
+        });
+        finite = sumsFinite;
         if (!finite) std::copy_n(forceBefore_.begin() + 1, n, internalForce_.begin() + 1);
     }
     if (!finite) {
@@ -276,10 +285,11 @@ void Engine::UpdateElementState(int e, int mode, int step, GaussPointState* poin
         // Bars on the curved law flag their element at every step: it is formed again before its next
         // update, with the concrete tangent at angle 0, so the rotated one need not be formed here.
         const bool reformed = hasRebar && rebarSelector_ == 2;
+        double increments[kGaussPoints][3];
+        PlaneStrainIncrements(&geometry_[9 * e], du, alpha, increments);
         for (int g = 0; g < kGaussPoints; ++g) {
             GaussPointState& gp = points[g];
-            double de[3];
-            PlaneStrainIncrement(geometry_[9 * e + g], du, alpha, de);
+            const double* de = increments[g];
             for (int i = 0; i < 3; ++i) gp.strain[i] += de[i];
             if (hasConcrete &&
                 UpdateConcreteGaussPoint(gp.concrete, concrete, de, concreteSelector_, mode, step, !reformed,
@@ -324,11 +334,17 @@ void Engine::ElementForce(int e, double f[8], const GaussPointState* points) con
 
 // The forces of element e added into the equations through its dof list.
 void Engine::ScatterElementForce(int e, const double f[8]) {
+    ScatterElementForce(e, f, 1, equationCount_ + 1);
+}
+
+void Engine::ScatterElementForce(int e, const double f[8], int lo, int hi) {
     const int32_t* list = &dofList_[kMaxElementDofs * e];
     for (int l = 0; l < 8; ++l)
         for (int a = 0; a < localCount_[8 * e + l]; ++a) {
             const int m = localEntry_[kMaxMasters * (8 * e + l) + a];
-            internalForce_[equationNumber_[list[m]]] += localFactor_[kMaxMasters * (8 * e + l) + a] * f[l];
+            const int equation = equationNumber_[list[m]];
+            if (equation >= lo && equation < hi)
+                internalForce_[equation] += localFactor_[kMaxMasters * (8 * e + l) + a] * f[l];
         }
 }
 

@@ -225,3 +225,32 @@ TEST(PlaneElement, PackedStiffnessMatchesTheReferenceBitForBit) {
         }
     }
 }
+
+// The nine points' strain increments at once are the one-point formula's bits: distorted elements,
+// increments with zeros of either sign (a restrained dof, formulation 1's alpha) and, once, a value that
+// is not finite, where the products with the zeros of B0 and G turn NaN.
+TEST(PlaneElement, StrainIncrementsOfTheNinePointsAreThoseOfEachPoint) {
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> jitter(-60.0, 60.0), unit(-1.0, 1.0);
+    const double inf = std::numeric_limits<double>::infinity();
+    for (int trial = 0; trial < 300; ++trial) {
+        double x[4] = {0, 250, 250, 0}, y[4] = {0, 0, 300, 300};
+        for (int a = 0; a < 4; ++a) x[a] += jitter(random), y[a] += jitter(random);
+        PlaneGaussGeometry gauss[9];
+        double inverse[4] = {0, 0, 0, 0};
+        FormPlaneGeometry(x, y, 200.0, gauss, inverse);
+        double du[8], alpha[4];
+        for (double& v : du)
+            v = trial % 3 == 0 && unit(random) < 0.0 ? (unit(random) < 0 ? -0.0 : 0.0) : unit(random);
+        for (double& v : alpha) v = trial % 2 == 0 ? 0.0 : 1e-3 * unit(random);
+        if (trial % 50 == 7) du[trial % 8] = trial % 100 == 7 ? inf : std::nan("");
+        if (trial % 50 == 17) alpha[trial % 4] = -inf;
+        double together[9][3];
+        PlaneStrainIncrements(gauss, du, alpha, together);
+        for (int g = 0; g < 9; ++g) {
+            double alone[3];
+            PlaneStrainIncrement(gauss[g], du, alpha, alone);
+            EXPECT_EQ(0, std::memcmp(alone, together[g], sizeof alone)) << trial << " " << g;
+        }
+    }
+}
