@@ -186,10 +186,11 @@ std::unique_ptr<Engine> WallEngine(const std::vector<int32_t>& stream, bool resi
     return std::make_unique<Engine>(EngineCapacity{kMaxNodes, kMaxElements, probe.ProfileLength() + 16});
 }
 
-std::string KernelLabel(const Engine& engine) {
+std::string KernelLabel(Engine& engine) {
     if (engine.GetFactorKernel() == FactorKernel::Reference) return "plain";
     return std::string("blocked ") + BlockedIsaName(BestBlockedIsa()) +
-           (engine.ProfileResident() ? " resident" : " skyline");
+           (engine.ProfileResident() ? " resident" : " skyline") +
+           (EngineTestAccess(engine).FactorisationShareable() ? " shared" : "");
 }
 
 // The curved rebar law flags every element at every step: all of them are formed again, assembled as

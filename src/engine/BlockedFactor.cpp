@@ -98,6 +98,7 @@ int BlockedFactoriser::FactoriseResident(const PanelLayout& layout, const int32_
         break;
     }
 #endif
+    lastShareStalled_ = false;
     if (entry == nullptr) return -1;
     if (pool == nullptr || pool->Threads() < 2) return entry(layout, D, K, F, y, work, 0, nullptr);
     // The work space holds the packed rows of two threads (its second half is the skyline kernel's
@@ -106,6 +107,7 @@ int BlockedFactoriser::FactoriseResident(const PanelLayout& layout, const int32_
     pool->ParallelFor(2, 1, [&](int begin, int end) {
         for (int part = begin; part < end; ++part) entry(layout, D, K, F, y, work, part, &schedule);
     });
+    lastShareStalled_ = schedule.Stalled();
     return schedule.FailedColumn();
 }
 

@@ -54,12 +54,15 @@ public:
     // factors and outcome, bit for bit.
     int FactoriseResident(const PanelLayout& layout, const int32_t* D, const double* K, double* F,
                           BlockedIsa isa, double* y = nullptr, ThreadPool* pool = nullptr);
+    // The last FactoriseResident was shared and one thread slept waiting for the other.
+    bool LastShareStalled() const { return lastShareStalled_; }
 
 private:
     double* Workspace(int n); // 64-byte aligned, WorkspaceSize(n) doubles
 
     int maxEquations_;
     std::vector<double> buffer_;
+    bool lastShareStalled_ = false;
 };
 
 // The rest of a solve after Factorise with a right-hand side: y(j) /= d(j), then the backward pass,

@@ -42,6 +42,7 @@
 #include "engine/RebarModel.h"
 #include "engine/ResultLayout.h"
 #include "engine/RunStatus.h"
+#include "engine/SharingBackoff.h"
 #include "engine/ThreadPool.h"
 
 #include <cstddef>
@@ -268,8 +269,9 @@ private:
     // on the way when the kernel does that (see FactorisationEliminates). 0, or the failing equation
     // (failedEquation_ and failedPivot_ set).
     int FactoriseProfile(double* y);
-    // The resident factorisation goes over the analysis' two threads (a large, wide profile).
-    bool FactorisationShared() const;
+    // The resident factorisation may go over the analysis' two threads (a large, wide profile); it
+    // does unless sharing_ holds it back.
+    bool FactorisationShareable() const;
     bool FactorisationEliminates() const { return factorKernel_ == FactorKernel::Blocked; }
     // With the factors: y becomes K^-1 y; y already eliminated by FactoriseProfile; two interleaved
     // vectors (as SubstitutePair).
@@ -474,6 +476,7 @@ private:
     std::unique_ptr<ThreadPool> pool_;
     BlockedIsa blockedIsa_ = BestBlockedIsa();
     BlockedFactoriser blocked_;
+    SharingBackoff sharing_;
     int failedEquation_ = 0;
     double failedPivot_ = 0;
 

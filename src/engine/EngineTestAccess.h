@@ -32,7 +32,7 @@ public:
     void ComputeInternalForces() { e_.ComputeInternalForces(); }
     // The size of Gauss-point states from which a step writes the new ones past the cache.
     void SetStreamedStates(size_t bytes) { e_.streamedStates_ = bytes; }
-    bool FactorisationShared() const { return e_.FactorisationShared(); }
+    bool FactorisationShareable() const { return e_.FactorisationShareable(); }
     double FactorTerm(int i, int j) const { return e_.FactorTerm(i, j); }
     // Decoded type records (1-based), to change a material under a running analysis.
     ConcreteType& ConcreteRecord(int type) { return e_.concreteTypes_[type]; }

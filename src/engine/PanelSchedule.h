@@ -46,6 +46,7 @@ public:
                 if (spins == 0)
                     start = now;
                 else if (now - start > kSpin) {
+                    stalled_.store(true, std::memory_order_relaxed);
                     finished_.wait(known, std::memory_order_acquire);
                     continue;
                 }
@@ -71,6 +72,10 @@ public:
         finished_.notify_all();
     }
 
+    // A thread waited so long for the other that it went to sleep: the other had lost its core, or the
+    // machine is busy (SharingBackoff.h). Read once the threads are done.
+    bool Stalled() const { return stalled_.load(std::memory_order_relaxed); }
+
     // The failing column, 0 when every panel was finished. Read once the threads are done.
     int FailedColumn() const {
         return failedPanel_.load(std::memory_order_acquire) != kNone ? failedColumn_ : 0;
@@ -90,6 +95,7 @@ private:
     alignas(64) std::atomic<int> next_{0};
     alignas(64) std::atomic<int> finished_{0};
     std::atomic<int> failedPanel_{kNone};
+    std::atomic<bool> stalled_{false};
     int failedColumn_ = 0;
 };
 

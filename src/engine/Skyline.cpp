@@ -508,7 +508,7 @@ void Engine::ReformElement(int e) {
 // second thread reduces panel k + 1 by the rows above panel k while the first ends panel k, so the
 // overlap grows with the columns' height. Measured: 16 % off the factorisation of the 60 × 60 plan
 // (mean height 122), nothing at 40 × 40 and 45 × 45, a loss at 30 × 30 (mean height about 60).
-bool Engine::FactorisationShared() const {
+bool Engine::FactorisationShareable() const {
     constexpr int kSharedMeanHeight = 100;
     return parallel_ && pool_ != nullptr && equationCount_ > 0 &&
            profileLength_ >= long(kSharedMeanHeight) * equationCount_;
@@ -518,11 +518,16 @@ int Engine::FactoriseProfile(double* y) {
     const int n = equationCount_;
     const int32_t* D = diagonalAddress_.data();
     int failed = 0;
-    if (resident_)
+    if (resident_) {
+        const bool shared = FactorisationShareable() && sharing_.Allowed();
         failed = blocked_.FactoriseResident(panels_, D, profile_.data() + matrixStart_,
                                             workProfile_.data() + factorStart_, blockedIsa_, y,
-                                            FactorisationShared() ? pool_.get() : nullptr);
-    else if (factorKernel_ == FactorKernel::Blocked)
+                                            shared ? pool_.get() : nullptr);
+        if (shared)
+            sharing_.AfterShared(blocked_.LastShareStalled());
+        else
+            sharing_.AfterSingle();
+    } else if (factorKernel_ == FactorKernel::Blocked)
         failed = blocked_.Factorise(workProfile_.data(), D, n, profile_.data(), blockedIsa_, y);
     else
         failed = ColumnSolve(workProfile_.data(), workVector_.data(), D, n, 1, SolverKernel::Automatic,

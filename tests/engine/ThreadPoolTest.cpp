@@ -102,8 +102,8 @@ TEST(ThreadPool, TwoThreadsGiveTheOneThreadRunBitForBit) {
     }
 }
 
-// A wall 64 elements wide and 6 high: its columns reach about 112 rows up on average, so two threads share the
-// factorisation as well as the element loops. Pushed through cracking with curved bars (every element
+// A wall 64 elements wide and 6 high: its columns reach about 112 rows up on average, so two threads share
+// the factorisation as well as the element loops. Pushed through cracking with curved bars (every element
 // re-formed and the profile factorised at every step): the one-thread run's bits in every buffer.
 TEST(ThreadPool, ASharedFactorisationGivesTheOneThreadRunBitForBit) {
     GridModel m(std::vector<int>(64, 200), std::vector<int>(6, 200));
@@ -120,8 +120,8 @@ TEST(ThreadPool, ASharedFactorisationGivesTheOneThreadRunBitForBit) {
     for (double increment : {0.5, 1.0, 1.0, -2.0, 1.5}) {
         ASSERT_EQ(one.Call(kPushoverMode, increment), kStatusDone);
         ASSERT_EQ(two.Call(kPushoverMode, increment), kStatusDone);
-        ASSERT_TRUE(EngineTestAccess(*two.engine).FactorisationShared());
-        ASSERT_FALSE(EngineTestAccess(*one.engine).FactorisationShared());
+        ASSERT_TRUE(EngineTestAccess(*two.engine).FactorisationShareable());
+        ASSERT_FALSE(EngineTestAccess(*one.engine).FactorisationShareable());
         EXPECT_EQ(0, std::memcmp(one.results.data(), two.results.data(), sizeof(double) * count))
             << "step " << one.step;
         for (int eq = 1; eq <= one.engine->EquationCount(); ++eq)
