@@ -342,8 +342,9 @@ private:
         return concreteSelector_ == 2 && base != nullptr ? base + 2 * kGaussPoints * e : nullptr;
     }
     void RestoreElementState(int e);
-    // principal_ from the Gauss points in gauss_, for a method that writes them there itself.
-    void GatherPrincipalStresses();
+    // Element e's part of principal_ from its Gauss points in gauss_, for a method that writes them
+    // there itself.
+    void GatherPrincipalStresses(int e);
     bool ElementForceFinite(int e) const;
     void ReformElement(int e);
     void StoreElementStiffness(int e, const double K[64]);

@@ -501,7 +501,10 @@ void IterativeSolver::AbandonStep() {
 // principal concrete stresses and the angle of the first, principal strains, smeared bar stresses.
 void IterativeSolver::Publish() {
     for (int e = 0; e < e_.elementCount_; ++e) {
-        if (!hasConcrete_[e]) continue;
+        if (!hasConcrete_[e]) {
+            e_.GatherPrincipalStresses(e);
+            continue;
+        }
         for (int p = 0; p < kGaussPoints; ++p) {
             const McftPoint& point = point_[9 * e + p];
             GaussPointState& gp = e_.gauss_[9 * e + p];
@@ -510,13 +513,13 @@ void IterativeSolver::Publish() {
             gp.concrete.principal[0] = point.f1;
             gp.concrete.principal[1] = point.f2;
             gp.concrete.principal[2] = point.theta;
+            std::copy_n(gp.concrete.principal, 3, &e_.principal_[3 * (kGaussPoints * e + p)]);
             gp.concrete.dir[0].eps = point.e1;
             gp.concrete.dir[1].eps = point.e2;
             for (int k = 0; k < 2; ++k) gp.rebarStress[k] = materials_[e].bars[k].rho * point.barStress[k];
             gp.rebarStress[2] = 0.0;
         }
     }
-    e_.GatherPrincipalStresses();
 }
 
 void IterativeSolver::GatherLocal(int e, const std::vector<double>& u, double local[8]) const {

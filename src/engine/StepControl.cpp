@@ -238,12 +238,9 @@ void Engine::UpdateStagedElement(int e, int mode, int step, GaussPointState* sta
     }
 }
 
-void Engine::GatherPrincipalStresses() {
-    ForElementRanges([this](int begin, int end) {
-        for (int e = begin; e < end; ++e)
-            for (int g = 0; g < kGaussPoints; ++g)
-                std::copy_n(gauss_[9 * e + g].concrete.principal, 3, &principal_[3 * (kGaussPoints * e + g)]);
-    });
+void Engine::GatherPrincipalStresses(int e) {
+    for (int g = 0; g < kGaussPoints; ++g)
+        std::copy_n(gauss_[9 * e + g].concrete.principal, 3, &principal_[3 * (kGaussPoints * e + g)]);
 }
 
 void Engine::RestoreElementState(int e) {

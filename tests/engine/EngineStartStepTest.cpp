@@ -213,4 +213,22 @@ TEST(EngineStartStep, EveryStepsPrincipalStressesAreThoseOfItsGaussPoints) {
             }
         }
     }
+    // An element without concrete keeps its set-up stresses under the iterative method, also in an
+    // engine whose last analysis, by the classic method, stressed it.
+    GridModel model = CantileverWall();
+    model.concreteSelector = 1;
+    Engine engine;
+    ASSERT_EQ(engine.Start(model.Stream(), kPushoverMode, 2.0), RunStatus::Done);
+    const int bare = model.ElementAt(1, 7);
+    ASSERT_NE(engine.GaussPoint(bare, 5).concrete.principal[0], 0.0);
+    model.elements[size_t(bare - 1)][4] = 0;
+    ASSERT_EQ(engine.Start(model.Stream(), kPushoverMode, 0.5, AnalysisMethod::Mcft), RunStatus::Done);
+    ASSERT_EQ(engine.Step(0.5), RunStatus::Done);
+    const ResultView view = engine.Results();
+    for (int e = 1; e <= engine.ElementCount(); ++e)
+        for (int g = 1; g <= kGaussPoints; ++g)
+            for (int v = 0; v < 3; ++v) {
+                ASSERT_EQ(view.Gauss(e - 1, g - 1, v), engine.GaussPoint(e, g).concrete.principal[v]) << e;
+            }
+    EXPECT_EQ(view.Gauss(bare - 1, 4, 0), 0.0);
 }
