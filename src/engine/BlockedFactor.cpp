@@ -82,22 +82,7 @@ int BlockedFactoriser::Factorise(double* A, const int32_t* D, int n, const doubl
 int BlockedFactoriser::FactoriseResident(const PanelLayout& layout, const int32_t* D, const double* K,
                                          double* F, BlockedIsa isa, double* y, ThreadPool* pool) {
     double* work = Workspace(layout.Equations());
-    using Entry = int (*)(const PanelLayout&, const int32_t*, const double*, double*, double*, double*, int,
-                          PanelSchedule*);
-    Entry entry = nullptr;
-#if defined(__x86_64__)
-    switch (isa) {
-    case BlockedIsa::Avx512:
-        entry = blocked::FactoriseResidentAvx512;
-        break;
-    case BlockedIsa::Avx2:
-        entry = blocked::FactoriseResidentAvx2;
-        break;
-    case BlockedIsa::Sse2:
-        entry = blocked::FactoriseResidentSse2;
-        break;
-    }
-#endif
+    const blocked::ResidentEntry entry = blocked::ResidentEntryOf(isa);
     lastShareStalled_ = false;
     if (entry == nullptr) return -1;
     if (pool == nullptr || pool->Threads() < 2) return entry(layout, D, K, F, y, work, 0, nullptr);
@@ -131,6 +116,21 @@ void BackSubstitute(const double* A, const int32_t* D, int n, double* y) {
 }
 
 namespace blocked {
+
+ResidentEntry ResidentEntryOf(BlockedIsa isa) {
+#if defined(__x86_64__)
+    switch (isa) {
+    case BlockedIsa::Avx512:
+        return FactoriseResidentAvx512;
+    case BlockedIsa::Avx2:
+        return FactoriseResidentAvx2;
+    case BlockedIsa::Sse2:
+        return FactoriseResidentSse2;
+    }
+#endif
+    (void)isa;
+    return nullptr;
+}
 
 int FactoriseAndEliminate(double* A, const int32_t* D, int n, const double* source, double* y) {
     const int failed = ColumnSolve(A, nullptr, D, n, 1, SolverKernel::Automatic, source);

@@ -94,6 +94,10 @@ void SubstituteResidentAvx2(const PanelLayout& layout, const int32_t* D, const d
                             bool eliminated, int rightHandSides);
 void SubstituteResidentAvx512(const PanelLayout& layout, const int32_t* D, const double* F, double* y,
                               bool eliminated, int rightHandSides);
+// The resident entry of a path, as FactoriseResident calls it; null off x86-64.
+using ResidentEntry = int (*)(const PanelLayout& layout, const int32_t* D, const double* K, double* F,
+                              double* y, double* work, int part, PanelSchedule* schedule);
+ResidentEntry ResidentEntryOf(BlockedIsa isa);
 // Where no path runs: the column-by-column factorisation, then the forward elimination of y (if any).
 int FactoriseAndEliminate(double* A, const int32_t* D, int n, const double* source, double* y);
 // Doubles of work space for n equations with panels up to 16 wide.

@@ -195,20 +195,6 @@ TEST(ResidentFactor, SingularMatricesFailAtTheReferenceColumn) {
         }
 }
 
-// The resident entry of a path, as the factoriser calls it.
-using ResidentEntry = int (*)(const PanelLayout&, const int32_t*, const double*, double*, double*, double*,
-                              int, PanelSchedule*);
-ResidentEntry EntryOf(BlockedIsa isa) {
-    switch (isa) {
-    case BlockedIsa::Avx512:
-        return blocked::FactoriseResidentAvx512;
-    case BlockedIsa::Avx2:
-        return blocked::FactoriseResidentAvx2;
-    default:
-        return blocked::FactoriseResidentSse2;
-    }
-}
-
 // Both parts of a shared factorisation on threads of their own, let go at the same moment (so that they
 // overlap from the first panel, which the pool's sleeping worker seldom does), the second after `delay`.
 int FactoriseInTwoParts(BlockedIsa isa, Resident& resident, const SkylineSystem& system, double* y,
@@ -220,7 +206,8 @@ int FactoriseInTwoParts(BlockedIsa isa, Resident& resident, const SkylineSystem&
     auto part = [&](int which) {
         start.arrive_and_wait();
         if (which == 1) std::this_thread::sleep_for(delay);
-        EntryOf(isa)(resident.layout, system.D.data(), resident.K, resident.F, y, work, which, &schedule);
+        blocked::ResidentEntryOf(isa)(resident.layout, system.D.data(), resident.K, resident.F, y, work,
+                                      which, &schedule);
     };
     std::thread other(part, 1);
     part(0);
