@@ -32,9 +32,10 @@
 // 4. With a right-hand side y: the forward elimination y(j) -= sum over i < j of U(i, j) y(i) of the
 //    panel's columns, while Q is still in the cache (one product over the rows above, then the block).
 //
-// Resident (PanelLayout.h): K and the factors are kept in the panel-major layout, so the panel's rows
-// are copied from K's store row by row, Q is the factors' own store (rows 16 values apart) and nothing
-// is written back; U(i, r) of a factorised column is read from that store. The arithmetic is the same.
+// Resident (PanelLayout.h): K and the factors are kept in the panel-major layout, so a row's K terms
+// are read from K's store where the row is first reduced (P then holds its G), Q is the factors' own
+// store (rows 16 values apart) and nothing is written back; U(i, r) of a factorised column is read
+// from that store. The arithmetic is the same.
 #include "engine/ColumnSolve.h"
 #include "engine/PanelLayout.h"
 #include "engine/PanelSchedule.h"
@@ -62,11 +63,12 @@ template <class L, bool kResident = false> struct Panel {
     double* A; // the factors' profile (resident: their store)
     const int32_t* D;
     const double* K; // the profile before factorisation: the source, or A itself (resident: K's store)
-    const PanelLayout* layout; // resident only
-    double* P;                 // G of the panel, W to a row from row tJ
-    double* Q;                 // U of the panel, from row tJ (resident: in A)
-    double* inverse;           // 1 / d by row
-    double* y;                 // the right-hand side, or null
+    const PanelLayout* layout;       // resident only
+    double* P;                       // G of the panel, W to a row from row tJ
+    double* Q;                       // U of the panel, from row tJ (resident: in A)
+    double* inverse;                 // 1 / d by row
+    double* y;                       // the right-hand side, or null
+    const double* initial = nullptr; // resident: K's row tJ of the panel
     int j0 = 0, width = 0, tJ = 0;
 
     TORVA_PANEL_INLINE int Top(int c) const { return c - (D[c + 1] - D[c] - 1); } // top row of column c
@@ -87,14 +89,13 @@ template <class L, bool kResident = false> struct Panel {
             return K[D[r]];
     }
 
-    // Resident: the panel's rows from K's store, whole vectors.
-    TORVA_PANEL void CopyRows() const {
-        const double* k = K + layout->Address(tJ, j0);
-        for (int r = tJ; r < j0 + width; ++r, k += kPanelWidth) {
-            double* p = RowP(r);
-            L::Store(p, L::Load(k));
-            L::Store(p + kLanes, L::Load(k + kLanes));
-        }
+    // Row r of the panel as it is before the factorisation: K's terms, read where the row is first
+    // reduced (resident: straight from K's store, kPanelWidth values a row; else as packed into P).
+    TORVA_PANEL_INLINE const double* Initial(int r) const {
+        if constexpr (kResident)
+            return initial + long(r - tJ) * kPanelWidth;
+        else
+            return RowP(r);
     }
 
     // acc[t] += sum over k < count of a[t][k step] · (the row of W values at p + k W).
@@ -194,7 +195,8 @@ template <class L, bool kResident = false> struct Panel {
         for (int t = 0; t < B; ++t) {
             const int r = r0 + t;
             double* p = RowP(r);
-            const Vec g0 = L::Sub(L::Load(p), acc[t][0]), g1 = L::Sub(L::Load(p + kLanes), acc[t][1]);
+            const double* k = Initial(r);
+            const Vec g0 = L::Sub(L::Load(k), acc[t][0]), g1 = L::Sub(L::Load(k + kLanes), acc[t][1]);
             L::Store(p, g0);
             L::Store(p + kLanes, g1);
             const Vec scale = L::Broadcast(inverse[r]);
@@ -227,8 +229,9 @@ template <class L, bool kResident = false> struct Panel {
         Product<B>(a, kRowQ, RowP(tJ), j0 - tJ, acc);
         for (int t = 0; t < B; ++t) {
             double* p = RowP(j0 + c0 + t);
-            L::Store(p, L::Sub(L::Load(p), acc[t][0]));
-            L::Store(p + kLanes, L::Sub(L::Load(p + kLanes), acc[t][1]));
+            const double* k = Initial(j0 + c0 + t);
+            L::Store(p, L::Sub(L::Load(k), acc[t][0]));
+            L::Store(p + kLanes, L::Sub(L::Load(k + kLanes), acc[t][1]));
         }
     }
 
@@ -447,7 +450,7 @@ TORVA_PANEL int FactoriseResidentPanels(const PanelLayout& layout, const int32_t
     for (; k < panels; k = schedule != nullptr ? schedule->Take() : k + 1) {
         const int j0 = 1 + k * W;
         ResidentPanel(s, j0, n);
-        s.CopyRows();
+        s.initial = K + layout.Address(s.tJ, j0);
         // While the rows above run (arithmetic, mostly from the cache), the next panel's rows are
         // fetched from memory, K's to be read and F's to be written, a few lines after each block. Not
         // when two threads share the panels: the next one is the other thread's, and fetching its rows
